@@ -11,26 +11,42 @@
 #include <cfenv>
 #include <cmath>
 
+#if defined(__x86_64__) && defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "core/Errors.h"
 
 namespace core {
 
+namespace fpflags {
+#if defined(__x86_64__) && defined(__SSE2__)
+// On x86-64 every double operation, the mathematical library's included,
+// runs on SSE, so its status register holds all the flags we need; reading it
+// directly is an order of magnitude cheaper than the x87-aware fenv calls.
+constexpr unsigned Invalid = 0x01, DivByZero = 0x04, Overflow = 0x08, All = 0x3F;
+inline unsigned Raised() { return _mm_getcsr() & (Invalid | DivByZero | Overflow); }
+inline void Clear() { _mm_setcsr(_mm_getcsr() & ~All); }
+#else
+constexpr unsigned Invalid = FE_INVALID, DivByZero = FE_DIVBYZERO, Overflow = FE_OVERFLOW;
+inline unsigned Raised() { return static_cast<unsigned>(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW)); }
+inline void Clear() { std::feclearexcept(FE_ALL_EXCEPT); }
+#endif
+}  // namespace fpflags
+
 class FpGuard {
 public:
-    static constexpr int Faults = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
-
-    FpGuard() { std::feclearexcept(FE_ALL_EXCEPT); }
-    ~FpGuard() { std::feclearexcept(FE_ALL_EXCEPT); }
+    FpGuard() { fpflags::Clear(); }
     FpGuard(const FpGuard&) = delete;
     FpGuard& operator=(const FpGuard&) = delete;
 
     // Throws the error matching the first raised fault flag.
     static void Check() {
-        const int raised = std::fetestexcept(Faults);
+        const unsigned raised = fpflags::Raised();
         if (raised == 0) return;
-        std::feclearexcept(FE_ALL_EXCEPT);
-        if (raised & FE_DIVBYZERO) throw DivisionByZeroError();
-        if (raised & FE_OVERFLOW) throw OverflowError();
+        fpflags::Clear();
+        if (raised & fpflags::DivByZero) throw DivisionByZeroError();
+        if (raised & fpflags::Overflow) throw OverflowError();
         throw InvalidCallError();
     }
 

@@ -1,0 +1,342 @@
+// Reading and writing numbers as text without the C locale machinery.
+//
+// ValNumber lets std::from_chars do the correctly rounded conversion. Batch
+// runs call it for every coordinate of every record, so a text already in
+// from_chars' form is handed over as it stands; any other is first gathered
+// into a small stack buffer in that form (no blanks, no "+", "e" for the
+// exponent). Only a number of more than BufferSize characters spills to the
+// heap.
+//
+// The output formats start from std::to_chars with 15 significant digits, the
+// precision the program has always shown, and shape that digit string.
+
+#include "core/NumberText.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "core/Errors.h"
+
+namespace core {
+
+namespace {
+
+constexpr int SignificantDigits = 15;
+// Decimal exponents of the general format shown without an exponent: 1E-04 ..
+// 999999999999999 (as printf "%G" with precision 15).
+constexpr int MinPlainExponent = -4;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+
+// Walks the text, stepping over blanks before every character it looks at.
+class Cursor {
+public:
+    explicit Cursor(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
+
+    // The next non-blank character, or '\0' at the end.
+    char Peek() {
+        while (p_ != end_ && IsBlank(*p_)) ++p_;
+        return p_ == end_ ? '\0' : *p_;
+    }
+    void Advance() { ++p_; }
+
+private:
+    const char* p_;
+    const char* end_;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The characters handed to from_chars; spills to a string only for very long numbers.
+class NumberBuffer {
+public:
+    void Push(char c) {
+        if (spill_.empty() && size_ < BufferSize) {
+            small_[size_++] = c;
+            return;
+        }
+        if (spill_.empty()) spill_.assign(small_.data(), size_);
+        spill_.push_back(c);
+    }
+    std::size_t Size() const { return spill_.empty() ? size_ : spill_.size(); }
+    void Truncate(std::size_t size) {
+        if (spill_.empty()) size_ = size;
+        else spill_.resize(size);
+    }
+    const char* Begin() const { return spill_.empty() ? small_.data() : spill_.data(); }
+    const char* End() const { return Begin() + Size(); }
+
+private:
+    static constexpr std::size_t BufferSize = 96;
+    std::array<char, BufferSize> small_;  // only [0, size_) is ever read
+    std::size_t size_ = 0;
+    std::string spill_;
+};
+
+// "&H..." or "&O...": the classic integer literal, read as a signed 16-bit
+// value when it fits in 16 bits and as a signed 32-bit value otherwise.
+double ReadRadixInteger(Cursor& in, unsigned radix) {
+    constexpr std::uint64_t Max32 = 0xFFFFFFFFu;
+    constexpr std::uint64_t Max16 = 0xFFFFu;
+    std::uint64_t value = 0;
+    for (;;) {
+        const char c = in.Peek();
+        unsigned digit;
+        if (IsDigit(c)) digit = static_cast<unsigned>(c - '0');
+        else if (c >= 'A' && c <= 'F') digit = static_cast<unsigned>(c - 'A' + 10);
+        else if (c >= 'a' && c <= 'f') digit = static_cast<unsigned>(c - 'a' + 10);
+        else break;
+        if (digit >= radix) break;
+        value = value * radix + digit;
+        if (value > Max32) throw OverflowError();
+        in.Advance();
+    }
+    if (value <= Max16) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
+// Order of magnitude bookkeeping, to tell overflow from underflow when
+// from_chars reports a value out of range.
+struct Magnitude {
+    int integerDigits = 0;       // significant digits before the point
+    int leadingFractionZeros = 0;  // zeros after the point before the first significant digit
+    bool significant = false;    // a non-zero digit has been seen
+    long exponent = 0;           // clamped, only its size matters
+};
+
+bool IsExponentMark(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
+
+// Nearly every number the program reads was written by a program: no inner
+// blanks, no "+", no "D". Such a text goes straight to from_chars; anything
+// the full rules might read differently returns false and takes the long way.
+bool ReadPlain(std::string_view text, double& value) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end && IsBlank(*p)) ++p;
+    const char* const first = p;
+    if (p != end && *p == '-') ++p;
+    // from_chars would also take "inf" and "nan".
+    if (p == end || !(IsDigit(*p) || *p == '.')) return false;
+    const auto [stop, ec] = std::from_chars(first, end, value);
+    if (ec != std::errc()) return false;
+    if (stop == end) return true;
+    if (IsExponentMark(*stop)) return false;  // "D" exponent, or an exponent with blanks
+    if (!IsBlank(*stop)) return true;         // the number ends here by either rules
+    const char* next = stop;
+    while (next != end && IsBlank(*next)) ++next;
+    return next == end || !(IsDigit(*next) || *next == '.' || IsExponentMark(*next));
+}
+
+// The full rules for a decimal number: blanks anywhere, "+", "D" exponents.
+double ReadDecimal(Cursor& in) {
+    constexpr long ExponentClamp = 100000;
+    char c = in.Peek();
+    NumberBuffer buf;
+    if (c == '-' || c == '+') {
+        if (c == '-') buf.Push('-');
+        in.Advance();
+        c = in.Peek();
+    }
+
+    Magnitude mag;
+    bool anyDigit = false;
+    for (; IsDigit(c); c = in.Peek()) {
+        buf.Push(c);
+        anyDigit = true;
+        if (c != '0') mag.significant = true;
+        if (mag.significant) ++mag.integerDigits;
+        in.Advance();
+    }
+    if (c == '.') {
+        buf.Push('.');
+        in.Advance();
+        for (c = in.Peek(); IsDigit(c); c = in.Peek()) {
+            buf.Push(c);
+            anyDigit = true;
+            if (c != '0') mag.significant = true;
+            if (!mag.significant) ++mag.leadingFractionZeros;
+            in.Advance();
+        }
+    }
+    if (!anyDigit) return 0.0;
+
+    if (IsExponentMark(c)) {
+        // An exponent mark without digits is not part of the number ("1e" is 1).
+        const std::size_t mantissaEnd = buf.Size();
+        buf.Push('e');
+        in.Advance();
+        c = in.Peek();
+        bool negativeExponent = false;
+        if (c == '-' || c == '+') {
+            negativeExponent = c == '-';
+            if (negativeExponent) buf.Push('-');
+            in.Advance();
+            c = in.Peek();
+        }
+        bool exponentDigit = false;
+        for (; IsDigit(c); c = in.Peek()) {
+            buf.Push(c);
+            exponentDigit = true;
+            if (mag.exponent < ExponentClamp) mag.exponent = mag.exponent * 10 + (c - '0');
+            in.Advance();
+        }
+        if (!exponentDigit) buf.Truncate(mantissaEnd);
+        if (negativeExponent) mag.exponent = -mag.exponent;
+    }
+
+    double value = 0.0;
+    const auto [ptr, ec] = std::from_chars(buf.Begin(), buf.End(), value);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) {
+        // The decimal order of the first significant digit decides which end
+        // of the range was left.
+        const long order = (mag.integerDigits > 0 ? mag.integerDigits : -mag.leadingFractionZeros) +
+                           mag.exponent;
+        if (order > 0) throw OverflowError();
+        return *buf.Begin() == '-' ? -0.0 : 0.0;
+    }
+    return value;
+}
+
+}  // namespace
+
+double ValNumber(std::string_view text) {
+    if (double plain; ReadPlain(text, plain)) return plain;
+    Cursor in(text);
+    if (in.Peek() != '&') return ReadDecimal(in);
+    in.Advance();
+    const char kind = in.Peek();
+    const unsigned radix = (kind == 'H' || kind == 'h') ? 16 : (kind == 'O' || kind == 'o') ? 8 : 0;
+    if (radix == 0) return 0.0;
+    in.Advance();
+    return ReadRadixInteger(in, radix);
+}
+
+namespace {
+
+// A finite non-zero value to 15 significant digits: digits[0..count) without
+// trailing zeros, the first one standing for 10^exponent.
+struct Digits {
+    std::array<char, SignificantDigits> digits{};
+    int count = 0;
+    int exponent = 0;
+    bool negative = false;
+};
+
+Digits ToDigits(double value) {
+    // "-d.ddddddddddddddde-308" fits comfortably.
+    std::array<char, 40> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
+                                      std::chars_format::scientific, SignificantDigits - 1);
+    Digits d;
+    const char* p = text.data();
+    if (*p == '-') {
+        d.negative = true;
+        ++p;
+    }
+    for (; p != result.ptr && *p != 'e'; ++p)
+        if (*p != '.') d.digits[static_cast<std::size_t>(d.count++)] = *p;
+    ++p;  // 'e'
+    if (*p == '+') ++p;
+    std::from_chars(p, result.ptr, d.exponent);
+    while (d.count > 1 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0') --d.count;
+    return d;
+}
+
+// NaN and infinities, spelt as printf "%G" spells them.
+std::string NonFiniteText(double value) {
+    if (std::isnan(value)) return "NAN";
+    return value < 0 ? "-INF" : "INF";
+}
+
+}  // namespace
+
+std::string FormatGeneral(double value) {
+    if (!std::isfinite(value)) return NonFiniteText(value);
+    if (value == 0.0) return "0";
+    const Digits d = ToDigits(value);
+    const std::string_view digits(d.digits.data(), static_cast<std::size_t>(d.count));
+
+    std::string text;
+    if (d.negative) text += '-';
+    if (d.exponent >= MinPlainExponent && d.exponent < SignificantDigits) {
+        if (d.exponent < 0) {
+            text += "0.";
+            text.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+            text += digits;
+        } else {
+            const auto integerDigits = static_cast<std::size_t>(d.exponent + 1);
+            if (digits.size() <= integerDigits) {
+                text += digits;
+                text.append(integerDigits - digits.size(), '0');
+            } else {
+                text += digits.substr(0, integerDigits);
+                text += '.';
+                text += digits.substr(integerDigits);
+            }
+        }
+        return text;
+    }
+
+    text += digits.front();
+    if (digits.size() > 1) {
+        text += '.';
+        text += digits.substr(1);
+    }
+    text += d.exponent < 0 ? "E-" : "E+";
+    const int magnitude = std::abs(d.exponent);
+    if (magnitude < 10) text += '0';
+    std::array<char, 8> exponentText{};
+    const auto end = std::to_chars(exponentText.data(), exponentText.data() + exponentText.size(),
+                                   magnitude).ptr;
+    text.append(exponentText.data(), end);
+    return text;
+}
+
+std::string FormatFixed(double value, int decimals) {
+    if (decimals < 0 || decimals > MaxFixedDecimals) throw InvalidCallError();
+    if (!std::isfinite(value)) return NonFiniteText(value);
+
+    // units: the digits of round(|value| * 10^decimals), most significant first.
+    std::string units;
+    bool negative = false;
+    if (value != 0.0) {
+        const Digits d = ToDigits(value);
+        negative = d.negative;
+        const int keep = d.exponent + decimals + 1;  // digits worth at least 10^-decimals
+        for (int k = 0; k < keep; ++k)
+            units += k < d.count ? d.digits[static_cast<std::size_t>(k)] : '0';
+        if (keep >= 0 && keep < d.count && d.digits[static_cast<std::size_t>(keep)] >= '5') {
+            auto it = units.rbegin();
+            for (; it != units.rend() && *it == '9'; ++it) *it = '0';
+            if (it == units.rend()) units.insert(units.begin(), '1');
+            else ++*it;
+        }
+    }
+    if (units.find_first_not_of('0') == std::string::npos) negative = false;
+
+    const auto fraction = static_cast<std::size_t>(decimals);
+    if (units.size() <= fraction) units.insert(0, fraction + 1 - units.size(), '0');
+    if (fraction > 0) units.insert(units.size() - fraction, 1, '.');
+    if (negative) units.insert(units.begin(), '-');
+    return units;
+}
+
+double RoundHalfEven(double value) {
+    const double nearest = std::round(value);  // halves away from zero
+    if (std::fabs(value - std::trunc(value)) == 0.5) return 2.0 * std::round(value / 2.0);
+    return nearest;
+}
+
+std::int16_t ToInt16(double value) {
+    const double rounded = RoundHalfEven(value);
+    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
+          rounded <= std::numeric_limits<std::int16_t>::max()))
+        throw OverflowError();
+    return static_cast<std::int16_t>(rounded);
+}
+
+}  // namespace core

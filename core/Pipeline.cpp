@@ -1,0 +1,115 @@
+// Per-record conversion for tables: unproject or decode the input, move it to
+// WGS 84, move it to the output datum, project or encode it.
+//
+// The whole record is read under one parameter read scope: its half dozen
+// parameter lookups then cost one freshness check of the database together.
+
+#include "core/Pipeline.h"
+
+#include <array>
+#include <string_view>
+
+#include "core/AngleText.h"
+#include "core/Datum.h"
+#include "core/Grid.h"
+#include "core/NumberText.h"
+#include "core/Params.h"
+#include "core/Projection.h"
+#include "store/ParamDb.h"
+
+namespace core {
+
+namespace {
+
+constexpr std::string_view MgrsSuffix = "MGRS";
+constexpr std::string_view IfblSuffix = "IFBL";
+constexpr std::size_t SuffixLength = 4;
+const std::string Wgs84 = "WGS84";
+
+bool Contains(const std::string& text, std::string_view part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The projection a grid reference sits on: the name without its grid suffix.
+std::string BaseProjection(const std::string& projection) {
+    if ((Contains(projection, MgrsSuffix) || Contains(projection, IfblSuffix)) &&
+        projection.size() >= SuffixLength)
+        return projection.substr(0, projection.size() - SuffixLength);
+    return projection;
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+bool IsWgs84Alias(const std::string& datum) {
+    static const std::array<std::string, 3> aliases = {"WGS84", "ETRS89", "FR RGF93"};
+    for (const auto& a : aliases)
+        if (datum == a) return true;
+    return false;
+}
+
+void ConvertRecord(std::string& inDatum, const std::string& inProjection,
+                   std::string& xText, std::string& yText, std::int16_t& inZone,
+                   std::string& outDatum, const std::string& outProjection,
+                   std::string& outXText, std::string& outYText, std::int16_t& outZone,
+                   std::int16_t method) {
+    store::ParamReadScope scope;
+
+    if (!inDatum.empty() && !inProjection.empty()) inDatum.clear();
+    if (!outDatum.empty() && !outProjection.empty()) outDatum.clear();
+    CommaToPoint(xText);
+    CommaToPoint(yText);
+
+    double lon = 0, lat = 0;
+    if (inDatum.empty()) {
+        double x = ValNumber(xText);
+        double y = ValNumber(yText);
+        std::string projection = inProjection;
+        if (Contains(inProjection, MgrsSuffix)) {
+            projection = BaseProjection(inProjection);
+            std::string reference = Trimmed(xText);
+            MgrsToUtm(inZone, x, y, reference);
+        } else if (Contains(inProjection, IfblSuffix)) {
+            projection = BaseProjection(inProjection);
+            std::string code = Trimmed(xText);
+            IfblToLambert(x, y, code);
+        }
+        inDatum = LoadProjection(projection).Datum;
+        ProjectInverse(lat, lon, x, y, inZone, projection);
+    } else {
+        lon = ValNumber(xText);
+        lat = ValNumber(yText);
+    }
+
+    double lonW = lon, latW = lat;
+    if (!IsWgs84Alias(inDatum)) TransformDatum(inDatum, Wgs84, lon, lat, lonW, latW, method);
+
+    if (outDatum.empty()) {
+        const std::string projection = BaseProjection(outProjection);
+        outDatum = LoadProjection(projection).Datum;
+        double lonO = lonW, latO = latW;
+        if (!IsWgs84Alias(outDatum)) TransformDatum(Wgs84, outDatum, lonW, latW, lonO, latO, method);
+        double xo = 0, yo = 0;
+        ProjectForward(latO, lonO, xo, yo, projection, outZone);
+        outXText = FormatGeneral(xo);
+        outYText = FormatGeneral(yo);
+        if (Contains(outProjection, MgrsSuffix)) {
+            // The band letter follows the WGS 84 latitude, whatever the output datum.
+            UtmToMgrs(latW, outZone, xo, yo, outXText);
+        } else if (Contains(outProjection, IfblSuffix)) {
+            LambertToIfbl(xo, yo, outXText);
+        }
+    } else {
+        double lonO = lonW, latO = latW;
+        if (!IsWgs84Alias(outDatum)) TransformDatum(Wgs84, outDatum, lonW, latW, lonO, latO, method);
+        outXText = FormatGeneral(lonO);
+        outYText = FormatGeneral(latO);
+    }
+}
+
+}  // namespace core

@@ -1,0 +1,132 @@
+// The parameter loaders over copies of the default parameter database.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/Params.h"
+#include "store/ParamDb.h"
+#include "tests/core/TestSupport.h"
+#include "tests/store/TempDir.h"
+
+namespace {
+
+using testsupport::ErrorNumber;
+using store::Value;
+using testing_support::ParamDbCopy;
+
+class Loaders : public ::testing::Test {
+protected:
+    ParamDbCopy copy_;
+    store::Database db_ = store::OpenDatabase(copy_.Path());
+
+    // Calls `check` on every row of `table`, positioned on it.
+    void ForEachRow(const char* sql, const std::function<void(store::Recordset&)>& check) {
+        store::Recordset rs = db_.OpenRecordset(sql);
+        ASSERT_FALSE(rs.Eof());
+        for (; !rs.Eof(); rs.MoveNext()) check(rs);
+    }
+};
+
+double D(store::Recordset& rs, const char* column) { return rs.Field(column).Value().Double(); }
+float F(store::Recordset& rs, const char* column) { return static_cast<float>(D(rs, column)); }
+
+TEST_F(Loaders, EveryDefaultRowLoads) {
+    ForEachRow(store::sql::AllEllipsoides, [](store::Recordset& rs) {
+        const core::EllipsoidParams e = core::LoadEllipsoid(rs.Field("Nom").Value().Text());
+        EXPECT_EQ(e.a, D(rs, "a"));
+        EXPECT_EQ(e.ec, D(rs, "ec"));
+        EXPECT_EQ(e.unf, D(rs, "unf"));
+    });
+    ForEachRow(store::sql::AllDatums, [](store::Recordset& rs) {
+        const core::DatumParams d = core::LoadDatum(rs.Field("Nom").Value().Text());
+        EXPECT_EQ(d.Ellipsoide, rs.Field("Ellipsoide").Value().Text());
+        const float shifts[] = {d.dX, d.dY, d.dZ, d.dX7, d.dY7, d.dZ7, d.rX, d.rY, d.rZ, d.dS};
+        const char* columns[] = {"dX", "dY", "dZ", "dX7", "dY7", "dZ7", "rX", "rY", "rZ", "dS"};
+        for (int i = 0; i < 10; ++i) EXPECT_EQ(shifts[i], F(rs, columns[i])) << columns[i];
+        EXPECT_NO_THROW(core::LoadEllipsoid(d.Ellipsoide));
+    });
+    ForEachRow(store::sql::AllProjections, [](store::Recordset& rs) {
+        const core::ProjectionParams p = core::LoadProjection(rs.Field("Nom").Value().Text());
+        EXPECT_EQ(p.Datum, rs.Field("Datum").Value().Text());
+        EXPECT_EQ(p.Type, rs.Field("Type").Value().Int16());
+        const double values[] = {p.FE, p.fn, p.k0, p.Lg0, p.Lt0, p.Lt1, p.Lt2, p.aa};
+        const char* columns[] = {"FE", "fn", "k0", "Lg0", "Lt0", "Lt1", "Lt2", "aa"};
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(values[i], D(rs, columns[i])) << columns[i];
+        EXPECT_NO_THROW(core::LoadDatum(p.Datum));
+    });
+}
+
+TEST_F(Loaders, KnownRows) {
+    const core::DatumParams wgs = core::LoadDatum("WGS84");
+    EXPECT_EQ(wgs.Ellipsoide, "WGS 84");
+    for (float shift : {wgs.dX, wgs.dY, wgs.dZ, wgs.dX7, wgs.dY7, wgs.dZ7, wgs.rX, wgs.rY, wgs.rZ, wgs.dS})
+        EXPECT_EQ(shift, 0.0f);
+    const core::ProjectionParams lb72 = core::LoadProjection("BE LB72");
+    EXPECT_EQ(lb72.Datum, "BE BD72");
+    EXPECT_EQ(lb72.Type, 2);
+    EXPECT_EQ(lb72.FE, 150000.013);
+    EXPECT_EQ(lb72.Lg0, 0.07622702237028534);
+    EXPECT_EQ(core::LoadEllipsoid("International 1924").unf, 297.0);
+}
+
+TEST_F(Loaders, ShiftsAreRoundedToSinglePrecision) {
+    db_.Execute("UPDATE Datums SET dX = 0.1 WHERE Nom = 'BE ED50'");
+    const core::DatumParams d = core::LoadDatum("BE ED50");
+    EXPECT_EQ(d.dX, 0.1f);
+    EXPECT_NEAR(double(d.dX), 0.100000001490116, 1e-15);
+    EXPECT_NE(double(d.dX), 0.1);
+}
+
+TEST_F(Loaders, FailuresChangeNothing) {
+    core::ProjectionParams p = core::LoadProjection("BE UTM");
+    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("BE UTM "); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("x' OR '1'='1"); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(p.Datum, "BE ED50");
+    EXPECT_EQ(p.FE, 500000.0);
+    EXPECT_EQ(core::LoadProjection("be utm").Datum, "BE ED50");  // the store ignores case
+
+    db_.Execute("UPDATE Datums SET dS = NULL WHERE Nom = 'BE ED50'");
+    db_.Execute("UPDATE Projections SET Datum = NULL WHERE Nom = 'LU TM'");
+    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("BE ED50"); }), core::err::InvalidNull);
+    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("LU TM"); }), core::err::InvalidNull);
+}
+
+TEST_F(Loaders, TypeRoundsHalfToEven) {
+    db_.Execute("UPDATE Projections SET Type = 2.5 WHERE Nom = 'BE LB08'");
+    db_.Execute("UPDATE Projections SET Type = 40000 WHERE Nom = 'FR LB93'");
+    EXPECT_EQ(core::LoadProjection("BE LB08").Type, 2);
+    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("FR LB93"); }), core::err::Overflow);
+}
+
+// A database made elsewhere, whose number columns hold texts.
+TEST(LoadersOnTexts, NumericTextConverts) {
+    testing_support::TempDir dir;
+    const std::string path = dir.File("texts.mdb");
+    {
+        store::Database db = store::CreateDatabase(path, store::dbLangGeneral);
+        db.Execute("CREATE TABLE Ellipsoides (Nom TEXT, a TEXT, ec TEXT, unf TEXT)");
+        db.Execute("INSERT INTO Ellipsoides VALUES ('T', '12.5', ' 0.08 ', '1e2'), ('U', '1', '2', 'abc')");
+    }
+    store::SetParamDbPath(path);
+    const core::EllipsoidParams t = core::LoadEllipsoid("T");
+    EXPECT_EQ(t.a, 12.5);
+    EXPECT_EQ(t.ec, 0.08);
+    EXPECT_EQ(t.unf, 100.0);
+    EXPECT_EQ(ErrorNumber([] { core::LoadEllipsoid("U"); }), core::err::TypeMismatch);
+    store::SetParamDbPath({});
+}
+
+TEST_F(Loaders, SeeTheEditorsChangesAtOnce) {
+    EXPECT_EQ(core::LoadDatum("FR NTF").dZ, 320.0f);
+    store::Recordset rs = store::OpenDatabase(copy_.Path()).OpenRecordset(store::sql::AllDatums);
+    rs.FindFirst(store::NomIs("FR NTF"));
+    rs.Edit();
+    rs.SetField("dZ", Value(321.5));
+    rs.Update();
+    EXPECT_EQ(core::LoadDatum("FR NTF").dZ, 321.5f);
+    std::filesystem::remove(copy_.Path());
+    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("FR NTF"); }), store::err::FileNotFound);
+}
+
+}  // namespace

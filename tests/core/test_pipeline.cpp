@@ -1,0 +1,100 @@
+// The table pipeline on the default parameter database: reference values,
+// round trips of every listed system and the input rules callers rely on.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/Constants.h"
+#include "core/NumberText.h"
+#include "core/Pipeline.h"
+#include "store/ParamDb.h"
+
+namespace {
+
+constexpr double Deg = core::Pi / 180.0;
+constexpr double EarthRadius = 6.371e6;  // metres per radian, for tolerances
+
+class Pipeline : public ::testing::Test {
+protected:
+    void SetUp() override { store::SetParamDbPath(TRAVENA_PARAM_DB); }
+
+    struct Out {
+        std::string x, y, datum;
+        std::int16_t zone = 0;
+    };
+
+    static Out Convert(std::string inDatum, const std::string& inProjection, std::string x, std::string y,
+                       std::int16_t zone, std::string outDatum, const std::string& outProjection,
+                       std::int16_t method) {
+        Out o;
+        core::ConvertRecord(inDatum, inProjection, x, y, zone, outDatum, outProjection, o.x, o.y, o.zone, method);
+        o.datum = outDatum;
+        return o;
+    }
+    static std::string Rad(double degrees) { return core::FormatGeneral(degrees * Deg); }
+};
+
+TEST_F(Pipeline, Wgs84ToLambert72MatchesHelmertReference) {
+    // cs2cs -f %.4f +proj=longlat +datum=WGS84 +to +proj=lcc +lat_0=90 +lat_1=51.16666723333333
+    //   +lat_2=49.8333339 +lon_0=4.367486666666666 +x_0=150000.013 +y_0=5400088.438 +ellps=intl
+    //   +towgs84=-106.8686,52.2978,-103.7239,0.3366,-0.457,1.8422,-1.2747
+    //   <<< "4.3517 50.8466"   ->  148799.0795 170688.5639
+    const Out o = Convert("WGS84", "", Rad(4.3517), Rad(50.8466), 0, "", "BE LB72", 3);
+    EXPECT_NEAR(core::ValNumber(o.x), 148799.0795, 0.005);
+    EXPECT_NEAR(core::ValNumber(o.y), 170688.5639, 0.005);
+    EXPECT_EQ(o.datum, "BE BD72");
+}
+
+TEST_F(Pipeline, Wgs84AliasesTakeNoDatumStep) {
+    const Out viaEtrs = Convert("ETRS89", "", Rad(4.2), Rad(50.5), 0, "", "WGS84 UTM", 2);
+    EXPECT_EQ(viaEtrs.zone, 31);
+    EXPECT_NEAR(core::ValNumber(viaEtrs.x), 585104.094, 1e-3);
+    EXPECT_NEAR(core::ValNumber(viaEtrs.y), 5594913.119, 1e-3);
+    const Out same = Convert("ETRS89", "", "0.07", "0.88", 0, "WGS84", "", 1);
+    EXPECT_EQ(same.x, "0.07");
+    EXPECT_EQ(same.y, "0.88");
+}
+
+TEST_F(Pipeline, ProjectionWinsAndCommasBecomePoints) {
+    std::string inDatum = "BE ED50", x = "150000,5", y = " 170000,25 ", outX, outY, outDatum = "WGS84";
+    std::int16_t zone = 0, outZone = 0;
+    core::ConvertRecord(inDatum, "BE LB72", x, y, zone, outDatum, "", outX, outY, outZone, 1);
+    EXPECT_EQ(inDatum, "BE BD72");
+    EXPECT_EQ(x, "150000.5");
+    EXPECT_EQ(y, "170000.25");
+    // The same variables again, now holding the projection's datum, give the same point.
+    std::string outX2, outY2;
+    core::ConvertRecord(inDatum, "BE LB72", x, y, zone, outDatum, "", outX2, outY2, outZone, 1);
+    EXPECT_EQ(outX, outX2);
+    EXPECT_EQ(outY, outY2);
+}
+
+TEST_F(Pipeline, MethodMattersOnlyWhereADatumStepIsTaken) {
+    const Out a = Convert("", "WGS84 UTM", "585104.094", "5594913.119", 31, "ETRS89", "", 1);
+    const Out b = Convert("", "WGS84 UTM", "585104.094", "5594913.119", 31, "ETRS89", "", 3);
+    EXPECT_EQ(a.x, b.x);
+    EXPECT_EQ(a.y, b.y);
+    const Out c = Convert("WGS84", "", Rad(4.2), Rad(50.5), 0, "", "BE LB72", 1);
+    const Out d = Convert("WGS84", "", Rad(4.2), Rad(50.5), 0, "", "BE LB72", 3);
+    EXPECT_NE(c.x, d.x);
+    EXPECT_NEAR(core::ValNumber(c.x), core::ValNumber(d.x), 5.0);
+}
+
+TEST_F(Pipeline, GridsOnTopOfProjections) {
+    const Out mgrs = Convert("WGS84", "", Rad(4.2), Rad(50.5), 0, "", "WGS84 UTMMGRS", 1);
+    EXPECT_EQ(mgrs.x, "31UER8510494913");
+    const Out back = Convert("", "WGS84 UTMMGRS", "31UER8510494913", "", 0, "WGS84", "", 1);
+    EXPECT_NEAR(core::ValNumber(back.y), 50.5 * Deg, 2.0 / EarthRadius);
+    const Out ifbl = Convert("", "BE LB72", "2500", "257500", 0, "", "BE LB72IFBL", 1);
+    EXPECT_EQ(ifbl.x, "A01111");
+    const Out outside = Convert("", "BE LB72", "0", "0", 0, "", "BE LB72IFBL", 1);
+    EXPECT_EQ(outside.x, "No zone");
+}
+
+TEST_F(Pipeline, UnknownNameReachesTheCaller) {
+    EXPECT_THROW(Convert("WGS84", "", "0.07", "0.88", 0, "", "XX NONE", 1), core::RuntimeError);
+    EXPECT_THROW(Convert("XX NONE", "", "0.07", "0.88", 0, "WGS84", "", 1), core::RuntimeError);
+}
+
+}  // namespace

@@ -1,0 +1,258 @@
+// Projection formulas against published examples (EPSG Guidance Note 7-2 and
+// PROJ's cs2cs), their round trips, and their fault behaviour.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "core/Constants.h"
+#include "core/Errors.h"
+#include "core/Projection.h"
+
+namespace {
+
+constexpr double Deg = core::Pi / 180.0;
+constexpr double Untouched = -12345.0;
+
+double Dms(double d, double m, double s) { return (std::fabs(d) + m / 60 + s / 3600) * Deg * (d < 0 ? -1 : 1); }
+
+core::EllipsoidParams Ellipsoid(double a, double invF) {
+    const double f = 1 / invF;
+    return {a, std::sqrt(2 * f - f * f), invF};
+}
+
+core::ProjectionParams Projection(std::int16_t type, double FE, double FN, double k0, double lg0, double lt0,
+                                  double lt1 = 0, double lt2 = 0, double aa = 0) {
+    core::ProjectionParams p;
+    p.Type = type;
+    p.FE = FE;
+    p.fn = FN;
+    p.k0 = k0;
+    p.Lg0 = lg0;
+    p.Lt0 = lt0;
+    p.Lt1 = lt1;
+    p.Lt2 = lt2;
+    p.aa = aa;
+    return p;
+}
+
+const core::EllipsoidParams Intl1924 = Ellipsoid(6378388, 297);
+const core::EllipsoidParams Bessel = Ellipsoid(6377397.155, 299.1528128);
+const core::EllipsoidParams Airy = Ellipsoid(6377563.396, 299.3249646);
+const core::EllipsoidParams Clarke1866 = Ellipsoid(6378206.4, 294.9786982);
+const core::EllipsoidParams Wgs84 = Ellipsoid(6378137, 298.257223563);
+
+const core::ProjectionParams Belge72Rotated = Projection(2, 150000.01, 5400088.44, 1, Dms(4, 21, 24.983), Dms(90, 0, 0),
+                                                         Dms(49, 50, 0.00204), Dms(51, 10, 0.00204), Dms(0, 0, 29.2985));
+const core::ProjectionParams Belge72 = Projection(2, 150000.013, 5400088.438, 1, 0.07622702237028534,
+                                                  1.570796326794895, 0.8930268104939635, 0.8697557538007057);
+const core::ProjectionParams DutchRd = Projection(4, 155000, 463000, 0.9999079, Dms(5, 23, 15.5), Dms(52, 9, 22.178));
+const core::ProjectionParams BritishGrid = Projection(1, 400000, -100000, 0.9996012717, Dms(-2, 0, 0), Dms(49, 0, 0));
+const core::ProjectionParams Jamaica = Projection(5, 250000, 150000, 1, Dms(-77, 0, 0), Dms(18, 0, 0));
+const core::ProjectionParams SwissLv03 = Projection(3, 200000, 600000, 1, 0.12984522414316133, 0.819474068676121);
+const core::ProjectionParams Utm = Projection(1, 500000, 0, 0.9996, 0, 0);
+
+struct Case {
+    const char* name;
+    const core::ProjectionParams* p;
+    const core::EllipsoidParams* ell;
+    double lat, lon, x, y, tol;
+};
+
+class Reference : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Reference, ForwardMatchesAndInverseReturns) {
+    const Case& c = GetParam();
+    double lon = c.lon, x = 0, y = 0;
+    std::int16_t zone = 0;
+    core::ProjectForwardWith(*c.p, *c.ell, c.lat, lon, x, y, zone);
+    EXPECT_NEAR(x, c.x, c.tol);
+    EXPECT_NEAR(y, c.y, c.tol);
+    double lat = 0, lonBack = 0;
+    core::ProjectInverseWith(*c.p, *c.ell, lat, lonBack, x, y, zone);
+    EXPECT_NEAR(lat, c.lat, 1e-9);
+    EXPECT_NEAR(lonBack, c.lon, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Published, Reference,
+    ::testing::Values(
+        // EPSG Guidance Note 7-2, Lambert conic conformal (2SP Belgium). The note's
+        // northing carries its intermediate t rounded to 8 decimals (r about 5 cm
+        // long); the exact value is the next row's.
+        Case{"lcc2_belgium_1972_epsg", &Belge72Rotated, &Intl1924, Dms(50, 40, 46.461), Dms(5, 48, 26.533),
+             251763.20, 153034.13, 0.05},
+        // The rotation folded into the central meridian (lon_0 = lambda0 + aa/n):
+        // cs2cs +proj=longlat +ellps=intl +to +proj=lcc +lat_0=90 +lat_1=49.8333339
+        //   +lat_2=51.16666723333333 +lon_0=4.367486672995535 +x_0=150000.01 +y_0=5400088.44 +ellps=intl
+        //   <<< "5.807370277777777 50.6795725"   ->  251763.2016 153034.1777
+        Case{"lcc2_belgium_1972_exact", &Belge72Rotated, &Intl1924, Dms(50, 40, 46.461), Dms(5, 48, 26.533),
+             251763.2016, 153034.1777, 0.001},
+        // cs2cs +proj=longlat +ellps=intl +to +proj=lcc +lat_0=90 +lat_1=51.16666723333333
+        //   +lat_2=49.8333339 +lon_0=4.367486666666666 +x_0=150000.013 +y_0=5400088.438 +ellps=intl
+        //   <<< "4.8 50.9"   ->  180426.6288 176656.9254
+        Case{"lcc2_lambert72", &Belge72, &Intl1924, 50.9 * Deg, 4.8 * Deg, 180426.6288, 176656.9254, 0.001},
+        // EPSG Guidance Note 7-2, oblique stereographic (Amersfoort / RD New).
+        Case{"stereo_rd", &DutchRd, &Bessel, 53 * Deg, 6 * Deg, 196105.283, 557057.739, 0.001},
+        // EPSG Guidance Note 7-2, transverse Mercator (OSGB 1936 / British National Grid).
+        Case{"tm_british_grid", &BritishGrid, &Airy, Dms(50, 30, 0), Dms(0, 30, 0), 577274.99, 69740.50, 0.01},
+        // EPSG Guidance Note 7-2, Lambert conic conformal (1SP), Jamaica 1969.
+        Case{"lcc1_jamaica", &Jamaica, &Clarke1866, Dms(17, 55, 55.80), Dms(-76, 56, 37.26), 255966.58, 142493.51, 0.01},
+        // cs2cs +proj=longlat +ellps=bessel +to +proj=somerc +lat_0=46.95240555555556
+        //   +lon_0=7.439583333333333 +k_0=1 +x_0=600000 +y_0=200000 +ellps=bessel <<< "8.0 47.5"
+        //   -> 642220.2286 261023.9509  (here x is the northing, y the easting)
+        Case{"omerc_swiss", &SwissLv03, &Bessel, 47.5 * Deg, 8.0 * Deg, 261023.9509, 642220.2286, 0.001},
+        Case{"utm_zone31", &Utm, &Wgs84, 50.5 * Deg, 4.2 * Deg, 585104.094, 5594913.119, 0.001}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+// Round trips around each origin, 100 km and so out.
+struct Trip {
+    const char* name;
+    const core::ProjectionParams* p;
+    const core::EllipsoidParams* ell;
+    double lat0, lon0;
+};
+
+class RoundTrip : public ::testing::TestWithParam<Trip> {};
+
+TEST_P(RoundTrip, InverseReturnsTheInput) {
+    const Trip& t = GetParam();
+    for (double dLat : {-1.0, 0.0, 0.7}) {
+        for (double dLon : {-1.2, 0.0, 1.1}) {
+            const double lat = (t.lat0 + dLat) * Deg, lon = (t.lon0 + dLon) * Deg;
+            double lonIn = lon, x = 0, y = 0, latBack = 0, lonBack = 0;
+            std::int16_t zone = 0;
+            core::ProjectForwardWith(*t.p, *t.ell, lat, lonIn, x, y, zone);
+            core::ProjectInverseWith(*t.p, *t.ell, latBack, lonBack, x, y, zone);
+            if (zone >= 1 && zone <= 30) lonBack -= core::TwoPi;  // central meridians 183..357 degrees
+            EXPECT_NEAR(latBack, lat, 1e-9) << dLat << " " << dLon;
+            EXPECT_NEAR(lonBack, lon, 1e-9) << dLat << " " << dLon;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Types, RoundTrip,
+    ::testing::Values(Trip{"tm", &BritishGrid, &Airy, 50, -2}, Trip{"utm_east", &Utm, &Wgs84, 50.5, 4.2},
+                      Trip{"utm_west_zone", &Utm, &Wgs84, 48, -4.5}, Trip{"lcc2", &Belge72Rotated, &Intl1924, 50.5, 4.4},
+                      Trip{"omerc", &SwissLv03, &Bessel, 46.95, 7.44}, Trip{"stereo", &DutchRd, &Bessel, 52.15, 5.39},
+                      Trip{"lcc1", &Jamaica, &Clarke1866, 18, -77}),
+    [](const auto& i) { return std::string(i.param.name); });
+
+TEST(Forward, ReducesLongitudeAbovePiAndWritesItBack) {
+    double lon = 200 * Deg, x = 0, y = 0;
+    std::int16_t zone = 0;
+    core::ProjectForwardWith(Utm, Wgs84, 10 * Deg, lon, x, y, zone);
+    EXPECT_DOUBLE_EQ(lon, 200 * Deg - core::TwoPi);
+    double atPi = core::Pi;
+    core::ProjectForwardWith(Utm, Wgs84, 10 * Deg, atPi, x, y, zone);
+    EXPECT_EQ(atPi, core::Pi);
+    EXPECT_EQ(zone, 1);  // 183 degrees: zone 61 wraps to 1
+}
+
+TEST(Forward, AutomaticZoneFollowsTheLongitude) {
+    const struct { double lonDeg; int zone; } rows[] = {{5.9, 31}, {6.0, 32}, {-0.5, 30}, {-177, 1}, {179.9, 60}};
+    for (const auto& r : rows) {
+        double lon = r.lonDeg * Deg, x = 0, y = 0;
+        std::int16_t zone = 0;
+        core::ProjectForwardWith(Utm, Wgs84, 50 * Deg, lon, x, y, zone);
+        EXPECT_EQ(zone, r.zone) << r.lonDeg;
+    }
+    core::ProjectionParams fixed = Utm;
+    fixed.Lg0 = 3 * Deg;
+    double lon = 3 * Deg, x = 0, y = 0;
+    std::int16_t zone = 99;
+    core::ProjectForwardWith(fixed, Wgs84, 50 * Deg, lon, x, y, zone);
+    EXPECT_EQ(zone, 0);
+    EXPECT_EQ(x, 500000);  // on the central meridian
+}
+
+TEST(Inverse, ZoneGivesTheCentralMeridian) {
+    const struct { std::int16_t zone; double lam0Deg; } rows[] = {{31, 3}, {60, 177}, {1, 183}, {0, 177}};
+    for (const auto& r : rows) {
+        double lat = 0, lon = 0;
+        core::ProjectInverseWith(Utm, Wgs84, lat, lon, 500000, 0, r.zone);
+        EXPECT_NEAR(lon, r.lam0Deg * Deg, 1e-15) << r.zone;
+        EXPECT_EQ(lat, 0);
+    }
+    double lat = Untouched, lon = Untouched;
+    try {
+        core::ProjectInverseWith(Utm, Wgs84, lat, lon, 500000, 0, 6000);
+        ADD_FAILURE() << "zone 6000 must overflow";
+    } catch (const core::ArithmeticError& e) {
+        EXPECT_EQ(e.number, core::err::Overflow);
+    }
+    EXPECT_EQ(lat, Untouched);
+}
+
+TEST(Origins, MapToFalseOriginAndBack) {
+    // Type 5 and type 4 at their origins; type 2 at its false origin gives aa/n.
+    for (const auto* p : {&Jamaica, &DutchRd}) {
+        double lon = p->Lg0, x = 0, y = 0;
+        std::int16_t zone = 7;
+        core::ProjectForwardWith(*p, p == &Jamaica ? Clarke1866 : Bessel, p->Lt0, lon, x, y, zone);
+        EXPECT_NEAR(x, p->FE, 1e-6);
+        EXPECT_NEAR(y, p->fn, 1e-6);
+        EXPECT_EQ(zone, 7);  // only type 1 writes a zone
+    }
+}
+
+TEST(Types, OutsideOneToFiveComputeNothing) {
+    for (std::int16_t type : {0, 6, -1}) {
+        core::ProjectionParams p = Utm;
+        p.Type = type;
+        double lon = 200 * Deg, x = Untouched, y = Untouched, lat = Untouched, lonOut = Untouched;
+        std::int16_t zone = 5;
+        core::ProjectForwardWith(p, Wgs84, 0.5, lon, x, y, zone);
+        EXPECT_EQ(x, Untouched);
+        EXPECT_EQ(y, Untouched);
+        EXPECT_EQ(zone, 5);
+        EXPECT_LT(lon, 0);  // the reduction still happens
+        core::ProjectInverseWith(p, Wgs84, lat, lonOut, 1, 2, 31);
+        EXPECT_EQ(lat, Untouched);
+        EXPECT_EQ(lonOut, Untouched);
+    }
+}
+
+int ErrorOf(const core::ProjectionParams& p, const core::EllipsoidParams& ell, double lat, double lon,
+            double& x, double& y) {
+    std::int16_t zone = 0;
+    try {
+        core::ProjectForwardWith(p, ell, lat, lon, x, y, zone);
+    } catch (const core::ArithmeticError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+TEST(Faults, RaiseWithEarlierOutputsKept) {
+    // Equal standard parallels make n zero over zero before anything is written.
+    core::ProjectionParams equal = Belge72;
+    equal.Lt2 = equal.Lt1;
+    double x = Untouched, y = Untouched;
+    EXPECT_EQ(ErrorOf(equal, Intl1924, 50 * Deg, 4 * Deg, x, y), core::err::InvalidCall);
+    EXPECT_EQ(x, Untouched);
+    // An origin at the pole on the conformal sphere: the arcsine form meets |v| = 1.
+    core::ProjectionParams polar = SwissLv03;
+    polar.Lt0 = 1.570796326794895;
+    EXPECT_EQ(ErrorOf(polar, Bessel, 47 * Deg, 7 * Deg, x, y), core::err::DivisionByZero);
+    EXPECT_EQ(y, Untouched);
+    // Transverse Mercator at the pole: x is finite, y overflows in tan.
+    double xs = Untouched, ys = Untouched;
+    EXPECT_NE(ErrorOf(Utm, Wgs84, std::numeric_limits<double>::infinity(), 0.1, xs, ys), 0);
+}
+
+TEST(Faults, NaNNeverHangsAnIteration) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    for (const auto* p : {&Belge72, &SwissLv03, &DutchRd, &Jamaica, &Utm}) {
+        const core::EllipsoidParams& ell = p == &Jamaica ? Clarke1866 : p == &Utm ? Wgs84 : Bessel;
+        double lat = 0, lon = 0;
+        EXPECT_THROW(core::ProjectInverseWith(*p, ell, lat, lon, nan, 100000, 31), core::ArithmeticError);
+        double lonIn = nan, x = 0, y = 0;
+        std::int16_t zone = 0;
+        EXPECT_THROW(core::ProjectForwardWith(*p, ell, 0.8, lonIn, x, y, zone), core::ArithmeticError);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,27 @@
+#pragma once
+// Conversion of one table point, given as two texts, from one system to
+// another through WGS 84 geographic coordinates.
+
+#include <cstdint>
+#include <string>
+
+namespace core {
+
+// A system is a datum (geographic coordinates in radians) or a projection
+// (metres); a projection name ending in "MGRS" or "IFBL" means the grid
+// reference written on top of the projection named by the rest. When both a
+// datum and a projection are given the projection wins; a projected side's
+// datum argument receives that projection's datum, so the same variables can
+// be passed again for the next record. Commas in xText and yText are turned
+// into points in the caller's variables. Loader, projection and datum errors
+// propagate; outputs may then hold values of the previous call.
+void ConvertRecord(std::string& inDatum, const std::string& inProjection,
+                   std::string& xText, std::string& yText, std::int16_t& inZone,
+                   std::string& outDatum, const std::string& outProjection,
+                   std::string& outXText, std::string& outYText, std::int16_t& outZone,
+                   std::int16_t method);
+
+// Datums taken as WGS 84 itself by the table pipeline: no datum step.
+bool IsWgs84Alias(const std::string& datum);
+
+}  // namespace core

@@ -1,0 +1,37 @@
+#pragma once
+// Map projections of the parameter database, both directions.
+//
+// The projection record's Type chooses the formulas:
+//   1 transverse Mercator (automatic UTM zone when Lg0 is 0)
+//   2 Lambert conformal conic, two standard parallels, with a rotation
+//   3 oblique Mercator on the conformal sphere
+//   4 oblique stereographic
+//   5 Lambert conformal conic, one standard parallel
+// Any other Type computes nothing. Positions are on the projection's own
+// datum; no datum change happens here.
+
+#include <cstdint>
+#include <string>
+
+#include "core/Params.h"
+
+namespace core {
+
+// lat in radians; lon in/out: reduced by 2 pi when above pi, and the reduced
+// value written back. x, y out in metres. zone out for type 1 only: the UTM
+// zone with an automatic zone, else 0. On a floating-point fault the outputs
+// written so far stay written.
+void ProjectForward(double lat, double& lon, double& x, double& y,
+                    const std::string& projectionName, std::int16_t& zone);
+void ProjectForwardWith(const ProjectionParams& p, const EllipsoidParams& ell,
+                        double lat, double& lon, double& x, double& y, std::int16_t& zone);
+
+// lat, lon out in radians (lat is also the working variable of the latitude
+// iterations); zone in, read by type 1 with an automatic zone. Longitudes of
+// zones 1 to 30 come out between about 180 and 360 degrees.
+void ProjectInverse(double& lat, double& lon, double x, double y, std::int16_t zone,
+                    const std::string& projectionName);
+void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell,
+                        double& lat, double& lon, double x, double y, std::int16_t zone);
+
+}  // namespace core

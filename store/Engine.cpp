@@ -1,0 +1,700 @@
+// Databases, table definitions and record sets over the engine's own SQLite
+// files, and read-only ones over other drivers.
+//
+// A record set is materialised when it opens: the rows live in memory with
+// the rowid of each (for sets drawn from one table), so moves are free, the
+// record count is exact, and no statement is left half-read holding a lock.
+// Edits go back to the file by rowid through statements the connection keeps
+// prepared.
+
+#include "store/Engine.h"
+
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "store/Drivers.h"
+#include "store/EngineImpl.h"
+
+namespace store {
+
+namespace detail {
+
+struct RecordsetData {
+    enum class Mode { Browse, Add, Edit };
+
+    std::shared_ptr<DatabaseImpl> db;
+    std::vector<FieldDef> fields;
+    std::string table;  // the updatable source table; empty when read-only
+    std::vector<std::int64_t> rowids;
+    std::vector<Value> values;  // row after row, fields.size() values each
+    std::size_t rows = 0;
+    std::size_t pos = 0;
+    bool afterDelete = false;  // pos already names the record after the deleted one
+    bool noMatch = false;
+    Mode mode = Mode::Browse;
+    std::vector<Value> buffer;
+    std::vector<bool> dirty;
+
+    std::size_t Width() const { return fields.size(); }
+
+    std::size_t Current() const {
+        db->CheckOpen();
+        if (afterDelete) throw Error(err::RecordDeleted);
+        if (pos >= rows) throw Error(err::NoCurrentRecord);
+        return pos;
+    }
+
+    std::size_t Index(const std::string& name) const {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (SameText(fields[i].Name, name)) return i;
+        throw Error(err::NotInCollection);
+    }
+
+    std::size_t Index(int index) const {
+        if (index < 0 || std::size_t(index) >= fields.size()) throw Error(err::NotInCollection);
+        return std::size_t(index);
+    }
+
+    void CheckUpdatable() const {
+        db->CheckOpen();
+        if (table.empty()) throw Error(err::ReadOnly);
+    }
+
+    // Leaving a record drops its pending edit, as the classic engine does.
+    void StopEditing() { mode = Mode::Browse; }
+};
+
+std::shared_ptr<DatabaseImpl> OpenNative(const std::string& path) {
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->name = path;
+    impl->conn = std::make_unique<Connection>(path, Connection::Mode::OpenExisting);
+    return impl;
+}
+
+}  // namespace detail
+
+namespace {
+
+using detail::Connection;
+using detail::DatabaseImpl;
+using detail::Query;
+using detail::QuoteName;
+using detail::RecordsetData;
+
+constexpr std::size_t MaxNameLength = 64;
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n;") - first + 1);
+}
+
+// A type for columns without a declared one, from the first value they hold.
+void InferTypes(RecordsetData& d) {
+    for (std::size_t c = 0; c < d.Width(); ++c) {
+        FieldDef& f = d.fields[c];
+        if (f.Type != 0) continue;
+        f = {f.Name, dbText, 0};
+        for (std::size_t r = 0; r < d.rows; ++r) {
+            const Value& v = d.values[r * d.Width() + c];
+            if (v.IsNull()) continue;
+            if (v.GetKind() == Value::Kind::Integer) f.Type = dbLong;
+            if (v.GetKind() == Value::Kind::Double) f.Type = dbDouble;
+            break;
+        }
+    }
+}
+
+std::unique_ptr<RecordsetData> ReadQuery(std::shared_ptr<DatabaseImpl> db, Query& q, const std::string& table) {
+    auto d = std::make_unique<RecordsetData>();
+    d->db = std::move(db);
+    d->table = table;
+    const int first = table.empty() ? 0 : 1;  // column 0 holds the rowid
+    for (int i = first; i < q.ColumnCount(); ++i) d->fields.push_back(q.ColumnDef(i));
+    while (q.Step()) {
+        if (first) d->rowids.push_back(q.Column(0).Int64());
+        for (int i = first; i < q.ColumnCount(); ++i) d->values.push_back(q.Column(i));
+        ++d->rows;
+    }
+    InferTypes(*d);
+    return d;
+}
+
+std::unique_ptr<RecordsetData> ReadCursor(std::shared_ptr<DatabaseImpl> db, TableCursor& cursor) {
+    auto d = std::make_unique<RecordsetData>();
+    d->db = std::move(db);
+    d->fields = cursor.Fields();
+    std::vector<Value> row;
+    while (cursor.Next(row)) {
+        row.resize(d->Width());
+        std::move(row.begin(), row.end(), std::back_inserter(d->values));
+        ++d->rows;
+    }
+    InferTypes(*d);
+    return d;
+}
+
+// --- Linked tables: rows of the links table in the engine's own files.
+
+struct Link {
+    std::string name, connect, source;
+};
+
+std::vector<Link> Links(Connection& conn) {
+    std::vector<Link> links;
+    {
+        Query has(conn, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE");
+        has.Bind({Value(detail::LinksTable)});
+        if (!has.Step()) return links;
+    }
+    Query q(conn, std::string("SELECT name, connect, source FROM ") + detail::LinksTable + " ORDER BY rowid");
+    while (q.Step()) links.push_back({q.Column(0).Text(), q.Column(1).Text(), q.Column(2).Text()});
+    return links;
+}
+
+std::optional<Link> FindLink(Connection& conn, const std::string& name) {
+    for (auto& link : Links(conn))
+        if (SameText(link.name, name)) return link;
+    return std::nullopt;
+}
+
+std::unique_ptr<TableCursor> OpenLinkSource(const std::string& connect, const std::string& sourceTable) {
+    // The cursor may read through its source's connection: keep both together.
+    struct Owning final : TableCursor {
+        std::unique_ptr<SourceDatabase> source;  // declared first: outlives the cursor
+        std::unique_ptr<TableCursor> cursor;
+        const std::vector<FieldDef>& Fields() const override { return cursor->Fields(); }
+        bool Next(std::vector<Value>& row) override { return cursor->Next(row); }
+    };
+    const ConnectString c = ParseConnect(connect);
+    auto owning = std::make_unique<Owning>();
+    owning->source = FindDriver(c.driver)->Open(c.database);
+    owning->cursor = owning->source->OpenTable(sourceTable);
+    return owning;
+}
+
+// --- Names and statements.
+
+std::vector<std::string> TableNames(DatabaseImpl& db) {
+    db.CheckOpen();
+    if (db.source) return db.source->TableNames();
+    std::vector<std::string> names = detail::NativeTableNames(*db.conn);
+    for (auto& link : Links(*db.conn)) names.push_back(link.name);
+    return names;
+}
+
+void CheckName(const std::string& name) {
+    const bool bad = name.empty() || name.size() > MaxNameLength || name.front() == ' ' ||
+                     std::any_of(name.begin(), name.end(), [](char c) {
+                         return (static_cast<unsigned char>(c) < 0x20) || c == '.' || c == '!' || c == '`' ||
+                                c == '[' || c == ']';
+                     });
+    if (bad) throw Error(err::BadName, name);
+}
+
+std::string Unquoted(const std::string& name) {
+    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '`' && name.back() == '`')))
+        return name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
+        std::string inner;
+        for (std::size_t i = 1; i + 1 < name.size(); ++i) {
+            inner += name[i];
+            if (name[i] == '"') ++i;  // a doubled quote
+        }
+        return inner;
+    }
+    return name;
+}
+
+// --- The shape of a statement, enough to tell a SELECT over one table. The
+// statement itself goes to SQLite unchanged (but for the rowid column).
+
+bool IsWordChar(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '$' ||
+           static_cast<unsigned char>(c) >= 0x80;
+}
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsQuote(char c) { return c == '\'' || c == '"' || c == '[' || c == '`'; }
+
+// The word starting at `pos`, if any.
+std::string_view WordAt(std::string_view sql, std::size_t pos) {
+    std::size_t end = pos;
+    while (end < sql.size() && IsWordChar(sql[end])) ++end;
+    return sql.substr(std::min(pos, sql.size()), end - std::min(pos, sql.size()));
+}
+
+std::size_t SkipSpaces(std::string_view sql, std::size_t pos) {
+    while (pos < sql.size() && IsSpace(sql[pos])) ++pos;
+    return pos;
+}
+
+// Past a quoted name or text starting at `pos` ('...', "...", [...], `...`).
+std::size_t SkipQuoted(std::string_view sql, std::size_t pos) {
+    const char close = sql[pos] == '[' ? ']' : sql[pos];
+    for (++pos; pos < sql.size(); ++pos) {
+        if (sql[pos] != close) continue;
+        if (close == ']' || pos + 1 >= sql.size() || sql[pos + 1] != close) return pos + 1;
+        ++pos;  // a doubled quote
+    }
+    return pos;
+}
+
+// Where `word` stands outside quotes and parentheses, from `pos` on; npos if nowhere.
+std::size_t FindTopLevelWord(std::string_view sql, std::size_t pos, std::string_view word) {
+    int depth = 0;
+    while (pos < sql.size()) {
+        const char c = sql[pos];
+        if (IsQuote(c)) {
+            pos = SkipQuoted(sql, pos);
+        } else if (IsWordChar(c)) {
+            const std::string_view w = WordAt(sql, pos);
+            if (depth == 0 && SameText(w, word)) return pos;
+            pos += w.size();
+        } else {
+            depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+            ++pos;
+        }
+    }
+    return std::string_view::npos;
+}
+
+bool IsStatement(const std::string& text) {
+    const std::string_view first = WordAt(text, 0);
+    return SameText(first, "SELECT") || SameText(first, "WITH") || SameText(first, "VALUES");
+}
+
+// A SELECT over one table with an optional WHERE or ORDER BY tail.
+struct SingleTable {
+    std::string list, table, tail, afterSelect;
+};
+
+std::optional<SingleTable> MatchSingleTable(const std::string& text) {
+    const std::string_view sql = text;
+    const std::size_t selectEnd = WordAt(sql, 0).size();
+    if (!SameText(sql.substr(0, selectEnd), "SELECT")) return std::nullopt;
+    const std::size_t listStart = SkipSpaces(sql, selectEnd);
+    const std::size_t from = FindTopLevelWord(sql, listStart, "FROM");
+    if (listStart == selectEnd || from == std::string_view::npos) return std::nullopt;
+    const std::size_t nameStart = SkipSpaces(sql, from + 4);
+    std::size_t nameEnd = nameStart;
+    if (nameStart < sql.size() && IsQuote(sql[nameStart]) && sql[nameStart] != '\'') {
+        nameEnd = SkipQuoted(sql, nameStart);
+    } else {
+        while (nameEnd < sql.size() && !IsSpace(sql[nameEnd]) && !IsQuote(sql[nameEnd]) &&
+               std::string_view(",;().").find(sql[nameEnd]) == std::string_view::npos)
+            ++nameEnd;
+    }
+    if (nameEnd == nameStart) return std::nullopt;
+    const std::string_view tail = sql.substr(SkipSpaces(sql, nameEnd));
+    const std::string_view keyword = WordAt(tail, 0);
+    const bool orderBy = SameText(keyword, "ORDER") && SameText(WordAt(tail, SkipSpaces(tail, 5)), "BY");
+    if (!tail.empty() && !SameText(keyword, "WHERE") && !orderBy) return std::nullopt;
+    return SingleTable{std::string(sql.substr(listStart, from - listStart)),
+                       Unquoted(std::string(sql.substr(nameStart, nameEnd - nameStart))), std::string(tail),
+                       std::string(sql.substr(listStart))};
+}
+
+// "*" or plain column names: what an update by rowid can write back.
+bool PlainColumns(const std::string& list) {
+    const std::string_view items = list;
+    std::size_t pos = SkipSpaces(items, 0);
+    if (items.substr(pos, 1) == "*") return SkipSpaces(items, pos + 1) == items.size();
+    for (;;) {
+        if (pos >= items.size()) return false;
+        if (items[pos] == '[') {
+            pos = SkipQuoted(items, pos);
+        } else {
+            const std::string_view word = WordAt(items, pos);
+            if (word.empty() || (word[0] >= '0' && word[0] <= '9')) return false;
+            pos += word.size();
+        }
+        pos = SkipSpaces(items, pos);
+        if (pos == items.size()) return true;
+        if (items[pos] != ',') return false;
+        pos = SkipSpaces(items, pos + 1);
+    }
+}
+
+std::size_t Utf8Length(const std::string& text) {
+    return std::size_t(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
+// A value in the form the column stores, failing the way an assignment does.
+Value Coerced(const FieldDef& field, const Value& v) {
+    if (v.IsNull()) return v;
+    switch (field.Type) {
+    case dbBoolean: return Value(v.Double() != 0 ? -1 : 0);
+    case dbByte: {
+        const std::int16_t b = v.Int16();
+        if (b < 0 || b > 255) throw core::OverflowError();
+        return Value(int{b});
+    }
+    case dbInteger: return Value(int{v.Int16()});
+    case dbLong: return Value(v.Int32());
+    case dbSingle: return Value(double(v.Float()));
+    case dbCurrency:
+    case dbDouble:
+    case dbDate: return Value(v.Double());
+    case dbText:
+        if (field.Size > 0 && Utf8Length(v.Text()) > std::size_t(field.Size)) throw Error(err::FieldTooSmall, field.Name);
+        return Value(v.Text());
+    case dbMemo: return Value(v.Text());
+    default: return v;
+    }
+}
+
+}  // namespace
+
+// --- Field
+
+const std::string& Field::Name() const { return data_->fields[index_].Name; }
+int Field::Type() const { return data_->fields[index_].Type; }
+int Field::Size() const { return data_->fields[index_].Size; }
+
+Value Field::Value() const {
+    if (data_->mode != RecordsetData::Mode::Browse) {
+        data_->db->CheckOpen();
+        return data_->buffer[index_];
+    }
+    return data_->values[data_->Current() * data_->Width() + index_];
+}
+
+// --- Recordset
+
+Recordset::Recordset(std::unique_ptr<RecordsetData> data) : data_(std::move(data)) {}
+Recordset::Recordset(Recordset&&) noexcept = default;
+Recordset& Recordset::operator=(Recordset&&) noexcept = default;
+Recordset::~Recordset() = default;
+
+RecordsetData& Recordset::Data() const {
+    if (!data_) throw Error(err::ObjectClosed);
+    data_->db->CheckOpen();
+    return *data_;
+}
+
+void Recordset::MoveFirst() {
+    RecordsetData& d = Data();
+    d.StopEditing();
+    if (d.rows == 0) throw Error(err::NoCurrentRecord);
+    d.pos = 0;
+    d.afterDelete = false;
+}
+
+void Recordset::MoveLast() {
+    RecordsetData& d = Data();
+    d.StopEditing();
+    if (d.rows == 0) throw Error(err::NoCurrentRecord);
+    d.pos = d.rows - 1;
+    d.afterDelete = false;
+}
+
+void Recordset::MoveNext() {
+    RecordsetData& d = Data();
+    d.StopEditing();
+    if (d.afterDelete) {
+        d.afterDelete = false;
+        return;
+    }
+    if (d.pos >= d.rows) throw Error(err::NoCurrentRecord);
+    ++d.pos;
+}
+
+bool Recordset::Eof() const { return Data().pos >= Data().rows; }
+long Recordset::RecordCount() const { return long(Data().rows); }
+int Recordset::FieldCount() const { return int(Data().Width()); }
+Field Recordset::Field(const std::string& name) const { return store::Field(Data(), Data().Index(name)); }
+Field Recordset::Field(int index) const { return store::Field(Data(), Data().Index(index)); }
+
+void Recordset::FindFirst(const std::string& criterion) { FindFirst(ParseCriterion(criterion)); }
+
+void Recordset::FindFirst(const Criterion& criterion) {
+    RecordsetData& d = Data();
+    std::size_t column = 0;
+    try {
+        column = d.Index(criterion.column);
+    } catch (const EngineError&) {
+        throw Error(err::UnknownField, criterion.column);
+    }
+    d.StopEditing();
+    for (std::size_t r = 0; r < d.rows; ++r)
+        if (Matches(d.values[r * d.Width() + column], criterion.value)) {
+            d.pos = r;
+            d.afterDelete = false;
+            d.noMatch = false;
+            return;
+        }
+    d.noMatch = true;
+}
+
+bool Recordset::NoMatch() const { return Data().noMatch; }
+bool Recordset::Updatable() const { return !Data().table.empty(); }
+
+void Recordset::AddNew() {
+    RecordsetData& d = Data();
+    d.CheckUpdatable();
+    d.buffer.assign(d.Width(), Value());
+    d.dirty.assign(d.Width(), false);
+    d.mode = RecordsetData::Mode::Add;
+}
+
+void Recordset::Edit() {
+    RecordsetData& d = Data();
+    d.CheckUpdatable();
+    const std::size_t row = d.Current();
+    const auto first = d.values.begin() + std::ptrdiff_t(row * d.Width());
+    d.buffer.assign(first, first + std::ptrdiff_t(d.Width()));
+    d.dirty.assign(d.Width(), false);
+    d.mode = RecordsetData::Mode::Edit;
+}
+
+void Recordset::SetField(const std::string& name, const store::Value& value) { SetField(int(Data().Index(name)), value); }
+
+void Recordset::SetField(int index, const store::Value& value) {
+    RecordsetData& d = Data();
+    const std::size_t i = d.Index(index);
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    d.buffer[i] = Coerced(d.fields[i], value);
+    d.dirty[i] = true;
+}
+
+void Recordset::Update() {
+    RecordsetData& d = Data();
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    Connection& conn = d.db->Native();
+    std::string columns, sets;
+    std::vector<store::Value> params;
+    for (std::size_t i = 0; i < d.Width(); ++i) {
+        if (!d.dirty[i]) continue;
+        const std::string name = QuoteName(d.fields[i].Name);
+        columns += (params.empty() ? "" : ", ") + name;
+        sets += (params.empty() ? "" : ", ") + name + " = ?";
+        params.push_back(d.buffer[i]);
+    }
+    const std::string table = QuoteName(d.table);
+    if (d.mode == RecordsetData::Mode::Add) {
+        std::string sql = "INSERT INTO " + table + " DEFAULT VALUES";
+        if (!params.empty()) {
+            std::string list;
+            for (std::size_t i = 0; i < params.size(); ++i) list += i ? ", ?" : "?";
+            sql = "INSERT INTO " + table + " (" + columns + ") VALUES (" + list + ")";
+        }
+        Query q(conn, sql);
+        q.Bind(params);
+        q.Step();
+        conn.NoteWrite();
+        // The new record joins the end of the set; the position stays where it was.
+        const bool atEnd = d.pos >= d.rows;
+        d.rowids.push_back(conn.LastRowid());
+        std::move(d.buffer.begin(), d.buffer.end(), std::back_inserter(d.values));
+        ++d.rows;
+        if (atEnd) d.pos = d.rows;
+    } else if (!params.empty()) {
+        const std::size_t row = d.Current();
+        params.push_back(Value(d.rowids[row]));
+        Query q(conn, "UPDATE " + table + " SET " + sets + " WHERE _rowid_ = ?");
+        q.Bind(params);
+        const auto before = conn.TotalChanges();
+        q.Step();
+        conn.NoteWrite();
+        if (conn.TotalChanges() == before) throw Error(err::RecordDeleted);  // gone from the file
+        std::move(d.buffer.begin(), d.buffer.end(), d.values.begin() + std::ptrdiff_t(row * d.Width()));
+    }
+    d.mode = RecordsetData::Mode::Browse;
+}
+
+void Recordset::CancelUpdate() {
+    RecordsetData& d = Data();
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    d.mode = RecordsetData::Mode::Browse;
+}
+
+void Recordset::Delete() {
+    RecordsetData& d = Data();
+    d.CheckUpdatable();
+    d.StopEditing();
+    const std::size_t row = d.Current();
+    Connection& conn = d.db->Native();
+    {
+        Query q(conn, "DELETE FROM " + QuoteName(d.table) + " WHERE _rowid_ = ?");
+        q.Bind({Value(d.rowids[row])});
+        q.Step();
+        conn.NoteWrite();
+    }
+    const auto first = d.values.begin() + std::ptrdiff_t(row * d.Width());
+    d.values.erase(first, first + std::ptrdiff_t(d.Width()));
+    d.rowids.erase(d.rowids.begin() + std::ptrdiff_t(row));
+    --d.rows;
+    d.afterDelete = true;
+}
+
+void Recordset::Close() { data_.reset(); }
+
+// --- TableDef and TableDefs
+
+void TableDef::Append(const FieldDef& field) {
+    for (const auto& f : Fields)
+        if (SameText(f.Name, field.Name)) throw Error(err::FieldTwice, field.Name);
+    Fields.push_back(field);
+}
+
+int TableDefs::Count() const { return int(TableNames(*db_).size()); }
+
+TableDef TableDefs::Item(int index) const {
+    const std::vector<std::string> names = TableNames(*db_);
+    if (index < 0 || std::size_t(index) >= names.size()) throw Error(err::NotInCollection);
+    return Item(names[std::size_t(index)]);
+}
+
+TableDef TableDefs::Item(const std::string& name) const {
+    db_->CheckOpen();
+    TableDef def;
+    if (db_->source) {
+        const auto names = db_->source->TableNames();
+        const auto it = std::find_if(names.begin(), names.end(), [&](const auto& n) { return SameText(n, name); });
+        if (it == names.end()) throw Error(err::NotInCollection);
+        def.Name = *it;
+        def.Fields = db_->source->OpenTable(*it)->Fields();
+        return def;
+    }
+    Connection& conn = *db_->conn;
+    if (const auto link = FindLink(conn, name)) {
+        def = {link->name, link->connect, link->source, OpenLinkSource(link->connect, link->source)->Fields()};
+        return def;
+    }
+    def.Name = detail::NativeTableName(conn, name);
+    if (def.Name.empty()) throw Error(err::NotInCollection);
+    def.Fields = detail::NativeFields(conn, def.Name);
+    return def;
+}
+
+void TableDefs::Append(const TableDef& table) {
+    Connection& conn = db_->Native();
+    CheckName(table.Name);
+    for (const auto& existing : TableNames(*db_))
+        if (SameText(existing, table.Name)) throw Error(err::TableExists, table.Name);
+    if (!table.Connect.empty()) {
+        OpenLinkSource(table.Connect, table.SourceTableName);  // fails now rather than on first read
+        conn.Exec((std::string("CREATE TABLE IF NOT EXISTS ") + detail::LinksTable +
+                   " (name TEXT COLLATE NOCASE, connect TEXT, source TEXT)").c_str());
+        Query q(conn, std::string("INSERT INTO ") + detail::LinksTable + " VALUES (?, ?, ?)");
+        q.Bind({Value(table.Name), Value(table.Connect), Value(table.SourceTableName)});
+        q.Step();
+        conn.NoteWrite();
+        return;
+    }
+    if (table.Fields.empty()) throw Error(err::NoFields, table.Name);
+    std::string sql = "CREATE TABLE " + QuoteName(table.Name) + " (";
+    for (std::size_t i = 0; i < table.Fields.size(); ++i) {
+        const FieldDef& f = table.Fields[i];
+        CheckName(f.Name);
+        for (std::size_t j = 0; j < i; ++j)
+            if (SameText(table.Fields[j].Name, f.Name)) throw Error(err::FieldTwice, f.Name);
+        sql += (i ? ", " : "") + QuoteName(f.Name) + " " + detail::DeclaredType(f);
+    }
+    Query q(conn, sql + ")");
+    q.Step();
+    conn.NoteWrite();
+}
+
+void TableDefs::Delete(const std::string& name) {
+    Connection& conn = db_->Native();
+    if (FindLink(conn, name)) {
+        Query q(conn, std::string("DELETE FROM ") + detail::LinksTable + " WHERE name = ?");
+        q.Bind({Value(name)});
+        q.Step();
+    } else {
+        const std::string table = detail::NativeTableName(conn, name);
+        if (table.empty()) throw Error(err::NotInCollection);
+        Query q(conn, "DROP TABLE " + QuoteName(table));
+        q.Step();
+    }
+    conn.NoteWrite();
+}
+
+// --- Database
+
+const std::string& Database::Name() const { return impl_->name; }
+
+Recordset Database::OpenRecordset(const std::string& source, const std::vector<store::Value>& params) {
+    impl_->CheckOpen();
+    const std::string text = Trimmed(source);
+    const bool statement = IsStatement(text);
+    const std::optional<SingleTable> single = statement ? MatchSingleTable(text) : std::nullopt;
+    const bool wholeTable = !statement || (single && Trimmed(single->list) == "*" && single->tail.empty());
+    const std::string tableName = statement ? (single ? single->table : std::string()) : text;
+
+    if (impl_->source) {  // drivers read whole tables only
+        if (!wholeTable) throw Error(err::NotSupported);
+        for (const auto& name : impl_->source->TableNames())
+            if (SameText(name, tableName)) return Recordset(ReadCursor(impl_, *impl_->source->OpenTable(name)));
+        throw Error(err::UnknownTable, tableName);
+    }
+    Connection& conn = *impl_->conn;
+    if (wholeTable)
+        if (const auto link = FindLink(conn, tableName))
+            return Recordset(ReadCursor(impl_, *OpenLinkSource(link->connect, link->source)));
+    if (!statement) {
+        const std::string table = detail::NativeTableName(conn, text);
+        if (table.empty()) throw Error(err::UnknownTable, text);
+        Query q(conn, "SELECT _rowid_, * FROM " + QuoteName(table));
+        return Recordset(ReadQuery(impl_, q, table));
+    }
+    if (single && PlainColumns(single->list)) {
+        try {
+            Query q(conn, "SELECT _rowid_, " + single->afterSelect);
+            q.Bind(params);
+            return Recordset(ReadQuery(impl_, q, single->table));
+        } catch (const EngineError&) {
+            // A view, a table without rowid, or a fault the plain query below reports.
+        }
+    }
+    Query q(conn, text);
+    q.Bind(params);
+    return Recordset(ReadQuery(impl_, q, {}));
+}
+
+int Database::Execute(const std::string& sql, const std::vector<store::Value>& params) {
+    Connection& conn = impl_->Native();
+    Query q(conn, Trimmed(sql));
+    q.Bind(params);
+    const auto before = conn.TotalChanges();
+    while (q.Step()) {
+    }
+    conn.NoteWrite();
+    return int(conn.TotalChanges() - before);
+}
+
+void Database::Close() {
+    impl_->conn.reset();
+    impl_->source.reset();
+}
+
+// --- Workspace
+
+Database Workspace::OpenDatabase(const std::string& path, const std::string& connect) const {
+    const std::string driver = ParseConnect(connect).driver;
+    // An Access file under the empty driver name reads through libmdb.
+    if (driver.empty() && detail::SniffFile(path) != detail::FileKind::Jet) return Database(detail::OpenNative(path));
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->name = path;
+    impl->source = FindDriver(driver)->Open(path);
+    return Database(std::move(impl));
+}
+
+Database Workspace::CreateDatabase(const std::string& path, const std::string&) const {
+    // Every text column compares without regard to case (COLLATE NOCASE), which
+    // is what the general sort order of the locale text asks for.
+    auto impl = std::make_shared<DatabaseImpl>();
+    impl->name = path;
+    impl->conn = std::make_unique<Connection>(path, Connection::Mode::CreateNew);
+    return Database(std::move(impl));
+}
+
+Workspace& Workspaces(int index) {
+    static Workspace first;
+    if (index != 0) throw Error(err::NotInCollection);
+    return first;
+}
+
+}  // namespace store

@@ -1,0 +1,246 @@
+// Location, schema and statements of the parameter database, and the
+// per-thread cached connection that the read scopes manage.
+
+#include "store/ParamDb.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+
+#include "store/EngineImpl.h"
+
+namespace store {
+
+namespace {
+
+constexpr const char* FileName = "/SystG\xC3\xA9o.mdb";  // UTF-8 "SystGéo.mdb"
+constexpr int NameSize = 50, FullNameSize = 255, LockSize = 1;
+
+struct PathSetting {
+    std::mutex mutex;
+    std::string path;  // empty: the default
+    std::atomic<std::uint64_t> generation{1};
+};
+
+PathSetting& Setting() {
+    static PathSetting setting;
+    return setting;
+}
+
+// What identifies the file's content from outside SQLite: a replaced or
+// rewritten file differs in one of these.
+struct FileStamp {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long mtimeSec = 0, mtimeNsec = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+std::optional<FileStamp> Stamp(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+}
+
+// Through the connection's prepared statements: scopes begin and end often.
+void Run(detail::Connection& conn, const char* sql) {
+    detail::Query q(conn, sql);
+    q.Step();
+}
+
+class ParamState {
+public:
+    int depth = 0;
+
+    void Enter() {
+        error_.reset();
+        const std::uint64_t pathGeneration = Setting().generation.load(std::memory_order_acquire);
+        if (pathGeneration != pathGeneration_) {
+            Drop();
+            path_ = ParamDbPath();
+            pathGeneration_ = pathGeneration;
+        }
+        const std::optional<FileStamp> stamp = Stamp(path_);
+        if (!stamp) {
+            Drop();
+            error_ = Error(err::FileNotFound, path_);
+            return;
+        }
+        try {
+            if (!db_ || *stamp != stamp_) {
+                Drop();
+                db_ = detail::OpenNative(path_);
+                writes_ = db_->conn->Writes().get();
+                stamp_ = *stamp;
+            }
+            BeginRead();
+        } catch (const EngineError& e) {
+            Drop();
+            error_ = e;
+        }
+    }
+
+    void Leave() {
+        if (!reading_) return;
+        reading_ = false;
+        try {
+            Run(*db_->conn, "COMMIT");
+        } catch (const EngineError&) {
+            Drop();  // the next scope starts from a fresh connection
+        }
+    }
+
+    std::uint64_t Generation() {
+        if (!error_ && (Setting().generation.load(std::memory_order_relaxed) != pathGeneration_ ||
+                        writes_->load(std::memory_order_acquire) != writesSeen_)) {
+            Leave();
+            Enter();
+        }
+        if (error_) throw *error_;
+        return generation_;
+    }
+
+    Database Db() const { return Database(db_); }
+
+private:
+    void BeginRead() {
+        detail::Connection& conn = *db_->conn;
+        Run(conn, "BEGIN");
+        reading_ = true;
+        const std::uint64_t writes = writes_->load(std::memory_order_acquire);
+        std::int64_t version = 0;
+        {
+            // Reading it takes the shared lock, held until the scope ends.
+            detail::Query q(conn, "PRAGMA data_version");
+            q.Step();
+            version = q.Column(0).Int64();
+        }
+        if (version != dataVersion_ || writes != writesSeen_) {
+            ++generation_;
+            dataVersion_ = version;
+            writesSeen_ = writes;
+        }
+    }
+
+    void Drop() {
+        reading_ = false;
+        db_.reset();  // closing the connection ends its transaction
+        writes_ = nullptr;
+        dataVersion_ = -1;
+        ++generation_;
+    }
+
+    std::uint64_t pathGeneration_ = 0;
+    std::string path_;
+    std::shared_ptr<detail::DatabaseImpl> db_;
+    detail::WriteCounter* writes_ = nullptr;  // owned by db_'s connection
+    FileStamp stamp_;
+    std::int64_t dataVersion_ = -1;
+    std::uint64_t writesSeen_ = 0;
+    std::uint64_t generation_ = 1;
+    std::optional<EngineError> error_;
+    bool reading_ = false;
+};
+
+ParamState& State() {
+    thread_local ParamState state;
+    return state;
+}
+
+FieldDef Text(const char* name, int size) { return {name, dbText, size}; }
+FieldDef Number(const char* name) { return {name, dbDouble, 0}; }
+FieldDef Int16(const char* name) { return {name, dbInteger, 0}; }
+
+}  // namespace
+
+std::string AppFolder() {
+    static const std::string folder = [] {
+        std::string exe(4096, '\0');
+        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+        if (n <= 0) return std::string(".");
+        exe.resize(std::size_t(n));
+        const auto slash = exe.rfind('/');
+        return slash == 0 ? std::string("/") : exe.substr(0, slash);
+    }();
+    return folder;
+}
+
+std::string ParamDbPath() {
+    PathSetting& s = Setting();
+    {
+        const std::lock_guard lock(s.mutex);
+        if (!s.path.empty()) return s.path;
+    }
+    return AppFolder() + FileName;
+}
+
+void SetParamDbPath(const std::string& path) {
+    PathSetting& s = Setting();
+    const std::lock_guard lock(s.mutex);
+    s.path = path;
+    s.generation.fetch_add(1, std::memory_order_release);
+}
+
+Criterion NomIs(const std::string& name) { return {"Nom", Value(name)}; }
+Criterion DatumIs(const std::string& name) { return {"Datum", Value(name)}; }
+Criterion EllipsoideIs(const std::string& name) { return {"Ellipsoide", Value(name)}; }
+Criterion NumeroIs(int number) { return {"Num\xC3\xA9ro", Value(number)}; }
+
+int RenameDatumInProjections(Database& db, const std::string& newName, const std::string& oldName) {
+    return db.Execute(sql::RenameDatum, {Value(newName), Value(oldName)});
+}
+
+int RenameEllipsoideInDatums(Database& db, const std::string& newName, const std::string& oldName) {
+    return db.Execute(sql::RenameEllipsoide, {Value(newName), Value(oldName)});
+}
+
+void CreateParamTables(Database& db) {
+    const FieldDef nom = Text("Nom", NameSize), pays = Text("Pays", NameSize), code = Text("Code", NameSize),
+                   full = Text("nomcomplet", FullNameSize), lock = Text("lock", LockSize);
+    const std::vector<TableDef> tables{
+        {"Ellipsoides", {}, {}, {nom, full, Number("a"), Number("ec"), Number("unf"), lock}},
+        {"Datums", {}, {}, {nom, pays, code, full, Text("Ellipsoide", NameSize), Number("dX"), Number("dY"),
+                            Number("dZ"), Number("dX7"), Number("dY7"), Number("dZ7"), Number("rX"),
+                            Number("rY"), Number("rZ"), Number("dS"), lock}},
+        {"Projections", {}, {}, {nom, pays, code, full, Text("Datum", NameSize), Int16("Type"), Number("FE"),
+                                 Number("fn"), Number("k0"), Number("Lg0"), Number("Lt0"), Number("Lt1"),
+                                 Number("Lt2"), Number("aa"), Number("limitew"), Number("limitee"), lock}},
+        {"Types", {}, {}, {Int16("num\xC3\xA9ro"), Text("nom", FullNameSize)}},
+    };
+    for (const TableDef& t : tables) db.TableDefs().Append(t);
+}
+
+ParamReadScope::ParamReadScope() {
+    ParamState& s = State();
+    if (s.depth++ > 0) return;
+    try {
+        s.Enter();
+    } catch (...) {
+        --s.depth;
+        throw;
+    }
+}
+
+ParamReadScope::~ParamReadScope() {
+    ParamState& s = State();
+    if (--s.depth == 0) s.Leave();
+}
+
+namespace detail {
+
+std::uint64_t ParamGeneration() { return State().Generation(); }
+
+Recordset FindParamRow(ParamTable table, const std::string& name) {
+    const char* statement = table == ParamTable::Ellipsoides ? sql::EllipsoideByName
+                            : table == ParamTable::Datums    ? sql::DatumByName
+                                                             : sql::ProjectionByName;
+    return State().Db().OpenRecordset(statement, {Value(name)});
+}
+
+}  // namespace detail
+
+}  // namespace store

@@ -1,0 +1,340 @@
+// The engine's own file format, SQLite 3: connections, prepared statements,
+// error mapping, and the driver through which linked tables read such files.
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <map>
+#include <mutex>
+#include <string_view>
+
+#include "store/EngineError.h"
+#include "store/Sqlite.h"
+
+namespace store::detail {
+
+namespace {
+
+constexpr int BusyTimeoutMs = 2000;      // another process committing
+constexpr std::size_t MaxCachedStatements = 64;
+constexpr int DefaultTextSize = 255;
+constexpr int MaxTextSize = 255;
+constexpr const char* ApplicationId = "PRAGMA application_id = 1414676822";  // "TRAV"
+
+std::shared_ptr<WriteCounter> CounterFor(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return std::make_shared<WriteCounter>(0);
+    static std::mutex mutex;
+    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<WriteCounter>> counters;
+    const std::lock_guard lock(mutex);
+    auto& slot = counters[{st.st_dev, st.st_ino}];
+    auto counter = slot.lock();
+    if (!counter) {
+        counter = std::make_shared<WriteCounter>(0);
+        slot = counter;
+    }
+    return counter;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+[[noreturn]] void Raise(sqlite3* db, int rc, const std::string& path) {
+    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: throw Error(err::Locked);
+    case SQLITE_READONLY: throw Error(err::ReadOnly);
+    case SQLITE_CANTOPEN: throw Error(err::CannotOpen, path);
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT: throw Error(err::BadFormat, path);
+    case SQLITE_ERROR: break;
+    default: throw Error(err::Engine, message);
+    }
+    constexpr std::string_view noTable = "no such table: ", twice = "duplicate column name: ";
+    if (StartsWith(message, noTable)) throw Error(err::UnknownTable, message.substr(noTable.size()));
+    if (StartsWith(message, twice)) throw Error(err::FieldTwice, message.substr(twice.size()));
+    if (StartsWith(message, "no such column: ")) throw Error(err::TooFewParameters, message);
+    if (message.ends_with(" already exists")) throw Error(err::TableExists, message);
+    throw Error(err::SyntaxError, message);
+}
+
+bool OnlyBlanks(const char* text) {
+    for (; *text; ++text)
+        if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r' && *text != ';') return false;
+    return true;
+}
+
+std::string Upper(const char* text) {
+    std::string s(text);
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    return s;
+}
+
+}  // namespace
+
+void SqliteCloser::operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+void StatementFinalizer::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+
+Connection::Connection(const std::string& path, Mode mode) : path_(path) {
+    if (mode == Mode::CreateNew) {
+        // O_EXCL claims the name atomically, so two creators cannot both win.
+        const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
+        if (fd < 0) throw Error(errno == EEXIST ? err::DatabaseExists : err::CannotOpen, path);
+        ::close(fd);
+    } else {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) throw Error(err::FileNotFound, path);
+    }
+    sqlite3* raw = nullptr;
+    // No SQLITE_OPEN_CREATE: a file that vanished meanwhile is not made anew.
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) Raise(raw, rc, path);
+    sqlite3_extended_result_codes(raw, 0);
+    sqlite3_busy_timeout(raw, BusyTimeoutMs);
+    // Opening is lazy: reading the schema now reports a file that is no database.
+    Exec(mode == Mode::CreateNew ? ApplicationId : "SELECT count(*) FROM sqlite_master");
+    writes_ = CounterFor(path);
+}
+
+void Connection::Exec(const char* sql) {
+    const int rc = sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) Fail(rc);
+}
+
+std::int64_t Connection::TotalChanges() const { return sqlite3_total_changes64(db_.get()); }
+std::int64_t Connection::LastRowid() const { return sqlite3_last_insert_rowid(db_.get()); }
+
+void Connection::Fail(int rc) const { Raise(db_.get(), rc, path_); }
+
+Query::Query(Connection& conn, const std::string& sql) : conn_(conn) {
+    auto& cache = conn.statements_;
+    if (auto it = cache.find(sql); it != cache.end() && !it->second.inUse) {
+        slot_ = &it->second;
+        slot_->inUse = true;
+        stmt_ = slot_->stmt.get();
+        return;
+    }
+    sqlite3_stmt* raw = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(conn.Handle(), sql.c_str(), int(sql.size()) + 1, &raw, &tail);
+    StatementPtr stmt(raw);
+    if (rc != SQLITE_OK) conn.Fail(rc);
+    if (!raw) throw Error(err::SyntaxError, "instruction vide");
+    // One statement per call: text after it would otherwise be ignored silently.
+    if (!OnlyBlanks(tail)) throw Error(err::SyntaxError, "caractères après la fin de l'instruction");
+    stmt_ = raw;
+    if (cache.size() >= MaxCachedStatements)
+        std::erase_if(cache, [](const auto& entry) { return !entry.second.inUse; });
+    if (cache.size() < MaxCachedStatements && !cache.contains(sql)) {
+        slot_ = &cache[sql];
+        slot_->stmt = std::move(stmt);
+        slot_->inUse = true;
+    } else {
+        owned_ = std::move(stmt);
+    }
+}
+
+Query::~Query() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    if (slot_) slot_->inUse = false;
+}
+
+void Query::Bind(const std::vector<Value>& params) {
+    if (int(params.size()) != sqlite3_bind_parameter_count(stmt_))
+        throw Error(err::TooFewParameters, std::to_string(params.size()) + " valeur(s) pour " +
+                                               std::to_string(sqlite3_bind_parameter_count(stmt_)));
+    for (int i = 0; i < int(params.size()); ++i) {
+        const Value& v = params[std::size_t(i)];
+        int rc = SQLITE_OK;
+        switch (v.GetKind()) {
+        case Value::Kind::Null: rc = sqlite3_bind_null(stmt_, i + 1); break;
+        case Value::Kind::Integer: rc = sqlite3_bind_int64(stmt_, i + 1, v.Int64()); break;
+        case Value::Kind::Double: rc = sqlite3_bind_double(stmt_, i + 1, v.Double()); break;
+        case Value::Kind::Text: {
+            const std::string text = v.Text();
+            rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+        if (rc != SQLITE_OK) conn_.Fail(rc);
+    }
+}
+
+bool Query::Step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    conn_.Fail(rc);
+}
+
+int Query::ColumnCount() const { return sqlite3_column_count(stmt_); }
+
+Value Query::Column(int i) const {
+    switch (sqlite3_column_type(stmt_, i)) {
+    case SQLITE_INTEGER: return Value(std::int64_t{sqlite3_column_int64(stmt_, i)});
+    case SQLITE_FLOAT: return Value(sqlite3_column_double(stmt_, i));
+    case SQLITE_NULL: return Value();
+    default: break;
+    }
+    const auto* text = static_cast<const char*>(sqlite3_column_blob(stmt_, i));
+    return Value(std::string(text ? text : "", std::size_t(sqlite3_column_bytes(stmt_, i))));
+}
+
+FieldDef Query::ColumnDef(int i) const {
+    return FieldFromDecl(sqlite3_column_name(stmt_, i), sqlite3_column_decltype(stmt_, i));
+}
+
+
+std::string DeclaredType(const FieldDef& field) {
+    switch (field.Type) {
+    case dbBoolean: return "BIT";
+    case dbByte: return "BYTE";
+    case dbInteger: return "SMALLINT";
+    case dbLong: return "INTEGER";
+    case dbCurrency: return "CURRENCY";
+    case dbSingle: return "SINGLE";
+    case dbDouble: return "REAL";
+    case dbDate: return "DATETIME";
+    case dbMemo: return "LONGTEXT COLLATE NOCASE";  // "TEXT" in the name gives text affinity
+    case dbText:
+        if (field.Size >= 0 && field.Size <= MaxTextSize)
+            return "TEXT(" + std::to_string(field.Size ? field.Size : DefaultTextSize) + ") COLLATE NOCASE";
+        break;
+    default: break;
+    }
+    throw Error(err::BadFieldType);
+}
+
+FieldDef FieldFromDecl(std::string name, const char* decl) {
+    FieldDef f{std::move(name), 0, 0};
+    if (!decl || !*decl) return f;
+    const std::string upper = Upper(decl);
+    const auto paren = upper.find('(');
+    std::string base = upper.substr(0, paren);
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    static const std::map<std::string, int, std::less<>> types{
+        {"BIT", dbBoolean},     {"BOOLEAN", dbBoolean}, {"BYTE", dbByte},       {"TINYINT", dbByte},
+        {"SMALLINT", dbInteger}, {"SHORT", dbInteger},  {"INTEGER", dbLong},    {"INT", dbLong},
+        {"LONG", dbLong},       {"CURRENCY", dbCurrency}, {"SINGLE", dbSingle}, {"REAL", dbDouble},
+        {"DOUBLE", dbDouble},   {"FLOAT", dbDouble},    {"DATETIME", dbDate},   {"DATE", dbDate},
+        {"TEXT", dbText},       {"VARCHAR", dbText},    {"CHAR", dbText},       {"LONGTEXT", dbMemo},
+        {"MEMO", dbMemo},       {"CLOB", dbMemo}};
+    if (auto it = types.find(base); it != types.end()) {
+        f.Type = it->second;
+    } else if (upper.find("INT") != std::string::npos) {  // SQLite's affinity rules
+        f.Type = dbLong;
+    } else if (upper.find("CHAR") != std::string::npos || upper.find("TEXT") != std::string::npos) {
+        f.Type = dbText;
+    } else {
+        f.Type = dbDouble;
+    }
+    if (f.Type == dbText) {
+        f.Size = DefaultTextSize;
+        if (paren != std::string::npos) {
+            int size = 0;
+            const char* first = upper.c_str() + paren + 1;
+            if (std::from_chars(first, upper.c_str() + upper.size(), size).ec == std::errc() && size > 0)
+                f.Size = size;
+        }
+    }
+    return f;
+}
+
+std::vector<std::string> NativeTableNames(Connection& conn) {
+    Query q(conn,
+            "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!' "
+            "AND name <> ? COLLATE NOCASE ORDER BY rowid");
+    q.Bind({Value(LinksTable)});
+    std::vector<std::string> names;
+    while (q.Step()) names.push_back(q.Column(0).Text());
+    return names;
+}
+
+std::string NativeTableName(Connection& conn, const std::string& name) {
+    for (auto& table : NativeTableNames(conn))
+        if (SameText(table, name)) return table;
+    return {};
+}
+
+std::vector<FieldDef> NativeFields(Connection& conn, const std::string& table) {
+    Query q(conn, "SELECT name, type FROM pragma_table_info(?)");
+    q.Bind({Value(table)});
+    std::vector<FieldDef> fields;
+    while (q.Step()) {
+        FieldDef f = FieldFromDecl(q.Column(0).Text(), q.Column(1).Text().c_str());
+        if (f.Type == 0) f = {f.Name, dbText, DefaultTextSize};
+        fields.push_back(std::move(f));
+    }
+    return fields;
+}
+
+std::string QuoteName(const std::string& name) {
+    std::string quoted = "\"";
+    for (char c : name) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+namespace {
+
+class SqliteCursor final : public TableCursor {
+public:
+    SqliteCursor(std::shared_ptr<Connection> conn, const std::string& table)
+        : conn_(std::move(conn)), fields_(NativeFields(*conn_, table)), query_(*conn_, "SELECT * FROM " + QuoteName(table)) {}
+
+    const std::vector<FieldDef>& Fields() const override { return fields_; }
+
+    bool Next(std::vector<Value>& row) override {
+        if (!query_.Step()) return false;
+        row.resize(fields_.size());
+        for (std::size_t i = 0; i < row.size(); ++i) row[i] = query_.Column(int(i));
+        return true;
+    }
+
+private:
+    std::shared_ptr<Connection> conn_;  // outlives query_
+    std::vector<FieldDef> fields_;
+    Query query_;
+};
+
+class SqliteSource final : public SourceDatabase {
+public:
+    explicit SqliteSource(const std::string& path)
+        : conn_(std::make_shared<Connection>(path, Connection::Mode::OpenExisting)) {}
+
+    std::vector<std::string> TableNames() override { return NativeTableNames(*conn_); }
+
+    std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
+        const std::string table = NativeTableName(*conn_, name);
+        if (table.empty()) throw Error(err::ObjectNotFound, name);
+        return std::make_unique<SqliteCursor>(conn_, table);
+    }
+
+private:
+    std::shared_ptr<Connection> conn_;
+};
+
+class SqliteDriver final : public Driver {
+public:
+    std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
+        return std::make_unique<SqliteSource>(path);
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<Driver> MakeSqliteDriver() { return std::make_shared<SqliteDriver>(); }
+
+}  // namespace store::detail

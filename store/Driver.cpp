@@ -1,0 +1,74 @@
+// The registry of drivers and the reading of connect strings.
+
+#include "store/Driver.h"
+
+#include <mutex>
+#include <vector>
+
+#include "store/Drivers.h"
+#include "store/EngineError.h"
+#include "store/Sqlite.h"
+
+namespace store {
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::vector<std::pair<std::string, std::shared_ptr<Driver>>> drivers{
+        {"", detail::MakeAccessDriver(detail::MakeSqliteDriver())},
+        {"Excel 8.0", detail::MakeXlsDriver()},
+        {"dBase 5.0", detail::MakeDbfDriver()}};
+};
+
+Registry& Drivers() {
+    static Registry registry;
+    return registry;
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void RegisterDriver(const std::string& name, std::shared_ptr<Driver> driver) {
+    Registry& r = Drivers();
+    const std::lock_guard lock(r.mutex);
+    for (auto& [known, existing] : r.drivers)
+        if (SameText(known, name)) {
+            existing = std::move(driver);
+            return;
+        }
+    r.drivers.emplace_back(name, std::move(driver));
+}
+
+std::shared_ptr<Driver> FindDriver(const std::string& name) {
+    Registry& r = Drivers();
+    const std::lock_guard lock(r.mutex);
+    for (const auto& [known, driver] : r.drivers)
+        if (SameText(known, name)) return driver;
+    throw Error(err::NoDriver, name);
+}
+
+ConnectString ParseConnect(const std::string& connect) {
+    ConnectString c;
+    std::size_t start = 0;
+    for (bool first = true;; first = false) {
+        const auto end = connect.find(';', start);
+        const std::string part = connect.substr(start, end == std::string::npos ? end : end - start);
+        if (first) {
+            c.driver = Trimmed(part);
+        } else if (const auto eq = part.find('='); eq != std::string::npos &&
+                                                 SameText(Trimmed(part.substr(0, eq)), "DATABASE")) {
+            c.database = part.substr(eq + 1);
+        }
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return c;
+}
+
+}  // namespace store

@@ -1,0 +1,30 @@
+#pragma once
+// Internal to the store: the read-only drivers and how a file's first bytes
+// tell its format. Callers reach them by name through FindDriver.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "store/Driver.h"
+
+namespace store::detail {
+
+enum class FileKind { Missing, Sqlite, Jet, Other };
+// From the first bytes, whatever the file is called.
+FileKind SniffFile(const std::string& path);
+
+// The empty driver name: Access 97/2000 files through libmdb, the engine's
+// own SQLite files through `native`.
+std::shared_ptr<Driver> MakeAccessDriver(std::shared_ptr<Driver> native);
+std::shared_ptr<Driver> MakeXlsDriver();  // "Excel 8.0"
+std::shared_ptr<Driver> MakeDbfDriver();  // "dBase 5.0"
+
+// A field name as the engine accepts it: the characters it refuses become
+// '_' ('.' becomes '#', as the classic drivers spell it), cut to 64.
+std::string EngineFieldName(const std::string& name);
+// Every name through EngineFieldName; an empty or repeated one becomes
+// "F" + its position from 1, as the classic drivers name unnamed columns.
+void CleanFieldNames(std::vector<FieldDef>& fields);
+
+}  // namespace store::detail

@@ -1,0 +1,427 @@
+// The read-only drivers on small real files: an Access 97 and an Access 2000
+// database, an Excel 97 workbook and a dBase folder. Tables, field names and
+// types, values (exact numbers, Nulls, accented text), the refusal of writes,
+// telling formats by their first bytes, and linked tables reading through.
+// The same binary runs again under a French locale (decimal commas).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "store/Drivers.h"
+#include "store/Engine.h"
+#include "store/TextCodec.h"
+#include "tests/core/TestSupport.h"
+#include "tests/store/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using store::Value;
+using testsupport::ErrorNumber;
+using testing_support::TempDir;
+
+const std::string Data = TRAVENA_TEST_DATA;
+const std::string Jet3 = Data + "/access/testV1997.mdb";
+const std::string Overflow = Data + "/access/overflowTestV1997.mdb";
+const std::string Jet4 = Data + "/access/compIndexTestV2000.mdb";
+const std::string Xls = Data + "/coords.xls";
+const std::string DbfFolder = Data + "/dbase/";
+
+std::vector<std::string> TableNames(const store::Database& db) {
+    std::vector<std::string> names;
+    const store::TableDefs defs = db.TableDefs();
+    for (int i = 0; i < defs.Count(); ++i) names.push_back(defs.Item(i).Name);
+    return names;
+}
+
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Every value of one column, first record to last.
+std::vector<Value> Column(store::Recordset& rs, const std::string& field) {
+    std::vector<Value> values;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) values.push_back(rs.Field(field).Value());
+    return values;
+}
+
+// --- Field names and types, per driver.
+
+struct FieldCase {
+    const char* name;
+    const char* connect;
+    std::string path;
+    const char* table;
+    std::vector<store::FieldDef> fields;
+};
+
+class DriverFields : public ::testing::TestWithParam<FieldCase> {};
+
+TEST_P(DriverFields, MapToEngineTypes) {
+    const FieldCase& c = GetParam();
+    store::Database db = store::OpenDatabase(c.path, c.connect);
+    const store::TableDef def = db.TableDefs().Item(c.table);
+    ASSERT_EQ(def.Fields.size(), c.fields.size());
+    for (std::size_t i = 0; i < c.fields.size(); ++i) {
+        EXPECT_EQ(def.Fields[i].Name, c.fields[i].Name) << i;
+        EXPECT_EQ(def.Fields[i].Type, c.fields[i].Type) << c.fields[i].Name;
+        EXPECT_EQ(def.Fields[i].Size, c.fields[i].Size) << c.fields[i].Name;
+    }
+    // The record set shows the same fields.
+    store::Recordset rs = db.OpenRecordset(c.table);
+    ASSERT_EQ(rs.FieldCount(), int(c.fields.size()));
+    for (int i = 0; i < rs.FieldCount(); ++i) EXPECT_EQ(rs.Field(i).Type(), c.fields[std::size_t(i)].Type);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DriverFields,
+    ::testing::Values(
+        FieldCase{"access97", "", Jet3, "Table1",
+                  {{"A", store::dbText, 50}, {"B", store::dbText, 100}, {"C", store::dbByte, 0},
+                   {"D", store::dbInteger, 0}, {"E", store::dbLong, 0}, {"F", store::dbDouble, 0},
+                   {"G", store::dbDate, 0}, {"H", store::dbCurrency, 0}, {"I", store::dbBoolean, 0}}},
+        FieldCase{"access97_guid", "", Jet3, "Table4", {{"name", store::dbText, 50}, {"data", store::dbText, 38}}},
+        // Jet 4 stores text sizes in bytes of UCS-2; fields count characters.
+        FieldCase{"access2000", "", Jet4, "Table1",
+                  {{"CD_AGENTE", store::dbLong, 0}, {"RS_AGENTE", store::dbText, 55}, {"DC_AGENTE", store::dbText, 55}}},
+        // lon holds one text cell ("4,35"), so the column is text; ifbl has only its name.
+        FieldCase{"excel", "Excel 8.0;", Xls, "Points$",
+                  {{"id", store::dbDouble, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
+                   {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
+                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbDouble, 0},
+                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}}},
+        FieldCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}},
+        FieldCase{"dbase", "dBase 5.0;", DbfFolder, "points",
+                  {{"ID", store::dbLong, 0}, {"NAME", store::dbText, 30}, {"X", store::dbDouble, 0},
+                   {"Y", store::dbDouble, 0}, {"ZONE", store::dbLong, 0}}}),
+    testsupport::RowName());
+
+// --- Access
+
+TEST(AccessDriver, ListsEveryTableInCatalogOrder) {
+    const std::vector<std::string> names = TableNames(store::OpenDatabase(Jet3));
+    // System tables are listed too, as the classic engine listed them.
+    EXPECT_TRUE(Has(names, "MSysObjects"));
+    std::vector<std::string> user;
+    std::copy_if(names.begin(), names.end(), std::back_inserter(user), [](const auto& n) { return n.rfind("MSys", 0); });
+    EXPECT_EQ(user, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
+    EXPECT_EQ(store::OpenDatabase(Jet3).TableDefs().Item("table2").Fields.size(), 89u);
+}
+
+TEST(AccessDriver, ReadsEveryScalarTypeExactly) {
+    store::Recordset rs = store::OpenDatabase(Jet3).OpenRecordset("Table1");
+    rs.MoveLast();
+    ASSERT_EQ(rs.RecordCount(), 2);
+    rs.MoveFirst();
+    rs.MoveNext();  // the second record holds the non-zero values
+    EXPECT_EQ(rs.Field("A").Value(), Value("abcdefg"));
+    EXPECT_EQ(rs.Field("b").Value(), Value("hijklmnop"));
+    EXPECT_EQ(rs.Field("C").Value(), Value(2));
+    EXPECT_EQ(rs.Field("D").Value(), Value(222));
+    EXPECT_EQ(rs.Field("E").Value(), Value(333333333));
+    EXPECT_EQ(rs.Field("F").Value(), Value(444.555));  // the stored double, not a 16-digit text of it
+    EXPECT_EQ(rs.Field("G").Value(), Value(27293.0));  // 21/09/1974, in days since 30/12/1899
+    EXPECT_EQ(rs.Field("H").Value(), Value(3.5));
+    EXPECT_EQ(rs.Field("I").Value(), Value(-1));
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Field("F").Value(), Value(0.0));
+    EXPECT_EQ(rs.Field("G").Value(), Value(29932.0));  // 12/12/1981
+    EXPECT_EQ(rs.Field("I").Value(), Value(0));
+    EXPECT_EQ(store::OpenDatabase(Jet3).OpenRecordset("Table3").RecordCount(), 0);
+}
+
+TEST(AccessDriver, TellsNullFromEmpty) {
+    store::Recordset rs = store::OpenDatabase(Overflow).OpenRecordset("Table1");
+    rs.MoveLast();
+    ASSERT_EQ(rs.RecordCount(), 7);
+    int nulls = 0;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+        for (int i = 0; i < rs.FieldCount(); ++i) nulls += rs.Field(i).Value().IsNull();
+    EXPECT_EQ(nulls, 51);
+    const std::vector<Value> first = Column(rs, "data1");
+    for (std::size_t row : {2u, 4u, 5u}) EXPECT_TRUE(first[row].IsNull()) << row;
+    EXPECT_EQ(first[0], Value("row1col1"));
+    // The overflow rows read like the others.
+    EXPECT_EQ(Column(rs, "data3")[2], Value("row3col3"));
+    EXPECT_EQ(Column(rs, "data9")[2], Value("row3col9"));
+}
+
+TEST(AccessDriver, ReadsJet4) {
+    store::Recordset rs = store::OpenDatabase(Jet4).OpenRecordset("SELECT * FROM Table1");
+    rs.MoveLast();
+    EXPECT_EQ(rs.RecordCount(), 512);
+    const std::vector<Value> codes = Column(rs, "cd_agente");
+    EXPECT_EQ(codes.front(), Value(19));
+    EXPECT_TRUE(codes[510].IsNull());
+    EXPECT_TRUE(codes[511].IsNull());
+    EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](const Value& v) { return v.IsNull(); }), 2);
+    EXPECT_EQ(Column(rs, "RS_AGENTE").front(), Value("abc"));
+}
+
+TEST(AccessDriver, RefusesWrites) {
+    store::Database db = store::OpenDatabase(Jet3);
+    store::Recordset rs = db.OpenRecordset("Table1");
+    EXPECT_FALSE(rs.Updatable());
+    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM Table1"); }), store::err::ReadOnly);
+    store::TableDef t = db.CreateTableDef("New");
+    t.Append(t.CreateField("X", store::dbDouble));
+    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Append(t); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Delete("Table1"); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("Nowhere"); }), store::err::UnknownTable);
+}
+
+TEST(AccessDriver, TellsFormatsByTheirFirstBytes) {
+    TempDir dir;
+    // An Access file whatever its name, and our own SQLite file named .mdb.
+    const std::string jet = dir.File("renamed.dat");
+    fs::copy_file(Jet3, jet);
+    EXPECT_EQ(store::detail::SniffFile(jet), store::detail::FileKind::Jet);
+    EXPECT_TRUE(Has(TableNames(store::OpenDatabase(jet)), "Table1"));
+
+    const std::string own = dir.File("scratch.mdb");
+    {
+        store::Database db = store::CreateDatabase(own, store::dbLangGeneral);
+        store::TableDef t = db.CreateTableDef("Pts");
+        t.Append(t.CreateField("X", store::dbDouble));
+        db.TableDefs().Append(t);
+        db.Execute("INSERT INTO Pts VALUES (1.5)");
+    }
+    EXPECT_EQ(store::detail::SniffFile(own), store::detail::FileKind::Sqlite);
+    store::Database db = store::OpenDatabase(own);
+    EXPECT_EQ(db.Execute("UPDATE Pts SET X = 2.5"), 1);  // writable: the engine's own file
+    EXPECT_EQ(store::FindDriver("")->Open(own)->TableNames(), std::vector<std::string>{"Pts"});
+
+    const std::string text = dir.File("notes.mdb");
+    std::ofstream(text) << "Standard Jet DB, or so it says";
+    EXPECT_EQ(store::detail::SniffFile(text), store::detail::FileKind::Other);
+    EXPECT_EQ(store::detail::SniffFile(dir.File("none.mdb")), store::detail::FileKind::Missing);
+}
+
+// --- Excel
+
+TEST(ExcelDriver, NamesSheetsWithDollar) {
+    store::Database db = store::OpenDatabase(Xls, "excel 8.0;");
+    EXPECT_EQ(TableNames(db), (std::vector<std::string>{"Points$", "Vide$"}));
+    EXPECT_EQ(db.OpenRecordset("Vide$").RecordCount(), 0);
+}
+
+TEST(ExcelDriver, ReadsNumbersTextsAndBlanks) {
+    store::Recordset rs = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("SELECT * FROM [Points$]");
+    rs.MoveLast();
+    ASSERT_EQ(rs.RecordCount(), 20);
+    rs.MoveFirst();
+    EXPECT_EQ(rs.Field("id").Value(), Value(1.0));
+    EXPECT_EQ(rs.Field("NAME").Value(), Value("Bruxelles"));
+    EXPECT_EQ(rs.Field("lon").Value(), Value("4,35"));  // typed as text in the sheet, kept as typed
+    EXPECT_EQ(rs.Field("lat").Value(), Value(50.85));
+    EXPECT_EQ(rs.Field("utm_e").Value(), Value(595032.295));
+    EXPECT_EQ(rs.Field("zone").Value(), Value(31.0));
+    EXPECT_TRUE(rs.Field("ifbl").Value().IsNull());
+    rs.MoveNext();
+    EXPECT_EQ(rs.Field("lon").Value(), Value("4.4025"));  // a number in a text column
+    const std::vector<Value> names = Column(rs, "name");
+    EXPECT_EQ(names[4], Value("Li\xC3\xA8ge"));
+    EXPECT_TRUE(names[15].IsNull());  // an explicit blank cell
+    const std::vector<Value> ifbl = Column(rs, "ifbl");
+    EXPECT_TRUE(std::all_of(ifbl.begin(), ifbl.end(), [](const Value& v) { return v.IsNull(); }));
+}
+
+struct NameCase {
+    const char* name;
+    std::vector<std::string> in, out;
+};
+
+class FieldNames : public ::testing::TestWithParam<NameCase> {};
+
+TEST_P(FieldNames, BecomeNamesTheEngineAccepts) {
+    std::vector<store::FieldDef> fields;
+    for (const auto& n : GetParam().in) fields.push_back({n, store::dbText, 0});
+    store::detail::CleanFieldNames(fields);
+    std::vector<std::string> names;
+    for (const auto& f : fields) names.push_back(f.Name);
+    EXPECT_EQ(names, GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Headers, FieldNames,
+    ::testing::Values(NameCase{"plain", {"X", "Y"}, {"X", "Y"}},
+                      NameCase{"dots_and_brackets", {"x.lb72", "[a]!b", " lead"}, {"x#lb72", "_a__b", "lead"}},
+                      NameCase{"unnamed", {"", "Y", ""}, {"F1", "Y", "F3"}},
+                      NameCase{"repeated_any_case", {"X", "x", "F2"}, {"X", "F2", "F3"}},
+                      NameCase{"too_long_utf8", {std::string(63, 'a') + "\xC3\xA9" + "z"}, {std::string(63, 'a')}}),
+    testsupport::RowName());
+
+// --- dBase
+
+TEST(DbaseDriver, FolderOfFilesAsTables) {
+    TempDir dir;
+    fs::copy_file(DbfFolder + "points.dbf", dir.File("points.dbf"));
+    fs::copy_file(DbfFolder + "points.dbf", dir.File("Autres.DBF"));
+    std::ofstream(dir.File("notes.txt")) << "not a table";
+    store::Database db = store::OpenDatabase(dir.File(""), "dBase 5.0;");
+    EXPECT_EQ(TableNames(db), (std::vector<std::string>{"Autres", "points"}));
+    EXPECT_EQ(db.OpenRecordset("POINTS").RecordCount(), 20);
+    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("notes"); }), store::err::UnknownTable);
+    // A .dbf file's own path stands for its folder.
+    EXPECT_EQ(TableNames(store::OpenDatabase(dir.File("points.dbf"), "dBase 5.0;")).size(), 2u);
+}
+
+TEST(DbaseDriver, ReadsNumbersBlanksAndCodePage) {
+    store::Recordset rs = store::OpenDatabase(DbfFolder, "dBASE 5.0;").OpenRecordset("points");
+    rs.MoveLast();
+    ASSERT_EQ(rs.RecordCount(), 20);
+    const std::vector<Value> x = Column(rs, "X"), names = Column(rs, "name"), zones = Column(rs, "zone");
+    EXPECT_EQ(x[0], Value(595032.295));  // not 595032, whatever the locale
+    EXPECT_TRUE(x[6].IsNull());          // blank, not 0
+    EXPECT_EQ(Column(rs, "Y")[6], Value(5589565.956));
+    EXPECT_EQ(zones[12], Value(32));
+    EXPECT_EQ(Column(rs, "ID")[19], Value(20));
+    EXPECT_EQ(names[4], Value("Li\xC3\xA8ge"));
+    EXPECT_EQ(names[16], Value("\xC5\x92udeghien"));  // 0x8C in cp1252, which Latin-1 lacks
+    EXPECT_EQ(names[17], Value("\xC3\x89ghez\xC3\xA9" "e"));
+    EXPECT_EQ(names[19], Value("Neufch\xC3\xA2teau"));
+}
+
+TEST(DbaseDriver, MissingFolder) {
+    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("/nonexistent/folder/", "dBase 5.0;"); }), store::err::FileNotFound);
+}
+
+// --- Code pages
+
+struct CharsetCase {
+    const char* name;
+    const char* codePage;  // as shapelib reports it
+    std::string charset;
+};
+
+class DbaseCharsets : public ::testing::TestWithParam<CharsetCase> {};
+
+TEST_P(DbaseCharsets, NameTheIconvCharset) {
+    EXPECT_EQ(store::detail::DbaseCharset(GetParam().codePage), GetParam().charset);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pages, DbaseCharsets,
+                         ::testing::Values(CharsetCase{"ldid_ansi", "LDID/3", "CP1252"},
+                                           CharsetCase{"ldid_dos", "LDID/2", "CP850"},
+                                           CharsetCase{"ldid_windows_ansi", "LDID/87", "CP1252"},
+                                           CharsetCase{"ldid_cyrillic", "LDID/201", "CP1251"},
+                                           CharsetCase{"ldid_unknown", "LDID/250", "CP1252"},
+                                           CharsetCase{"none", nullptr, "CP1252"},
+                                           CharsetCase{"cpg_utf8", "utf-8\r\n", "UTF-8"},
+                                           CharsetCase{"cpg_number", "1250", "CP1250"},
+                                           CharsetCase{"cpg_esri_latin1", "88591", "ISO-8859-1"},
+                                           CharsetCase{"cpg_ansi", "ANSI 1252", "CP1252"}),
+                         testsupport::RowName());
+
+struct DecodeCase {
+    const char* name;
+    const char* charset;
+    std::string bytes, utf8;
+};
+
+class Decoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Decoding, GivesUtf8) {
+    store::detail::TextDecoder decoder(GetParam().charset);
+    EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);
+    EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);  // no state left from the first
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Decoding,
+    ::testing::Values(DecodeCase{"cp1252", "CP1252", "\x8C" "e \xE9", "\xC5\x92" "e \xC3\xA9"},
+                      DecodeCase{"cp850", "CP850", "\x82t\x82", "\xC3\xA9t\xC3\xA9"},
+                      // 0x81 has no character in cp1252: marked, and the rest still read.
+                      DecodeCase{"undefined_byte", "CP1252", "a\x81" "b", "a\xEF\xBF\xBD" "b"},
+                      DecodeCase{"cut_utf8", "UTF-8", "ab\xC3", "ab\xEF\xBF\xBD"},
+                      DecodeCase{"unknown_charset", "NO-SUCH-CHARSET", "\xE9", "\xC3\xA9"},
+                      DecodeCase{"long", "CP1252", std::string(3000, '\xE9'), [] {
+                                     std::string s;
+                                     for (int i = 0; i < 3000; ++i) s += "\xC3\xA9";
+                                     return s;
+                                 }()}),
+    testsupport::RowName());
+
+// --- Linked tables
+
+struct LinkCase {
+    const char* name;
+    std::string connect;  // without the path
+    std::string path;
+    const char* source;
+    long records;
+    const char* field;  // read by name in any case
+    Value first;
+};
+
+class LinkedTables : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(LinkedTables, ReadThroughToTheirSource) {
+    const LinkCase& c = GetParam();
+    TempDir dir;
+    const std::string outPath = dir.File("out.mdb");
+    const std::string connect = c.connect + ";DATABASE=" + c.path;
+    {
+        store::Database out = store::CreateDatabase(outPath, store::dbLangGeneral);
+        store::TableDef link = out.CreateTableDef("Connection");
+        link.Connect = connect;
+        link.SourceTableName = c.source;
+        out.TableDefs().Append(link);
+    }
+    // The link is kept in the file: a later opening still lists and reads it.
+    store::Database out = store::OpenDatabase(outPath);
+    ASSERT_TRUE(Has(TableNames(out), "Connection"));
+    const store::TableDef def = out.TableDefs().Item("connection");
+    EXPECT_EQ(def.Connect, connect);
+    EXPECT_EQ(def.SourceTableName, c.source);
+
+    store::Recordset rs = out.OpenRecordset("Connection");
+    rs.MoveLast();
+    rs.MoveFirst();
+    EXPECT_EQ(rs.RecordCount(), c.records);
+    EXPECT_EQ(rs.Field(c.field).Value(), c.first);
+    const store::TableDef source = store::OpenDatabase(c.path, c.connect + ";").TableDefs().Item(c.source);
+    ASSERT_EQ(rs.FieldCount(), int(source.Fields.size()));
+    for (int i = 0; i < rs.FieldCount(); ++i) {
+        EXPECT_EQ(rs.Field(i).Name(), source.Fields[std::size_t(i)].Name);
+        EXPECT_EQ(rs.Field(i).Type(), source.Fields[std::size_t(i)].Type);
+    }
+    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), store::err::ReadOnly);
+    rs.Close();
+
+    out.TableDefs().Delete("Connection");
+    EXPECT_FALSE(Has(TableNames(out), "Connection"));
+    EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), store::err::UnknownTable);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, LinkedTables,
+    ::testing::Values(LinkCase{"access97", "", Jet3, "Table1", 2, "e", Value(0)},
+                      LinkCase{"access2000", "", Jet4, "Table1", 512, "Cd_Agente", Value(19)},
+                      LinkCase{"excel", "Excel 8.0", Xls, "Points$", 20, "LAT", Value(50.85)},
+                      LinkCase{"dbase", "dBase 5.0", DbfFolder, "points", 20, "x", Value(595032.295)}),
+    testsupport::RowName());
+
+TEST(LinkedTable, FailsAtOnceOnABadSource) {
+    TempDir dir;
+    store::Database out = store::CreateDatabase(dir.File("out.mdb"), store::dbLangGeneral);
+    const auto link = [&](const std::string& connect, const std::string& source) {
+        store::TableDef t = out.CreateTableDef("Connection");
+        t.Connect = connect;
+        t.SourceTableName = source;
+        out.TableDefs().Append(t);
+    };
+    EXPECT_EQ(ErrorNumber([&] { link("Excel 8.0;DATABASE=" + Xls, "Nowhere$"); }), store::err::ObjectNotFound);
+    EXPECT_EQ(ErrorNumber([&] { link("Excel 8.0;DATABASE=" + dir.File("none.xls"), "Points$"); }),
+              store::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([&] { link("Lotus 1-2-3;DATABASE=" + Xls, "Points$"); }), store::err::NoDriver);
+    EXPECT_EQ(TableNames(out).size(), 0u);
+}
+
+}  // namespace

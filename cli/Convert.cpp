@@ -1,0 +1,248 @@
+// Each input line is read the way the batch window reads one record: numbers
+// through CommaToPoint and ValNumber, geographic values through ConvertAngle
+// in the chosen form, grid references as the whole line. Lines are processed
+// a buffer at a time under one parameter read scope, and output is flushed
+// before every blocking read, so the command also works interactively.
+
+#include "cli/Convert.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <vector>
+
+#include "core/AngleText.h"
+#include "core/Constants.h"
+#include "core/Errors.h"
+#include "core/NumberText.h"
+#include "core/Pipeline.h"
+#include "store/ParamDb.h"
+#include "ui/batch/SystemChoice.h"
+
+namespace cli {
+
+namespace {
+
+using batch::SystemKind;
+
+constexpr std::size_t ReadChunk = 1 << 16;
+constexpr std::size_t MaxLine = 1 << 20;  // longer lines are refused, not buffered
+constexpr std::int16_t MinZone = 1, MaxZone = 60;
+
+// Splits a buffer filled by read(2) into lines without copying them.
+class LineReader {
+public:
+    explicit LineReader(int fd) : fd_(fd) { buf_.reserve(ReadChunk); }
+
+    // Blocks until more input arrives; false at end of input with nothing left.
+    bool Fill() {
+        if (begin_ > 0) {
+            buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(begin_));
+            begin_ = 0;
+        }
+        if (eof_) return !buf_.empty();
+        const std::size_t old = buf_.size();
+        buf_.resize(old + ReadChunk);
+        ssize_t got;
+        do got = ::read(fd_, buf_.data() + old, ReadChunk);
+        while (got < 0 && errno == EINTR);
+        buf_.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got <= 0) eof_ = true;
+        return !buf_.empty();
+    }
+
+    // Next complete line of the buffer (the unterminated tail only at end of
+    // input). `tooLong` flags a line cut at MaxLine; its rest is skipped.
+    bool Next(std::string_view& line, bool& tooLong) {
+        tooLong = false;
+        const char* data = buf_.data();
+        const std::size_t size = buf_.size();
+        if (skipping_) {
+            const void* nl = std::memchr(data + begin_, '\n', size - begin_);
+            if (!nl) { begin_ = size; return false; }
+            begin_ = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
+            skipping_ = false;
+        }
+        if (begin_ >= size) return false;
+        const void* nl = std::memchr(data + begin_, '\n', size - begin_);
+        std::size_t end;
+        if (nl) {
+            end = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
+        } else if (size - begin_ >= MaxLine) {
+            line = std::string_view(data + begin_, 0);
+            tooLong = true;
+            skipping_ = true;
+            begin_ = size;
+            return true;
+        } else if (eof_) {
+            end = size;
+        } else {
+            return false;
+        }
+        line = std::string_view(data + begin_, end - begin_);
+        begin_ = nl ? end + 1 : end;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        return true;
+    }
+
+private:
+    int fd_;
+    std::vector<char> buf_;
+    std::size_t begin_ = 0;
+    bool eof_ = false;
+    bool skipping_ = false;
+};
+
+std::vector<std::string_view> SplitFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == ';')) ++i;
+        const std::size_t start = i;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ';') ++i;
+        if (i > start) fields.push_back(line.substr(start, i - start));
+    }
+    return fields;
+}
+
+// ValNumber reads any text, giving 0 for words; a command-line user who typed
+// a word wants to hear about it rather than get the point (0, 0).
+std::string NumberField(std::string_view field) {
+    std::string text(field);
+    core::CommaToPoint(text);
+    const char c = text.empty() ? '\0' : text[0];
+    const bool numeric = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == '&';
+    if (!numeric) throw core::RuntimeError(core::err::TypeMismatch, "« " + text + " » n'est pas un nombre.");
+    return text;
+}
+
+std::string GeographicField(std::string_view field, std::int16_t mode) {
+    std::string text = mode == 1 ? std::string(field) : NumberField(field);
+    core::CommaToPoint(text);
+    double degrees = core::ValNumber(text);
+    double radians = degrees;
+    core::ConvertAngle(text, degrees, radians, mode);
+    return core::FormatGeneral(radians);
+}
+
+std::string DegreesText(const std::string& radiansText) {
+    return core::FormatGeneral(core::ValNumber(radiansText) * core::HalfCircleDeg / core::Pi);
+}
+
+class Converter {
+public:
+    explicit Converter(const ConvertOptions& o)
+        : options_(o), in_(batch::MakeSystemChoice(o.from)), out_(batch::MakeSystemChoice(o.to)) {}
+
+    // Appends the output line for one input line; throws what the conversion throws.
+    void Convert(std::string_view line, std::string& result) {
+        std::string x, y;
+        std::int16_t zone = 0;
+        const auto fields = SplitFields(line);
+        const auto expect = [&](std::size_t n, const char* what) {
+            if (fields.size() != n)
+                throw core::RuntimeError(core::err::TypeMismatch,
+                                         std::string("attendu : ") + what + ".");
+        };
+        switch (in_.kind) {
+            case SystemKind::Mgrs:
+            case SystemKind::Ifbl:
+                if (fields.empty()) throw core::RuntimeError(core::err::BadReference, "référence vide.");
+                x = std::string(line);
+                break;
+            case SystemKind::Geographic:
+                expect(2, "longitude et latitude");
+                x = GeographicField(fields[0], options_.geoMode);
+                y = GeographicField(fields[1], options_.geoMode);
+                break;
+            case SystemKind::Utm: {
+                expect(3, "E N fuseau");
+                x = NumberField(fields[0]);
+                y = NumberField(fields[1]);
+                const double z = core::ValNumber(NumberField(fields[2]));
+                if (!(z >= MinZone && z < MaxZone + 1))
+                    throw core::RuntimeError(core::err::Overflow, "fuseau hors de 1 à 60.");
+                zone = static_cast<std::int16_t>(z);
+                break;
+            }
+            default:
+                expect(2, "X Y");
+                x = NumberField(fields[0]);
+                y = NumberField(fields[1]);
+        }
+        std::string outX, outY;
+        std::int16_t outZone = 0;
+        core::ConvertRecord(inDatum_, in_.projection, x, y, zone, outDatum_, out_.projection,
+                            outX, outY, outZone, options_.method);
+        switch (out_.kind) {
+            case SystemKind::Mgrs:
+            case SystemKind::Ifbl: result += outX; break;
+            case SystemKind::Geographic:
+                result += DegreesText(outX);
+                result += '\t';
+                result += DegreesText(outY);
+                break;
+            case SystemKind::Utm:
+                result += outX;
+                result += '\t';
+                result += outY;
+                result += '\t';
+                result += std::to_string(outZone);
+                break;
+            default:
+                result += outX;
+                result += '\t';
+                result += outY;
+        }
+        result += '\n';
+    }
+
+    void Failed(std::string& result) const {
+        const int n = batch::CoordinateCount(out_.kind);
+        for (int i = 0; i < n; ++i) result += i ? "\t*" : "*";
+        result += '\n';
+    }
+
+private:
+    const ConvertOptions& options_;
+    batch::SystemChoice in_, out_;
+    std::string inDatum_ = in_.datum, outDatum_ = out_.datum;
+};
+
+}  // namespace
+
+int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE* err) {
+    Converter converter(options);
+    LineReader reader(in);
+    std::string result;
+    long long lineNo = 0;
+    bool anyFailed = false;
+    while (reader.Fill()) {
+        {
+            store::ParamReadScope scope;
+            std::string_view line;
+            bool tooLong = false;
+            while (reader.Next(line, tooLong)) {
+                ++lineNo;
+                const std::size_t mark = result.size();
+                try {
+                    if (tooLong) throw core::RuntimeError(core::err::Overflow, "ligne trop longue.");
+                    converter.Convert(line, result);
+                } catch (const std::exception& e) {
+                    result.resize(mark);
+                    converter.Failed(result);
+                    std::fprintf(err, "Ligne %lld : %s\n", lineNo, e.what());
+                    anyFailed = true;
+                }
+            }
+        }
+        std::fwrite(result.data(), 1, result.size(), out);
+        std::fflush(out);
+        result.clear();
+    }
+    return anyFailed ? 1 : 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,58 @@
+# Entry points for a fresh Debian machine: `make run` and `make test`.
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+DEBIAN_PACKAGES = build-essential cmake pkg-config git \
+  qt6-base-dev libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev \
+  libgtest-dev libgmock-dev googletest libbenchmark-dev \
+  xvfb xauth fonts-dejavu-core locales proj-bin
+
+# apt-get as root, through sudo otherwise; only packages not yet installed.
+SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps build test test-sanitize run screenshots bench clean
+
+deps:
+	@missing=$$(for p in $(DEBIAN_PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installation des paquets manquants : $$missing"; \
+	  $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y --no-install-recommends $$missing; \
+	fi
+	@if ! locale -a 2>/dev/null | grep -qi '^fr_BE\.utf-\?8$$'; then \
+	  echo "Génération de la locale fr_BE.UTF-8"; \
+	  $(SUDO) sh -c "sed -i 's/^# *fr_BE.UTF-8/fr_BE.UTF-8/' /etc/locale.gen; grep -q '^fr_BE.UTF-8' /etc/locale.gen || echo 'fr_BE.UTF-8 UTF-8' >> /etc/locale.gen; locale-gen"; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The core, the store and the file readers (hostile inputs included) once
+# more under AddressSanitizer and UBSan.
+SANITIZE_TESTS = core_tests store_tests driver_tests
+SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+test-sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTRAVENA_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target $(SANITIZE_TESTS)
+	for t in $(SANITIZE_TESTS); do \
+	  $(SANITIZE_ENV) $(SANITIZE_BUILD)/bin/$$t || exit 1; done
+
+# The main window, on the parameter database built beside it.
+run: build
+	$(BUILD)/bin/travena
+
+# docs/main_window.png: the main window after a Calc, rendered offscreen.
+screenshots: build
+	docs/make_screenshots.sh $(BUILD)
+
+bench: build
+	$(BUILD)/bin/travena_bench
+	bench/compare_cs2cs.sh $(BUILD)/bin/travena-cli
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -1,0 +1,23 @@
+#pragma once
+// The streaming point conversion behind `travena-cli convert`.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace cli {
+
+struct ConvertOptions {
+    std::string from;            // a batch system list item
+    std::string to;
+    std::int16_t method = 1;     // datum transformation method, 1 to 3
+    std::int16_t geoMode = 2;    // geographic input: 1 DMS text, 2 degrees, 3 radians
+};
+
+// Reads one point per line from the descriptor `in` and writes one
+// tab-separated line per input line to `out`; a line that cannot be converted
+// gives "*" in each field and a message naming it on `err`. Returns 0, or 1
+// when some line failed. Memory stays bounded whatever the input size.
+int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE* err);
+
+}  // namespace cli

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# usage: cli_test.sh path/to/travena-cli
+set -u
+cli=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+# Perl regex against a whole file: ^ is its start, $ its end.
+matches() { RE=$1 perl -e 'local $/; my $t = <STDIN> // ""; exit($t =~ /$ENV{RE}/ ? 0 : 1)' < "$2"; }
+
+# check NAME EXPECTED_STATUS STDOUT_REGEX STDERR_REGEX -- ARGS... (stdin from $input)
+check() {
+    local name=$1 status=$2 out_re=$3 err_re=$4; shift 5
+    printf '%s' "$input" | "$cli" "$@" > "$work/out" 2> "$work/err"
+    local got=$?
+    if [ "$got" != "$status" ] || ! matches "$out_re" "$work/out" || ! matches "$err_re" "$work/err"; then
+        echo "FAIL $name: status $got (want $status)"; echo "-- stdout:"; cat "$work/out"; echo "-- stderr:"; cat "$work/err"
+        failures=$((failures + 1))
+    fi
+}
+
+input=$'4.3517 50.8466\n'
+check wgs84_to_lb72 0 '^148799\.08\d*\t170688\.56\d*\n$' '^$' -- \
+    convert --from "W Geographic WGS84" --to "BE LB72" --method 3
+
+input=$'4,3517;50,8466\r\n'
+check decimal_comma_crlf 0 '^148799\.08\d*\t170688\.56\d*\n$' '^$' -- \
+    convert --from "W Geographic WGS84" --to "BE LB72" --method=3
+
+input=$'4°21\'6.12\'\' 50°50\'47.76\'\'\n'
+check dms_input 0 '^148799\.08\d*\t170688\.56\d*\n$' '^$' -- \
+    convert --from "W Geographic WGS84" --to "BE LB72" --method 3 --geo dms
+
+input=$'585104.094 5594913.119 31\n'
+check utm_to_mgrs 0 '^31UER8510494913\n$' '^$' -- convert --from "WGS84 UTM" --to "W MGRS"
+
+input=$'31U ER 85104 94913\n'
+check mgrs_to_geographic 0 '^4\.19999\d*\t50\.49999\d*\n$' '^$' -- convert --from "W MGRS" --to "W Geographic WGS84"
+
+input=$'2500 257500\n'
+check lambert_to_ifbl 0 '^A01111\n$' '^$' -- convert --from "BE LB72" --to "BE IFBL"
+
+input=$'4.2 50.5\n'
+check geographic_to_utm 0 '^585104\.09\d*\t5594913\.11\d*\t31\n$' '^$' -- \
+    convert --from "W Geographic WGS84" --to "WGS84 UTM"
+
+input=$'150000 170000\nabc 170000\n150000\n\n150000 170000\n'
+check bad_lines_go_on 1 '^(\d+\.\d+\t\d+\.\d+\n)(\*\t\*\n){3}\d+\.\d+\t\d+\.\d+\n$' \
+    'Ligne 2 : .*\nLigne 3 : .*\nLigne 4 : ' -- convert --from "BE LB72" --to "BE Geographic ED50"
+
+input=$'31UIR8510494913\n'
+check unreadable_mgrs 1 '^\*\t\*\t\*\n$' '^Ligne 1 : ' -- convert --from "W MGRS" --to "BE UTM"
+
+input=$'1 2\n'
+check unknown_system 2 '^$' 'système inconnu' -- convert --from "XX NOPE" --to "BE LB72"
+check missing_params 2 '^$' 'introuvable' -- convert --from "BE LB72" --to "BE UTM" --params "$work/none.mdb"
+test ! -e "$work/none.mdb" || { echo "FAIL missing_params created the file"; failures=$((failures + 1)); }
+check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --method 4
+check unknown_option 2 '^$' 'option inconnue' -- convert --from "BE LB72" --to "BE UTM" --speed 9
+check no_command 2 '^$' 'commande manquante' --
+
+input=''
+check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems
+
+# A million-line stream must not be held in memory: a quick check on 200000 lines.
+seq 200000 | awk '{ printf "%d 170000\n", 100000 + $1 % 50000 }' > "$work/many.txt"
+lines=$("$cli" convert --from "BE LB72" --to "BE UTM" < "$work/many.txt" | wc -l)
+[ "$lines" = 200000 ] || { echo "FAIL stream: $lines lines"; failures=$((failures + 1)); }
+
+[ "$failures" = 0 ] && echo "all command-line checks passed"
+exit "$failures"

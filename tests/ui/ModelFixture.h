@@ -1,0 +1,90 @@
+#pragma once
+// A main-window model on the default parameter database, with every message
+// and window request recorded instead of shown.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "store/ParamDb.h"
+#include "ui/main/MainModel.h"
+#include "ui/main/Messages.h"
+
+namespace uitest {
+
+struct Shown {
+    std::string kind;  // "info", "critical" or "question"
+    std::string title;
+    std::string text;
+};
+
+class RecordingMessages : public ui::Messages {
+public:
+    void Info(const std::string& title, const std::string& text) override { shown.push_back({"info", title, text}); }
+    void Critical(const std::string& title, const std::string& text) override {
+        shown.push_back({"critical", title, text});
+    }
+    bool Question(const std::string& title, const std::string& text) override {
+        shown.push_back({"question", title, text});
+        return answer;
+    }
+    int Count(const std::string& text) const {
+        int n = 0;
+        for (const auto& s : shown) n += s.text == text;
+        return n;
+    }
+    std::vector<Shown> shown;
+    bool answer = true;
+};
+
+class RecordingHost : public ui::MainHost {
+public:
+    void SetWaitCursor(bool wait) override {
+        wait_ = wait;
+        ++cursorChanges;
+    }
+    void ShowAbout() override { ++aboutShown; }
+    void CloseWindow() override { ++closed; }
+    bool Waiting() const { return wait_; }
+    int cursorChanges = 0, aboutShown = 0, closed = 0;
+
+private:
+    bool wait_ = false;
+};
+
+// A model loaded from the given parameter database (the shipped one by default).
+class ModelTest : public ::testing::Test {
+protected:
+    void SetUp() override { Load(TRAVENA_PARAM_DB); }
+    void TearDown() override { store::SetParamDbPath(""); }
+
+    void Load(const std::string& db) {
+        store::SetParamDbPath(db);
+        model.Form_Load();
+    }
+
+    // Types a text into a cell and leaves it, as the user does.
+    void Type(ui::Ctl ctl, int index, const std::string& text) {
+        model.Text(ctl, index) = text;
+        model.LostFocus(ctl, index);
+    }
+    void PressEnter(ui::Ctl ctl, int index) {
+        int key = ui::KeyEnter;
+        model.KeyPress(ctl, index, key);
+    }
+    // Selects a list item by its text; fails the test when absent.
+    void Select(int k, const std::string& item) {
+        const auto& items = model.At(ui::Ctl::Combo_projec, k).items;
+        for (int i = 0; i < static_cast<int>(items.size()); ++i)
+            if (items[i] == item) return model.SelectListItem(k, i);
+        FAIL() << "no list item " << item;
+    }
+    std::string& T(ui::Ctl ctl, int index) { return model.Text(ctl, index); }
+
+    RecordingMessages messages;
+    RecordingHost host;
+    ui::MainModel model{messages, host};
+};
+
+}  // namespace uitest

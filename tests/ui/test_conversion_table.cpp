@@ -1,0 +1,406 @@
+// The Calc handler and the fill: every row as input, the rows left as typed,
+// the grid rows rewriting their source rows, the list rows, and the fault
+// policy on a parameter database with a row missing.
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+
+#include "ModelFixture.h"
+#include "core/Grid.h"
+#include "core/NumberText.h"
+#include "core/Pipeline.h"
+#include "ui/main/ConversionTable.h"
+
+namespace uitest {
+namespace {
+
+using ui::Ctl;
+namespace fs = std::filesystem;
+
+// Off every 1 km IFBL boundary, so both paths give the same square.
+const std::string LambertX = "151234.5", LambertY = "171234.5";
+
+double Num(const std::string& text) { return core::ValNumber(text); }
+
+// What the table pipeline of the batch run gives for the Lambert point.
+struct PipelineOut {
+    std::string x, y;
+    std::int16_t zone = 0;
+};
+PipelineOut FromLambert(const std::string& datum, const std::string& projection, std::int16_t method) {
+    std::string inDatum, x = LambertX, y = LambertY, outDatum = datum;
+    std::int16_t inZone = 0;
+    PipelineOut out;
+    core::ConvertRecord(inDatum, "BE LB72", x, y, inZone, outDatum, projection, out.x, out.y, out.zone, method);
+    return out;
+}
+
+void SelectMethod(ui::MainModel& m, std::int16_t method) {
+    if (method == 1) m.mnu_calc1_Click();
+    if (method == 2) m.mnu_calc2_Click();
+    if (method == 3) m.mnu_calc3_Click();
+}
+
+// ---------------------------------------------------------------------------
+// A Lambert 72 point fills the table as the pipeline converts it.
+
+class LambertPoint : public ModelTest, public ::testing::WithParamInterface<std::int16_t> {};
+
+TEST_P(LambertPoint, FillsEveryRowAsThePipelineDoes) {
+    const std::int16_t method = GetParam();
+    SelectMethod(model, method);
+    Select(0, "FR LB93");
+    Select(1, "NL Geographic AMSF");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+
+    const struct {
+        int row;
+        const char* datum;
+    } geographic[] = {{0, "WGS84"}, {1, "BE ED50"}, {2, "BE BD72"}, {3, "LU LUREF"}, {12, "NL AMSF"}};
+    for (const auto& g : geographic) {
+        SCOPED_TRACE(g.row);
+        const PipelineOut p = FromLambert(g.datum, "", method);
+        EXPECT_NEAR(Num(T(Ctl::TxtE, g.row)), Num(p.x), 1e-12);
+        EXPECT_NEAR(Num(T(Ctl::TxtN, g.row)), Num(p.y), 1e-12);
+    }
+    const struct {
+        int row;
+        const char* projection;
+        bool zone;
+    } projected[] = {{4, "WGS84 UTM", true}, {5, "BE UTM", true}, {9, "LU TM", false}};
+    for (const auto& q : projected) {
+        SCOPED_TRACE(q.row);
+        const PipelineOut p = FromLambert("", q.projection, method);
+        EXPECT_NEAR(Num(T(Ctl::TxtE, q.row)), Num(p.x), 6e-4);
+        EXPECT_NEAR(Num(T(Ctl::TxtN, q.row)), Num(p.y), 6e-4);
+        if (q.zone) {
+            EXPECT_EQ(T(Ctl::TxtFus, q.row), std::to_string(p.zone));
+        }
+    }
+    const PipelineOut lb93 = FromLambert("", "FR LB93", method);
+    EXPECT_NEAR(Num(T(Ctl::TxtLgDeg, 4)), Num(lb93.x), 6e-4);
+    EXPECT_NEAR(Num(T(Ctl::TxtLtDeg, 4)), Num(lb93.y), 6e-4);
+    EXPECT_EQ(T(Ctl::TxtE, 6), FromLambert("", "WGS84 UTMMGRS", method).x);
+    EXPECT_EQ(T(Ctl::TxtE, 7), FromLambert("", "BE UTMMGRS", method).x);
+    EXPECT_EQ(T(Ctl::TxtE, 10), FromLambert("", "BE LB72IFBL", method).x);
+
+    // The row typed is left as typed.
+    EXPECT_EQ(T(Ctl::TxtE, 8), LambertX);
+    EXPECT_EQ(T(Ctl::TxtN, 8), LambertY);
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, LambertPoint, ::testing::Values(1, 2, 3),
+                         [](const auto& info) { return "method" + std::to_string(info.param); });
+
+// ---------------------------------------------------------------------------
+// Every row as input: the point typed back into any row gives the same pivot.
+
+using Table = std::map<std::pair<Ctl, int>, std::string>;
+
+Table ReferenceTable() {
+    RecordingMessages messages;
+    RecordingHost host;
+    store::SetParamDbPath(TRAVENA_PARAM_DB);
+    ui::MainModel m(messages, host);
+    m.Form_Load();
+    m.SelectListItem(0, 4);  // FR LB93
+    m.SelectListItem(1, 12);  // NL Geographic AMSF
+    EXPECT_EQ(m.ListText(0), "FR LB93");
+    EXPECT_EQ(m.ListText(1), "NL Geographic AMSF");
+    m.Text(Ctl::TxtE, 8) = LambertX;
+    m.Text(Ctl::TxtN, 8) = LambertY;
+    m.Com_calculer_Click(8);
+    Table t;
+    for (int r = 0; r < ui::RowCount; ++r)
+        for (const auto& c : ui::RowCells(m, r, false)) t[{c.ctl, c.index}] = m.Text(c.ctl, c.index);
+    return t;
+}
+
+struct RowCase {
+    const char* name;
+    int row;
+    std::vector<std::pair<Ctl, int>> typed;  // cells copied from the reference table
+    double tolerance;                        // on the pivot, radians
+};
+void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
+
+class EveryRow : public ModelTest, public ::testing::WithParamInterface<RowCase> {};
+
+TEST_P(EveryRow, GivesThePivotBackAndKeepsTheRow) {
+    static const Table reference = ReferenceTable();
+    const RowCase& c = GetParam();
+    Select(0, "FR LB93");
+    Select(1, "NL Geographic AMSF");
+    for (const auto& cell : c.typed) T(cell.first, cell.second) = reference.at(cell);
+    model.Com_calculer_Click(c.row);
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+
+    EXPECT_NEAR(Num(T(Ctl::TxtE, 0)), Num(reference.at({Ctl::TxtE, 0})), c.tolerance);
+    EXPECT_NEAR(Num(T(Ctl::TxtN, 0)), Num(reference.at({Ctl::TxtN, 0})), c.tolerance);
+    for (const auto& cell : c.typed) EXPECT_EQ(T(cell.first, cell.second), reference.at(cell));
+    // Every other row is filled.
+    for (int r = 1; r < ui::RowCount; ++r)
+        if (r != c.row) {
+            for (const auto& cell : ui::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
+        }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EveryRow,
+    ::testing::Values(RowCase{"row0_wgs84", 0, {{Ctl::TxtE, 0}, {Ctl::TxtN, 0}}, 0},
+                      RowCase{"row1_ed50", 1, {{Ctl::TxtE, 1}, {Ctl::TxtN, 1}}, 1e-8},
+                      RowCase{"row2_bd72", 2, {{Ctl::TxtE, 2}, {Ctl::TxtN, 2}}, 1e-8},
+                      RowCase{"row3_luref", 3, {{Ctl::TxtE, 3}, {Ctl::TxtN, 3}}, 1e-8},
+                      RowCase{"row4_utm", 4, {{Ctl::TxtE, 4}, {Ctl::TxtN, 4}, {Ctl::TxtFus, 4}}, 1e-9},
+                      RowCase{"row5_utm_ed50", 5, {{Ctl::TxtE, 5}, {Ctl::TxtN, 5}, {Ctl::TxtFus, 5}}, 1e-8},
+                      RowCase{"row6_mgrs", 6, {{Ctl::TxtE, 6}}, 5e-7},
+                      RowCase{"row7_mgrs_ed50", 7, {{Ctl::TxtE, 7}}, 5e-7},
+                      RowCase{"row8_lambert", 8, {{Ctl::TxtE, 8}, {Ctl::TxtN, 8}}, 1e-9},
+                      RowCase{"row9_lutm", 9, {{Ctl::TxtE, 9}, {Ctl::TxtN, 9}}, 1e-8},
+                      RowCase{"row10_ifbl", 10, {{Ctl::TxtE, 10}}, 2e-4},
+                      RowCase{"row11_list_projection", 11, {{Ctl::TxtLgDeg, 4}, {Ctl::TxtLtDeg, 4}}, 1e-8},
+                      RowCase{"row12_list_geographic", 12, {{Ctl::TxtE, 12}, {Ctl::TxtN, 12}}, 1e-8}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---------------------------------------------------------------------------
+// Grid rows rewrite their source rows; rows computed from typed cells.
+
+using ConversionTable = ModelTest;
+
+TEST_F(ConversionTable, UtmRowFillsMgrsFromTheTypedCells) {
+    T(Ctl::TxtE, 4) = "585104.094";
+    T(Ctl::TxtN, 4) = "5594913.119";
+    T(Ctl::TxtFus, 4) = "31";
+    model.Com_calculer_Click(4);
+    EXPECT_EQ(T(Ctl::TxtE, 4), "585104.094");
+    EXPECT_EQ(T(Ctl::TxtN, 4), "5594913.119");
+    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER8510494913");
+}
+
+TEST_F(ConversionTable, MgrsRowRewritesTheUtmRowInGeneralFormat) {
+    Type(Ctl::TxtE, 6, "31uer 85104 94913");
+    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER 85104 94913");
+    model.Com_calculer_Click(6);
+    std::string ref = "31UER8510494913";
+    std::int16_t zone = 0;
+    double e = 0, n = 0;
+    core::MgrsToUtm(zone, e, n, ref);
+    EXPECT_EQ(T(Ctl::TxtE, 4), core::FormatGeneral(e));  // no fixed decimals: not recomputed
+    EXPECT_EQ(T(Ctl::TxtN, 4), core::FormatGeneral(n));
+    EXPECT_EQ(T(Ctl::TxtFus, 4), "31");
+    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER 85104 94913");
+    EXPECT_FALSE(T(Ctl::TxtE, 7).empty());
+}
+
+TEST_F(ConversionTable, IfblRowRewritesTheLambertRow) {
+    T(Ctl::TxtE, 10) = "A01111";
+    model.Com_calculer_Click(10);
+    std::string code = "A01111";
+    double x = 0, y = 0;
+    core::IfblToLambert(x, y, code);
+    EXPECT_EQ(T(Ctl::TxtE, 8), core::FormatGeneral(x));
+    EXPECT_EQ(T(Ctl::TxtN, 8), core::FormatGeneral(y));
+    EXPECT_EQ(T(Ctl::TxtE, 10), "A01111");
+}
+
+TEST_F(ConversionTable, LambertRowGivesTheIfblOfTheTypedPoint) {
+    T(Ctl::TxtE, 8) = "2500,4";  // a decimal comma reads as a point
+    T(Ctl::TxtN, 8) = "257500";
+    model.Com_calculer_Click(8);
+    EXPECT_EQ(T(Ctl::TxtE, 10), "A01111");
+    EXPECT_EQ(T(Ctl::TxtE, 8), "2500,4");
+}
+
+TEST_F(ConversionTable, Ed50MgrsTakesItsBandFromTheEd50Latitude) {
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    std::string expected;
+    core::UtmToMgrs(Num(T(Ctl::TxtN, 1)), core::ToInt16(Num(T(Ctl::TxtFus, 5))), Num(T(Ctl::TxtE, 5)),
+                    Num(T(Ctl::TxtN, 5)), expected);
+    EXPECT_EQ(T(Ctl::TxtE, 7), expected);
+}
+
+// ---------------------------------------------------------------------------
+// List rows.
+
+TEST_F(ConversionTable, ListShowingNoSystemIsLeftAloneAndItsCalcUsesRow0) {
+    T(Ctl::TxtE, 0) = "0.0762";
+    T(Ctl::TxtN, 0) = "0.8862";
+    T(Ctl::TxtLgDeg, 4) = "old";
+    T(Ctl::TxtE, 11) = "old";
+    model.Com_calculer_Click(11);
+    EXPECT_FALSE(T(Ctl::TxtE, 1).empty());
+    EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "old");
+    EXPECT_EQ(T(Ctl::TxtE, 11), "old");
+    EXPECT_EQ(T(Ctl::TxtE, 0), "0.0762");
+}
+
+TEST_F(ConversionTable, Wgs84AliasDatumGetsThePivotUnchanged) {
+    Select(1, "FR Geographic RGF93");
+    Type(Ctl::TxtE, 0, "0.0762");
+    Type(Ctl::TxtN, 0, "0.8862");
+    model.Com_calculer_Click(0);
+    EXPECT_EQ(T(Ctl::TxtE, 12), T(Ctl::TxtE, 0));
+    EXPECT_EQ(T(Ctl::TxtN, 12), T(Ctl::TxtN, 0));
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 5), T(Ctl::TxtLgDeg, 0));
+    EXPECT_EQ(T(Ctl::TxtLtDec, 5), T(Ctl::TxtLtDec, 0));
+}
+
+TEST_F(ConversionTable, UtmListRowWritesItsZone) {
+    Select(0, "UE UTM");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    EXPECT_EQ(T(Ctl::TxtFus, 11), "31");
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4).find('.') + 4, T(Ctl::TxtLgDeg, 4).size());  // "0.000"
+}
+
+TEST_F(ConversionTable, UtmListInputOutsideItsZonesIsRefused) {
+    Select(0, "UE UTM");
+    T(Ctl::TxtLgDeg, 4) = "500000";
+    T(Ctl::TxtLtDeg, 4) = "5600000";
+    T(Ctl::TxtFus, 11) = "40";  // limits 28..38
+    model.Com_calculer_Click(11);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    EXPECT_EQ(messages.shown[0].title, "Travena");
+    EXPECT_EQ(messages.shown[0].text, "Hors fuseau");
+    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
+    EXPECT_TRUE(T(Ctl::TxtE, 1).empty());
+}
+
+TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsNotWritten) {
+    Select(0, "UE UTM");
+    T(Ctl::TxtLgDeg, 4) = "old";
+    T(Ctl::TxtE, 0) = "1.05";  // 60° E: zone 41
+    T(Ctl::TxtN, 0) = "0.8";
+    model.Com_calculer_Click(0);
+    EXPECT_EQ(messages.Count("Hors fuseau pour UE UTM"), 1);
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "old");
+    EXPECT_EQ(T(Ctl::TxtFus, 11), "");
+    EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
+}
+
+TEST_F(ConversionTable, SouthernPointInAListRowIsRefused) {
+    Select(1, "FR Geographic RGF93");
+    T(Ctl::TxtE, 12) = "0.07";
+    T(Ctl::TxtN, 12) = "-0.5";
+    model.Com_calculer_Click(12);
+    EXPECT_EQ(messages.Count("Hors zone"), 1);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
+    EXPECT_TRUE(T(Ctl::TxtE, 4).empty());
+}
+
+TEST_F(ConversionTable, SouthernPivotIsStillComputedForAListRow) {
+    // In a full fill a southern point stops earlier, at the MGRS rows (no
+    // southern false northing), so the list row's routine is run alone.
+    Select(1, "FR Geographic RGF93");
+    T(Ctl::TxtE, 0) = "0.07";
+    T(Ctl::TxtN, 0) = "-0.5";
+    EXPECT_EQ(model.Calcul_AutresProjections(12), ui::RowKind::Geographic);
+    EXPECT_EQ(messages.Count("Hors zone"), 1);
+    EXPECT_EQ(model.WorkLat, -0.5);
+    EXPECT_EQ(model.PivotLat, 0);
+}
+
+TEST_F(ConversionTable, PivotSummingToZeroFillsNothing) {
+    Select(1, "FR Geographic RGF93");
+    T(Ctl::TxtE, 12) = "-0.5";
+    T(Ctl::TxtN, 12) = "0.5";
+    model.Com_calculer_Click(12);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
+    EXPECT_TRUE(T(Ctl::TxtE, 1).empty());
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+// ---------------------------------------------------------------------------
+// The fault policy, on a copy of the parameter database with a row deleted.
+
+class SafeMode : public ModelTest {
+protected:
+    void UseDatabaseWithout(const std::string& table, const std::string& name) {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / (std::string("travena_ui_") + test->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        const fs::path copy = dir_ / "SystGéo.mdb";
+        fs::copy_file(TRAVENA_PARAM_DB, copy);
+        {
+            store::Database db = store::OpenDatabase(copy.string());
+            ASSERT_EQ(db.Execute("DELETE FROM " + table + " WHERE Nom = ?", {store::Value(name)}), 1);
+            db.Close();
+        }
+        Load(copy.string());
+    }
+    void TearDown() override {
+        ModelTest::TearDown();
+        fs::remove_all(dir_);
+    }
+    fs::path dir_;
+};
+
+TEST_F(SafeMode, MissingProjectionStopsTheFillAtItsRow) {
+    UseDatabaseWithout("Projections", "LU TM");
+    Select(0, "FR LB93");
+    for (auto [ctl, i] : {std::pair{Ctl::TxtE, 9}, {Ctl::TxtN, 9}, {Ctl::TxtE, 10}, {Ctl::TxtLgDeg, 4}})
+        T(ctl, i) = "old";
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+
+    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 1);
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "info");
+    for (int r = 0; r <= 7; ++r)
+        for (const auto& cell : ui::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
+    EXPECT_EQ(T(Ctl::TxtE, 9), "old");
+    EXPECT_EQ(T(Ctl::TxtN, 9), "old");
+    EXPECT_EQ(T(Ctl::TxtE, 10), "old");
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "old");
+    EXPECT_FALSE(model.WaitCursor());
+    EXPECT_FALSE(host.Waiting());
+}
+
+TEST_F(SafeMode, EachClickReportsAfresh) {
+    UseDatabaseWithout("Projections", "LU TM");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    model.Com_calculer_Click(8);
+    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 2);
+}
+
+TEST_F(SafeMode, FailedInputWithoutEarlierPointFillsNothing) {
+    UseDatabaseWithout("Datums", "BE BD72");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    // The inverse projection and the datum shift each fail once.
+    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 2);
+    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
+    EXPECT_TRUE(T(Ctl::TxtE, 4).empty());
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+TEST_F(SafeMode, UnreadableMgrsGoesOnFromTheWorkingValues) {
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    T(Ctl::TxtE, 6) = "ZZZ";
+    model.Com_calculer_Click(6);
+    EXPECT_GE(messages.Count(ui::SafeModeMessage), 1);
+    EXPECT_EQ(T(Ctl::TxtE, 6), "ZZZ");
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+}  // namespace
+}  // namespace uitest

@@ -1,0 +1,182 @@
+// The cells: normalisation when left, cross-filling of the three forms of a
+// geographic coordinate, upper-casing, zone range, and Enter moving along the row.
+
+#include "ModelFixture.h"
+#include "core/AngleText.h"
+#include "core/Constants.h"
+#include "core/NumberText.h"
+
+namespace uitest {
+namespace {
+
+using ui::Ctl;
+using ui::ControlRef;
+
+struct Angle {
+    std::string dms, decimal, radians;
+};
+Angle FromRadians(double radians) {
+    Angle a;
+    double degrees = 0;
+    core::ConvertAngle(a.dms, degrees, radians, core::angle::FromRadians);
+    a.decimal = core::FormatFixed(degrees, 6);
+    a.radians = core::FormatGeneral(radians);
+    return a;
+}
+
+using InputFields = ModelTest;
+
+TEST_F(InputFields, RadianCellWithDecimalCommaFillsItsCoordinate) {
+    T(Ctl::TxtE, 1) = "0,5";
+    PressEnter(Ctl::TxtE, 1);
+    const Angle a = FromRadians(0.5);
+    EXPECT_EQ(T(Ctl::TxtE, 1), "0.5");
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 1), a.dms);
+    EXPECT_EQ(T(Ctl::TxtLgDec, 1), "28.647890");
+    EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{Ctl::TxtN, 1}));
+    EXPECT_FALSE(model.EnterPressed);
+}
+
+TEST_F(InputFields, ListRowDmsCellFillsTheListRowsRadians) {
+    Type(Ctl::TxtLgDeg, 4, "4°30'0''");
+    EXPECT_EQ(T(Ctl::TxtLgDec, 4), "4.500000");
+    EXPECT_NEAR(core::ValNumber(T(Ctl::TxtE, 11)), 4.5 * core::Pi / 180, 1e-15);
+    EXPECT_EQ(T(Ctl::TxtE, 4), "");
+    Type(Ctl::TxtLtDec, 5, "50,5");
+    EXPECT_EQ(T(Ctl::TxtLtDec, 5), "50.5");  // typed degrees keep the general form
+    EXPECT_NEAR(core::ValNumber(T(Ctl::TxtN, 12)), 50.5 * core::Pi / 180, 1e-15);
+    EXPECT_EQ(T(Ctl::TxtLtDeg, 5), "50°30'0.000''");
+}
+
+TEST_F(InputFields, NegativeRadianIsBroughtIntoTheCircle) {
+    Type(Ctl::TxtE, 0, "-0.1");
+    EXPECT_NEAR(core::ValNumber(T(Ctl::TxtE, 0)), core::TwoPi - 0.1, 1e-12);
+    EXPECT_EQ(T(Ctl::TxtLgDec, 0).substr(0, 6), "354.27");
+}
+
+TEST_F(InputFields, ProjectedListRowKeepsItsNumbersAndZeroesTheHiddenCells) {
+    Type(Ctl::TxtLgDeg, 4, "652000,5");
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "652000.5");
+    EXPECT_EQ(T(Ctl::TxtLgDec, 4), "0.000000");
+    EXPECT_EQ(T(Ctl::TxtE, 11), "0");
+}
+
+TEST_F(InputFields, GridCellsAreUpperCasedOnly) {
+    Type(Ctl::TxtE, 6, " 31uer 851 949");
+    EXPECT_EQ(T(Ctl::TxtE, 6), " 31UER 851 949");
+    Type(Ctl::TxtE, 8, "150000,5");
+    EXPECT_EQ(T(Ctl::TxtE, 8), "150000,5");
+    Type(Ctl::TxtN, 8, "abc");
+    EXPECT_EQ(T(Ctl::TxtN, 8), "abc");
+}
+
+TEST_F(InputFields, UnreadableDmsIsLeftForTheUserToCorrect) {
+    T(Ctl::TxtLgDec, 0) = "keep";
+    T(Ctl::TxtLgDeg, 0) = "10'20°";
+    PressEnter(Ctl::TxtLgDeg, 0);
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 0), "10'20°");
+    EXPECT_EQ(T(Ctl::TxtLgDec, 0), "keep");
+    EXPECT_FALSE(model.TakeFocusRequest());
+}
+
+TEST_F(InputFields, LeavingTwiceGivesTheSameText) {
+    const std::pair<Ctl, int> cells[] = {{Ctl::TxtLgDeg, 2}, {Ctl::TxtLtDec, 3}, {Ctl::TxtE, 12}, {Ctl::TxtN, 0}};
+    const char* texts[] = {"4°21'6.12''", "50,8466", "1e-3", "-7", "x", "361", "0"};
+    for (const auto& [ctl, i] : cells)
+        for (const char* text : texts) {
+            Type(ctl, i, text);
+            const std::string once = T(ctl, i);
+            model.LostFocus(ctl, i);
+            EXPECT_EQ(T(ctl, i), once) << text;
+        }
+}
+
+struct ZoneCase {
+    const char* typed;
+    const char* kept;
+};
+void PrintTo(const ZoneCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
+class ZoneCell : public ModelTest, public ::testing::WithParamInterface<ZoneCase> {};
+
+TEST_P(ZoneCell, KeepsOnlyZones1To60) {
+    T(Ctl::TxtFus, 4) = GetParam().typed;
+    PressEnter(Ctl::TxtFus, 4);
+    EXPECT_EQ(T(Ctl::TxtFus, 4), GetParam().kept);
+    const auto focus = model.TakeFocusRequest();
+    if (*GetParam().kept) {
+        EXPECT_EQ(focus, (ControlRef{Ctl::Com_calculer, 4}));
+    } else {
+        EXPECT_FALSE(focus);
+        EXPECT_TRUE(model.EnterPressed);  // still pending
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, ZoneCell,
+                         ::testing::Values(ZoneCase{"31", "31"}, ZoneCase{"1", "1"}, ZoneCase{"60", "60"},
+                                           ZoneCase{"31,5", "31,5"}, ZoneCase{"0", ""}, ZoneCase{"61", ""},
+                                           ZoneCase{"-3", ""}, ZoneCase{"abc", ""}, ZoneCase{"1e999", ""}));
+
+// Where Enter in a non-empty cell sends the focus.
+struct FocusCase {
+    Ctl ctl;
+    int index;
+    const char* text;
+    ControlRef next;
+};
+void PrintTo(const FocusCase& c, std::ostream* os) {
+    *os << static_cast<int>(c.ctl) << "(" << c.index << ") " << c.text;
+}
+class EnterMoves : public ModelTest, public ::testing::WithParamInterface<FocusCase> {};
+
+TEST_P(EnterMoves, AlongTheRow) {
+    const FocusCase& c = GetParam();
+    T(c.ctl, c.index) = c.text;
+    PressEnter(c.ctl, c.index);
+    EXPECT_EQ(model.TakeFocusRequest(), c.next);
+    EXPECT_FALSE(model.EnterPressed);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cells, EnterMoves,
+    ::testing::Values(FocusCase{Ctl::TxtLgDeg, 0, "4°", {Ctl::TxtLtDeg, 0}},
+                      FocusCase{Ctl::TxtLtDeg, 1, "50°", {Ctl::Com_calculer, 1}},
+                      FocusCase{Ctl::TxtLtDeg, 4, "50°", {Ctl::Com_calculer, 11}},
+                      FocusCase{Ctl::TxtLgDec, 5, "4", {Ctl::TxtLtDec, 5}},
+                      FocusCase{Ctl::TxtLtDec, 5, "50", {Ctl::Com_calculer, 12}},
+                      FocusCase{Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},
+                      FocusCase{Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
+                      FocusCase{Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},
+                      FocusCase{Ctl::TxtE, 7, "31UER", {Ctl::Com_calculer, 7}},
+                      FocusCase{Ctl::TxtE, 8, "150000", {Ctl::TxtN, 8}},
+                      FocusCase{Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
+                      FocusCase{Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},
+                      FocusCase{Ctl::TxtE, 12, "0.07", {Ctl::Com_calculer, 12}},
+                      FocusCase{Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
+                      FocusCase{Ctl::TxtN, 5, "5594913", {Ctl::TxtFus, 5}},
+                      FocusCase{Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},
+                      FocusCase{Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}},
+                      FocusCase{Ctl::TxtFus, 11, "31", {Ctl::Com_calculer, 11}}));
+
+TEST_F(InputFields, EnterInAnEmptyCellStaysPendingUntilTheNextCell) {
+    PressEnter(Ctl::TxtE, 8);
+    EXPECT_TRUE(model.EnterPressed);
+    EXPECT_FALSE(model.TakeFocusRequest());
+    EXPECT_EQ(T(Ctl::TxtE, 8), "");
+    // Leaving a filled cell by Tab or the mouse honours the pending Enter.
+    Type(Ctl::TxtE, 9, "80000");
+    EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{Ctl::TxtN, 9}));
+    EXPECT_FALSE(model.EnterPressed);
+}
+
+TEST_F(InputFields, OtherKeysPassThrough) {
+    int key = 'a';
+    model.KeyPress(Ctl::TxtE, 0, key);
+    EXPECT_EQ(key, 'a');
+    EXPECT_FALSE(model.EnterPressed);
+    key = ui::KeyEnter;
+    model.KeyPress(Ctl::TxtE, 0, key);
+    EXPECT_EQ(key, 0);
+}
+
+}  // namespace
+}  // namespace uitest

@@ -1,0 +1,298 @@
+// Start-up, menus, list selection and its layout, parameter sheets, help texts.
+
+#include "ModelFixture.h"
+#include "core/AngleText.h"
+#include "core/Constants.h"
+#include "ui/help/Module_aide.h"
+#include "ui/main/ConversionTable.h"
+#include "ui/main/ParamSheet.h"
+
+namespace uitest {
+namespace {
+
+using ui::Ctl;
+
+using MainModelTest = ModelTest;
+
+TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
+    for (int k = 0; k < 2; ++k) {
+        const auto& list = model.At(Ctl::Combo_projec, k);
+        ASSERT_GE(list.items.size(), 3u);
+        EXPECT_EQ(list.items[0], "-");
+        EXPECT_EQ(list.listIndex, 0);
+        // Unlocked projections, then unlocked datums as "<Pays> Geographic <Code>".
+        EXPECT_EQ(list.items[1], "UE UTM");
+        EXPECT_NE(std::find(list.items.begin(), list.items.end(), "FR Geographic RGF93"), list.items.end());
+        EXPECT_EQ(std::find(list.items.begin(), list.items.end(), "BE LB72"), list.items.end());  // locked
+        EXPECT_EQ(std::find(list.items.begin(), list.items.end(), "W Geographic WGS84"), list.items.end());
+        EXPECT_TRUE(ui::RowCells(model, 11 + k).empty());
+        EXPECT_FALSE(model.At(Ctl::Com_calculer, 11 + k).visible);
+    }
+    EXPECT_EQ(model.TransformMethod, 1);
+    EXPECT_TRUE(model.mnu_calc1.checked);
+    EXPECT_FALSE(model.mnu_calc2.checked || model.mnu_calc3.checked);
+    EXPECT_EQ(model.Caption, "Travena - Transformation de coordonnées");
+    EXPECT_FALSE(model.mnu_ouvrir.enabled);
+    EXPECT_FALSE(model.mnu_modifier.enabled);
+}
+
+TEST_F(MainModelTest, TableHasItsLabelsHeadersAndButtons) {
+    EXPECT_EQ(T(Ctl::Lb, 0), "Geographic WGS 84");
+    EXPECT_EQ(T(Ctl::Lb, 5), "UTM UD 50 (BE)");
+    EXPECT_EQ(T(Ctl::Lb, 10), "IFBL");
+    EXPECT_EQ(T(Ctl::Lbcol, 0), "Longitude (dd°mm'ss.ss'') E - X - code (m)");
+    EXPECT_EQ(T(Ctl::Lbcol, 5), "Latitude (rad)");
+    EXPECT_EQ(T(Ctl::Lb0, 0), "Autres projections :");
+    for (int r = 0; r < ui::RowCount; ++r) {
+        EXPECT_EQ(T(Ctl::Com_calculer, r), "Calc");
+        EXPECT_EQ(model.At(Ctl::Com_calculer, r).toolTip, "Calculer");
+    }
+    EXPECT_FALSE(model.Exists(Ctl::TxtN, 6));
+    EXPECT_FALSE(model.Exists(Ctl::TxtFus, 8));
+    EXPECT_EQ(model.At(Ctl::Com_calculer, 4).rect.left, 5880);
+    EXPECT_EQ(model.At(Ctl::TxtE, 10).rect.top, 4440);
+    EXPECT_EQ(model.At(Ctl::Com_anl, 0).toolTip, "Quitter");
+    EXPECT_THROW(model.At(Ctl::TxtFus, 6), std::out_of_range);
+}
+
+struct SelectionCase {
+    const char* item;
+    bool dms, decimal, radians, zone, calc;
+    int calcLeft;
+};
+void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.item; }
+class ListSelection : public ModelTest, public ::testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(ListSelection, RearrangesTheListRow) {
+    const SelectionCase& c = GetParam();
+    for (int k = 0; k < 2; ++k) {
+        const int r = 11 + k;
+        Select(k, c.item);
+        EXPECT_EQ(model.At(Ctl::TxtLgDeg, k + 4).visible, c.dms);
+        EXPECT_EQ(model.At(Ctl::TxtLtDeg, k + 4).visible, c.dms);
+        EXPECT_EQ(model.At(Ctl::TxtLgDec, k + 4).visible, c.decimal);
+        EXPECT_EQ(model.At(Ctl::TxtN, r).visible, c.radians);
+        EXPECT_EQ(model.At(Ctl::TxtFus, r).visible, c.zone);
+        EXPECT_EQ(model.At(Ctl::Lb, k + 13).visible, c.zone);
+        EXPECT_EQ(model.At(Ctl::Com_calculer, r).visible, c.calc);
+        if (c.calc) {
+            EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, c.calcLeft);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Items, ListSelection,
+                         ::testing::Values(SelectionCase{"-", false, false, false, false, false, 0},
+                                           SelectionCase{"DE Geographic DHDN", true, true, true, false, true, 11280},
+                                           SelectionCase{"UE UTM", true, false, false, true, true, 5880},
+                                           SelectionCase{"NL RD", true, false, false, false, true, 4560}));
+
+TEST_F(MainModelTest, SwitchingGeographicToUtmKeepsTheTexts) {
+    Select(0, "FR Geographic RGF93");
+    T(Ctl::TxtE, 11) = "0.07";
+    Select(0, "UE UTM");
+    EXPECT_FALSE(model.At(Ctl::TxtE, 11).visible);
+    EXPECT_TRUE(model.At(Ctl::TxtFus, 11).visible);
+    EXPECT_EQ(model.At(Ctl::Com_calculer, 11).rect.left, 5880);
+    EXPECT_EQ(T(Ctl::TxtE, 11), "0.07");
+}
+
+TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
+    model.mnu_calc2_Click();
+    EXPECT_EQ(model.TransformMethod, 2);
+    EXPECT_TRUE(model.mnu_calc2.checked);
+    EXPECT_FALSE(model.mnu_calc1.checked || model.mnu_calc3.checked);
+    model.mnu_calc3_Click();
+    EXPECT_EQ(model.TransformMethod, 3);
+    EXPECT_TRUE(model.mnu_calc3.checked);
+    EXPECT_FALSE(model.mnu_calc2.checked);
+    model.mnu_calc1_Click();
+    EXPECT_EQ(model.TransformMethod, 1);
+    // A new window, as on a new start, begins with method 1.
+    model.mnu_calc2_Click();
+    ui::MainModel restarted(messages, host);
+    restarted.Form_Load();
+    EXPECT_EQ(restarted.TransformMethod, 1);
+    EXPECT_TRUE(restarted.mnu_calc1.checked);
+}
+
+TEST_F(MainModelTest, MenusReachTheHost) {
+    model.mnu_apropos_Click();
+    model.mnu_quitter_Click();
+    model.Com_anl_Click();
+    EXPECT_EQ(host.aboutShown, 1);
+    EXPECT_EQ(host.closed, 2);
+}
+
+// ---------------------------------------------------------------------------
+// Parameter sheets.
+
+TEST(ParamSheet, DatumLinesWithTheSevenParameterBlock) {
+    core::EllipsoidParams e{6378388, 0.0819918899790298, 297};
+    core::DatumParams d;
+    d.Ellipsoide = "International 1924";
+    d.dX = -87.f, d.dY = -98.f, d.dZ = -121.f;
+    d.dX7 = -106.8686f, d.dY7 = 52.2978f, d.dZ7 = -103.7239f;
+    d.rX = 0.3366f, d.rY = -0.457f, d.rZ = 1.8422f, d.dS = -1.2747f;
+    EXPECT_EQ(ui::DatumSheet("International 1924", e, "BE BD72", d),
+              "Ellipsoid : International 1924\n"
+              "semimajor axis a = 6378388 m\n"
+              "eccentricity e = 0.0819918899790298\n"
+              "inverse flattering 1/f = 297\n"
+              "\n"
+              "Datum : BE BD72\n"
+              "3 (or 5) parameters geocentrics translations to WGS84 :\n"
+              "dX = -87 m\n"
+              "dY = -98 m\n"
+              "dZ = -121 m\n"
+              "\n"
+              "7 parameters geocentrics translations to WGS84 :\n"
+              "dX = -106.8686 m\n"
+              "dY = 52.2978 m\n"
+              "dZ = -103.7239 m\n"
+              "rX = 0.3366 ''\n"
+              "rY = -0.457 ''\n"
+              "rZ = 1.8422 ''\n"
+              "dS = -1.2747 ppm\n");
+}
+
+TEST(ParamSheet, NoSevenParameterBlockWhenItsTranslationsSumToZero) {
+    core::DatumParams d;
+    d.dX7 = 5.f, d.dY7 = -5.f, d.dZ7 = 0.f;
+    d.rX = 1.f, d.dS = 2.f;  // rotations and scale alone do not count
+    const std::string sheet = ui::DatumSheet("E", core::EllipsoidParams{}, "X", d);
+    EXPECT_EQ(sheet.find("7 parameters"), std::string::npos);
+    EXPECT_EQ(sheet.substr(sheet.size() - 9), "dZ = 0 m\n");
+}
+
+TEST(ParamSheet, ProjectionLinesShowAnglesAsDms) {
+    auto dms = [](double radians) {
+        std::string text;
+        double degrees = 0;
+        core::ConvertAngle(text, degrees, radians, core::angle::FromRadians);
+        return text;
+    };
+    core::ProjectionParams p;
+    p.FE = 150000.013, p.fn = 5400088.438, p.k0 = 1;
+    p.Lg0 = 0.0762, p.Lt0 = 1.5707, p.Lt1 = 0.8930, p.aa = 0;
+    EXPECT_EQ(ui::ProjectionSheet("Lambert 72", p),
+              "\n\nProjection : Lambert 72\n"
+              "false easting FE = 150000.013 m\n"
+              "false northing FN = 5400088.438 m\n"
+              "scale factor k0 = 1\n"
+              "central meridian = " + dms(0.0762) + "\n"
+              "latitude of origin = " + dms(1.5707) + "\n"
+              "latitude 1 = " + dms(0.8930) + "\n"
+              "latitude 2 = \n"
+              "rotation = \n");
+    EXPECT_EQ(dms(0.0762).substr(0, 4), "4°2");
+}
+
+TEST(ParamSheet, SinglePrecisionShowsSevenDigits) {
+    EXPECT_EQ(ui::FormatSingle(0.1f), "0.1");
+    EXPECT_EQ(ui::FormatSingle(-125.8f), "-125.8");
+    EXPECT_EQ(ui::FormatSingle(1e20f), "1E+20");
+    EXPECT_EQ(ui::FormatSingle(0.f), "0");
+}
+
+TEST_F(MainModelTest, RowLabelShowsItsSheetTitledWithTheLabel) {
+    model.Lb_Click(4);
+    model.Lb_Click(6);
+    model.Lb_Click(8);
+    model.Lb_Click(10);
+    model.Lb_Click(0);
+    ASSERT_EQ(messages.shown.size(), 5u);
+    EXPECT_EQ(messages.shown[0].kind, "info");
+    EXPECT_EQ(messages.shown[0].title, "UTM WGS 84");
+    EXPECT_EQ(messages.shown[1].title, "MGRS WGS 84");
+    EXPECT_EQ(messages.shown[0].text, messages.shown[1].text);
+    EXPECT_EQ(messages.shown[2].text, messages.shown[3].text);
+    EXPECT_NE(messages.shown[0].text.find("Datum : WGS84\n"), std::string::npos);
+    EXPECT_NE(messages.shown[0].text.find("Projection : UTM - Transverse Mercator\n"), std::string::npos);
+    EXPECT_NE(messages.shown[2].text.find("Datum : BE BD72\n"), std::string::npos);
+    EXPECT_NE(messages.shown[2].text.find("Projection : Lambert 72\n"), std::string::npos);
+    EXPECT_EQ(messages.shown[4].text.find("Projection"), std::string::npos);
+    EXPECT_EQ(messages.shown[4].text.find("7 parameters"), std::string::npos);  // WGS 84: all zero
+    EXPECT_EQ(messages.shown[4].text.rfind("Ellipsoid : WGS 84\n", 0), 0u);
+}
+
+TEST_F(MainModelTest, ShiftOnAListShowsItsSheet) {
+    Select(0, "FR LB93");
+    model.Combo_projec_KeyDown(0, 16, ui::ShiftMask);
+    model.Combo_projec_KeyDown(0, 17, ui::CtrlMask);
+    model.Combo_projec_KeyDown(0, 16, ui::ShiftMask | ui::CtrlMask);
+    model.Combo_projec_KeyDown(0, 65, 0);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].title, "FR LB93");
+    EXPECT_NE(messages.shown[0].text.find("Projection : FR LB93 - Lambert conique conforme (2 parallèles)\n"),
+              std::string::npos);
+    EXPECT_NE(messages.shown[0].text.find("Datum : FR RGF93\n"), std::string::npos);
+
+    Select(1, "NL Geographic AMSF");
+    model.Combo_projec_KeyDown(1, 16, ui::ShiftMask);
+    EXPECT_EQ(messages.shown.back().title, "NL Geographic AMSF");
+    EXPECT_NE(messages.shown.back().text.find("Datum : NL AMSF\n"), std::string::npos);
+    EXPECT_EQ(messages.shown.back().text.find("Projection"), std::string::npos);
+
+    Select(1, "-");
+    model.Combo_projec_KeyDown(1, 16, ui::ShiftMask);
+    EXPECT_EQ(messages.shown.size(), 3u);
+}
+
+TEST_F(MainModelTest, SheetOfAMissingNameIsReportedNotThrown) {
+    auto& list = model.At(Ctl::Combo_projec, 0);
+    list.items.push_back("XX NONE");
+    Select(0, "XX NONE");
+    EXPECT_NO_THROW(model.Combo_projec_KeyDown(0, 16, ui::ShiftMask));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    EXPECT_EQ(messages.shown[0].title, "Travena");
+}
+
+TEST(ListItems, DatumNameIsRebuiltFromTheItem) {
+    EXPECT_EQ(ui::DatumOfItem("FR Geographic RGF93"), "FR RGF93");
+    EXPECT_EQ(ui::DatumOfItem("DE Geographic ETRS89"), "DE ETRS89");
+    EXPECT_EQ(ui::DatumOfItem("Geographic"), " ");
+    EXPECT_TRUE(ui::IsUtmItem("UE UTM"));
+    EXPECT_FALSE(ui::IsUtmItem("UT"));
+    EXPECT_TRUE(ui::IsWgs84Datum("DE ETRS89"));
+    EXPECT_FALSE(ui::IsWgs84Datum("FR NTF"));
+}
+
+// ---------------------------------------------------------------------------
+// Help texts.
+
+TEST(Help, MainHelpIsFourParagraphs) {
+    const ui::HelpText h = ui::MainHelp();
+    EXPECT_EQ(h.title, "Travena - Conversion de coordonnées géographiques");
+    std::size_t paragraphs = 1, at = 0;
+    while ((at = h.text.find("\n\n", at)) != std::string::npos) ++paragraphs, at += 2;
+    EXPECT_EQ(paragraphs, 4u);
+    EXPECT_EQ(h.text.rfind("Pour réaliser une conversion,", 0), 0u);
+    EXPECT_NE(h.text.find("\n\nVous pouvez choisir le type de calcul"), std::string::npos);
+}
+
+TEST(Help, BatchHelpIsAnIntroductionThenFiveSteps) {
+    const ui::HelpText h = ui::BatchHelp();
+    EXPECT_EQ(h.title, "Ouvrir une table de données");
+    EXPECT_NE(h.text.find("texte délimité\n\nLa procédure de conversion est réalisée en cinq phases :\n1. "),
+              std::string::npos);
+    for (const char* step : {"\n2. Ouvrir", "\n3. Sélectionnez", "\n4. Déterminer", "\n5. Cliquez"})
+        EXPECT_NE(h.text.find(step), std::string::npos) << step;
+    EXPECT_EQ(h.text.find("\n\n", h.text.find("cinq phases")), std::string::npos);
+}
+
+TEST_F(MainModelTest, HelpPictureShowsTheMainHelp) {
+    model.Img_help_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "info");
+    EXPECT_EQ(messages.shown[0].title, ui::MainHelp().title);
+    RecordingMessages other;
+    ui::ShowEditorHelp(other);
+    EXPECT_EQ(other.shown.at(0).title, "Modifier les paramètres de projection");
+    ui::ShowBatchHelp(other);
+    EXPECT_EQ(other.shown.at(1).title, "Ouvrir une table de données");
+}
+
+}  // namespace
+}  // namespace uitest

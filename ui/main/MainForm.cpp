@@ -1,0 +1,313 @@
+#include "ui/main/MainForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QToolButton>
+
+#include "ui/help/A_propos.h"
+#include "ui/main/ConversionTable.h"
+#include "ui/main/Twips.h"
+
+namespace ui {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool IsTextCell(Ctl ctl) { return ctl <= Ctl::TxtFus; }
+
+int ShiftState(Qt::KeyboardModifiers m) {
+    int shift = 0;
+    if (m & Qt::ShiftModifier) shift |= ShiftMask;
+    if (m & Qt::ControlModifier) shift |= CtrlMask;
+    if (m & Qt::AltModifier) shift |= AltMask;
+    return shift;
+}
+
+void SetForeground(QWidget* w, const QColor& colour) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, colour);
+    w->setPalette(p);
+}
+
+int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const std::string& text,
+            QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, Q(title), Q(text), buttons, parent);
+    return box.exec();
+}
+
+}  // namespace
+
+void QtMessages::Info(const std::string& title, const std::string& text) {
+    form_->SyncFromModel();
+    ShowBox(form_, QMessageBox::Information, title, text, QMessageBox::Ok);
+}
+
+void QtMessages::Critical(const std::string& title, const std::string& text) {
+    form_->SyncFromModel();
+    ShowBox(form_, QMessageBox::Critical, title, text, QMessageBox::Ok);
+}
+
+bool QtMessages::Question(const std::string& title, const std::string& text) {
+    form_->SyncFromModel();
+    return ShowBox(form_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+MainForm::MainForm(Messages* messages, QWidget* parent)
+    : QMainWindow(parent),
+      ownMessages_(messages ? nullptr : std::make_unique<QtMessages>(this)),
+      model_(messages ? *messages : *ownMessages_, *this) {
+    setWindowTitle(Q(model_.Caption));
+    showAbout = [this] {
+        A_propos about(this);
+        about.exec();
+    };
+    BuildMenus();
+    BuildWidgets();
+    SyncFromModel();
+}
+
+MainForm::~MainForm() {
+    if (waitCursor_) QApplication::restoreOverrideCursor();
+}
+
+void MainForm::Load() {
+    model_.Form_Load();
+    SyncFromModel();
+}
+
+void MainForm::BuildMenus() {
+    auto add = [this](QMenu* menu, MenuItem& item, void (MainModel::*handler)(), bool checkable = false) {
+        QAction* action = menu->addAction(Q(item.caption));
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, [this, handler] { Forward([&] { (model_.*handler)(); }); });
+        actions_.emplace_back(&item, action);
+    };
+    QMenu* fichier = menuBar()->addMenu(Q(model_.mnu_fichier.caption));
+    add(fichier, model_.mnu_ouvrir, &MainModel::mnu_ouvrir_Click);
+    fichier->addSeparator();
+    add(fichier, model_.mnu_quitter, &MainModel::mnu_quitter_Click);
+    QMenu* calculs = menuBar()->addMenu(Q(model_.mnu_calcul.caption));
+    add(calculs, model_.mnu_calc1, &MainModel::mnu_calc1_Click, true);
+    add(calculs, model_.mnu_calc2, &MainModel::mnu_calc2_Click, true);
+    add(calculs, model_.mnu_calc3, &MainModel::mnu_calc3_Click, true);
+    QMenu* projections = menuBar()->addMenu(Q(model_.mnu_projections.caption));
+    add(projections, model_.mnu_modifier, &MainModel::mnu_modifier_Click);
+    QMenu* help = menuBar()->addMenu(Q(model_.mnu_help.caption));
+    add(help, model_.mnu_apropos, &MainModel::mnu_apropos_Click);
+}
+
+void MainForm::BuildWidgets() {
+    central_ = new QWidget(this);
+    setCentralWidget(central_);
+    central_->setFixedSize(TwipsToPixels(model_.FormRect.width, *this),
+                           TwipsToPixels(model_.FormRect.height, *this));
+
+    for (int c = 0; c < CtlCount; ++c) {
+        const Ctl ctl = static_cast<Ctl>(c);
+        auto& widgets = controls_[c];
+        widgets.assign(model_.Count(ctl), nullptr);
+        for (int i = 0; i < model_.Count(ctl); ++i) {
+            if (!model_.Exists(ctl, i)) continue;
+            const ui::Control& m = model_.At(ctl, i);
+            QWidget* w = nullptr;
+            if (IsTextCell(ctl)) {
+                auto* edit = new QLineEdit(central_);
+                if (ctl == Ctl::TxtE && (i == 6 || i == 7 || i == 10)) edit->setAlignment(Qt::AlignCenter);
+                w = edit;
+            } else if (ctl == Ctl::Com_calculer) {
+                auto* button = new QPushButton(Q(m.text), central_);
+                connect(button, &QPushButton::clicked, this,
+                        [this, i] { Forward([&] { model_.Com_calculer_Click(i); }); });
+                w = button;
+            } else if (ctl == Ctl::Combo_projec) {
+                auto* combo = new QComboBox(central_);
+                connect(combo, &QComboBox::activated, this,
+                        [this, i](int index) { Forward([&] { model_.SelectListItem(i, index); }); });
+                w = combo;
+            } else if (ctl == Ctl::Com_anl || ctl == Ctl::Img_help) {
+                auto* button = new QToolButton(central_);
+                const bool quit = ctl == Ctl::Com_anl;
+                button->setIcon(style()->standardIcon(quit ? QStyle::SP_DialogCloseButton
+                                                           : QStyle::SP_MessageBoxQuestion));
+                button->setIconSize(QSize(TwipsToPixels(m.rect.width, *this) - 8,
+                                          TwipsToPixels(m.rect.height, *this) - 8));
+                button->setAutoRaise(!quit);
+                connect(button, &QToolButton::clicked, this, [this, quit] {
+                    Forward([&] { quit ? model_.Com_anl_Click() : model_.Img_help_Click(); });
+                });
+                w = button;
+            } else {
+                auto* label = new QLabel(Q(m.text), central_);
+                if (ctl == Ctl::Lbcol) {
+                    label->setWordWrap(true);
+                    label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+                } else if (ctl == Ctl::Lb && i < FixedRowCount) {
+                    // Row names open their parameter sheet.
+                    SetForeground(label, QColor(0, 0, 255));
+                    label->setCursor(Qt::PointingHandCursor);
+                }
+                w = label;
+            }
+            w->setObjectName(QStringLiteral("%1_%2").arg(c).arg(i));
+            w->setToolTip(Q(m.toolTip));
+            w->installEventFilter(this);
+            widgets[i] = w;
+        }
+    }
+    // Tab runs along each row to its Calc button, then to the next row.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* w) {
+        if (!w) return;
+        if (previous) setTabOrder(previous, w);
+        previous = w;
+    };
+    for (int r = 0; r < RowCount; ++r) {
+        if (r >= FixedRowCount) chain(Control(Ctl::Combo_projec, r - FixedRowCount));
+        for (const ControlRef& c : RowCells(model_, r, false)) chain(Control(c.ctl, c.index));
+        chain(Control(Ctl::Com_calculer, r));
+    }
+}
+
+QWidget* MainForm::Control(Ctl ctl, int index) const {
+    const auto& widgets = controls_[static_cast<int>(ctl)];
+    return index >= 0 && index < static_cast<int>(widgets.size()) ? widgets[index] : nullptr;
+}
+
+QLineEdit* MainForm::Cell(Ctl ctl, int index) const { return qobject_cast<QLineEdit*>(Control(ctl, index)); }
+
+QComboBox* MainForm::Combo_projec(int index) const {
+    return qobject_cast<QComboBox*>(Control(Ctl::Combo_projec, index));
+}
+
+QAction* MainForm::MenuAction(const MenuItem& item) const {
+    for (const auto& [menuItem, action] : actions_)
+        if (menuItem == &item) return action;
+    return nullptr;
+}
+
+void MainForm::SyncFromModel() {
+    if (syncing_) return;
+    syncing_ = true;
+    for (int c = 0; c < CtlCount; ++c) {
+        const Ctl ctl = static_cast<Ctl>(c);
+        for (int i = 0; i < static_cast<int>(controls_[c].size()); ++i) {
+            QWidget* w = controls_[c][i];
+            if (!w) continue;
+            const ui::Control& m = model_.At(ctl, i);
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                if (edit->text().toStdString() != m.text) edit->setText(Q(m.text));
+            } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                const QSignalBlocker block(combo);
+                if (combo->count() != static_cast<int>(m.items.size())) {
+                    combo->clear();
+                    for (const auto& item : m.items) combo->addItem(Q(item));
+                }
+                combo->setCurrentIndex(m.listIndex);
+            }
+            w->setGeometry(ToPixels(m.rect, *this));
+            w->setVisible(m.visible);
+        }
+    }
+    for (const auto& [item, action] : actions_) {
+        action->setChecked(item->checked);
+        action->setEnabled(item->enabled);
+    }
+    syncing_ = false;
+}
+
+void MainForm::PullFromWidgets() {
+    // What the user typed since the last handler; the model is otherwise the
+    // source of every text.
+    for (int c = 0; c <= static_cast<int>(Ctl::TxtFus); ++c)
+        for (int i = 0; i < static_cast<int>(controls_[c].size()); ++i)
+            if (auto* edit = qobject_cast<QLineEdit*>(controls_[c][i]))
+                model_.Text(static_cast<Ctl>(c), i) = edit->text().toStdString();
+}
+
+void MainForm::Forward(const std::function<void()>& handler) {
+    PullFromWidgets();
+    handler();
+    AfterHandler();
+}
+
+void MainForm::AfterHandler() {
+    SyncFromModel();
+    if (const auto focus = model_.TakeFocusRequest())
+        if (QWidget* w = Control(focus->ctl, focus->index)) w->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
+    for (int c = 0; c < CtlCount; ++c)
+        for (int i = 0; i < static_cast<int>(controls_[c].size()); ++i)
+            if (controls_[c][i] == object) {
+                ctl = static_cast<Ctl>(c);
+                index = i;
+                return true;
+            }
+    return false;
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::FocusOut && type != QEvent::MouseButtonRelease)
+        return QMainWindow::eventFilter(watched, event);
+    Ctl ctl;
+    int index;
+    if (!FindControl(watched, ctl, index)) return QMainWindow::eventFilter(watched, event);
+
+    if (IsTextCell(ctl) && type == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Forward([&] {
+                int keyAscii = KeyEnter;
+                model_.KeyPress(ctl, index, keyAscii);
+            });
+            return true;
+        }
+    } else if (IsTextCell(ctl) && type == QEvent::FocusOut) {
+        // Switching to another window or opening a box is not leaving the cell.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (!syncing_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            Forward([&] { model_.LostFocus(ctl, index); });
+        }
+    } else if (ctl == Ctl::Combo_projec && type == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        Forward([&] { model_.Combo_projec_KeyDown(index, key->key(), ShiftState(key->modifiers())); });
+    } else if (ctl == Ctl::Lb && type == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Forward([&] { model_.Lb_Click(index); });
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainForm::SetWaitCursor(bool wait) {
+    if (wait == waitCursor_) return;
+    waitCursor_ = wait;
+    if (wait)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainForm::ShowAbout() {
+    if (showAbout) showAbout();
+}
+
+void MainForm::CloseWindow() { close(); }
+
+}  // namespace ui

@@ -1,0 +1,86 @@
+#pragma once
+// The main window on screen: a widget for every control of the model, placed
+// at the model's positions, mirroring its texts, visibility and check marks,
+// and forwarding every user event to the model's handler of the same name.
+
+#include <QMainWindow>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/main/MainModel.h"
+#include "ui/main/Messages.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QAbstractButton;
+
+namespace ui {
+
+class MainForm;
+
+// Message boxes: modal, with the icon of their kind. The window is brought up
+// to date first, so a box shown in the middle of a fill shows the rows
+// already written.
+class QtMessages : public Messages {
+public:
+    explicit QtMessages(MainForm* form) : form_(form) {}
+    void Info(const std::string& title, const std::string& text) override;
+    void Critical(const std::string& title, const std::string& text) override;
+    bool Question(const std::string& title, const std::string& text) override;
+
+private:
+    MainForm* form_;
+};
+
+class MainForm : public QMainWindow, private MainHost {
+    Q_OBJECT
+public:
+    // Without `messages`, messages are shown in message boxes.
+    explicit MainForm(Messages* messages = nullptr, QWidget* parent = nullptr);
+    ~MainForm() override;
+
+    // Form_Load, then the widgets take the lists. Engine errors propagate.
+    void Load();
+
+    MainModel& Model() { return model_; }
+    // Widgets of the control arrays, by the model's names and indexes.
+    QWidget* Control(Ctl ctl, int index) const;
+    QLineEdit* Cell(Ctl ctl, int index) const;
+    QComboBox* Combo_projec(int index) const;
+    QAction* MenuAction(const MenuItem& item) const;
+
+    // Brings every widget up to date with the model.
+    void SyncFromModel();
+
+    // How the about window is shown; a modal A_propos by default.
+    std::function<void()> showAbout;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void SetWaitCursor(bool wait) override;
+    void ShowAbout() override;
+    void CloseWindow() override;
+
+    void BuildWidgets();
+    void BuildMenus();
+    void PullFromWidgets();
+    void Forward(const std::function<void()>& handler);
+    void AfterHandler();
+    bool FindControl(QObject* object, Ctl& ctl, int& index) const;
+
+    std::unique_ptr<QtMessages> ownMessages_;
+    MainModel model_;
+    QWidget* central_ = nullptr;
+    std::array<std::vector<QWidget*>, CtlCount> controls_;
+    std::vector<std::pair<const MenuItem*, QAction*>> actions_;
+    bool syncing_ = false;
+    bool waitCursor_ = false;
+};
+
+}  // namespace ui

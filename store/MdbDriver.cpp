@@ -8,6 +8,11 @@
 // is bound: after each fetch the row is cracked again, which gives each
 // field's Null flag and where its bytes lie on the current page, and numbers
 // are decoded from those bytes. libmdb still turns text into UTF-8.
+//
+// libmdb trusts the page structure it walks: a damaged file can make it read
+// past its buffers or loop for ever. Before a Jet file is used, it is read
+// once from end to end in a child process; a file that kills or stalls the
+// child is refused as damaged. The verdict is kept per file version.
 
 // glib first: mdbtools.h would include it inside its extern "C" block.
 #include <glib.h>
@@ -18,11 +23,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <mutex>
+#include <tuple>
 #include <vector>
 
 #include "store/CLocale.h"
 #include "store/Drivers.h"
 #include "store/EngineError.h"
+#include "store/Isolated.h"
 
 namespace store::detail {
 
@@ -209,6 +218,40 @@ private:
     std::vector<std::string> names_;
 };
 
+// Time the reading child is given: generous, as a sound file reads at
+// several megabytes a second even on a slow disk.
+constexpr auto CheckBaseTime = std::chrono::seconds(5);
+constexpr auto CheckTimePerMegabyte = std::chrono::seconds(1);
+
+bool ReadsToTheEnd(const std::string& path) {
+    MdbSource source(path);
+    std::vector<Value> row;
+    for (const std::string& name : source.TableNames()) {
+        const std::unique_ptr<TableCursor> cursor = source.OpenTable(name);
+        while (cursor->Next(row)) {
+        }
+    }
+    return true;
+}
+
+// Throws 3343 when reading the file crashes or stalls libmdb.
+void CheckJetFile(const std::string& path) {
+    static std::mutex mutex;
+    static std::map<std::string, std::tuple<std::uintmax_t, std::filesystem::file_time_type>> sound;
+    std::error_code ec;
+    const auto version = std::make_tuple(std::filesystem::file_size(path, ec), std::filesystem::last_write_time(path, ec));
+    const std::lock_guard lock(mutex);
+    const auto known = sound.find(path);
+    if (known != sound.end() && known->second == version) return;
+    const auto megabytes = long(std::get<0>(version) >> 20);
+    switch (RunIsolated([&] { return ReadsToTheEnd(path); }, CheckBaseTime + CheckTimePerMegabyte * megabytes)) {
+    case IsolatedOutcome::Crashed:
+    case IsolatedOutcome::TimedOut: throw Error(err::BadFormat, path);
+    case IsolatedOutcome::Completed: sound[path] = version; break;
+    case IsolatedOutcome::Refused: break;  // the engine error shows again when the file is read here
+    }
+}
+
 class AccessDriver final : public Driver {
 public:
     explicit AccessDriver(std::shared_ptr<Driver> native) : native_(std::move(native)) {}
@@ -216,7 +259,9 @@ public:
     std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
         switch (SniffFile(path)) {
         case FileKind::Missing: throw Error(err::FileNotFound, path);
-        case FileKind::Jet: return std::make_unique<MdbSource>(path);
+        case FileKind::Jet:
+            CheckJetFile(path);
+            return std::make_unique<MdbSource>(path);
         default: return native_->Open(path);  // SQLite names what else it refuses
         }
     }

@@ -13,6 +13,7 @@
 #include <freexl.h>
 
 #include <filesystem>
+#include <unordered_set>
 
 #include "store/Drivers.h"
 #include "store/EngineError.h"
@@ -23,6 +24,10 @@ namespace {
 
 constexpr std::size_t MaxNameLength = 64;
 constexpr int DefaultTextSize = 255;
+// An Excel 97 sheet holds at most this many rows and columns; larger
+// dimensions come from a damaged file.
+constexpr unsigned MaxSheetRows = 65536;
+constexpr unsigned MaxSheetColumns = 256;
 
 struct XlsCloser {
     void operator()(const void* handle) const { freexl_close(handle); }
@@ -55,8 +60,11 @@ struct Workbook {
     bool Select(unsigned sheet, unsigned& rows, unsigned short& cols) const {
         rows = 0;
         cols = 0;
-        return freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(sheet)) == FREEXL_OK &&
-               freexl_worksheet_dimensions(handle.get(), &rows, &cols) == FREEXL_OK;
+        if (freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(sheet)) != FREEXL_OK ||
+            freexl_worksheet_dimensions(handle.get(), &rows, &cols) != FREEXL_OK)
+            return false;
+        if (cols == 0) rows = 0;  // no field, so no record
+        return rows <= MaxSheetRows && cols <= MaxSheetColumns;
     }
 };
 
@@ -171,18 +179,20 @@ std::string EngineFieldName(const std::string& name) {
 }
 
 void CleanFieldNames(std::vector<FieldDef>& fields) {
-    std::vector<std::string> taken;
-    const auto used = [&](const std::string& name) {
-        for (const auto& t : taken)
-            if (SameText(t, name)) return true;
-        return false;
+    // Keyed on the ASCII-lowered name, as names match without regard to case;
+    // a damaged file may declare tens of thousands of columns.
+    std::unordered_set<std::string> taken;
+    const auto key = [](std::string name) {
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        return name;
     };
     for (std::size_t i = 0; i < fields.size(); ++i) {
         std::string name = EngineFieldName(fields[i].Name);
         // Unnamed and repeated columns take their position's name, as F1, F2...
-        if (name.empty() || used(name)) name = "F" + std::to_string(i + 1);
-        for (int n = 2; used(name); ++n) name = "F" + std::to_string(i + 1) + "_" + std::to_string(n);
-        taken.push_back(name);
+        if (name.empty() || taken.count(key(name))) name = "F" + std::to_string(i + 1);
+        for (int n = 2; taken.count(key(name)); ++n) name = "F" + std::to_string(i + 1) + "_" + std::to_string(n);
+        taken.insert(key(name));
         fields[i].Name = std::move(name);
     }
 }

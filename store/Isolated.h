@@ -1,0 +1,23 @@
+#pragma once
+// Internal to the store: runs a piece of work in a child process, so that a
+// library that crashes or loops forever on a damaged file cannot take the
+// program down with it.
+
+#include <chrono>
+#include <functional>
+
+namespace store::detail {
+
+enum class IsolatedOutcome {
+    Completed,  // the work returned true
+    Refused,    // the work returned false or threw
+    Crashed,    // killed by a signal, or any other exit
+    TimedOut,   // still running at the deadline, then killed
+};
+
+// When no child can be started the work is not run and counts as completed.
+// The child has no standard error (libraries chatter there on damaged
+// input) and shares nothing back but its outcome.
+IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::milliseconds timeout);
+
+}  // namespace store::detail

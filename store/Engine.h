@@ -132,6 +132,9 @@ public:
     const std::string& Name() const;
     // A table name or a SELECT statement; `params` bind the statement's '?'.
     Recordset OpenRecordset(const std::string& source, const std::vector<store::Value>& params = {});
+    // A whole table read once from first to last record without holding it
+    // in memory, for tables of millions of rows. Read-only.
+    std::unique_ptr<TableCursor> OpenForwardOnly(const std::string& table);
     // Runs one action statement; returns the number of rows it changed.
     int Execute(const std::string& sql, const std::vector<store::Value>& params = {});
     store::TableDefs TableDefs() const { return store::TableDefs(impl_); }

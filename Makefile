@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   qt6-base-dev libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  xvfb xauth fonts-dejavu-core locales proj-bin
+  xvfb xauth fonts-dejavu-core locales proj-bin time
 
 # apt-get as root, through sudo otherwise; only packages not yet installed.
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -32,9 +32,9 @@ build: deps
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The core, the store and the file readers (hostile inputs included) once
+# The core, the store, the file readers and the text import (hostile inputs included) once
 # more under AddressSanitizer and UBSan.
-SANITIZE_TESTS = core_tests store_tests driver_tests
+SANITIZE_TESTS = core_tests store_tests driver_tests batch_logic_tests
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTRAVENA_SANITIZE=ON
@@ -53,6 +53,7 @@ screenshots: build
 bench: build
 	$(BUILD)/bin/travena_bench
 	bench/compare_cs2cs.sh $(BUILD)/bin/travena-cli
+	bench/batch_run.sh $(BUILD)/bin/travena-cli
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)

@@ -13,12 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/AngleText.h"
-#include "core/Constants.h"
 #include "core/Errors.h"
-#include "core/NumberText.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
+#include "ui/batch/CoordinateText.h"
 #include "ui/batch/SystemChoice.h"
 
 namespace cli {
@@ -29,7 +27,6 @@ using batch::SystemKind;
 
 constexpr std::size_t ReadChunk = 1 << 16;
 constexpr std::size_t MaxLine = 1 << 20;  // longer lines are refused, not buffered
-constexpr std::int16_t MinZone = 1, MaxZone = 60;
 
 // Splits a buffer filled by read(2) into lines without copying them.
 class LineReader {
@@ -107,30 +104,6 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     return fields;
 }
 
-// ValNumber reads any text, giving 0 for words; a command-line user who typed
-// a word wants to hear about it rather than get the point (0, 0).
-std::string NumberField(std::string_view field) {
-    std::string text(field);
-    core::CommaToPoint(text);
-    const char c = text.empty() ? '\0' : text[0];
-    const bool numeric = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == '&';
-    if (!numeric) throw core::RuntimeError(core::err::TypeMismatch, "« " + text + " » n'est pas un nombre.");
-    return text;
-}
-
-std::string GeographicField(std::string_view field, std::int16_t mode) {
-    std::string text = mode == 1 ? std::string(field) : NumberField(field);
-    core::CommaToPoint(text);
-    double degrees = core::ValNumber(text);
-    double radians = degrees;
-    core::ConvertAngle(text, degrees, radians, mode);
-    return core::FormatGeneral(radians);
-}
-
-std::string DegreesText(const std::string& radiansText) {
-    return core::FormatGeneral(core::ValNumber(radiansText) * core::HalfCircleDeg / core::Pi);
-}
-
 class Converter {
 public:
     explicit Converter(const ConvertOptions& o)
@@ -149,28 +122,24 @@ public:
         switch (in_.kind) {
             case SystemKind::Mgrs:
             case SystemKind::Ifbl:
-                if (fields.empty()) throw core::RuntimeError(core::err::BadReference, "référence vide.");
-                x = std::string(line);
+                x = batch::GridText(std::string(line));
                 break;
             case SystemKind::Geographic:
                 expect(2, "longitude et latitude");
-                x = GeographicField(fields[0], options_.geoMode);
-                y = GeographicField(fields[1], options_.geoMode);
+                x = batch::GeographicText(std::string(fields[0]), options_.geoMode);
+                y = batch::GeographicText(std::string(fields[1]), options_.geoMode);
                 break;
             case SystemKind::Utm: {
                 expect(3, "E N fuseau");
-                x = NumberField(fields[0]);
-                y = NumberField(fields[1]);
-                const double z = core::ValNumber(NumberField(fields[2]));
-                if (!(z >= MinZone && z < MaxZone + 1))
-                    throw core::RuntimeError(core::err::Overflow, "fuseau hors de 1 à 60.");
-                zone = static_cast<std::int16_t>(z);
+                x = batch::ProjectedText(std::string(fields[0]), 1);
+                y = batch::ProjectedText(std::string(fields[1]), 1);
+                zone = batch::ZoneNumber(std::string(fields[2]));
                 break;
             }
             default:
                 expect(2, "X Y");
-                x = NumberField(fields[0]);
-                y = NumberField(fields[1]);
+                x = batch::ProjectedText(std::string(fields[0]), 1);
+                y = batch::ProjectedText(std::string(fields[1]), 1);
         }
         std::string outX, outY;
         std::int16_t outZone = 0;
@@ -180,9 +149,9 @@ public:
             case SystemKind::Mgrs:
             case SystemKind::Ifbl: result += outX; break;
             case SystemKind::Geographic:
-                result += DegreesText(outX);
+                result += batch::DegreesText(outX);
                 result += '\t';
-                result += DegreesText(outY);
+                result += batch::DegreesText(outY);
                 break;
             case SystemKind::Utm:
                 result += outX;

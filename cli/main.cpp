@@ -2,6 +2,8 @@
 //
 //   travena-cli convert --from SYSTEM --to SYSTEM [--method 1|2|3]
 //                       [--geo dms|deg|rad] [--params FILE]
+//   travena-cli batch --in PATH [--table NAME] --x FIELD [--y FIELD] [--zone FIELD]
+//                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
 //   travena-cli systems [--params FILE]
 //
 // Exit status: 0 success, 1 some input lines could not be converted,
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/Batch.h"
 #include "cli/Convert.h"
 #include "cli/Table.h"
 #include "core/Errors.h"
@@ -31,6 +34,11 @@ const char* const Usage =
     "Usage :\n"
     "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3]\n"
     "                      [--geo dms|deg|rad] [--params FICHIER]\n"
+    "  travena-cli batch --in CHEMIN [--table NOM] --x CHAMP [--y CHAMP] [--zone CHAMP]\n"
+    "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
+    "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
+    "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
+    "                    [--no-header] [--method 1|2|3] [--params FICHIER]\n"
     "  travena-cli systems [--params FICHIER]\n"
     "\n"
     "convert lit un point par ligne sur l'entrée standard et écrit une ligne\n"
@@ -41,19 +49,30 @@ const char* const Usage =
     "  MGRS, IFBL  la référence  ->  la référence\n"
     "SYSTÈME est un élément de la liste que donne « travena-cli systems ».\n"
     "--method : 1 translation géocentrique (défaut), 2 Molodensky, 3 Helmert.\n"
-    "--geo : forme des coordonnées géographiques lues (deg par défaut).\n";
+    "--geo : forme des coordonnées géographiques lues (deg par défaut).\n"
+    "\n"
+    "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
+    "fichiers dBase, fichier texte .txt ou .csv) vers une base .mdb (table\n"
+    "« Conversions ») ou un fichier texte .txt ou .csv ; --geo vaut dms par défaut.\n"
+    "Statut : 0 succès, 1 échec de la conversion (rien n'est écrit), 2 choix refusé.\n";
 
 struct UsageError {
     std::string message;
 };
 
-// Options as "--name value" or "--name=value"; every name must be known.
+// Options as "--name value" or "--name=value", and flags without a value;
+// every name must be known.
 std::map<std::string, std::string> ParseOptions(const std::vector<std::string>& args,
-                                                const std::vector<std::string>& known) {
+                                                const std::vector<std::string>& known,
+                                                const std::vector<std::string>& flags = {}) {
     std::map<std::string, std::string> options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i], value;
         if (name.rfind("--", 0) != 0) throw UsageError{"argument inattendu : " + name};
+        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+            options[name];
+            continue;
+        }
         if (const auto eq = name.find('='); eq != std::string::npos) {
             value = name.substr(eq + 1);
             name.resize(eq);
@@ -109,6 +128,15 @@ int Convert(const std::vector<std::string>& args) {
     return cli::RunConvert(o, STDIN_FILENO, stdout, stderr);
 }
 
+int Batch(const std::vector<std::string>& args) {
+    const auto options = ParseOptions(args,
+                                      {"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo",
+                                       "--scale", "--out", "--delim", "--in-delim", "--method", "--params"},
+                                      {"--quote", "--no-quote", "--no-header"});
+    if (options.count("--quote") && options.count("--no-quote")) throw UsageError{"--quote ou --no-quote, pas les deux"};
+    return cli::RunBatchCommand(options);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -118,6 +146,7 @@ int main(int argc, char** argv) {
     try {
         if (command == "convert") return Convert(args);
         if (command == "systems") return Systems(args);
+        if (command == "batch") return Batch(args);
         if (command == "table") return cli::RunTable(args);
         if (command == "--help" || command == "-h" || command == "help") {
             std::fputs(Usage, stdout);

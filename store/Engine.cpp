@@ -612,33 +612,6 @@ void TableDefs::Delete(const std::string& name) {
     conn.NoteWrite();
 }
 
-// --- Forward-only reading of the engine's own tables
-
-class NativeCursor final : public TableCursor {
-public:
-    NativeCursor(std::shared_ptr<DatabaseImpl> db, const std::string& table)
-        : db_(std::move(db)),
-          fields_(detail::NativeFields(*db_->conn, table)),
-          query_(std::make_unique<Query>(*db_->conn, "SELECT * FROM " + QuoteName(table))) {}
-
-    const std::vector<FieldDef>& Fields() const override { return fields_; }
-
-    bool Next(std::vector<Value>& row) override {
-        if (!query_ || !query_->Step()) {
-            query_.reset();  // releases the statement and its read lock
-            return false;
-        }
-        row.resize(fields_.size());
-        for (std::size_t i = 0; i < fields_.size(); ++i) row[i] = query_->Column(int(i));
-        return true;
-    }
-
-private:
-    std::shared_ptr<DatabaseImpl> db_;  // keeps the connection open while reading
-    std::vector<FieldDef> fields_;
-    std::unique_ptr<Query> query_;
-};
-
 // --- Database
 
 const std::string& Database::Name() const { return impl_->name; }
@@ -693,7 +666,8 @@ std::unique_ptr<TableCursor> Database::OpenForwardOnly(const std::string& table)
     if (const auto link = FindLink(conn, name)) return OpenLinkSource(link->connect, link->source);
     const std::string stored = detail::NativeTableName(conn, name);
     if (stored.empty()) throw Error(err::UnknownTable, name);
-    return std::make_unique<NativeCursor>(impl_, stored);
+    // Shares ownership of the database, so the connection outlives the cursor.
+    return detail::MakeSqliteCursor(std::shared_ptr<Connection>(impl_, impl_->conn.get()), stored);
 }
 
 int Database::Execute(const std::string& sql, const std::vector<store::Value>& params) {

@@ -97,6 +97,8 @@ std::vector<FieldDef> NativeFields(Connection& conn, const std::string& table);
 
 // The driver of the engine's own files, registered under the empty name.
 std::shared_ptr<Driver> MakeSqliteDriver();
+// Reads `table` (its stored name) once to the end through `conn`.
+std::unique_ptr<TableCursor> MakeSqliteCursor(std::shared_ptr<Connection> conn, const std::string& table);
 
 // "name" with inner quotes doubled: identifiers only, never values.
 std::string QuoteName(const std::string& name);

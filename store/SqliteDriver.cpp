@@ -297,7 +297,11 @@ public:
     const std::vector<FieldDef>& Fields() const override { return fields_; }
 
     bool Next(std::vector<Value>& row) override {
-        if (!query_.Step()) return false;
+        // A finished statement would start again if stepped once more.
+        if (done_ || !query_.Step()) {
+            done_ = true;
+            return false;
+        }
         row.resize(fields_.size());
         for (std::size_t i = 0; i < row.size(); ++i) row[i] = query_.Column(int(i));
         return true;
@@ -307,6 +311,7 @@ private:
     std::shared_ptr<Connection> conn_;  // outlives query_
     std::vector<FieldDef> fields_;
     Query query_;
+    bool done_ = false;
 };
 
 class SqliteSource final : public SourceDatabase {
@@ -334,6 +339,10 @@ public:
 };
 
 }  // namespace
+
+std::unique_ptr<TableCursor> MakeSqliteCursor(std::shared_ptr<Connection> conn, const std::string& table) {
+    return std::make_unique<SqliteCursor>(std::move(conn), table);
+}
 
 std::shared_ptr<Driver> MakeSqliteDriver() { return std::make_shared<SqliteDriver>(); }
 

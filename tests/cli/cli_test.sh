@@ -63,6 +63,28 @@ check no_command 2 '^$' 'commande manquante' --
 input=''
 check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems
 
+# batch: a table file in, a converted file out, nothing left by a failure.
+input=''
+printf 'id;x;y\r\n1;148679,447;171066,810\r\n2;152357,483;212161,981\r\n' > "$work/pts.txt"
+check batch_text 0 '^Conversion terminée avec succès\.\n$' '^$' -- batch --in "$work/pts.txt" --in-delim semicolon \
+    --x x --y y --from "BE LB72" --to "W MGRS" --to2 "WGS84 UTM" --out "$work/out.csv" --delim comma --no-quote
+# Values holding the delimiter are quoted even with --no-quote.
+matches '^id,x,y,W_MGRS,E_WGS84_UTM,N_WGS84_UTM,Fuseau_2\n1,"148679,447","171066,810",31UES\d+,595032\.\d+,5634013\.\d+,31\n2,' \
+    "$work/out.csv" || { echo "FAIL batch_text output:"; cat "$work/out.csv"; failures=$((failures + 1)); }
+check batch_mdb 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
+    --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
+check batch_mdb_exists 1 '^$' '^Erreur lors de la conversion\. .*\n3204 ' -- batch --in "$work/pts.txt" --in-delim ';' \
+    --x x --y y --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
+check batch_refused 2 '^$' '^Indiquez la correspondance Y\.\n$' -- batch --in "$work/pts.txt" --x x \
+    --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
+check batch_bad_ending 2 '^$' 'doit se terminer par' -- batch --in "$work/pts.txt" --x x --y y \
+    --from "BE LB72" --to "BE UTM" --out "$work/never.xls"
+check batch_wrong_field 1 '^$' '^Erreur lors de la conversion.*\n.*« z »' -- batch --in "$work/pts.txt" \
+    --in-delim semicolon --x x --y z --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
+check batch_bad_text 1 '^$' '^Erreur dans la lecture du fichier texte\. Vérifiez ce fichier\n' -- batch \
+    --in "$work/pts.txt" --in-delim ';;' --x x --y y --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
+test ! -e "$work/never.txt" || { echo "FAIL a refused or failed batch left output"; failures=$((failures + 1)); }
+
 # A million-line stream must not be held in memory: a quick check on 200000 lines.
 seq 200000 | awk '{ printf "%d 170000\n", 100000 + $1 % 50000 }' > "$work/many.txt"
 lines=$("$cli" convert --from "BE LB72" --to "BE UTM" < "$work/many.txt" | wc -l)

@@ -291,6 +291,32 @@ TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
     EXPECT_EQ(out.TableDefs().Count(), 0);
 }
 
+TEST_F(EngineTest, ForwardOnlyReadsTablesAndLinksToTheEnd) {
+    store::Database out = store::CreateDatabase(dir_.File("out.mdb"), store::dbLangGeneral);
+    store::TableDef link = out.CreateTableDef("Connection");
+    link.Connect = ";DATABASE=" + path_;
+    link.SourceTableName = "Points";
+    out.TableDefs().Append(link);
+    for (auto* source : {&db_, &out}) {
+        const auto cursor = source->OpenForwardOnly(source == &db_ ? "POINTS" : "connection");
+        ASSERT_EQ(cursor->Fields().size(), 3u);
+        EXPECT_EQ(cursor->Fields()[1].Type, store::dbDouble);
+        std::vector<Value> row;
+        std::vector<std::string> names;
+        bool nullX = false;
+        while (cursor->Next(row)) {
+            names.push_back(row[0].Text());
+            nullX = nullX || row[1].IsNull();
+        }
+        EXPECT_EQ(names, (std::vector<std::string>{"A", "b'c", "C"}));
+        EXPECT_TRUE(nullX);
+        EXPECT_FALSE(cursor->Next(row));  // stays at the end
+    }
+    EXPECT_EQ(ErrorNumber([&] { db_.OpenForwardOnly("Nowhere"); }), store::err::UnknownTable);
+    // A finished cursor holds no lock: the table can be written again.
+    db_.Execute("DELETE FROM Points");
+}
+
 // A driver holding one table in memory, as a read-only format would.
 class MemoryDriver : public store::Driver {
     struct Cursor : store::TableCursor {

@@ -18,6 +18,7 @@
 
 #include "store/Engine.h"
 #include "store/TextCodec.h"
+#include "ui/batch/Quoted.h"
 
 namespace batch {
 
@@ -191,13 +192,6 @@ std::string FirstCharacters(const std::string& utf8, std::size_t n) {
     return utf8;
 }
 
-// A standard SQL identifier: the table name comes from a file name.
-std::string QuotedName(const std::string& name) {
-    std::string quoted = "\"";
-    for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
-
 class FieldText {
 public:
     std::string operator()(const std::string& raw) {
@@ -231,7 +225,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     }
     db.TableDefs().Append(def);
 
-    std::string insert = "INSERT INTO " + QuotedName(result.tableName) + " VALUES (";
+    std::string insert = "INSERT INTO " + Quoted(result.tableName) + " VALUES (";
     for (std::size_t k = 0; k < columns; ++k) insert += k ? ", ?" : "?";
     insert += ")";
 

@@ -1,0 +1,164 @@
+// Text inputs are imported into their scratch database first, as the batch
+// window does when it opens one; the run then reads every source the same way.
+
+#include "cli/Batch.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "core/Errors.h"
+#include "store/Engine.h"
+#include "store/ParamDb.h"
+#include "ui/batch/BatchRun.h"
+#include "ui/batch/SystemList.h"
+#include "ui/batch/TextImport.h"
+
+namespace cli {
+
+namespace {
+
+constexpr int ExitFailed = 1, ExitRefused = 2;
+constexpr int BarWidth = 40;
+
+struct Refused {
+    std::string message;
+};
+
+std::string Option(const std::map<std::string, std::string>& o, const std::string& name, std::string fallback = {}) {
+    const auto it = o.find(name);
+    return it == o.end() ? fallback : it->second;
+}
+
+bool EndsWithText(const std::string& path) {
+    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
+    std::transform(tail.begin(), tail.end(), tail.begin(), [](char c) { return char(c | 0x20); });
+    return tail == "txt" || tail == "csv";
+}
+
+// A list item's selection index as the window would have it: 0 for the
+// placeholder (no system given).
+int IndexOf(const std::vector<std::string>& items, const std::string& system) {
+    if (system.empty()) return 0;
+    const auto it = std::find(items.begin(), items.end(), system);
+    if (it == items.end()) throw Refused{"Système inconnu : « " + system + " » (voir travena-cli systems)."};
+    return int(it - items.begin()) + 1;
+}
+
+std::string ImportDelimiter(const std::string& name) {
+    if (name == "tab") return "\t";
+    if (name == "comma") return ",";
+    if (name == "semicolon") return ";";
+    return name;  // any single character; the import refuses the rest
+}
+
+batch::OutputDelimiter OutputDelimiter(const std::string& name) {
+    if (name == "tab") return batch::OutputDelimiter::Tab;
+    if (name == "comma") return batch::OutputDelimiter::Comma;
+    if (name == "semicolon") return batch::OutputDelimiter::Semicolon;
+    throw Refused{"Délimiteur de sortie inconnu : « " + name + " » (tab, comma ou semicolon)."};
+}
+
+std::int16_t Pick(const std::string& value, const std::vector<std::string>& names, const char* option) {
+    const auto it = std::find(names.begin(), names.end(), value);
+    if (it == names.end()) throw Refused{std::string("Valeur incorrecte pour ") + option + " : « " + value + " »."};
+    return std::int16_t(it - names.begin() + 1);
+}
+
+// For the window's multi-line messages on a terminal.
+std::string Lines(std::string text) {
+    std::replace(text.begin(), text.end(), '\r', '\n');
+    return text;
+}
+
+class ProgressBar {
+public:
+    ProgressBar() : shown_(::isatty(STDERR_FILENO) == 1) {}
+    ~ProgressBar() {
+        if (drawn_) std::fputc('\n', stderr);
+    }
+    void operator()(const batch::BatchProgress& p) {
+        if (!shown_ || p.total <= 0) return;
+        const int filled = int(double(p.done) * BarWidth / double(p.total));
+        if (filled == last_ && p.done != p.total) return;
+        last_ = filled;
+        drawn_ = true;
+        std::fprintf(stderr, "\r[%s%s] %ld / %ld", std::string(std::size_t(filled), '#').c_str(),
+                     std::string(std::size_t(BarWidth - filled), ' ').c_str(), p.done, p.total);
+        std::fflush(stderr);
+    }
+
+private:
+    bool shown_;
+    bool drawn_ = false;
+    int last_ = -1;
+};
+
+int Run(const std::map<std::string, std::string>& o) {
+    if (o.count("--params")) store::SetParamDbPath(o.at("--params"));
+    std::vector<std::string> items;
+    {
+        store::Database params = store::OpenDatabase(store::ParamDbPath());
+        items = batch::SystemItems(params);
+    }
+    batch::BatchChoices c;
+    c.inSystem = Option(o, "--from");
+    c.outSystem = Option(o, "--to");
+    c.out2System = Option(o, "--to2");
+    c.inIndex = IndexOf(items, c.inSystem);
+    c.outIndex = IndexOf(items, c.outSystem);
+    c.out2Index = IndexOf(items, c.out2System);
+    c.inputPath = Option(o, "--in");
+    c.xField = Option(o, "--x");
+    c.yField = Option(o, "--y");
+    c.zoneField = Option(o, "--zone");
+    c.outputPath = Option(o, "--out");
+    c.scale = Option(o, "--scale", "1");
+    c.geoFormat = Pick(Option(o, "--geo", "dms"), {"dms", "deg", "rad"}, "--geo");
+    c.method = Pick(Option(o, "--method", "1"), {"1", "2", "3"}, "--method");
+    c.delimiter = OutputDelimiter(Option(o, "--delim", "tab"));
+    c.quote = !o.count("--no-quote");
+    if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
+
+    const bool text = EndsWithText(c.inputPath);
+    if (text && o.count("--table")) throw Refused{"--table ne s'applique pas à un fichier texte."};
+    if (!text && !o.count("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
+    if (!text) c.table = o.at("--table");
+    if (const auto refusal = batch::CheckChoices(c)) throw Refused{*refusal};
+
+    if (text) {
+        batch::TextImportOptions import;
+        import.delimiter = ImportDelimiter(Option(o, "--in-delim", "tab"));
+        import.header = !o.count("--no-header");
+        try {
+            c.table = batch::ImportText(c.inputPath, import).tableName;
+        } catch (const batch::TextImportError& e) {
+            std::fprintf(stderr, "%s\n", Lines(e.Message()).c_str());
+            return ExitFailed;
+        }
+    }
+    try {
+        ProgressBar bar;
+        batch::RunBatch(c, [&bar](const batch::BatchProgress& p) { bar(p); });
+    } catch (const batch::BatchFailure& e) {
+        std::fprintf(stderr, "%s\n", Lines(e.Message()).c_str());
+        return ExitFailed;
+    }
+    std::printf("Conversion terminée avec succès.\n");
+    return 0;
+}
+
+}  // namespace
+
+int RunBatchCommand(const std::map<std::string, std::string>& options) {
+    try {
+        return Run(options);
+    } catch (const Refused& r) {
+        std::fprintf(stderr, "%s\n", r.message.c_str());
+        return ExitRefused;
+    }
+}
+
+}  // namespace cli

@@ -234,16 +234,32 @@ bool ReadsToTheEnd(const std::string& path) {
     return true;
 }
 
+// Size and FNV-1a hash of the file's bytes. Timestamps cannot tell two
+// versions apart: writes close together share the file system's time tick.
+std::pair<std::uintmax_t, std::uint64_t> ContentDigest(const std::string& path) {
+    constexpr std::uint64_t Offset = 14695981039346656037ull, Prime = 1099511628211ull;
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> block(1 << 20);
+    std::uintmax_t size = 0;
+    std::uint64_t hash = Offset;
+    while (in) {
+        in.read(block.data(), std::streamsize(block.size()));
+        const auto got = std::size_t(in.gcount());
+        for (std::size_t i = 0; i < got; ++i) hash = (hash ^ static_cast<unsigned char>(block[i])) * Prime;
+        size += got;
+    }
+    return {size, hash};
+}
+
 // Throws 3343 when reading the file crashes or stalls libmdb.
 void CheckJetFile(const std::string& path) {
     static std::mutex mutex;
-    static std::map<std::string, std::tuple<std::uintmax_t, std::filesystem::file_time_type>> sound;
-    std::error_code ec;
-    const auto version = std::make_tuple(std::filesystem::file_size(path, ec), std::filesystem::last_write_time(path, ec));
+    static std::map<std::string, std::pair<std::uintmax_t, std::uint64_t>> sound;
+    const auto version = ContentDigest(path);
     const std::lock_guard lock(mutex);
     const auto known = sound.find(path);
     if (known != sound.end() && known->second == version) return;
-    const auto megabytes = long(std::get<0>(version) >> 20);
+    const auto megabytes = long(version.first >> 20);
     switch (RunIsolated([&] { return ReadsToTheEnd(path); }, CheckBaseTime + CheckTimePerMegabyte * megabytes)) {
     case IsolatedOutcome::Crashed:
     case IsolatedOutcome::TimedOut: throw Error(err::BadFormat, path);

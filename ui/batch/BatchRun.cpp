@@ -358,6 +358,14 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     return done;
 }
 
+// Links the input table into the output database as "Connection".
+void ConnectOutput(store::Database& db, const Source& source, const std::string& table) {
+    store::TableDef link = db.CreateTableDef(LinkTable);
+    link.Connect = source.LinkConnect();
+    link.SourceTableName = table;
+    db.TableDefs().Append(link);
+}
+
 long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     if (fs::exists(c.outputPath))
         throw BatchFailure(store::err::DatabaseExists, "La base de données " + c.outputPath + " existe déjà.", 0);
@@ -371,10 +379,7 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
     long done = 0;
     {
         store::Database db = store::CreateDatabase(pending.Path(), store::dbLangGeneral);
-        store::TableDef link = db.CreateTableDef(LinkTable);
-        link.Connect = source.LinkConnect();
-        link.SourceTableName = c.table;
-        db.TableDefs().Append(link);
+        ConnectOutput(db, source, c.table);
 
         auto cursor = db.OpenForwardOnly(LinkTable);
         RecordConverter converter(c, cursor->Fields());

@@ -58,7 +58,7 @@ public:
 
     // The next non-empty line's fields, raw (quotes resolved, not trimmed);
     // false at the end of the file.
-    bool Next(std::vector<std::string>& fields) {
+    bool Contenu(std::vector<std::string>& fields) {
         fields.clear();
         for (;;) {
             if (!More()) return false;
@@ -68,7 +68,7 @@ public:
         }
         std::string field;
         for (;;) {
-            ReadField(field);
+            Champ(field);
             fields.push_back(std::move(field));
             field.clear();
             if (!More()) return true;
@@ -111,7 +111,8 @@ private:
         field += c;
     }
 
-    void ReadField(std::string& field) {
+    // The next field of the line, raw; the delimiter or line end after it is left unread.
+    void Champ(std::string& field) {
         // Blanks before an opening quote do not stop it from quoting.
         while (More() && buffer_[pos_] == ' ') {
             Append(field, ' ');
@@ -212,7 +213,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     DelimitedReader reader(textPath, delimiter);
     FieldText text;
     std::vector<std::string> raw;
-    const bool any = reader.Next(raw);
+    const bool any = reader.Contenu(raw);
 
     ImportedTable result{ScratchDatabasePath(textPath), ImportedTableName(textPath), 0};
     store::Database db = store::CreateDatabase(building, store::dbLangGeneral);
@@ -232,8 +233,8 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     db.Execute("BEGIN");
     std::vector<store::Value> values(columns);
     // Without a header the first line is already the first record.
-    bool have = any && (!options.header || reader.Next(raw));
-    for (; have; have = reader.Next(raw)) {
+    bool have = any && (!options.header || reader.Contenu(raw));
+    for (; have; have = reader.Contenu(raw)) {
         for (std::size_t k = 0; k < columns; ++k) {
             std::string value = k < raw.size() ? text(raw[k]) : std::string();
             if (CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());

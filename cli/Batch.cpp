@@ -32,12 +32,6 @@ std::string Option(const std::map<std::string, std::string>& o, const std::strin
     return it == o.end() ? fallback : it->second;
 }
 
-bool EndsWithText(const std::string& path) {
-    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
-    std::transform(tail.begin(), tail.end(), tail.begin(), [](char c) { return char(c | 0x20); });
-    return tail == "txt" || tail == "csv";
-}
-
 // A list item's selection index as the window would have it: 0 for the
 // placeholder (no system given).
 int IndexOf(const std::vector<std::string>& items, const std::string& system) {
@@ -122,7 +116,7 @@ int Run(const std::map<std::string, std::string>& o) {
     c.quote = !o.count("--no-quote");
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 
-    const bool text = EndsWithText(c.inputPath);
+    const bool text = batch::IsTextPath(c.inputPath);
     if (text && o.count("--table")) throw Refused{"--table ne s'applique pas à un fichier texte."};
     if (!text && !o.count("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
     if (!text) c.table = o.at("--table");

@@ -28,12 +28,12 @@ constexpr auto PollInterval = std::chrono::milliseconds(5);
     ::_exit(done ? ExitCompleted : ExitRefused);  // no atexit handlers, no flushing of the parent's buffers
 }
 
-int Reap(pid_t pid, int options) {
-    int status = 0;
+// waitpid, retried when a signal interrupts it.
+pid_t Reap(pid_t pid, int& status, int options) {
     pid_t r;
     do r = ::waitpid(pid, &status, options);
     while (r < 0 && errno == EINTR);
-    return r == pid ? status : -1;
+    return r;
 }
 
 }  // namespace
@@ -46,9 +46,7 @@ IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::mill
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         int status = 0;
-        pid_t r;
-        do r = ::waitpid(pid, &status, WNOHANG);
-        while (r < 0 && errno == EINTR);
+        const pid_t r = Reap(pid, status, WNOHANG);
         if (r == pid) {
             if (!WIFEXITED(status)) return IsolatedOutcome::Crashed;
             if (WEXITSTATUS(status) == ExitCompleted) return IsolatedOutcome::Completed;
@@ -58,7 +56,7 @@ IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::mill
         if (r < 0) return IsolatedOutcome::Crashed;
         if (std::chrono::steady_clock::now() >= deadline) {
             ::kill(pid, SIGKILL);
-            Reap(pid, 0);
+            Reap(pid, status, 0);
             return IsolatedOutcome::TimedOut;
         }
         std::this_thread::sleep_for(PollInterval);

@@ -25,7 +25,6 @@
 #include <fstream>
 #include <map>
 #include <mutex>
-#include <tuple>
 #include <vector>
 
 #include "store/CLocale.h"

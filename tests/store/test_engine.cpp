@@ -35,6 +35,16 @@ protected:
         return names;
     }
 
+    // A new database linking "Connection" to the table "points" of this one.
+    store::Database LinkedOutput(store::TableDef& link) {
+        store::Database out = store::CreateDatabase(dir_.File("out.mdb"), store::dbLangGeneral);
+        link = out.CreateTableDef("Connection");
+        link.Connect = ";DATABASE=" + path_;
+        link.SourceTableName = "points";
+        out.TableDefs().Append(link);
+        return out;
+    }
+
     TempDir dir_;
     std::string path_;
     store::Database db_;
@@ -260,11 +270,8 @@ TEST_F(EngineTest, TableDefinitions) {
 }
 
 TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
-    store::Database out = store::CreateDatabase(dir_.File("out.mdb"), store::dbLangGeneral);
-    store::TableDef link = out.CreateTableDef("Connection");
-    link.Connect = ";DATABASE=" + path_;
-    link.SourceTableName = "points";
-    out.TableDefs().Append(link);
+    store::TableDef link;
+    store::Database out = LinkedOutput(link);
 
     const store::TableDef def = out.TableDefs().Item("connection");
     EXPECT_EQ(def.Connect, link.Connect);
@@ -292,11 +299,8 @@ TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
 }
 
 TEST_F(EngineTest, ForwardOnlyReadsTablesAndLinksToTheEnd) {
-    store::Database out = store::CreateDatabase(dir_.File("out.mdb"), store::dbLangGeneral);
-    store::TableDef link = out.CreateTableDef("Connection");
-    link.Connect = ";DATABASE=" + path_;
-    link.SourceTableName = "Points";
-    out.TableDefs().Append(link);
+    store::TableDef link;
+    store::Database out = LinkedOutput(link);
     for (auto* source : {&db_, &out}) {
         const auto cursor = source->OpenForwardOnly(source == &db_ ? "POINTS" : "connection");
         ASSERT_EQ(cursor->Fields().size(), 3u);

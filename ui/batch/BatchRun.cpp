@@ -23,6 +23,7 @@
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "ui/batch/CoordinateText.h"
+#include "ui/batch/PendingFile.h"
 #include "ui/batch/Quoted.h"
 #include "ui/batch/TextImport.h"
 
@@ -40,18 +41,12 @@ constexpr int GridColumnSize = 25;
 constexpr long RecordsPerScope = 4096;  // parameter reads share one scope per block
 constexpr long ProgressEvery = 256;
 constexpr std::size_t WriteBuffer = 1 << 20;
-constexpr int FileErrorNumber = 75;  // path or file access error
 
 std::string LastThreeLower(const std::string& path) {
     std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
     for (char& c : tail)
         if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
     return tail;
-}
-
-bool IsTextPath(const std::string& path) {
-    const std::string e = LastThreeLower(path);
-    return e == "txt" || e == "csv";
 }
 
 // Where the run reads the input table: a text file through its scratch
@@ -264,44 +259,6 @@ long ForEachRecord(store::TableCursor& cursor, long total, const std::function<v
     return done;
 }
 
-// A file written beside its target and moved there at the end; removed when
-// the run does not get that far.
-class PendingFile {
-public:
-    explicit PendingFile(std::string target)
-        : target_(std::move(target)), path_(target_ + ".part" + std::to_string(::getpid())) {
-        std::error_code ignored;
-        fs::remove(path_, ignored);
-    }
-    ~PendingFile() {
-        std::error_code ignored;
-        if (!done_) fs::remove(path_, ignored);
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-    // `replace` false: fails rather than replace an existing target.
-    void Commit(bool replace) {
-        if (replace) {
-            if (std::rename(path_.c_str(), target_.c_str()) != 0) throw FileError();
-        } else {
-            if (::link(path_.c_str(), target_.c_str()) != 0) throw FileError();
-            ::unlink(path_.c_str());
-        }
-        done_ = true;
-    }
-
-private:
-    BatchFailure FileError() const {
-        return BatchFailure(FileErrorNumber, target_ + " : " + std::strerror(errno), 0);
-    }
-
-    std::string target_, path_;
-    bool done_ = false;
-};
-
 long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const Source source = SourceOf(c.inputPath);
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
@@ -311,7 +268,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
 
     PendingFile pending(c.outputPath);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
-    if (!file) throw BatchFailure(FileErrorNumber, c.outputPath + " : " + std::strerror(errno), 0);
+    if (!file) throw BatchFailure(FileAccessNumber, c.outputPath + " : " + std::strerror(errno), 0);
     std::setvbuf(file.get(), nullptr, _IOFBF, WriteBuffer);
 
     const char d = DelimiterChar(c.delimiter);
@@ -329,7 +286,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
         }
         line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw core::RuntimeError(FileErrorNumber, std::string("écriture impossible : ") + std::strerror(errno));
+            throw core::RuntimeError(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(errno));
     };
 
     std::vector<std::string> fields;
@@ -351,9 +308,9 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
         const int saved = errno;
         std::fclose(raw);
-        throw BatchFailure(FileErrorNumber, std::string("écriture impossible : ") + std::strerror(saved), done);
+        throw BatchFailure(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(saved), done);
     }
-    if (std::fclose(raw) != 0) throw BatchFailure(FileErrorNumber, std::strerror(errno), done);
+    if (std::fclose(raw) != 0) throw BatchFailure(FileAccessNumber, std::strerror(errno), done);
     pending.Commit(true);
     return done;
 }
@@ -389,9 +346,7 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         for (const auto& f : OutputFields(converter.Out2(), true)) out.Append(f);
         db.TableDefs().Append(out);
 
-        std::string insert = "INSERT INTO " + Quoted(OutputTable) + " VALUES (";
-        for (std::size_t i = 0; i < out.Fields.size(); ++i) insert += i ? ", ?" : "?";
-        insert += ")";
+        const std::string insert = InsertStatement(OutputTable, out.Fields.size());
 
         db.Execute("BEGIN");
         Result r1, r2;
@@ -413,6 +368,11 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
 }
 
 }  // namespace
+
+bool IsTextPath(const std::string& path) {
+    const std::string e = LastThreeLower(path);
+    return e == "txt" || e == "csv";
+}
 
 bool NeedsY(const SystemChoice& input) {
     return input.kind != SystemKind::Mgrs && input.kind != SystemKind::Ifbl && input.kind != SystemKind::None;
@@ -465,7 +425,7 @@ long RunBatch(const BatchChoices& choices, const std::function<void(const BatchP
     } catch (const core::RuntimeError& e) {
         throw BatchFailure(e.number, e.what(), 0);
     } catch (const fs::filesystem_error& e) {
-        throw BatchFailure(FileErrorNumber, e.what(), 0);
+        throw BatchFailure(FileAccessNumber, e.what(), 0);
     }
 }
 

@@ -42,6 +42,10 @@ struct BatchChoices {
     std::int16_t method = 1;         // datum transformation method
 };
 
+// Whether a path names a delimited text file (".txt" or ".csv", any case):
+// an input read through its scratch database, or a text run's output.
+bool IsTextPath(const std::string& path);
+
 // The message of the first check the choices fail, nothing when they pass.
 std::optional<std::string> CheckChoices(const BatchChoices& choices);
 

@@ -2,6 +2,7 @@
 // Double quotes around a text, any quote inside doubled: the form delimited
 // text files and SQL identifiers share.
 
+#include <cstddef>
 #include <string>
 
 namespace batch {
@@ -19,6 +20,13 @@ inline std::string Quoted(const std::string& text) {
     std::string q;
     AppendQuoted(q, text);
     return q;
+}
+
+// "INSERT INTO "table" VALUES (?, ?, ...)" for a whole record of `columns` values.
+inline std::string InsertStatement(const std::string& table, std::size_t columns) {
+    std::string sql = "INSERT INTO " + Quoted(table) + " VALUES (";
+    for (std::size_t k = 0; k < columns; ++k) sql += k ? ", ?" : "?";
+    return sql + ")";
 }
 
 }  // namespace batch

@@ -14,10 +14,9 @@
 #include <memory>
 #include <vector>
 
-#include <unistd.h>
-
 #include "store/Engine.h"
 #include "store/TextCodec.h"
+#include "ui/batch/PendingFile.h"
 #include "ui/batch/Quoted.h"
 
 namespace batch {
@@ -203,10 +202,6 @@ private:
     store::detail::TextDecoder cp1252_{"CP1252"};
 };
 
-std::string TemporaryPath(const std::string& target) {
-    return target + ".part" + std::to_string(::getpid());
-}
-
 ImportedTable Import(const std::string& textPath, const TextImportOptions& options,
                      const std::function<void(long)>& progress, const std::string& building) {
     const char delimiter = options.delimiter[0];
@@ -226,9 +221,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     }
     db.TableDefs().Append(def);
 
-    std::string insert = "INSERT INTO " + Quoted(result.tableName) + " VALUES (";
-    for (std::size_t k = 0; k < columns; ++k) insert += k ? ", ?" : "?";
-    insert += ")";
+    const std::string insert = InsertStatement(result.tableName, columns);
 
     db.Execute("BEGIN");
     std::vector<store::Value> values(columns);
@@ -273,21 +266,16 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
 
     // Built apart and put in place only when complete, so a failed import
     // leaves neither a half-made table nor the previous one half-replaced.
-    const std::string target = ScratchDatabasePath(textPath);
-    const std::string building = TemporaryPath(target);
-    std::error_code ignored;
+    PendingFile pending(ScratchDatabasePath(textPath));
     try {
-        ImportedTable table = Import(textPath, options, progress, building);
-        std::filesystem::rename(building, target);
+        ImportedTable table = Import(textPath, options, progress, pending.Path());
+        pending.Commit(true);
         return table;
     } catch (const TextImportError&) {
-        std::filesystem::remove(building, ignored);
         throw;
     } catch (const core::RuntimeError& e) {
-        std::filesystem::remove(building, ignored);
         throw Failure(e.number, e.what());
     } catch (const std::filesystem::filesystem_error& e) {
-        std::filesystem::remove(building, ignored);
         throw Failure(FileReadNumber, e.what());
     }
 }

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
-#include "ui/batch/BatchRun.h"
-#include "ui/batch/SystemList.h"
-#include "ui/batch/TextImport.h"
+#include "app/batch/BatchRun.h"
+#include "app/batch/SystemList.h"
+#include "app/batch/TextImport.h"
 
 namespace cli {
 

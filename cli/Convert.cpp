@@ -13,11 +13,11 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
-#include "ui/batch/CoordinateText.h"
-#include "ui/batch/SystemChoice.h"
+#include "app/batch/CoordinateText.h"
+#include "app/batch/SystemChoice.h"
 
 namespace cli {
 
@@ -116,7 +116,7 @@ public:
         const auto fields = SplitFields(line);
         const auto expect = [&](std::size_t n, const char* what) {
             if (fields.size() != n)
-                throw core::RuntimeError(core::err::TypeMismatch,
+                throw base::RuntimeError(base::err::TypeMismatch,
                                          std::string("attendu : ") + what + ".");
         };
         switch (in_.kind) {
@@ -197,7 +197,7 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
                 ++lineNo;
                 const std::size_t mark = result.size();
                 try {
-                    if (tooLong) throw core::RuntimeError(core::err::Overflow, "ligne trop longue.");
+                    if (tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
                     converter.Convert(line, result);
                 } catch (const std::exception& e) {
                     result.resize(mark);

@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "store/ParamDb.h"
-#include "ui/main/ConversionTable.h"
-#include "ui/main/MainModel.h"
-#include "ui/main/Messages.h"
+#include "app/main/ConversionTable.h"
+#include "app/main/MainModel.h"
+#include "app/Messages.h"
 
 namespace cli {
 
@@ -30,7 +30,7 @@ struct TableUsageError : std::runtime_error {
 };
 
 // Messages of the window, written to standard error instead of boxes.
-class StreamMessages : public ui::Messages {
+class StreamMessages : public app::Messages {
 public:
     void Info(const std::string& title, const std::string& text) override { Put(title, text); }
     void Critical(const std::string& title, const std::string& text) override { Put(title, text); }
@@ -47,7 +47,7 @@ private:
     }
 };
 
-class NoHost : public ui::MainHost {
+class NoHost : public app::MainHost {
 public:
     void SetWaitCursor(bool) override {}
     void ShowAbout() override {}
@@ -62,13 +62,13 @@ int ParseRow(const std::string& text) {
     } catch (const std::exception&) {
         used = 0;
     }
-    if (used != text.size() || row < 0 || row >= ui::RowCount)
+    if (used != text.size() || row < 0 || row >= app::RowCount)
         throw TableUsageError("ligne incorrecte : " + text + " (0 à 12)");
     return row;
 }
 
-void SelectItem(ui::MainModel& model, int k, const std::string& item) {
-    const auto& items = model.At(ui::Ctl::Combo_projec, k).items;
+void SelectItem(app::MainModel& model, int k, const std::string& item) {
+    const auto& items = model.At(app::Ctl::Combo_projec, k).items;
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
         if (items[i] == item) return model.SelectListItem(k, i);
     throw TableUsageError("élément inconnu de la liste " + std::to_string(k + 1) + " : « " + item + " »");
@@ -94,7 +94,7 @@ int Run(const std::vector<std::string>& args) {
 
     StreamMessages messages;
     NoHost host;
-    ui::MainModel model(messages, host);
+    app::MainModel model(messages, host);
     model.Form_Load();
     if (options.count("--method")) {
         const std::string& m = options["--method"];
@@ -106,7 +106,7 @@ int Run(const std::vector<std::string>& args) {
     if (options.count("--list1")) SelectItem(model, 0, options["--list1"]);
     if (options.count("--list2")) SelectItem(model, 1, options["--list2"]);
 
-    const std::vector<ui::ControlRef> inputs = ui::RowCells(model, row);
+    const std::vector<app::ControlRef> inputs = app::RowCells(model, row);
     if (cells.size() > inputs.size())
         throw TableUsageError("la ligne " + std::to_string(row) + " n'a que " + std::to_string(inputs.size()) +
                               " case(s)");
@@ -117,8 +117,8 @@ int Run(const std::vector<std::string>& args) {
     }
     model.Com_calculer_Click(row);
 
-    for (int r = 0; r < ui::RowCount; ++r) {
-        const std::vector<std::string> texts = ui::RowTexts(model, r);
+    for (int r = 0; r < app::RowCount; ++r) {
+        const std::vector<std::string> texts = app::RowTexts(model, r);
         std::string line;
         for (std::size_t i = 0; i < texts.size(); ++i) line += (i ? "\t" : "") + texts[i];
         std::printf("%s\n", line.c_str());

@@ -21,10 +21,10 @@
 #include "cli/Batch.h"
 #include "cli/Convert.h"
 #include "cli/Table.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
-#include "ui/batch/SystemList.h"
+#include "app/batch/SystemList.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
         throw UsageError{command.empty() ? "commande manquante" : "commande inconnue : " + command};
     } catch (const UsageError& e) {
         std::fprintf(stderr, "travena-cli : %s\n\n%s", e.message.c_str(), Usage);
-    } catch (const core::RuntimeError& e) {
+    } catch (const base::RuntimeError& e) {
         std::fprintf(stderr, "travena-cli : base de paramètres « %s » inutilisable : %s (erreur %d)\n",
                      store::ParamDbPath().c_str(), e.what(), e.number);
     }

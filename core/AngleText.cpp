@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/NumberText.h"
 
 namespace core {
@@ -32,7 +32,7 @@ double ToDegrees(double radians) { return radians / Pi * HalfCircleDeg; }
 // The number in text[begin, end); an end before begin is the negative-length
 // field of marks written out of order.
 double FieldValue(std::string_view text, std::size_t begin, std::size_t end) {
-    if (end < begin) throw InvalidCallError();
+    if (end < begin) throw base::InvalidCallError();
     return ValNumber(text.substr(begin, end - begin));
 }
 
@@ -88,8 +88,8 @@ void CommaToPoint(std::string& text) {
 }
 
 std::string FormatDms(double degrees) {
-    if (std::isnan(degrees)) throw InvalidCallError();
-    if (std::isinf(degrees)) throw OverflowError();
+    if (std::isnan(degrees)) throw base::InvalidCallError();
+    if (std::isinf(degrees)) throw base::OverflowError();
     const double d = std::floor(degrees);
     const double minutes = (degrees - d) * MinutesPerDegree;
     const double m = std::floor(minutes);

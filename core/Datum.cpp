@@ -71,7 +71,7 @@ void ToGeographic(double a, double e2, double X, double Y, double Z, double& lon
     double phi = std::atan(Z / (p * (1 - a * e2 / r)));
     FpGuard::Put(latOut, phi);
     for (int pass = 0;; ++pass) {
-        if (pass == MaxIterations) throw NoConvergenceError();
+        if (pass == MaxIterations) throw base::NoConvergenceError();
         const double sinPhi = std::sin(phi);
         const double phiNew =
             std::atan((Z / p) / (1 - a * e2 * std::cos(phi) / (p * std::sqrt(1 - e2 * sinPhi * sinPhi))));

@@ -15,7 +15,7 @@
 #include <immintrin.h>
 #endif
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 namespace core {
 
@@ -45,16 +45,16 @@ public:
         const unsigned raised = fpflags::Raised();
         if (raised == 0) return;
         fpflags::Clear();
-        if (raised & fpflags::DivByZero) throw DivisionByZeroError();
-        if (raised & fpflags::Overflow) throw OverflowError();
-        throw InvalidCallError();
+        if (raised & fpflags::DivByZero) throw base::DivisionByZeroError();
+        if (raised & fpflags::Overflow) throw base::OverflowError();
+        throw base::InvalidCallError();
     }
 
     // Checks value as well: NaN propagated from an input raises no flag.
     static double Checked(double value) {
         Check();
-        if (std::isnan(value)) throw InvalidCallError();
-        if (std::isinf(value)) throw OverflowError();
+        if (std::isnan(value)) throw base::InvalidCallError();
+        if (std::isinf(value)) throw base::OverflowError();
         return value;
     }
 

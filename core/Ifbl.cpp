@@ -8,7 +8,7 @@
 
 #include <string_view>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/Grid.h"
 
 namespace core {
@@ -60,7 +60,7 @@ void IfblToLambert(double& x, double& y, std::string& code) {
         c.size() >= MinLength && c.size() <= MaxLength && InRange(c[0], 'A', 'M') &&
         InRange(c[1], '0', '9') && InRange(c[2], '1', '5') && InRange(c[3], '1', '8') &&
         (c.size() < 5 || InRange(c[4], '1', '4')) && (c.size() < 6 || InRange(c[5], '1', '4'));
-    if (!readable) throw RuntimeError(err::BadReference, "Code IFBL illisible : " + code + ".");
+    if (!readable) throw base::RuntimeError(base::err::BadReference, "Code IFBL illisible : " + code + ".");
 
     // Top-left corner of the 4 km square, then down the quarters.
     double left = Left + (c[1] - '0') * ColumnBandKm * Km + (c[3] - '1') * Square;

@@ -21,7 +21,7 @@
 #include <string_view>
 
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/Grid.h"
 #include "core/NumberText.h"
 
@@ -57,8 +57,8 @@ char BandLetter(double latDeg) {
     return static_cast<char>('O' + static_cast<int>(std::floor(latDeg / BandHeightDeg)));
 }
 
-RuntimeError EncodeError(const std::string& what, double value) {
-    return RuntimeError(err::InvalidCall, what + " : " + FormatGeneral(value) + ".");
+base::RuntimeError EncodeError(const std::string& what, double value) {
+    return base::RuntimeError(base::err::InvalidCall, what + " : " + FormatGeneral(value) + ".");
 }
 
 // The last five digits of the whole metres, zero-padded.
@@ -128,7 +128,7 @@ void MgrsToUtm(std::int16_t& zone, double& easting, double& northing, std::strin
     CleanReference(reference);
     const std::string_view r = reference;
     const auto unreadable = [&](const char* why) {
-        return RuntimeError(err::BadReference,
+        return base::RuntimeError(base::err::BadReference,
                             "Référence MGRS illisible : " + reference + " (" + why + ").");
     };
 

@@ -18,7 +18,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 namespace core {
 
@@ -91,7 +91,7 @@ double ReadRadixInteger(Cursor& in, unsigned radix) {
         else break;
         if (digit >= radix) break;
         value = value * radix + digit;
-        if (value > Max32) throw OverflowError();
+        if (value > Max32) throw base::OverflowError();
         in.Advance();
     }
     if (value <= Max16) return static_cast<std::int16_t>(static_cast<std::uint16_t>(value));
@@ -195,7 +195,7 @@ double ReadDecimal(Cursor& in) {
         // of the range was left.
         const long order = (mag.integerDigits > 0 ? mag.integerDigits : -mag.leadingFractionZeros) +
                            mag.exponent;
-        if (order > 0) throw OverflowError();
+        if (order > 0) throw base::OverflowError();
         return *buf.Begin() == '-' ? -0.0 : 0.0;
     }
     return value;
@@ -297,7 +297,7 @@ std::string FormatGeneral(double value) {
 }
 
 std::string FormatFixed(double value, int decimals) {
-    if (decimals < 0 || decimals > MaxFixedDecimals) throw InvalidCallError();
+    if (decimals < 0 || decimals > MaxFixedDecimals) throw base::InvalidCallError();
     if (!std::isfinite(value)) return NonFiniteText(value);
 
     // units: the digits of round(|value| * 10^decimals), most significant first.
@@ -335,7 +335,7 @@ std::int16_t ToInt16(double value) {
     const double rounded = RoundHalfEven(value);
     if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
           rounded <= std::numeric_limits<std::int16_t>::max()))
-        throw OverflowError();
+        throw base::OverflowError();
     return static_cast<std::int16_t>(rounded);
 }
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <utility>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "store/ParamDb.h"
 
 namespace core {
@@ -22,7 +22,7 @@ float Single(store::Recordset& rs, const char* column) { return rs.Field(column)
 
 std::string Name(store::Recordset& rs, const char* column) {
     const store::Value v = rs.Field(column).Value();
-    if (v.IsNull()) throw ArithmeticError(err::InvalidNull, "Utilisation incorrecte de Null.");
+    if (v.IsNull()) throw base::ArithmeticError(base::err::InvalidNull, "Utilisation incorrecte de Null.");
     return v.Text();
 }
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/FpGuard.h"
 #include "core/Params.h"
 
@@ -58,7 +58,7 @@ template <class Step>
 void IterateLatitude(double& lat, double start, Step step) {
     double phi = start;
     for (int pass = 0;; ++pass) {
-        if (pass == MaxIterations) throw NoConvergenceError();
+        if (pass == MaxIterations) throw base::NoConvergenceError();
         const double phiOld = phi;
         phi = step(phiOld);
         FpGuard::Put(lat, phi);

@@ -26,7 +26,7 @@ constexpr int FullCircleDeg = 360;
 // 16-bit arithmetic of the zone's central meridian, with its overflow.
 std::int16_t Int16Checked(int value) {
     if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
-        throw OverflowError();
+        throw base::OverflowError();
     return static_cast<std::int16_t>(value);
 }
 

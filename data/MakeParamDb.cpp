@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path temporary = output.string() + ".tmp";
     try {
         std::ifstream in(argv[1], std::ios::binary);
-        if (!in) throw store::Error(store::err::FileNotFound, argv[1]);
+        if (!in) throw store::Error(base::err::FileNotFound, argv[1]);
         const std::string seed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         const auto tables = store::ParseSeed(seed);
 

@@ -13,7 +13,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 Criterion ParseCriterion(const std::string& text) {
-    const auto fail = [&text]() { return Error(err::CriterionSyntax, text); };
+    const auto fail = [&text]() { return Error(base::err::CriterionSyntax, text); };
     std::size_t i = 0;
     const auto skipBlanks = [&] {
         while (i < text.size() && IsBlank(text[i])) ++i;
@@ -69,7 +69,7 @@ bool Matches(const Value& field, const Value& wanted) {
     if (field.GetKind() == Value::Kind::Text) {
         try {
             if (!ParseNumber(field.Text(), number)) return false;
-        } catch (const core::RuntimeError&) {
+        } catch (const base::RuntimeError&) {
             return false;  // a text beyond the double range equals no criterion number
         }
     } else {

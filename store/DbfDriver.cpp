@@ -14,10 +14,10 @@
 #include <filesystem>
 #include <string_view>
 
-#include "core/Errors.h"
-#include "store/Drivers.h"
+#include "base/Errors.h"
+#include "store/detail/Drivers.h"
 #include "store/EngineError.h"
-#include "store/TextCodec.h"
+#include "base/TextCodec.h"
 
 namespace store::detail {
 
@@ -38,7 +38,7 @@ DbfPtr OpenDbf(const std::string& path) {
     SASetupDefaultHooks(&hooks);
     hooks.Error = [](const char*) {};  // failures come back as a null handle or tuple
     DbfPtr dbf(DBFOpenLL(path.c_str(), "rb", &hooks));
-    if (!dbf || dbf->nRecordLength <= 0 || dbf->nFields < 0) throw Error(err::BadFormat, path);
+    if (!dbf || dbf->nRecordLength <= 0 || dbf->nFields < 0) throw Error(base::err::BadFormat, path);
     return dbf;
 }
 
@@ -70,7 +70,7 @@ bool DateSerial(std::string_view text, double& serial) {
 
 class DbfCursor final : public TableCursor {
 public:
-    explicit DbfCursor(const std::string& path) : dbf_(OpenDbf(path)), decoder_(DbaseCharset(DBFGetCodePage(dbf_.get()))) {
+    explicit DbfCursor(const std::string& path) : dbf_(OpenDbf(path)), decoder_(base::DbaseCharset(DBFGetCodePage(dbf_.get()))) {
         DBFInfo& d = *dbf_;
         for (int i = 0; i < d.nFields; ++i) {
             char name[XBASE_FLDNAME_LEN_READ + 1] = {};
@@ -129,7 +129,7 @@ private:
             double v = 0;
             try {
                 if (text.front() == '*' || !ParseNumber(text, v)) return Value();  // '*': overflowed field
-            } catch (const core::RuntimeError&) {
+            } catch (const base::RuntimeError&) {
                 return Value();
             }
             if (f.Type == dbLong && v == double(std::int32_t(v))) return Value(int(v));
@@ -151,7 +151,7 @@ private:
     }
 
     DbfPtr dbf_;
-    TextDecoder decoder_;
+    base::TextDecoder decoder_;
     std::vector<FieldDef> fields_;
     int records_ = 0;
     int next_ = 0;
@@ -165,7 +165,7 @@ public:
         const bool file = fs::is_regular_file(path, ec) && SameText(fs::path(path).extension().string(), ".dbf");
         folder_ = file ? fs::path(path).parent_path() : fs::path(path);
         if (folder_.empty()) folder_ = ".";
-        if (!fs::is_directory(folder_, ec)) throw Error(err::FileNotFound, path);
+        if (!fs::is_directory(folder_, ec)) throw Error(base::err::FileNotFound, path);
     }
 
     std::vector<std::string> TableNames() override {
@@ -177,7 +177,7 @@ public:
     std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
         for (const auto& file : Files())
             if (SameText(file.stem().string(), name)) return std::make_unique<DbfCursor>(file.string());
-        throw Error(err::ObjectNotFound, name);
+        throw Error(base::err::ObjectNotFound, name);
     }
 
 private:

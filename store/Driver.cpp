@@ -5,9 +5,9 @@
 #include <mutex>
 #include <vector>
 
-#include "store/Drivers.h"
+#include "store/detail/Drivers.h"
 #include "store/EngineError.h"
-#include "store/Sqlite.h"
+#include "store/detail/Sqlite.h"
 
 namespace store {
 
@@ -50,7 +50,7 @@ std::shared_ptr<Driver> FindDriver(const std::string& name) {
     const std::lock_guard lock(r.mutex);
     for (const auto& [known, driver] : r.drivers)
         if (SameText(known, name)) return driver;
-    throw Error(err::NoDriver, name);
+    throw Error(base::err::NoDriver, name);
 }
 
 ConnectString ParseConnect(const std::string& connect) {

@@ -13,8 +13,8 @@
 #include <optional>
 #include <string_view>
 
-#include "store/Drivers.h"
-#include "store/EngineImpl.h"
+#include "store/detail/Drivers.h"
+#include "store/detail/EngineImpl.h"
 
 namespace store {
 
@@ -40,25 +40,25 @@ struct RecordsetData {
 
     std::size_t Current() const {
         db->CheckOpen();
-        if (afterDelete) throw Error(err::RecordDeleted);
-        if (pos >= rows) throw Error(err::NoCurrentRecord);
+        if (afterDelete) throw Error(base::err::RecordDeleted);
+        if (pos >= rows) throw Error(base::err::NoCurrentRecord);
         return pos;
     }
 
     std::size_t Index(const std::string& name) const {
         for (std::size_t i = 0; i < fields.size(); ++i)
             if (SameText(fields[i].Name, name)) return i;
-        throw Error(err::NotInCollection);
+        throw Error(base::err::NotInCollection);
     }
 
     std::size_t Index(int index) const {
-        if (index < 0 || std::size_t(index) >= fields.size()) throw Error(err::NotInCollection);
+        if (index < 0 || std::size_t(index) >= fields.size()) throw Error(base::err::NotInCollection);
         return std::size_t(index);
     }
 
     void CheckUpdatable() const {
         db->CheckOpen();
-        if (table.empty()) throw Error(err::ReadOnly);
+        if (table.empty()) throw Error(base::err::ReadOnly);
     }
 
     // Leaving a record drops its pending edit, as the classic engine does.
@@ -190,7 +190,7 @@ void CheckName(const std::string& name) {
                          return (static_cast<unsigned char>(c) < 0x20) || c == '.' || c == '!' || c == '`' ||
                                 c == '[' || c == ']';
                      });
-    if (bad) throw Error(err::BadName, name);
+    if (bad) throw Error(base::err::BadName, name);
 }
 
 std::string Unquoted(const std::string& name) {
@@ -327,7 +327,7 @@ Value Coerced(const FieldDef& field, const Value& v) {
     case dbBoolean: return Value(v.Double() != 0 ? -1 : 0);
     case dbByte: {
         const std::int16_t b = v.Int16();
-        if (b < 0 || b > 255) throw core::OverflowError();
+        if (b < 0 || b > 255) throw base::OverflowError();
         return Value(int{b});
     }
     case dbInteger: return Value(int{v.Int16()});
@@ -337,7 +337,7 @@ Value Coerced(const FieldDef& field, const Value& v) {
     case dbDouble:
     case dbDate: return Value(v.Double());
     case dbText:
-        if (field.Size > 0 && Utf8Length(v.Text()) > std::size_t(field.Size)) throw Error(err::FieldTooSmall, field.Name);
+        if (field.Size > 0 && Utf8Length(v.Text()) > std::size_t(field.Size)) throw Error(base::err::FieldTooSmall, field.Name);
         return Value(v.Text());
     case dbMemo: return Value(v.Text());
     default: return v;
@@ -368,7 +368,7 @@ Recordset& Recordset::operator=(Recordset&&) noexcept = default;
 Recordset::~Recordset() = default;
 
 RecordsetData& Recordset::Data() const {
-    if (!data_) throw Error(err::ObjectClosed);
+    if (!data_) throw Error(base::err::ObjectClosed);
     data_->db->CheckOpen();
     return *data_;
 }
@@ -376,7 +376,7 @@ RecordsetData& Recordset::Data() const {
 void Recordset::MoveFirst() {
     RecordsetData& d = Data();
     d.StopEditing();
-    if (d.rows == 0) throw Error(err::NoCurrentRecord);
+    if (d.rows == 0) throw Error(base::err::NoCurrentRecord);
     d.pos = 0;
     d.afterDelete = false;
 }
@@ -384,7 +384,7 @@ void Recordset::MoveFirst() {
 void Recordset::MoveLast() {
     RecordsetData& d = Data();
     d.StopEditing();
-    if (d.rows == 0) throw Error(err::NoCurrentRecord);
+    if (d.rows == 0) throw Error(base::err::NoCurrentRecord);
     d.pos = d.rows - 1;
     d.afterDelete = false;
 }
@@ -396,7 +396,7 @@ void Recordset::MoveNext() {
         d.afterDelete = false;
         return;
     }
-    if (d.pos >= d.rows) throw Error(err::NoCurrentRecord);
+    if (d.pos >= d.rows) throw Error(base::err::NoCurrentRecord);
     ++d.pos;
 }
 
@@ -414,7 +414,7 @@ void Recordset::FindFirst(const Criterion& criterion) {
     try {
         column = d.Index(criterion.column);
     } catch (const EngineError&) {
-        throw Error(err::UnknownField, criterion.column);
+        throw Error(base::err::UnknownField, criterion.column);
     }
     d.StopEditing();
     for (std::size_t r = 0; r < d.rows; ++r)
@@ -453,14 +453,14 @@ void Recordset::SetField(const std::string& name, const store::Value& value) { S
 void Recordset::SetField(int index, const store::Value& value) {
     RecordsetData& d = Data();
     const std::size_t i = d.Index(index);
-    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(base::err::UpdateWithoutEdit);
     d.buffer[i] = Coerced(d.fields[i], value);
     d.dirty[i] = true;
 }
 
 void Recordset::Update() {
     RecordsetData& d = Data();
-    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(base::err::UpdateWithoutEdit);
     Connection& conn = d.db->Native();
     std::string columns, sets;
     std::vector<store::Value> params;
@@ -497,7 +497,7 @@ void Recordset::Update() {
         const auto before = conn.TotalChanges();
         q.Step();
         conn.NoteWrite();
-        if (conn.TotalChanges() == before) throw Error(err::RecordDeleted);  // gone from the file
+        if (conn.TotalChanges() == before) throw Error(base::err::RecordDeleted);  // gone from the file
         std::move(d.buffer.begin(), d.buffer.end(), d.values.begin() + std::ptrdiff_t(row * d.Width()));
     }
     d.mode = RecordsetData::Mode::Browse;
@@ -505,7 +505,7 @@ void Recordset::Update() {
 
 void Recordset::CancelUpdate() {
     RecordsetData& d = Data();
-    if (d.mode == RecordsetData::Mode::Browse) throw Error(err::UpdateWithoutEdit);
+    if (d.mode == RecordsetData::Mode::Browse) throw Error(base::err::UpdateWithoutEdit);
     d.mode = RecordsetData::Mode::Browse;
 }
 
@@ -534,7 +534,7 @@ void Recordset::Close() { data_.reset(); }
 
 void TableDef::Append(const FieldDef& field) {
     for (const auto& f : Fields)
-        if (SameText(f.Name, field.Name)) throw Error(err::FieldTwice, field.Name);
+        if (SameText(f.Name, field.Name)) throw Error(base::err::FieldTwice, field.Name);
     Fields.push_back(field);
 }
 
@@ -542,7 +542,7 @@ int TableDefs::Count() const { return int(TableNames(*db_).size()); }
 
 TableDef TableDefs::Item(int index) const {
     const std::vector<std::string> names = TableNames(*db_);
-    if (index < 0 || std::size_t(index) >= names.size()) throw Error(err::NotInCollection);
+    if (index < 0 || std::size_t(index) >= names.size()) throw Error(base::err::NotInCollection);
     return Item(names[std::size_t(index)]);
 }
 
@@ -552,7 +552,7 @@ TableDef TableDefs::Item(const std::string& name) const {
     if (db_->source) {
         const auto names = db_->source->TableNames();
         const auto it = std::find_if(names.begin(), names.end(), [&](const auto& n) { return SameText(n, name); });
-        if (it == names.end()) throw Error(err::NotInCollection);
+        if (it == names.end()) throw Error(base::err::NotInCollection);
         def.Name = *it;
         def.Fields = db_->source->OpenTable(*it)->Fields();
         return def;
@@ -563,7 +563,7 @@ TableDef TableDefs::Item(const std::string& name) const {
         return def;
     }
     def.Name = detail::NativeTableName(conn, name);
-    if (def.Name.empty()) throw Error(err::NotInCollection);
+    if (def.Name.empty()) throw Error(base::err::NotInCollection);
     def.Fields = detail::NativeFields(conn, def.Name);
     return def;
 }
@@ -572,7 +572,7 @@ void TableDefs::Append(const TableDef& table) {
     Connection& conn = db_->Native();
     CheckName(table.Name);
     for (const auto& existing : TableNames(*db_))
-        if (SameText(existing, table.Name)) throw Error(err::TableExists, table.Name);
+        if (SameText(existing, table.Name)) throw Error(base::err::TableExists, table.Name);
     if (!table.Connect.empty()) {
         OpenLinkSource(table.Connect, table.SourceTableName);  // fails now rather than on first read
         conn.Exec((std::string("CREATE TABLE IF NOT EXISTS ") + detail::LinksTable +
@@ -583,13 +583,13 @@ void TableDefs::Append(const TableDef& table) {
         conn.NoteWrite();
         return;
     }
-    if (table.Fields.empty()) throw Error(err::NoFields, table.Name);
+    if (table.Fields.empty()) throw Error(base::err::NoFields, table.Name);
     std::string sql = "CREATE TABLE " + QuoteName(table.Name) + " (";
     for (std::size_t i = 0; i < table.Fields.size(); ++i) {
         const FieldDef& f = table.Fields[i];
         CheckName(f.Name);
         for (std::size_t j = 0; j < i; ++j)
-            if (SameText(table.Fields[j].Name, f.Name)) throw Error(err::FieldTwice, f.Name);
+            if (SameText(table.Fields[j].Name, f.Name)) throw Error(base::err::FieldTwice, f.Name);
         sql += (i ? ", " : "") + QuoteName(f.Name) + " " + detail::DeclaredType(f);
     }
     Query q(conn, sql + ")");
@@ -605,7 +605,7 @@ void TableDefs::Delete(const std::string& name) {
         q.Step();
     } else {
         const std::string table = detail::NativeTableName(conn, name);
-        if (table.empty()) throw Error(err::NotInCollection);
+        if (table.empty()) throw Error(base::err::NotInCollection);
         Query q(conn, "DROP TABLE " + QuoteName(table));
         q.Step();
     }
@@ -625,10 +625,10 @@ Recordset Database::OpenRecordset(const std::string& source, const std::vector<s
     const std::string tableName = statement ? (single ? single->table : std::string()) : text;
 
     if (impl_->source) {  // drivers read whole tables only
-        if (!wholeTable) throw Error(err::NotSupported);
+        if (!wholeTable) throw Error(base::err::NotSupported);
         for (const auto& name : impl_->source->TableNames())
             if (SameText(name, tableName)) return Recordset(ReadCursor(impl_, *impl_->source->OpenTable(name)));
-        throw Error(err::UnknownTable, tableName);
+        throw Error(base::err::UnknownTable, tableName);
     }
     Connection& conn = *impl_->conn;
     if (wholeTable)
@@ -636,7 +636,7 @@ Recordset Database::OpenRecordset(const std::string& source, const std::vector<s
             return Recordset(ReadCursor(impl_, *OpenLinkSource(link->connect, link->source)));
     if (!statement) {
         const std::string table = detail::NativeTableName(conn, text);
-        if (table.empty()) throw Error(err::UnknownTable, text);
+        if (table.empty()) throw Error(base::err::UnknownTable, text);
         Query q(conn, "SELECT _rowid_, * FROM " + QuoteName(table));
         return Recordset(ReadQuery(impl_, q, table));
     }
@@ -660,12 +660,12 @@ std::unique_ptr<TableCursor> Database::OpenForwardOnly(const std::string& table)
     if (impl_->source) {
         for (const auto& each : impl_->source->TableNames())
             if (SameText(each, name)) return impl_->source->OpenTable(each);
-        throw Error(err::UnknownTable, name);
+        throw Error(base::err::UnknownTable, name);
     }
     Connection& conn = *impl_->conn;
     if (const auto link = FindLink(conn, name)) return OpenLinkSource(link->connect, link->source);
     const std::string stored = detail::NativeTableName(conn, name);
-    if (stored.empty()) throw Error(err::UnknownTable, name);
+    if (stored.empty()) throw Error(base::err::UnknownTable, name);
     // Shares ownership of the database, so the connection outlives the cursor.
     return detail::MakeSqliteCursor(std::shared_ptr<Connection>(impl_, impl_->conn.get()), stored);
 }
@@ -709,7 +709,7 @@ Database Workspace::CreateDatabase(const std::string& path, const std::string&) 
 
 Workspace& Workspaces(int index) {
     static Workspace first;
-    if (index != 0) throw Error(err::NotInCollection);
+    if (index != 0) throw Error(base::err::NotInCollection);
     return first;
 }
 

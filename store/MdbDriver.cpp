@@ -27,10 +27,10 @@
 #include <mutex>
 #include <vector>
 
-#include "store/CLocale.h"
-#include "store/Drivers.h"
+#include "store/detail/CLocale.h"
+#include "store/detail/Drivers.h"
 #include "store/EngineError.h"
-#include "store/Isolated.h"
+#include "store/detail/Isolated.h"
 
 namespace store::detail {
 
@@ -56,12 +56,12 @@ struct GFree {
 using GString = std::unique_ptr<char, GFree>;
 
 MdbPtr OpenMdb(const std::string& path) {
-    if (!std::filesystem::exists(path)) throw Error(err::FileNotFound, path);
+    if (!std::filesystem::exists(path)) throw Error(base::err::FileNotFound, path);
     const CLocaleScope c;
     MdbPtr mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-    if (!mdb || !mdb->f || !mdb->fmt) throw Error(err::BadFormat, path);
+    if (!mdb || !mdb->f || !mdb->fmt) throw Error(base::err::BadFormat, path);
     mdb_set_bind_size(mdb.get(), TextBufferSize);
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE)) throw Error(err::BadFormat, path);
+    if (!mdb_read_catalog(mdb.get(), MDB_TABLE)) throw Error(base::err::BadFormat, path);
     return mdb;
 }
 
@@ -111,9 +111,9 @@ public:
         const CLocaleScope c;
         for (MdbCatalogEntry* entry : Tables(*mdb_))
             if (name == entry->object_name) table_.reset(mdb_read_table(entry));
-        if (!table_) throw Error(err::ObjectNotFound, name);
+        if (!table_) throw Error(base::err::ObjectNotFound, name);
         const GPtrArray* columns = mdb_read_columns(table_.get());
-        if (!columns || columns->len != table_->num_cols) throw Error(err::BadFormat, path);
+        if (!columns || columns->len != table_->num_cols) throw Error(base::err::BadFormat, path);
         for (guint i = 0; i < columns->len; ++i) {
             columns_.push_back(static_cast<MdbColumn*>(g_ptr_array_index(columns, i)));
             fields_.push_back(Describe(*mdb_, *columns_.back()));
@@ -208,7 +208,7 @@ public:
 
     std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
         const auto it = std::find_if(names_.begin(), names_.end(), [&](const auto& n) { return SameText(n, name); });
-        if (it == names_.end()) throw Error(err::ObjectNotFound, name);
+        if (it == names_.end()) throw Error(base::err::ObjectNotFound, name);
         return std::make_unique<MdbCursor>(path_, *it);
     }
 
@@ -261,7 +261,7 @@ void CheckJetFile(const std::string& path) {
     const auto megabytes = long(version.first >> 20);
     switch (RunIsolated([&] { return ReadsToTheEnd(path); }, CheckBaseTime + CheckTimePerMegabyte * megabytes)) {
     case IsolatedOutcome::Crashed:
-    case IsolatedOutcome::TimedOut: throw Error(err::BadFormat, path);
+    case IsolatedOutcome::TimedOut: throw Error(base::err::BadFormat, path);
     case IsolatedOutcome::Completed: sound[path] = version; break;
     case IsolatedOutcome::Refused: break;  // the engine error shows again when the file is read here
     }
@@ -273,7 +273,7 @@ public:
 
     std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
         switch (SniffFile(path)) {
-        case FileKind::Missing: throw Error(err::FileNotFound, path);
+        case FileKind::Missing: throw Error(base::err::FileNotFound, path);
         case FileKind::Jet:
             CheckJetFile(path);
             return std::make_unique<MdbSource>(path);

@@ -10,7 +10,7 @@
 #include <mutex>
 #include <optional>
 
-#include "store/EngineImpl.h"
+#include "store/detail/EngineImpl.h"
 
 namespace store {
 
@@ -67,7 +67,7 @@ public:
         const std::optional<FileStamp> stamp = Stamp(path_);
         if (!stamp) {
             Drop();
-            error_ = Error(err::FileNotFound, path_);
+            error_ = Error(base::err::FileNotFound, path_);
             return;
         }
         try {

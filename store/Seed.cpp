@@ -33,13 +33,13 @@ std::vector<SeedTable> ParseSeed(const std::string& text) {
             tables.push_back({line.substr(3), {}, {}});
             continue;
         }
-        if (tables.empty()) throw Error(err::SyntaxError, "ligne " + std::to_string(lineNo) + " hors d'une table");
+        if (tables.empty()) throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " hors d'une table");
         SeedTable& t = tables.back();
         std::vector<std::string> cells = Cells(line);
         if (t.columns.empty()) {
             t.columns = std::move(cells);
         } else if (cells.size() != t.columns.size()) {
-            throw Error(err::SyntaxError, "ligne " + std::to_string(lineNo) + " : " + std::to_string(cells.size()) +
+            throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " : " + std::to_string(cells.size()) +
                                               " cellules pour " + std::to_string(t.columns.size()) + " colonnes");
         } else {
             t.rows.push_back(std::move(cells));

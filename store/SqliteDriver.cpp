@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "store/EngineError.h"
-#include "store/Sqlite.h"
+#include "store/detail/Sqlite.h"
 
 namespace store::detail {
 
@@ -49,20 +49,20 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     switch (rc & 0xff) {
     case SQLITE_BUSY:
-    case SQLITE_LOCKED: throw Error(err::Locked);
-    case SQLITE_READONLY: throw Error(err::ReadOnly);
-    case SQLITE_CANTOPEN: throw Error(err::CannotOpen, path);
+    case SQLITE_LOCKED: throw Error(base::err::Locked);
+    case SQLITE_READONLY: throw Error(base::err::ReadOnly);
+    case SQLITE_CANTOPEN: throw Error(base::err::CannotOpen, path);
     case SQLITE_NOTADB:
-    case SQLITE_CORRUPT: throw Error(err::BadFormat, path);
+    case SQLITE_CORRUPT: throw Error(base::err::BadFormat, path);
     case SQLITE_ERROR: break;
-    default: throw Error(err::Engine, message);
+    default: throw Error(base::err::Engine, message);
     }
     constexpr std::string_view noTable = "no such table: ", twice = "duplicate column name: ";
-    if (StartsWith(message, noTable)) throw Error(err::UnknownTable, message.substr(noTable.size()));
-    if (StartsWith(message, twice)) throw Error(err::FieldTwice, message.substr(twice.size()));
-    if (StartsWith(message, "no such column: ")) throw Error(err::TooFewParameters, message);
-    if (message.ends_with(" already exists")) throw Error(err::TableExists, message);
-    throw Error(err::SyntaxError, message);
+    if (StartsWith(message, noTable)) throw Error(base::err::UnknownTable, message.substr(noTable.size()));
+    if (StartsWith(message, twice)) throw Error(base::err::FieldTwice, message.substr(twice.size()));
+    if (StartsWith(message, "no such column: ")) throw Error(base::err::TooFewParameters, message);
+    if (message.ends_with(" already exists")) throw Error(base::err::TableExists, message);
+    throw Error(base::err::SyntaxError, message);
 }
 
 bool OnlyBlanks(const char* text) {
@@ -87,11 +87,11 @@ Connection::Connection(const std::string& path, Mode mode) : path_(path) {
     if (mode == Mode::CreateNew) {
         // O_EXCL claims the name atomically, so two creators cannot both win.
         const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0666);
-        if (fd < 0) throw Error(errno == EEXIST ? err::DatabaseExists : err::CannotOpen, path);
+        if (fd < 0) throw Error(errno == EEXIST ? base::err::DatabaseExists : base::err::CannotOpen, path);
         ::close(fd);
     } else {
         struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) throw Error(err::FileNotFound, path);
+        if (::stat(path.c_str(), &st) != 0) throw Error(base::err::FileNotFound, path);
     }
     sqlite3* raw = nullptr;
     // No SQLITE_OPEN_CREATE: a file that vanished meanwhile is not made anew.
@@ -128,9 +128,9 @@ Query::Query(Connection& conn, const std::string& sql) : conn_(conn) {
     const int rc = sqlite3_prepare_v2(conn.Handle(), sql.c_str(), int(sql.size()) + 1, &raw, &tail);
     StatementPtr stmt(raw);
     if (rc != SQLITE_OK) conn.Fail(rc);
-    if (!raw) throw Error(err::SyntaxError, "instruction vide");
+    if (!raw) throw Error(base::err::SyntaxError, "instruction vide");
     // One statement per call: text after it would otherwise be ignored silently.
-    if (!OnlyBlanks(tail)) throw Error(err::SyntaxError, "caractères après la fin de l'instruction");
+    if (!OnlyBlanks(tail)) throw Error(base::err::SyntaxError, "caractères après la fin de l'instruction");
     stmt_ = raw;
     if (cache.size() >= MaxCachedStatements)
         std::erase_if(cache, [](const auto& entry) { return !entry.second.inUse; });
@@ -151,7 +151,7 @@ Query::~Query() {
 
 void Query::Bind(const std::vector<Value>& params) {
     if (int(params.size()) != sqlite3_bind_parameter_count(stmt_))
-        throw Error(err::TooFewParameters, std::to_string(params.size()) + " valeur(s) pour " +
+        throw Error(base::err::TooFewParameters, std::to_string(params.size()) + " valeur(s) pour " +
                                                std::to_string(sqlite3_bind_parameter_count(stmt_)));
     for (int i = 0; i < int(params.size()); ++i) {
         const Value& v = params[std::size_t(i)];
@@ -212,7 +212,7 @@ std::string DeclaredType(const FieldDef& field) {
         break;
     default: break;
     }
-    throw Error(err::BadFieldType);
+    throw Error(base::err::BadFieldType);
 }
 
 FieldDef FieldFromDecl(std::string name, const char* decl) {
@@ -323,7 +323,7 @@ public:
 
     std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
         const std::string table = NativeTableName(*conn_, name);
-        if (table.empty()) throw Error(err::ObjectNotFound, name);
+        if (table.empty()) throw Error(base::err::ObjectNotFound, name);
         return std::make_unique<SqliteCursor>(conn_, table);
     }
 

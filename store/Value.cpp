@@ -8,7 +8,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 namespace store {
 
@@ -16,11 +16,11 @@ namespace {
 
 constexpr int MaxDigits = 15;  // what a double shows as text, as the classic CStr did
 
-core::ArithmeticError NullError() {
-    return core::ArithmeticError(core::err::InvalidNull, "Utilisation incorrecte de Null.");
+base::ArithmeticError NullError() {
+    return base::ArithmeticError(base::err::InvalidNull, "Utilisation incorrecte de Null.");
 }
-core::ArithmeticError MismatchError() {
-    return core::ArithmeticError(core::err::TypeMismatch, "Type incompatible.");
+base::ArithmeticError MismatchError() {
+    return base::ArithmeticError(base::err::TypeMismatch, "Type incompatible.");
 }
 
 double RoundHalfEven(double x) {
@@ -37,14 +37,14 @@ Int RoundedInt(double x) {
     // so that NaN fails too.
     constexpr double low = double(std::numeric_limits<Int>::min());
     if (!(r >= low && r < -low))
-        throw core::OverflowError();
+        throw base::OverflowError();
     return static_cast<Int>(r);
 }
 
 template <class Int>
 Int NarrowInt(std::int64_t v) {
     if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
-        throw core::OverflowError();
+        throw base::OverflowError();
     return static_cast<Int>(v);
 }
 
@@ -111,7 +111,7 @@ bool ParseNumber(std::string_view text, double& out) {
     if (ec == std::errc::result_out_of_range) {
         const auto exp = text.find_first_of("eE");
         const bool tiny = exp != std::string_view::npos && exp + 1 < text.size() && text[exp + 1] == '-';
-        if (!tiny) throw core::OverflowError();
+        if (!tiny) throw base::OverflowError();
         v = 0;
     } else if (ec != std::errc()) {
         return false;
@@ -155,7 +155,7 @@ float Value::Float() const {
     const double v = Double();
     // Converting a finite double beyond the float range is undefined.
     if (std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max()))
-        throw core::OverflowError();
+        throw base::OverflowError();
     return static_cast<float>(v);
 }
 

@@ -15,7 +15,7 @@
 #include <filesystem>
 #include <unordered_set>
 
-#include "store/Drivers.h"
+#include "store/detail/Drivers.h"
 #include "store/EngineError.h"
 
 namespace store::detail {
@@ -71,7 +71,7 @@ struct Workbook {
 class XlsCursor final : public TableCursor {
 public:
     XlsCursor(std::shared_ptr<const Workbook> book, unsigned sheet) : book_(std::move(book)), sheet_(sheet) {
-        if (!book_->Select(sheet_, rows_, cols_)) throw Error(err::BadFormat, book_->sheets[sheet_]);
+        if (!book_->Select(sheet_, rows_, cols_)) throw Error(base::err::BadFormat, book_->sheets[sheet_]);
         const void* xls = book_->handle.get();
         std::vector<bool> text(cols_, false), any(cols_, false);
         for (unsigned r = 1; r < rows_; ++r)
@@ -117,18 +117,18 @@ private:
 class XlsSource final : public SourceDatabase {
 public:
     explicit XlsSource(const std::string& path) {
-        if (!std::filesystem::exists(path)) throw Error(err::FileNotFound, path);
+        if (!std::filesystem::exists(path)) throw Error(base::err::FileNotFound, path);
         const void* raw = nullptr;
         const int rc = freexl_open(path.c_str(), &raw);
         auto book = std::make_shared<Workbook>();
         book->handle.reset(raw);  // closed even when the open failed half-way
-        if (rc != FREEXL_OK || !raw) throw Error(err::BadFormat, path);
+        if (rc != FREEXL_OK || !raw) throw Error(base::err::BadFormat, path);
         unsigned count = 0;
-        if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) throw Error(err::BadFormat, path);
+        if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) throw Error(base::err::BadFormat, path);
         for (unsigned i = 0; i < count; ++i) {
             const char* name = nullptr;
             if (freexl_get_worksheet_name(raw, static_cast<unsigned short>(i), &name) != FREEXL_OK || !name)
-                throw Error(err::BadFormat, path);
+                throw Error(base::err::BadFormat, path);
             book->sheets.emplace_back(name);
         }
         book_ = std::move(book);
@@ -145,7 +145,7 @@ public:
         for (unsigned i = 0; i < book_->sheets.size(); ++i)
             if (SameText(book_->sheets[i] + "$", name) || SameText(book_->sheets[i], name))
                 return std::make_unique<XlsCursor>(book_, i);
-        throw Error(err::ObjectNotFound, name);
+        throw Error(base::err::ObjectNotFound, name);
     }
 
 private:

@@ -9,9 +9,9 @@
 #include "core/Pipeline.h"
 #include "store/Engine.h"
 #include "tests/store/TempDir.h"
-#include "ui/batch/BatchRun.h"
-#include "ui/batch/CoordinateText.h"
-#include "ui/batch/TextImport.h"
+#include "app/batch/BatchRun.h"
+#include "app/batch/CoordinateText.h"
+#include "app/batch/TextImport.h"
 
 namespace {
 
@@ -370,7 +370,7 @@ TEST_F(BatchRun, ExistingOutputsAreKeptUntilARunCompletes) {
         batch::RunBatch(c);
         FAIL();
     } catch (const batch::BatchFailure& e) {
-        EXPECT_EQ(e.number, store::err::DatabaseExists);
+        EXPECT_EQ(e.number, base::err::DatabaseExists);
     }
     EXPECT_EQ(ReadFile(c.outputPath), "previous");
 }

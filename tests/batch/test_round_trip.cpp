@@ -10,8 +10,8 @@
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
-#include "ui/batch/SystemChoice.h"
-#include "ui/batch/SystemList.h"
+#include "app/batch/SystemChoice.h"
+#include "app/batch/SystemList.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "store/Engine.h"
-#include "ui/batch/SystemChoice.h"
-#include "ui/batch/SystemList.h"
+#include "app/batch/SystemChoice.h"
+#include "app/batch/SystemList.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "store/Engine.h"
 #include "tests/store/TempDir.h"
-#include "ui/batch/TextImport.h"
+#include "app/batch/TextImport.h"
 
 namespace {
 

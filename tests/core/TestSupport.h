@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 namespace testsupport {
 
@@ -14,7 +14,7 @@ template <class F>
 int ErrorNumber(F&& f) {
     try {
         f();
-    } catch (const core::RuntimeError& e) {
+    } catch (const base::RuntimeError& e) {
         return e.number;
     }
     return 0;

@@ -8,7 +8,7 @@
 
 #include "core/AngleText.h"
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "tests/core/TestSupport.h"
 
 namespace {
@@ -95,7 +95,7 @@ TEST(ConvertAngle, MarksOutOfOrderAreInvalidCall) {
         std::string text = typed;
         double degrees = 0, radians = 0;
         EXPECT_EQ(ErrorNumber([&] { ConvertAngle(text, degrees, radians, angle::FromText); }),
-                  core::err::InvalidCall)
+                  base::err::InvalidCall)
             << typed;
     }
 }

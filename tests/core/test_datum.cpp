@@ -8,7 +8,7 @@
 
 #include "core/Constants.h"
 #include "core/Datum.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 
 namespace {
 
@@ -140,14 +140,14 @@ TEST(Faults, DegeneratePointsRaiseInsteadOfHanging) {
     for (const auto* s : {&toAxis, &far}) {
         Point p;
         EXPECT_THROW(core::TransformDatumWith(*s, Wgs84, Wgs84Ell, Wgs84Ell, 0, 0, p.lon, p.lat, 1),
-                     core::ArithmeticError);
+                     base::ArithmeticError);
         EXPECT_EQ(p.lat, Untouched);
     }
     const double nan = std::numeric_limits<double>::quiet_NaN();
     for (std::int16_t method : {1, 2, 3}) {
         Point p;
         EXPECT_THROW(core::TransformDatumWith(Bd72, Wgs84, Intl1924, Wgs84Ell, 0.07, nan, p.lon, p.lat, method),
-                     core::ArithmeticError);
+                     base::ArithmeticError);
     }
 }
 

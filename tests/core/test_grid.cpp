@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "tests/core/TestSupport.h"
 #include "core/Grid.h"
 
@@ -104,7 +104,7 @@ TEST_P(UtmToMgrsRefuses, LeavesReference) {
     const BadEncode& c = GetParam();
     std::string ref = "before";
     EXPECT_EQ(ErrorNumber([&] { core::UtmToMgrs(Rad(c.latDeg), c.zone, c.e, c.n, ref); }),
-              core::err::InvalidCall);
+              base::err::InvalidCall);
     EXPECT_EQ(ref, "before");
 }
 
@@ -131,8 +131,8 @@ TEST_P(MgrsToUtmRefuses, LeavesOutputs) {
     try {
         core::MgrsToUtm(zone, e, n, ref);
         ADD_FAILURE() << "accepted";
-    } catch (const core::RuntimeError& err) {
-        EXPECT_EQ(err.number, core::err::BadReference);
+    } catch (const base::RuntimeError& err) {
+        EXPECT_EQ(err.number, base::err::BadReference);
         EXPECT_NE(std::string(err.what()).find("Référence MGRS illisible"), std::string::npos);
     }
     EXPECT_EQ(zone, 7);
@@ -220,7 +220,7 @@ class IfblToLambertRefuses : public ::testing::TestWithParam<BadRef> {};
 TEST_P(IfblToLambertRefuses, LeavesOutputs) {
     std::string code = GetParam().ref;
     double x = 1, y = 2;
-    EXPECT_EQ(ErrorNumber([&] { core::IfblToLambert(x, y, code); }), core::err::BadReference);
+    EXPECT_EQ(ErrorNumber([&] { core::IfblToLambert(x, y, code); }), base::err::BadReference);
     EXPECT_EQ(x, 1);
     EXPECT_EQ(y, 2);
 }

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "tests/core/TestSupport.h"
 #include "core/NumberText.h"
 
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Rules, ValNumberReads, ::testing::Values(
 TEST(ValNumber, OverflowRaisesInsteadOfInfinity) {
     const std::string longMantissa = "1" + std::string(400, '0') + "e-10";
     for (const std::string text : {"1E400", "-1e309", "&H100000000", longMantissa.c_str()})
-        EXPECT_EQ(ErrorNumber([&] { ValNumber(text); }), core::err::Overflow) << text;
+        EXPECT_EQ(ErrorNumber([&] { ValNumber(text); }), base::err::Overflow) << text;
 }
 
 TEST(ValNumber, LongDigitStringReadsExactly) {
@@ -129,9 +129,9 @@ INSTANTIATE_TEST_SUITE_P(Patterns, FormatFixedWrites, ::testing::Values(
     RowName());
 
 TEST(FormatFixed, RefusesDecimalsOutOfRange) {
-    EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, -1); }), core::err::InvalidCall);
+    EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, -1); }), base::err::InvalidCall);
     EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, core::MaxFixedDecimals + 1); }),
-              core::err::InvalidCall);
+              base::err::InvalidCall);
 }
 
 struct IntCase { const char* name; double value; std::int16_t result; };
@@ -151,7 +151,7 @@ INSTANTIATE_TEST_SUITE_P(Values, ToInt16Rounds, ::testing::Values(
 
 TEST(ToInt16, OutOfRangeOverflows) {
     for (double v : {32767.5, 32768.0, -32769.0, 1e300, std::numeric_limits<double>::quiet_NaN()})
-        EXPECT_EQ(ErrorNumber([=] { core::ToInt16(v); }), core::err::Overflow) << v;
+        EXPECT_EQ(ErrorNumber([=] { core::ToInt16(v); }), base::err::Overflow) << v;
 }
 
 }  // namespace

@@ -80,23 +80,23 @@ TEST_F(Loaders, ShiftsAreRoundedToSinglePrecision) {
 
 TEST_F(Loaders, FailuresChangeNothing) {
     core::ProjectionParams p = core::LoadProjection("BE UTM");
-    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("BE UTM "); }), store::err::NoCurrentRecord);
-    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("x' OR '1'='1"); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("BE UTM "); }), base::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("x' OR '1'='1"); }), base::err::NoCurrentRecord);
     EXPECT_EQ(p.Datum, "BE ED50");
     EXPECT_EQ(p.FE, 500000.0);
     EXPECT_EQ(core::LoadProjection("be utm").Datum, "BE ED50");  // the store ignores case
 
     db_.Execute("UPDATE Datums SET dS = NULL WHERE Nom = 'BE ED50'");
     db_.Execute("UPDATE Projections SET Datum = NULL WHERE Nom = 'LU TM'");
-    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("BE ED50"); }), core::err::InvalidNull);
-    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("LU TM"); }), core::err::InvalidNull);
+    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("BE ED50"); }), base::err::InvalidNull);
+    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("LU TM"); }), base::err::InvalidNull);
 }
 
 TEST_F(Loaders, TypeRoundsHalfToEven) {
     db_.Execute("UPDATE Projections SET Type = 2.5 WHERE Nom = 'BE LB08'");
     db_.Execute("UPDATE Projections SET Type = 40000 WHERE Nom = 'FR LB93'");
     EXPECT_EQ(core::LoadProjection("BE LB08").Type, 2);
-    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("FR LB93"); }), core::err::Overflow);
+    EXPECT_EQ(ErrorNumber([] { core::LoadProjection("FR LB93"); }), base::err::Overflow);
 }
 
 // A database made elsewhere, whose number columns hold texts.
@@ -113,7 +113,7 @@ TEST(LoadersOnTexts, NumericTextConverts) {
     EXPECT_EQ(t.a, 12.5);
     EXPECT_EQ(t.ec, 0.08);
     EXPECT_EQ(t.unf, 100.0);
-    EXPECT_EQ(ErrorNumber([] { core::LoadEllipsoid("U"); }), core::err::TypeMismatch);
+    EXPECT_EQ(ErrorNumber([] { core::LoadEllipsoid("U"); }), base::err::TypeMismatch);
     store::SetParamDbPath({});
 }
 
@@ -126,7 +126,7 @@ TEST_F(Loaders, SeeTheEditorsChangesAtOnce) {
     rs.Update();
     EXPECT_EQ(core::LoadDatum("FR NTF").dZ, 321.5f);
     std::filesystem::remove(copy_.Path());
-    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("FR NTF"); }), store::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([] { core::LoadDatum("FR NTF"); }), base::err::FileNotFound);
 }
 
 }  // namespace

@@ -93,8 +93,8 @@ TEST_F(Pipeline, GridsOnTopOfProjections) {
 }
 
 TEST_F(Pipeline, UnknownNameReachesTheCaller) {
-    EXPECT_THROW(Convert("WGS84", "", "0.07", "0.88", 0, "", "XX NONE", 1), core::RuntimeError);
-    EXPECT_THROW(Convert("XX NONE", "", "0.07", "0.88", 0, "WGS84", "", 1), core::RuntimeError);
+    EXPECT_THROW(Convert("WGS84", "", "0.07", "0.88", 0, "", "XX NONE", 1), base::RuntimeError);
+    EXPECT_THROW(Convert("XX NONE", "", "0.07", "0.88", 0, "WGS84", "", 1), base::RuntimeError);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "core/Constants.h"
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "core/Projection.h"
 
 namespace {
@@ -180,8 +180,8 @@ TEST(Inverse, ZoneGivesTheCentralMeridian) {
     try {
         core::ProjectInverseWith(Utm, Wgs84, lat, lon, 500000, 0, 6000);
         ADD_FAILURE() << "zone 6000 must overflow";
-    } catch (const core::ArithmeticError& e) {
-        EXPECT_EQ(e.number, core::err::Overflow);
+    } catch (const base::ArithmeticError& e) {
+        EXPECT_EQ(e.number, base::err::Overflow);
     }
     EXPECT_EQ(lat, Untouched);
 }
@@ -220,7 +220,7 @@ int ErrorOf(const core::ProjectionParams& p, const core::EllipsoidParams& ell, d
     std::int16_t zone = 0;
     try {
         core::ProjectForwardWith(p, ell, lat, lon, x, y, zone);
-    } catch (const core::ArithmeticError& e) {
+    } catch (const base::ArithmeticError& e) {
         return e.number;
     }
     return 0;
@@ -231,12 +231,12 @@ TEST(Faults, RaiseWithEarlierOutputsKept) {
     core::ProjectionParams equal = Belge72;
     equal.Lt2 = equal.Lt1;
     double x = Untouched, y = Untouched;
-    EXPECT_EQ(ErrorOf(equal, Intl1924, 50 * Deg, 4 * Deg, x, y), core::err::InvalidCall);
+    EXPECT_EQ(ErrorOf(equal, Intl1924, 50 * Deg, 4 * Deg, x, y), base::err::InvalidCall);
     EXPECT_EQ(x, Untouched);
     // An origin at the pole on the conformal sphere: the arcsine form meets |v| = 1.
     core::ProjectionParams polar = SwissLv03;
     polar.Lt0 = 1.570796326794895;
-    EXPECT_EQ(ErrorOf(polar, Bessel, 47 * Deg, 7 * Deg, x, y), core::err::DivisionByZero);
+    EXPECT_EQ(ErrorOf(polar, Bessel, 47 * Deg, 7 * Deg, x, y), base::err::DivisionByZero);
     EXPECT_EQ(y, Untouched);
     // Transverse Mercator at the pole: x is finite, y overflows in tan.
     double xs = Untouched, ys = Untouched;
@@ -248,10 +248,10 @@ TEST(Faults, NaNNeverHangsAnIteration) {
     for (const auto* p : {&Belge72, &SwissLv03, &DutchRd, &Jamaica, &Utm}) {
         const core::EllipsoidParams& ell = p == &Jamaica ? Clarke1866 : p == &Utm ? Wgs84 : Bessel;
         double lat = 0, lon = 0;
-        EXPECT_THROW(core::ProjectInverseWith(*p, ell, lat, lon, nan, 100000, 31), core::ArithmeticError);
+        EXPECT_THROW(core::ProjectInverseWith(*p, ell, lat, lon, nan, 100000, 31), base::ArithmeticError);
         double lonIn = nan, x = 0, y = 0;
         std::int16_t zone = 0;
-        EXPECT_THROW(core::ProjectForwardWith(*p, ell, 0.8, lonIn, x, y, zone), core::ArithmeticError);
+        EXPECT_THROW(core::ProjectForwardWith(*p, ell, 0.8, lonIn, x, y, zone), base::ArithmeticError);
     }
 }
 

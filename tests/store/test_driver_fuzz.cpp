@@ -107,14 +107,14 @@ TEST_P(DamagedFiles, GarbageAndEmpty) {
     for (char& c : garbage) c = char(random());
     const int number = ReadEverything(Target(Write(garbage)), GetParam().connect);
     if (GetParam().garbageFails) {
-        EXPECT_EQ(number, store::err::BadFormat);
+        EXPECT_EQ(number, base::err::BadFormat);
     }
     // The signature followed by garbage gets past the first check.
     const std::string good = ReadAll(GetParam().source);
     ReadEverything(Target(Write(good.substr(0, GetParam().keepHead) + garbage)), GetParam().connect);
     const int empty = ReadEverything(Target(Write({})), GetParam().connect);
     if (GetParam().garbageFails && std::string(GetParam().connect) != "") {
-        EXPECT_EQ(empty, store::err::BadFormat);  // an empty file is an empty SQLite database
+        EXPECT_EQ(empty, base::err::BadFormat);  // an empty file is an empty SQLite database
     }
 }
 
@@ -131,15 +131,15 @@ TEST(HostileFiles, MissingFilesFailWith3024) {
     TempDir dir;
     for (const char* connect : {"", "Excel 8.0;", "dBase 5.0;"}) {
         SCOPED_TRACE(connect);
-        EXPECT_EQ(ReadEverything(dir.File("none.mdb"), connect), store::err::FileNotFound);
+        EXPECT_EQ(ReadEverything(dir.File("none.mdb"), connect), base::err::FileNotFound);
     }
-    EXPECT_EQ(ReadEverything(dir.File("none.xls"), "Excel 8.0;"), store::err::FileNotFound);
+    EXPECT_EQ(ReadEverything(dir.File("none.xls"), "Excel 8.0;"), base::err::FileNotFound);
 }
 
 TEST(HostileFiles, WrongFormatForTheDriver) {
     // An .xls through the Access driver, an Access file through the Excel driver.
-    EXPECT_EQ(ReadEverything(Data + "/coords.xls", ""), store::err::BadFormat);
-    EXPECT_EQ(ReadEverything(Data + "/access/testV1997.mdb", "Excel 8.0;"), store::err::BadFormat);
+    EXPECT_EQ(ReadEverything(Data + "/coords.xls", ""), base::err::BadFormat);
+    EXPECT_EQ(ReadEverything(Data + "/access/testV1997.mdb", "Excel 8.0;"), base::err::BadFormat);
     // A folder given to the Access driver.
     EXPECT_NE(ReadEverything(Data + "/access", ""), 0);
 }

@@ -10,9 +10,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "store/Drivers.h"
+#include "store/detail/Drivers.h"
 #include "store/Engine.h"
-#include "store/TextCodec.h"
+#include "base/TextCodec.h"
 #include "tests/core/TestSupport.h"
 #include "tests/store/TempDir.h"
 
@@ -165,15 +165,15 @@ TEST(AccessDriver, RefusesWrites) {
     store::Database db = store::OpenDatabase(Jet3);
     store::Recordset rs = db.OpenRecordset("Table1");
     EXPECT_FALSE(rs.Updatable());
-    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM Table1"); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM Table1"); }), base::err::ReadOnly);
     store::TableDef t = db.CreateTableDef("New");
     t.Append(t.CreateField("X", store::dbDouble));
-    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Append(t); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Delete("Table1"); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("Nowhere"); }), store::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Append(t); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Delete("Table1"); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("Nowhere"); }), base::err::UnknownTable);
 }
 
 TEST(AccessDriver, TellsFormatsByTheirFirstBytes) {
@@ -267,7 +267,7 @@ TEST(DbaseDriver, FolderOfFilesAsTables) {
     store::Database db = store::OpenDatabase(dir.File(""), "dBase 5.0;");
     EXPECT_EQ(TableNames(db), (std::vector<std::string>{"Autres", "points"}));
     EXPECT_EQ(db.OpenRecordset("POINTS").RecordCount(), 20);
-    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("notes"); }), store::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("notes"); }), base::err::UnknownTable);
     // A .dbf file's own path stands for its folder.
     EXPECT_EQ(TableNames(store::OpenDatabase(dir.File("points.dbf"), "dBase 5.0;")).size(), 2u);
 }
@@ -289,7 +289,7 @@ TEST(DbaseDriver, ReadsNumbersBlanksAndCodePage) {
 }
 
 TEST(DbaseDriver, MissingFolder) {
-    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("/nonexistent/folder/", "dBase 5.0;"); }), store::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("/nonexistent/folder/", "dBase 5.0;"); }), base::err::FileNotFound);
 }
 
 // --- Code pages
@@ -303,7 +303,7 @@ struct CharsetCase {
 class DbaseCharsets : public ::testing::TestWithParam<CharsetCase> {};
 
 TEST_P(DbaseCharsets, NameTheIconvCharset) {
-    EXPECT_EQ(store::detail::DbaseCharset(GetParam().codePage), GetParam().charset);
+    EXPECT_EQ(base::DbaseCharset(GetParam().codePage), GetParam().charset);
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, DbaseCharsets,
@@ -328,7 +328,7 @@ struct DecodeCase {
 class Decoding : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(Decoding, GivesUtf8) {
-    store::detail::TextDecoder decoder(GetParam().charset);
+    base::TextDecoder decoder(GetParam().charset);
     EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);
     EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);  // no state left from the first
 }
@@ -392,12 +392,12 @@ TEST_P(LinkedTables, ReadThroughToTheirSource) {
         EXPECT_EQ(rs.Field(i).Name(), source.Fields[std::size_t(i)].Name);
         EXPECT_EQ(rs.Field(i).Type(), source.Fields[std::size_t(i)].Type);
     }
-    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), base::err::ReadOnly);
     rs.Close();
 
     out.TableDefs().Delete("Connection");
     EXPECT_FALSE(Has(TableNames(out), "Connection"));
-    EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), store::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), base::err::UnknownTable);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -417,10 +417,10 @@ TEST(LinkedTable, FailsAtOnceOnABadSource) {
         t.SourceTableName = source;
         out.TableDefs().Append(t);
     };
-    EXPECT_EQ(ErrorNumber([&] { link("Excel 8.0;DATABASE=" + Xls, "Nowhere$"); }), store::err::ObjectNotFound);
+    EXPECT_EQ(ErrorNumber([&] { link("Excel 8.0;DATABASE=" + Xls, "Nowhere$"); }), base::err::ObjectNotFound);
     EXPECT_EQ(ErrorNumber([&] { link("Excel 8.0;DATABASE=" + dir.File("none.xls"), "Points$"); }),
-              store::err::FileNotFound);
-    EXPECT_EQ(ErrorNumber([&] { link("Lotus 1-2-3;DATABASE=" + Xls, "Points$"); }), store::err::NoDriver);
+              base::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([&] { link("Lotus 1-2-3;DATABASE=" + Xls, "Points$"); }), base::err::NoDriver);
     EXPECT_EQ(TableNames(out).size(), 0u);
 }
 

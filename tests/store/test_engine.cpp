@@ -52,13 +52,13 @@ protected:
 
 TEST_F(EngineTest, OpenNeverCreatesAFile) {
     const std::string missing = dir_.File("missing.mdb");
-    EXPECT_EQ(ErrorNumber([&] { store::OpenDatabase(missing); }), store::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([&] { store::OpenDatabase(missing); }), base::err::FileNotFound);
     EXPECT_FALSE(std::filesystem::exists(missing));
-    EXPECT_EQ(ErrorNumber([&] { store::CreateDatabase(path_, store::dbLangGeneral); }), store::err::DatabaseExists);
+    EXPECT_EQ(ErrorNumber([&] { store::CreateDatabase(path_, store::dbLangGeneral); }), base::err::DatabaseExists);
     std::ofstream(dir_.File("junk.mdb")) << "not a database, but long enough to hold a header of one hundred bytes "
                                             "........................................";
-    EXPECT_EQ(ErrorNumber([&] { store::OpenDatabase(dir_.File("junk.mdb")); }), store::err::BadFormat);
-    EXPECT_EQ(ErrorNumber([] { store::Workspaces(1); }), store::err::NotInCollection);
+    EXPECT_EQ(ErrorNumber([&] { store::OpenDatabase(dir_.File("junk.mdb")); }), base::err::BadFormat);
+    EXPECT_EQ(ErrorNumber([] { store::Workspaces(1); }), base::err::NotInCollection);
 }
 
 TEST_F(EngineTest, NamesIgnoreCase) {
@@ -67,10 +67,10 @@ TEST_F(EngineTest, NamesIgnoreCase) {
     EXPECT_EQ(rs.Field("nom").Name(), "Nom");
     EXPECT_EQ(rs.Field(1).Name(), "X");
     EXPECT_EQ(db_.TableDefs().Item("points").Name, "Points");
-    EXPECT_EQ(ErrorNumber([&] { rs.Field("Y"); }), store::err::NotInCollection);
-    EXPECT_EQ(ErrorNumber([&] { rs.Field(3); }), store::err::NotInCollection);
-    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("Nowhere"); }), store::err::UnknownTable);
-    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("SELECT * FROM Nowhere"); }), store::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { rs.Field("Y"); }), base::err::NotInCollection);
+    EXPECT_EQ(ErrorNumber([&] { rs.Field(3); }), base::err::NotInCollection);
+    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("Nowhere"); }), base::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("SELECT * FROM Nowhere"); }), base::err::UnknownTable);
 }
 
 TEST_F(EngineTest, MovesAndCounts) {
@@ -82,8 +82,8 @@ TEST_F(EngineTest, MovesAndCounts) {
     EXPECT_TRUE(rs.Field("X").Value().IsNull());
     rs.MoveNext();
     EXPECT_TRUE(rs.Eof());
-    EXPECT_EQ(ErrorNumber([&] { rs.MoveNext(); }), store::err::NoCurrentRecord);
-    EXPECT_EQ(ErrorNumber([&] { rs.Field("Nom").Value(); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { rs.MoveNext(); }), base::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { rs.Field("Nom").Value(); }), base::err::NoCurrentRecord);
     rs.MoveFirst();
     EXPECT_EQ(rs.Field("Zone").Value().Int16(), 31);
     EXPECT_EQ((Names("SELECT Nom FROM Points WHERE Zone = 31 ORDER BY Nom DESC")), (std::vector<std::string>{"C", "A"}));
@@ -91,8 +91,8 @@ TEST_F(EngineTest, MovesAndCounts) {
     store::Recordset none = db_.OpenRecordset("SELECT * FROM Points WHERE Nom = 'Z'");
     EXPECT_TRUE(none.Eof());
     EXPECT_EQ(none.RecordCount(), 0);
-    EXPECT_EQ(ErrorNumber([&] { none.MoveFirst(); }), store::err::NoCurrentRecord);
-    EXPECT_EQ(ErrorNumber([&] { none.Field("Nom").Value(); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { none.MoveFirst(); }), base::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([&] { none.Field("Nom").Value(); }), base::err::NoCurrentRecord);
 }
 
 TEST_F(EngineTest, FieldTypesAndSizes) {
@@ -135,8 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EngineTest, FindFirstRefusesBadCriteria) {
     store::Recordset rs = db_.OpenRecordset("Points");
-    EXPECT_EQ(ErrorNumber([&] { rs.FindFirst("Nom = 'x' OR '1'='1'"); }), store::err::CriterionSyntax);
-    EXPECT_EQ(ErrorNumber([&] { rs.FindFirst("Y = 1"); }), store::err::UnknownField);
+    EXPECT_EQ(ErrorNumber([&] { rs.FindFirst("Nom = 'x' OR '1'='1'"); }), base::err::CriterionSyntax);
+    EXPECT_EQ(ErrorNumber([&] { rs.FindFirst("Y = 1"); }), base::err::UnknownField);
 }
 
 TEST_F(EngineTest, AddEditDeleteRoundTrip) {
@@ -158,7 +158,7 @@ TEST_F(EngineTest, AddEditDeleteRoundTrip) {
         EXPECT_EQ(rs.Field("X").Value().Double(), -1.25);
         rs.MoveFirst();
         rs.Delete();
-        EXPECT_EQ(ErrorNumber([&] { rs.Field("Nom").Value(); }), store::err::RecordDeleted);
+        EXPECT_EQ(ErrorNumber([&] { rs.Field("Nom").Value(); }), base::err::RecordDeleted);
         rs.MoveNext();
         EXPECT_EQ(rs.Field("Nom").Value().Text(), "C");
     }
@@ -177,12 +177,12 @@ TEST_F(EngineTest, AddEditDeleteRoundTrip) {
 
 TEST_F(EngineTest, EditingRules) {
     store::Recordset rs = db_.OpenRecordset("Points");
-    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("x")); }), store::err::UpdateWithoutEdit);
-    EXPECT_EQ(ErrorNumber([&] { rs.Update(); }), store::err::UpdateWithoutEdit);
+    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("x")); }), base::err::UpdateWithoutEdit);
+    EXPECT_EQ(ErrorNumber([&] { rs.Update(); }), base::err::UpdateWithoutEdit);
     rs.Edit();
-    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("toolong")); }), store::err::FieldTooSmall);
-    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Zone", Value(40000)); }), core::err::Overflow);
-    EXPECT_EQ(ErrorNumber([&] { rs.SetField("X", Value("abc")); }), core::err::TypeMismatch);
+    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("toolong")); }), base::err::FieldTooSmall);
+    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Zone", Value(40000)); }), base::err::Overflow);
+    EXPECT_EQ(ErrorNumber([&] { rs.SetField("X", Value("abc")); }), base::err::TypeMismatch);
     rs.SetField("Nom", Value("Z"));
     rs.MoveNext();  // drops the pending edit
     EXPECT_EQ(Names("Points"), (std::vector<std::string>{"A", "b'c", "C"}));
@@ -205,9 +205,9 @@ TEST_P(Shapes, UpdatableOnlyFromOneTable) {
     EXPECT_EQ(rs.Updatable(), c.updatable);
     EXPECT_EQ(rs.RecordCount(), c.rows);
     if (!c.updatable) {
-        EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), store::err::ReadOnly);
-        EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), store::err::ReadOnly);
-        EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), store::err::ReadOnly);
+        EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
+        EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), base::err::ReadOnly);
+        EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), base::err::ReadOnly);
     }
 }
 
@@ -230,8 +230,8 @@ TEST_F(EngineTest, ExecuteBindsAndRefusesExtraStatements) {
     EXPECT_EQ(db_.Execute("UPDATE Points SET Zone = 0 WHERE Nom = ?", {injection}), 0);
     EXPECT_EQ(db_.Execute("UPDATE Points SET Zone = ? WHERE Nom = ?", {Value(30), Value("b'c")}), 1);
     EXPECT_TRUE(db_.OpenRecordset("SELECT * FROM Points WHERE Nom = ?", {injection}).Eof());
-    EXPECT_EQ(ErrorNumber([&] { db_.Execute("DELETE FROM Points; DROP TABLE Points"); }), store::err::SyntaxError);
-    EXPECT_EQ(ErrorNumber([&] { db_.Execute("UPDATE Points SET"); }), store::err::SyntaxError);
+    EXPECT_EQ(ErrorNumber([&] { db_.Execute("DELETE FROM Points; DROP TABLE Points"); }), base::err::SyntaxError);
+    EXPECT_EQ(ErrorNumber([&] { db_.Execute("UPDATE Points SET"); }), base::err::SyntaxError);
     EXPECT_EQ(db_.OpenRecordset("Points").RecordCount(), 3);
 }
 
@@ -242,7 +242,7 @@ TEST_F(EngineTest, TableDefinitions) {
     t.Append(t.CreateField("X_BE_LB72", store::dbDouble));
     t.Append(t.CreateField("Fuseau", store::dbInteger));
     t.Append(t.CreateField("Remarque", store::dbText));
-    EXPECT_EQ(ErrorNumber([&] { t.Append(t.CreateField("FUSEAU", store::dbDouble)); }), store::err::FieldTwice);
+    EXPECT_EQ(ErrorNumber([&] { t.Append(t.CreateField("FUSEAU", store::dbDouble)); }), base::err::FieldTwice);
     defs.Append(t);
     EXPECT_EQ(defs.Count(), 2);
     const store::TableDef read = defs.Item(1);
@@ -253,20 +253,20 @@ TEST_F(EngineTest, TableDefinitions) {
     EXPECT_EQ(read.Fields[2].Type, store::dbInteger);
     EXPECT_EQ(read.Fields[3].Size, 255);  // the default size
 
-    EXPECT_EQ(ErrorNumber([&] { defs.Append(t); }), store::err::TableExists);
+    EXPECT_EQ(ErrorNumber([&] { defs.Append(t); }), base::err::TableExists);
     store::TableDef twice{"Twice", {}, {}, {{"a", store::dbDouble, 0}, {"A", store::dbDouble, 0}}};
-    EXPECT_EQ(ErrorNumber([&] { defs.Append(twice); }), store::err::FieldTwice);
-    EXPECT_EQ(ErrorNumber([&] { defs.Append(db_.CreateTableDef("Empty")); }), store::err::NoFields);
+    EXPECT_EQ(ErrorNumber([&] { defs.Append(twice); }), base::err::FieldTwice);
+    EXPECT_EQ(ErrorNumber([&] { defs.Append(db_.CreateTableDef("Empty")); }), base::err::NoFields);
     store::TableDef unnamed{"Unnamed", {}, {}, {{"", store::dbText, 50}}};
-    EXPECT_EQ(ErrorNumber([&] { defs.Append(unnamed); }), store::err::BadName);
+    EXPECT_EQ(ErrorNumber([&] { defs.Append(unnamed); }), base::err::BadName);
     store::TableDef badType{"BadType", {}, {}, {{"a", 99, 0}}};
-    EXPECT_EQ(ErrorNumber([&] { defs.Append(badType); }), store::err::BadFieldType);
+    EXPECT_EQ(ErrorNumber([&] { defs.Append(badType); }), base::err::BadFieldType);
     EXPECT_EQ(defs.Count(), 2);
 
     defs.Delete("conversions");
     EXPECT_EQ(defs.Count(), 1);
-    EXPECT_EQ(ErrorNumber([&] { defs.Delete("Conversions"); }), store::err::NotInCollection);
-    EXPECT_EQ(ErrorNumber([&] { defs.Item(1); }), store::err::NotInCollection);
+    EXPECT_EQ(ErrorNumber([&] { defs.Delete("Conversions"); }), base::err::NotInCollection);
+    EXPECT_EQ(ErrorNumber([&] { defs.Item(1); }), base::err::NotInCollection);
 }
 
 TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
@@ -289,9 +289,9 @@ TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
     store::TableDef broken = out.CreateTableDef("Broken");
     broken.Connect = ";DATABASE=" + path_;
     broken.SourceTableName = "Nowhere";
-    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), store::err::ObjectNotFound);
+    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), base::err::ObjectNotFound);
     broken.Connect = "Lotus 1-2-3;DATABASE=x.wk1";
-    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), store::err::NoDriver);
+    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), base::err::NoDriver);
 
     EXPECT_EQ(out.TableDefs().Count(), 1);
     out.TableDefs().Delete("Connection");
@@ -316,7 +316,7 @@ TEST_F(EngineTest, ForwardOnlyReadsTablesAndLinksToTheEnd) {
         EXPECT_TRUE(nullX);
         EXPECT_FALSE(cursor->Next(row));  // stays at the end
     }
-    EXPECT_EQ(ErrorNumber([&] { db_.OpenForwardOnly("Nowhere"); }), store::err::UnknownTable);
+    EXPECT_EQ(ErrorNumber([&] { db_.OpenForwardOnly("Nowhere"); }), base::err::UnknownTable);
     // A finished cursor holds no lock: the table can be written again.
     db_.Execute("DELETE FROM Points");
 }
@@ -337,7 +337,7 @@ class MemoryDriver : public store::Driver {
     struct Source : store::SourceDatabase {
         std::vector<std::string> TableNames() override { return {"Feuil1$"}; }
         std::unique_ptr<store::TableCursor> OpenTable(const std::string& name) override {
-            if (name != "Feuil1$") throw store::Error(store::err::ObjectNotFound, name);
+            if (name != "Feuil1$") throw store::Error(base::err::ObjectNotFound, name);
             return std::make_unique<Cursor>();
         }
     };
@@ -355,11 +355,11 @@ TEST(DriverSeam, ForeignDatabasesAreReadOnlyTables) {
     rs.MoveLast();
     EXPECT_EQ(rs.RecordCount(), 2);
     EXPECT_EQ(rs.Field("valeur").Value().Double(), 1.5);
-    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), store::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
     EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("SELECT * FROM [Feuil1$] WHERE Code = 'A'"); }),
-              store::err::NotSupported);
-    EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM x"); }), store::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("x", "Paradox 3.X;"); }), store::err::NoDriver);
+              base::err::NotSupported);
+    EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM x"); }), base::err::ReadOnly);
+    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("x", "Paradox 3.X;"); }), base::err::NoDriver);
 
     const store::ConnectString c = store::ParseConnect("Excel 8.0;HDR=YES;database=C:\\t.xls");
     EXPECT_EQ(c.driver, "Excel 8.0");
@@ -369,12 +369,12 @@ TEST(DriverSeam, ForeignDatabasesAreReadOnlyTables) {
 TEST_F(EngineTest, CloseReleasesTheFile) {
     store::Recordset rs = db_.OpenRecordset("Points");
     db_.Close();
-    EXPECT_EQ(ErrorNumber([&] { rs.MoveFirst(); }), store::err::ObjectClosed);
-    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("Points"); }), store::err::ObjectClosed);
+    EXPECT_EQ(ErrorNumber([&] { rs.MoveFirst(); }), base::err::ObjectClosed);
+    EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("Points"); }), base::err::ObjectClosed);
     std::filesystem::remove(path_);
     store::CreateDatabase(path_, store::dbLangGeneral);  // a new file under the same name
     rs.Close();
-    EXPECT_EQ(ErrorNumber([&] { rs.Eof(); }), store::err::ObjectClosed);
+    EXPECT_EQ(ErrorNumber([&] { rs.Eof(); }), base::err::ObjectClosed);
 }
 
 }  // namespace

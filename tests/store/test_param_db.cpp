@@ -69,8 +69,8 @@ TEST(DefaultParamDb, HoldsExactlyTheSeed) {
 }
 
 TEST(Seed, RefusesRaggedRows) {
-    EXPECT_EQ(ErrorNumber([] { store::ParseSeed("== T\na\tb\n1\n"); }), store::err::SyntaxError);
-    EXPECT_EQ(ErrorNumber([] { store::ParseSeed("a\tb\n"); }), store::err::SyntaxError);
+    EXPECT_EQ(ErrorNumber([] { store::ParseSeed("== T\na\tb\n1\n"); }), base::err::SyntaxError);
+    EXPECT_EQ(ErrorNumber([] { store::ParseSeed("a\tb\n"); }), base::err::SyntaxError);
     const auto t = store::ParseSeed("# c\n== T\r\na\tb\r\n\t2\r\n");
     ASSERT_EQ(t.size(), 1u);
     EXPECT_EQ(t[0].rows.at(0), (std::vector<std::string>{"", "2"}));
@@ -161,7 +161,7 @@ TEST_F(ParamDbTest, CacheSeesWritesOfThisProcess) {
         rs.Edit();
         rs.SetField("a", Value(1.0));
         // The scope's shared lock keeps this commit waiting; it fails, and nothing changes.
-        EXPECT_EQ(ErrorNumber([&] { rs.Update(); }), store::err::Locked);
+        EXPECT_EQ(ErrorNumber([&] { rs.Update(); }), base::err::Locked);
         EXPECT_EQ(LoadA("WGS 84"), 6378137);
     }
     store::Database third = store::OpenDatabase(copy_.Path());
@@ -222,11 +222,11 @@ TEST_F(ParamDbTest, CacheFollowsTheFile) {
 
     // Gone: every load says so, inside a scope or not, until it is back.
     std::filesystem::rename(copy_.Path(), other);
-    EXPECT_EQ(ErrorNumber([] { LoadA("Bessel 1841"); }), store::err::FileNotFound);
+    EXPECT_EQ(ErrorNumber([] { LoadA("Bessel 1841"); }), base::err::FileNotFound);
     {
         store::ParamReadScope scope;
-        EXPECT_EQ(ErrorNumber([] { LoadA("Bessel 1841"); }), store::err::FileNotFound);
-        EXPECT_EQ(ErrorNumber([] { LoadA("WGS 84"); }), store::err::FileNotFound);
+        EXPECT_EQ(ErrorNumber([] { LoadA("Bessel 1841"); }), base::err::FileNotFound);
+        EXPECT_EQ(ErrorNumber([] { LoadA("WGS 84"); }), base::err::FileNotFound);
     }
     EXPECT_FALSE(std::filesystem::exists(copy_.Path()));  // and it is not created
     std::filesystem::rename(other, copy_.Path());
@@ -243,8 +243,8 @@ TEST_F(ParamDbTest, EachReaderHasItsOwnCache) {
 }
 
 TEST_F(ParamDbTest, FailedReadsCacheNothing) {
-    EXPECT_EQ(ErrorNumber([] { LoadA("Nowhere"); }), store::err::NoCurrentRecord);
-    EXPECT_EQ(ErrorNumber([] { LoadA("x' OR '1'='1"); }), store::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([] { LoadA("Nowhere"); }), base::err::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumber([] { LoadA("x' OR '1'='1"); }), base::err::NoCurrentRecord);
     store::Recordset rs = db_.OpenRecordset(store::sql::AllEllipsoides);
     rs.AddNew();
     rs.SetField("Nom", Value("Nowhere"));
@@ -254,7 +254,7 @@ TEST_F(ParamDbTest, FailedReadsCacheNothing) {
     rs.SetField("Nom", Value("L'Isle"));  // an apostrophe in a name
     rs.Update();
     EXPECT_EQ(LoadA("Nowhere"), 7.0);
-    EXPECT_EQ(ErrorNumber([] { LoadA("L'Isle"); }), core::err::InvalidNull);
+    EXPECT_EQ(ErrorNumber([] { LoadA("L'Isle"); }), base::err::InvalidNull);
 }
 
 }  // namespace

@@ -61,7 +61,7 @@ class TextToDouble : public ::testing::TestWithParam<ParseCase> {};
 TEST_P(TextToDouble, ReadsWholeDecimalTextsOnly) {
     const ParseCase& c = GetParam();
     if (std::isnan(c.value)) {
-        EXPECT_EQ(ErrorNumber([&] { (void)Value(c.text).Double(); }), core::err::TypeMismatch);
+        EXPECT_EQ(ErrorNumber([&] { (void)Value(c.text).Double(); }), base::err::TypeMismatch);
     } else {
         EXPECT_EQ(Value(c.text).Double(), c.value);
     }
@@ -83,8 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
     testsupport::RowName());
 
 TEST(ValueDouble, NullAndOverflow) {
-    EXPECT_EQ(ErrorNumber([] { (void)Value().Double(); }), core::err::InvalidNull);
-    EXPECT_EQ(ErrorNumber([] { (void)Value("1e999").Double(); }), core::err::Overflow);
+    EXPECT_EQ(ErrorNumber([] { (void)Value().Double(); }), base::err::InvalidNull);
+    EXPECT_EQ(ErrorNumber([] { (void)Value("1e999").Double(); }), base::err::Overflow);
     EXPECT_EQ(Value(7).Double(), 7.0);
 }
 
@@ -99,7 +99,7 @@ class ToInt16 : public ::testing::TestWithParam<RoundCase> {};
 TEST_P(ToInt16, RoundsHalfToEven) {
     const RoundCase& c = GetParam();
     if (c.expected == 99999)
-        EXPECT_EQ(ErrorNumber([&] { (void)c.value.Int16(); }), core::err::Overflow);
+        EXPECT_EQ(ErrorNumber([&] { (void)c.value.Int16(); }), base::err::Overflow);
     else
         EXPECT_EQ(c.value.Int16(), c.expected);
 }
@@ -119,7 +119,7 @@ TEST(ValueFloat, NearestSinglePrecision) {
     EXPECT_EQ(Value(0.1).Float(), 0.1f);
     EXPECT_NE(double(Value(0.1).Float()), 0.1);
     EXPECT_EQ(Value("-125.8").Float(), -125.8f);
-    EXPECT_EQ(ErrorNumber([] { (void)Value(1e39).Float(); }), core::err::Overflow);
+    EXPECT_EQ(ErrorNumber([] { (void)Value(1e39).Float(); }), base::err::Overflow);
 }
 
 struct CriterionCase {
@@ -154,7 +154,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CriterionText, RefusesAnythingElse) {
     for (const char* text : {"Nom", "= 'x'", "Nom = 'open", "Nom = abc", "Nom 'x'", "Nom = 'x' OR '1'='1'",
                              "Nom = 'x' --", "Nom = 1 OR 1=1", ""}) {
-        EXPECT_EQ(ErrorNumber([&] { store::ParseCriterion(text); }), store::err::CriterionSyntax) << text;
+        EXPECT_EQ(ErrorNumber([&] { store::ParseCriterion(text); }), base::err::CriterionSyntax) << text;
     }
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "store/ParamDb.h"
-#include "ui/main/MainModel.h"
-#include "ui/main/Messages.h"
+#include "app/main/MainModel.h"
+#include "app/Messages.h"
 
 namespace uitest {
 
@@ -19,7 +19,7 @@ struct Shown {
     std::string text;
 };
 
-class RecordingMessages : public ui::Messages {
+class RecordingMessages : public app::Messages {
 public:
     void Info(const std::string& title, const std::string& text) override { shown.push_back({"info", title, text}); }
     void Critical(const std::string& title, const std::string& text) override {
@@ -38,7 +38,7 @@ public:
     bool answer = true;
 };
 
-class RecordingHost : public ui::MainHost {
+class RecordingHost : public app::MainHost {
 public:
     void SetWaitCursor(bool wait) override {
         wait_ = wait;
@@ -65,26 +65,26 @@ protected:
     }
 
     // Types a text into a cell and leaves it, as the user does.
-    void Type(ui::Ctl ctl, int index, const std::string& text) {
+    void Type(app::Ctl ctl, int index, const std::string& text) {
         model.Text(ctl, index) = text;
         model.LostFocus(ctl, index);
     }
-    void PressEnter(ui::Ctl ctl, int index) {
-        int key = ui::KeyEnter;
+    void PressEnter(app::Ctl ctl, int index) {
+        int key = app::KeyEnter;
         model.KeyPress(ctl, index, key);
     }
     // Selects a list item by its text; fails the test when absent.
     void Select(int k, const std::string& item) {
-        const auto& items = model.At(ui::Ctl::Combo_projec, k).items;
+        const auto& items = model.At(app::Ctl::Combo_projec, k).items;
         for (int i = 0; i < static_cast<int>(items.size()); ++i)
             if (items[i] == item) return model.SelectListItem(k, i);
         FAIL() << "no list item " << item;
     }
-    std::string& T(ui::Ctl ctl, int index) { return model.Text(ctl, index); }
+    std::string& T(app::Ctl ctl, int index) { return model.Text(ctl, index); }
 
     RecordingMessages messages;
     RecordingHost host;
-    ui::MainModel model{messages, host};
+    app::MainModel model{messages, host};
 };
 
 }  // namespace uitest

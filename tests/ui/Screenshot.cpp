@@ -15,20 +15,20 @@ int main(int argc, char** argv) {
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));
     ui::MainForm window;
     window.Load();
-    ui::MainModel& m = window.Model();
+    app::MainModel& m = window.Model();
     auto select = [&](int k, const std::string& item) {
-        const auto& items = m.At(ui::Ctl::Combo_projec, k).items;
+        const auto& items = m.At(app::Ctl::Combo_projec, k).items;
         for (int i = 0; i < static_cast<int>(items.size()); ++i)
             if (items[i] == item) m.SelectListItem(k, i);
     };
     select(0, "FR LB93");
     select(1, "NL Geographic AMSF");
-    m.Text(ui::Ctl::TxtE, 8) = "151234.5";
-    m.Text(ui::Ctl::TxtN, 8) = "171234.5";
+    m.Text(app::Ctl::TxtE, 8) = "151234.5";
+    m.Text(app::Ctl::TxtN, 8) = "171234.5";
     m.Com_calculer_Click(8);
     window.SyncFromModel();
     window.show();
-    window.Control(ui::Ctl::Com_calculer, 8)->setFocus();
+    window.Control(app::Ctl::Com_calculer, 8)->setFocus();
     QApplication::processEvents();
     return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
 }

@@ -10,12 +10,12 @@
 #include "core/Grid.h"
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
-#include "ui/main/ConversionTable.h"
+#include "app/main/ConversionTable.h"
 
 namespace uitest {
 namespace {
 
-using ui::Ctl;
+using app::Ctl;
 namespace fs = std::filesystem;
 
 // Off every 1 km IFBL boundary, so both paths give the same square.
@@ -36,7 +36,7 @@ PipelineOut FromLambert(const std::string& datum, const std::string& projection,
     return out;
 }
 
-void SelectMethod(ui::MainModel& m, std::int16_t method) {
+void SelectMethod(app::MainModel& m, std::int16_t method) {
     if (method == 1) m.mnu_calc1_Click();
     if (method == 2) m.mnu_calc2_Click();
     if (method == 3) m.mnu_calc3_Click();
@@ -106,7 +106,7 @@ Table ReferenceTable() {
     RecordingMessages messages;
     RecordingHost host;
     store::SetParamDbPath(TRAVENA_PARAM_DB);
-    ui::MainModel m(messages, host);
+    app::MainModel m(messages, host);
     m.Form_Load();
     m.SelectListItem(0, 4);  // FR LB93
     m.SelectListItem(1, 12);  // NL Geographic AMSF
@@ -116,8 +116,8 @@ Table ReferenceTable() {
     m.Text(Ctl::TxtN, 8) = LambertY;
     m.Com_calculer_Click(8);
     Table t;
-    for (int r = 0; r < ui::RowCount; ++r)
-        for (const auto& c : ui::RowCells(m, r, false)) t[{c.ctl, c.index}] = m.Text(c.ctl, c.index);
+    for (int r = 0; r < app::RowCount; ++r)
+        for (const auto& c : app::RowCells(m, r, false)) t[{c.ctl, c.index}] = m.Text(c.ctl, c.index);
     return t;
 }
 
@@ -144,9 +144,9 @@ TEST_P(EveryRow, GivesThePivotBackAndKeepsTheRow) {
     EXPECT_NEAR(Num(T(Ctl::TxtN, 0)), Num(reference.at({Ctl::TxtN, 0})), c.tolerance);
     for (const auto& cell : c.typed) EXPECT_EQ(T(cell.first, cell.second), reference.at(cell));
     // Every other row is filled.
-    for (int r = 1; r < ui::RowCount; ++r)
+    for (int r = 1; r < app::RowCount; ++r)
         if (r != c.row) {
-            for (const auto& cell : ui::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
+            for (const auto& cell : app::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
         }
 }
 
@@ -305,7 +305,7 @@ TEST_F(ConversionTable, SouthernPivotIsStillComputedForAListRow) {
     Select(1, "FR Geographic RGF93");
     T(Ctl::TxtE, 0) = "0.07";
     T(Ctl::TxtN, 0) = "-0.5";
-    EXPECT_EQ(model.Calcul_AutresProjections(12), ui::RowKind::Geographic);
+    EXPECT_EQ(model.Calcul_AutresProjections(12), app::RowKind::Geographic);
     EXPECT_EQ(messages.Count("Hors zone"), 1);
     EXPECT_EQ(model.WorkLat, -0.5);
     EXPECT_EQ(model.PivotLat, 0);
@@ -357,11 +357,11 @@ TEST_F(SafeMode, MissingProjectionStopsTheFillAtItsRow) {
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
 
-    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 1);
+    EXPECT_EQ(messages.Count(app::SafeModeMessage), 1);
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, "info");
     for (int r = 0; r <= 7; ++r)
-        for (const auto& cell : ui::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
+        for (const auto& cell : app::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
     EXPECT_EQ(T(Ctl::TxtE, 9), "old");
     EXPECT_EQ(T(Ctl::TxtN, 9), "old");
     EXPECT_EQ(T(Ctl::TxtE, 10), "old");
@@ -376,7 +376,7 @@ TEST_F(SafeMode, EachClickReportsAfresh) {
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
     model.Com_calculer_Click(8);
-    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 2);
+    EXPECT_EQ(messages.Count(app::SafeModeMessage), 2);
 }
 
 TEST_F(SafeMode, FailedInputWithoutEarlierPointFillsNothing) {
@@ -385,7 +385,7 @@ TEST_F(SafeMode, FailedInputWithoutEarlierPointFillsNothing) {
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
     // The inverse projection and the datum shift each fail once.
-    EXPECT_EQ(messages.Count(ui::SafeModeMessage), 2);
+    EXPECT_EQ(messages.Count(app::SafeModeMessage), 2);
     EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
     EXPECT_TRUE(T(Ctl::TxtE, 4).empty());
     EXPECT_FALSE(model.WaitCursor());
@@ -397,7 +397,7 @@ TEST_F(SafeMode, UnreadableMgrsGoesOnFromTheWorkingValues) {
     model.Com_calculer_Click(8);
     T(Ctl::TxtE, 6) = "ZZZ";
     model.Com_calculer_Click(6);
-    EXPECT_GE(messages.Count(ui::SafeModeMessage), 1);
+    EXPECT_GE(messages.Count(app::SafeModeMessage), 1);
     EXPECT_EQ(T(Ctl::TxtE, 6), "ZZZ");
     EXPECT_FALSE(model.WaitCursor());
 }

@@ -9,8 +9,8 @@
 namespace uitest {
 namespace {
 
-using ui::Ctl;
-using ui::ControlRef;
+using app::Ctl;
+using app::ControlRef;
 
 struct Angle {
     std::string dms, decimal, radians;
@@ -173,7 +173,7 @@ TEST_F(InputFields, OtherKeysPassThrough) {
     model.KeyPress(Ctl::TxtE, 0, key);
     EXPECT_EQ(key, 'a');
     EXPECT_FALSE(model.EnterPressed);
-    key = ui::KeyEnter;
+    key = app::KeyEnter;
     model.KeyPress(Ctl::TxtE, 0, key);
     EXPECT_EQ(key, 0);
 }

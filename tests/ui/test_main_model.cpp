@@ -3,14 +3,14 @@
 #include "ModelFixture.h"
 #include "core/AngleText.h"
 #include "core/Constants.h"
-#include "ui/help/Module_aide.h"
-#include "ui/main/ConversionTable.h"
-#include "ui/main/ParamSheet.h"
+#include "app/help/Module_aide.h"
+#include "app/main/ConversionTable.h"
+#include "app/main/ParamSheet.h"
 
 namespace uitest {
 namespace {
 
-using ui::Ctl;
+using app::Ctl;
 
 using MainModelTest = ModelTest;
 
@@ -25,7 +25,7 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
         EXPECT_NE(std::find(list.items.begin(), list.items.end(), "FR Geographic RGF93"), list.items.end());
         EXPECT_EQ(std::find(list.items.begin(), list.items.end(), "BE LB72"), list.items.end());  // locked
         EXPECT_EQ(std::find(list.items.begin(), list.items.end(), "W Geographic WGS84"), list.items.end());
-        EXPECT_TRUE(ui::RowCells(model, 11 + k).empty());
+        EXPECT_TRUE(app::RowCells(model, 11 + k).empty());
         EXPECT_FALSE(model.At(Ctl::Com_calculer, 11 + k).visible);
     }
     EXPECT_EQ(model.TransformMethod, 1);
@@ -43,7 +43,7 @@ TEST_F(MainModelTest, TableHasItsLabelsHeadersAndButtons) {
     EXPECT_EQ(T(Ctl::Lbcol, 0), "Longitude (dd°mm'ss.ss'') E - X - code (m)");
     EXPECT_EQ(T(Ctl::Lbcol, 5), "Latitude (rad)");
     EXPECT_EQ(T(Ctl::Lb0, 0), "Autres projections :");
-    for (int r = 0; r < ui::RowCount; ++r) {
+    for (int r = 0; r < app::RowCount; ++r) {
         EXPECT_EQ(T(Ctl::Com_calculer, r), "Calc");
         EXPECT_EQ(model.At(Ctl::Com_calculer, r).toolTip, "Calculer");
     }
@@ -110,7 +110,7 @@ TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
     EXPECT_EQ(model.TransformMethod, 1);
     // A new window, as on a new start, begins with method 1.
     model.mnu_calc2_Click();
-    ui::MainModel restarted(messages, host);
+    app::MainModel restarted(messages, host);
     restarted.Form_Load();
     EXPECT_EQ(restarted.TransformMethod, 1);
     EXPECT_TRUE(restarted.mnu_calc1.checked);
@@ -134,7 +134,7 @@ TEST(ParamSheet, DatumLinesWithTheSevenParameterBlock) {
     d.dX = -87.f, d.dY = -98.f, d.dZ = -121.f;
     d.dX7 = -106.8686f, d.dY7 = 52.2978f, d.dZ7 = -103.7239f;
     d.rX = 0.3366f, d.rY = -0.457f, d.rZ = 1.8422f, d.dS = -1.2747f;
-    EXPECT_EQ(ui::DatumSheet("International 1924", e, "BE BD72", d),
+    EXPECT_EQ(app::DatumSheet("International 1924", e, "BE BD72", d),
               "Ellipsoid : International 1924\n"
               "semimajor axis a = 6378388 m\n"
               "eccentricity e = 0.0819918899790298\n"
@@ -160,7 +160,7 @@ TEST(ParamSheet, NoSevenParameterBlockWhenItsTranslationsSumToZero) {
     core::DatumParams d;
     d.dX7 = 5.f, d.dY7 = -5.f, d.dZ7 = 0.f;
     d.rX = 1.f, d.dS = 2.f;  // rotations and scale alone do not count
-    const std::string sheet = ui::DatumSheet("E", core::EllipsoidParams{}, "X", d);
+    const std::string sheet = app::DatumSheet("E", core::EllipsoidParams{}, "X", d);
     EXPECT_EQ(sheet.find("7 parameters"), std::string::npos);
     EXPECT_EQ(sheet.substr(sheet.size() - 9), "dZ = 0 m\n");
 }
@@ -175,7 +175,7 @@ TEST(ParamSheet, ProjectionLinesShowAnglesAsDms) {
     core::ProjectionParams p;
     p.FE = 150000.013, p.fn = 5400088.438, p.k0 = 1;
     p.Lg0 = 0.0762, p.Lt0 = 1.5707, p.Lt1 = 0.8930, p.aa = 0;
-    EXPECT_EQ(ui::ProjectionSheet("Lambert 72", p),
+    EXPECT_EQ(app::ProjectionSheet("Lambert 72", p),
               "\n\nProjection : Lambert 72\n"
               "false easting FE = 150000.013 m\n"
               "false northing FN = 5400088.438 m\n"
@@ -189,10 +189,10 @@ TEST(ParamSheet, ProjectionLinesShowAnglesAsDms) {
 }
 
 TEST(ParamSheet, SinglePrecisionShowsSevenDigits) {
-    EXPECT_EQ(ui::FormatSingle(0.1f), "0.1");
-    EXPECT_EQ(ui::FormatSingle(-125.8f), "-125.8");
-    EXPECT_EQ(ui::FormatSingle(1e20f), "1E+20");
-    EXPECT_EQ(ui::FormatSingle(0.f), "0");
+    EXPECT_EQ(app::FormatSingle(0.1f), "0.1");
+    EXPECT_EQ(app::FormatSingle(-125.8f), "-125.8");
+    EXPECT_EQ(app::FormatSingle(1e20f), "1E+20");
+    EXPECT_EQ(app::FormatSingle(0.f), "0");
 }
 
 TEST_F(MainModelTest, RowLabelShowsItsSheetTitledWithTheLabel) {
@@ -218,9 +218,9 @@ TEST_F(MainModelTest, RowLabelShowsItsSheetTitledWithTheLabel) {
 
 TEST_F(MainModelTest, ShiftOnAListShowsItsSheet) {
     Select(0, "FR LB93");
-    model.Combo_projec_KeyDown(0, 16, ui::ShiftMask);
-    model.Combo_projec_KeyDown(0, 17, ui::CtrlMask);
-    model.Combo_projec_KeyDown(0, 16, ui::ShiftMask | ui::CtrlMask);
+    model.Combo_projec_KeyDown(0, 16, app::ShiftMask);
+    model.Combo_projec_KeyDown(0, 17, app::CtrlMask);
+    model.Combo_projec_KeyDown(0, 16, app::ShiftMask | app::CtrlMask);
     model.Combo_projec_KeyDown(0, 65, 0);
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].title, "FR LB93");
@@ -229,13 +229,13 @@ TEST_F(MainModelTest, ShiftOnAListShowsItsSheet) {
     EXPECT_NE(messages.shown[0].text.find("Datum : FR RGF93\n"), std::string::npos);
 
     Select(1, "NL Geographic AMSF");
-    model.Combo_projec_KeyDown(1, 16, ui::ShiftMask);
+    model.Combo_projec_KeyDown(1, 16, app::ShiftMask);
     EXPECT_EQ(messages.shown.back().title, "NL Geographic AMSF");
     EXPECT_NE(messages.shown.back().text.find("Datum : NL AMSF\n"), std::string::npos);
     EXPECT_EQ(messages.shown.back().text.find("Projection"), std::string::npos);
 
     Select(1, "-");
-    model.Combo_projec_KeyDown(1, 16, ui::ShiftMask);
+    model.Combo_projec_KeyDown(1, 16, app::ShiftMask);
     EXPECT_EQ(messages.shown.size(), 3u);
 }
 
@@ -243,27 +243,27 @@ TEST_F(MainModelTest, SheetOfAMissingNameIsReportedNotThrown) {
     auto& list = model.At(Ctl::Combo_projec, 0);
     list.items.push_back("XX NONE");
     Select(0, "XX NONE");
-    EXPECT_NO_THROW(model.Combo_projec_KeyDown(0, 16, ui::ShiftMask));
+    EXPECT_NO_THROW(model.Combo_projec_KeyDown(0, 16, app::ShiftMask));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, "critical");
     EXPECT_EQ(messages.shown[0].title, "Travena");
 }
 
 TEST(ListItems, DatumNameIsRebuiltFromTheItem) {
-    EXPECT_EQ(ui::DatumOfItem("FR Geographic RGF93"), "FR RGF93");
-    EXPECT_EQ(ui::DatumOfItem("DE Geographic ETRS89"), "DE ETRS89");
-    EXPECT_EQ(ui::DatumOfItem("Geographic"), " ");
-    EXPECT_TRUE(ui::IsUtmItem("UE UTM"));
-    EXPECT_FALSE(ui::IsUtmItem("UT"));
-    EXPECT_TRUE(ui::IsWgs84Datum("DE ETRS89"));
-    EXPECT_FALSE(ui::IsWgs84Datum("FR NTF"));
+    EXPECT_EQ(app::DatumOfItem("FR Geographic RGF93"), "FR RGF93");
+    EXPECT_EQ(app::DatumOfItem("DE Geographic ETRS89"), "DE ETRS89");
+    EXPECT_EQ(app::DatumOfItem("Geographic"), " ");
+    EXPECT_TRUE(app::IsUtmItem("UE UTM"));
+    EXPECT_FALSE(app::IsUtmItem("UT"));
+    EXPECT_TRUE(app::IsWgs84Datum("DE ETRS89"));
+    EXPECT_FALSE(app::IsWgs84Datum("FR NTF"));
 }
 
 // ---------------------------------------------------------------------------
 // Help texts.
 
 TEST(Help, MainHelpIsFourParagraphs) {
-    const ui::HelpText h = ui::MainHelp();
+    const app::HelpText h = app::MainHelp();
     EXPECT_EQ(h.title, "Travena - Conversion de coordonnées géographiques");
     std::size_t paragraphs = 1, at = 0;
     while ((at = h.text.find("\n\n", at)) != std::string::npos) ++paragraphs, at += 2;
@@ -273,7 +273,7 @@ TEST(Help, MainHelpIsFourParagraphs) {
 }
 
 TEST(Help, BatchHelpIsAnIntroductionThenFiveSteps) {
-    const ui::HelpText h = ui::BatchHelp();
+    const app::HelpText h = app::BatchHelp();
     EXPECT_EQ(h.title, "Ouvrir une table de données");
     EXPECT_NE(h.text.find("texte délimité\n\nLa procédure de conversion est réalisée en cinq phases :\n1. "),
               std::string::npos);
@@ -286,11 +286,11 @@ TEST_F(MainModelTest, HelpPictureShowsTheMainHelp) {
     model.Img_help_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, "info");
-    EXPECT_EQ(messages.shown[0].title, ui::MainHelp().title);
+    EXPECT_EQ(messages.shown[0].title, app::MainHelp().title);
     RecordingMessages other;
-    ui::ShowEditorHelp(other);
+    app::ShowEditorHelp(other);
     EXPECT_EQ(other.shown.at(0).title, "Modifier les paramètres de projection");
-    ui::ShowBatchHelp(other);
+    app::ShowBatchHelp(other);
     EXPECT_EQ(other.shown.at(1).title, "Ouvrir une table de données");
 }
 

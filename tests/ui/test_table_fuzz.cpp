@@ -7,12 +7,12 @@
 #include <random>
 
 #include "ModelFixture.h"
-#include "ui/main/ConversionTable.h"
+#include "app/main/ConversionTable.h"
 
 namespace uitest {
 namespace {
 
-using ui::Ctl;
+using app::Ctl;
 
 class TextMaker {
 public:
@@ -82,8 +82,8 @@ TEST_F(TableFuzz, NoCellTextBreaksAHandler) {
         if (make.Pick(16) == 0) model.mnu_calc2_Click();
         if (make.Pick(16) == 0) model.mnu_calc3_Click();
         if (make.Pick(16) == 0) model.mnu_calc1_Click();
-        const int row = make.Pick(ui::RowCount);
-        for (const ui::ControlRef& c : ui::RowCells(model, row)) {
+        const int row = make.Pick(app::RowCount);
+        for (const app::ControlRef& c : app::RowCells(model, row)) {
             T(c.ctl, c.index) = make.Next();
             if (make.Pick(2)) {
                 ASSERT_NO_THROW(PressEnter(c.ctl, c.index)) << T(c.ctl, c.index);

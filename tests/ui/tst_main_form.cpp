@@ -12,9 +12,9 @@
 #include "ModelFixture.h"
 #include "ui/help/A_propos.h"
 #include "ui/main/MainForm.h"
-#include "ui/main/Twips.h"
+#include "ui/Twips.h"
 
-using ui::Ctl;
+using app::Ctl;
 
 class TestMainForm : public QObject {
     Q_OBJECT
@@ -97,7 +97,7 @@ private slots:
     }
 
     void methodMenuChecksOneItem() {
-        ui::MainModel& m = form_->Model();
+        app::MainModel& m = form_->Model();
         form_->MenuAction(m.mnu_calc2)->trigger();
         QCOMPARE(m.TransformMethod, std::int16_t(2));
         QVERIFY(form_->MenuAction(m.mnu_calc2)->isChecked());

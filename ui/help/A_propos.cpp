@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 
-#include "ui/main/Twips.h"
+#include "ui/Twips.h"
 
 namespace ui {
 

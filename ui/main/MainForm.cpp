@@ -17,10 +17,19 @@
 #include <QToolButton>
 
 #include "ui/help/A_propos.h"
-#include "ui/main/ConversionTable.h"
-#include "ui/main/Twips.h"
+#include "app/main/ConversionTable.h"
+#include "ui/Twips.h"
 
 namespace ui {
+
+using namespace app;
+
+namespace {
+QRect ToPixels(const Rect& r, const QWidget& widget) {
+    return {TwipsToPixels(r.left, widget), TwipsToPixels(r.top, widget), TwipsToPixels(r.width, widget),
+            TwipsToPixels(r.height, widget)};
+}
+}  // namespace
 
 namespace {
 
@@ -122,7 +131,7 @@ void MainForm::BuildWidgets() {
         widgets.assign(model_.Count(ctl), nullptr);
         for (int i = 0; i < model_.Count(ctl); ++i) {
             if (!model_.Exists(ctl, i)) continue;
-            const ui::Control& m = model_.At(ctl, i);
+            const app::Control& m = model_.At(ctl, i);
             QWidget* w = nullptr;
             if (IsTextCell(ctl)) {
                 auto* edit = new QLineEdit(central_);
@@ -207,7 +216,7 @@ void MainForm::SyncFromModel() {
         for (int i = 0; i < static_cast<int>(controls_[c].size()); ++i) {
             QWidget* w = controls_[c][i];
             if (!w) continue;
-            const ui::Control& m = model_.At(ctl, i);
+            const app::Control& m = model_.At(ctl, i);
             if (auto* edit = qobject_cast<QLineEdit*>(w)) {
                 if (edit->text().toStdString() != m.text) edit->setText(Q(m.text));
             } else if (auto* combo = qobject_cast<QComboBox*>(w)) {

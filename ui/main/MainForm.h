@@ -9,8 +9,8 @@
 #include <memory>
 #include <vector>
 
-#include "ui/main/MainModel.h"
-#include "ui/main/Messages.h"
+#include "app/main/MainModel.h"
+#include "app/Messages.h"
 
 class QAction;
 class QComboBox;
@@ -25,7 +25,7 @@ class MainForm;
 // Message boxes: modal, with the icon of their kind. The window is brought up
 // to date first, so a box shown in the middle of a fill shows the rows
 // already written.
-class QtMessages : public Messages {
+class QtMessages : public app::Messages {
 public:
     explicit QtMessages(MainForm* form) : form_(form) {}
     void Info(const std::string& title, const std::string& text) override;
@@ -36,22 +36,22 @@ private:
     MainForm* form_;
 };
 
-class MainForm : public QMainWindow, private MainHost {
+class MainForm : public QMainWindow, private app::MainHost {
     Q_OBJECT
 public:
     // Without `messages`, messages are shown in message boxes.
-    explicit MainForm(Messages* messages = nullptr, QWidget* parent = nullptr);
+    explicit MainForm(app::Messages* messages = nullptr, QWidget* parent = nullptr);
     ~MainForm() override;
 
     // Form_Load, then the widgets take the lists. Engine errors propagate.
     void Load();
 
-    MainModel& Model() { return model_; }
+    app::MainModel& Model() { return model_; }
     // Widgets of the control arrays, by the model's names and indexes.
-    QWidget* Control(Ctl ctl, int index) const;
-    QLineEdit* Cell(Ctl ctl, int index) const;
+    QWidget* Control(app::Ctl ctl, int index) const;
+    QLineEdit* Cell(app::Ctl ctl, int index) const;
     QComboBox* Combo_projec(int index) const;
-    QAction* MenuAction(const MenuItem& item) const;
+    QAction* MenuAction(const app::MenuItem& item) const;
 
     // Brings every widget up to date with the model.
     void SyncFromModel();
@@ -72,13 +72,13 @@ private:
     void PullFromWidgets();
     void Forward(const std::function<void()>& handler);
     void AfterHandler();
-    bool FindControl(QObject* object, Ctl& ctl, int& index) const;
+    bool FindControl(QObject* object, app::Ctl& ctl, int& index) const;
 
     std::unique_ptr<QtMessages> ownMessages_;
-    MainModel model_;
+    app::MainModel model_;
     QWidget* central_ = nullptr;
-    std::array<std::vector<QWidget*>, CtlCount> controls_;
-    std::vector<std::pair<const MenuItem*, QAction*>> actions_;
+    std::array<std::vector<QWidget*>, app::CtlCount> controls_;
+    std::vector<std::pair<const app::MenuItem*, QAction*>> actions_;
     bool syncing_ = false;
     bool waitCursor_ = false;
 };

@@ -6,10 +6,10 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 
-#include "core/Errors.h"
+#include "base/Errors.h"
 #include "store/ParamDb.h"
 #include "ui/main/MainForm.h"
-#include "ui/main/Messages.h"
+#include "app/Messages.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -21,8 +21,8 @@ int main(int argc, char** argv) {
     ui::MainForm window;
     try {
         window.Load();
-    } catch (const core::RuntimeError& e) {
-        QMessageBox::critical(nullptr, QString::fromUtf8(ui::AppTitle),
+    } catch (const base::RuntimeError& e) {
+        QMessageBox::critical(nullptr, QString::fromUtf8(app::AppTitle),
                               QStringLiteral("La base de paramètres « %1 » est inutilisable :\n%2 (erreur %3)")
                                   .arg(QString::fromStdString(store::ParamDbPath()),
                                        QString::fromStdString(e.what()), QString::fromStdString(std::to_string(e.number))));

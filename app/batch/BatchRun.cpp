@@ -1,0 +1,432 @@
+// The batch run reads its source table once from first to last record and
+// writes each record, input fields first and converted coordinates after,
+// to a file built beside the output and put in its place only when the run
+// has completed: a failure leaves no output at all.
+//
+// The database run converts while it copies, in one pass over the linked
+// "Connection" table; the result is the "Conversions" table that copying
+// first and converting in place afterwards would give.
+
+#include "app/batch/BatchRun.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+#include "core/NumberText.h"
+#include "core/Pipeline.h"
+#include "store/Engine.h"
+#include "store/ParamDb.h"
+#include "app/batch/CoordinateText.h"
+#include "app/batch/PendingFile.h"
+#include "app/batch/Quoted.h"
+#include "app/batch/TextImport.h"
+
+namespace batch {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* FailureText =
+    "Erreur lors de la conversion. Vérifiez vos données et les paramètres des projections.";
+constexpr const char* OutputTable = "Conversions";
+constexpr const char* LinkTable = "Connection";
+constexpr int GridColumnSize = 25;
+constexpr long RecordsPerScope = 4096;  // parameter reads share one scope per block
+constexpr long ProgressEvery = 256;
+constexpr std::size_t WriteBuffer = 1 << 20;
+
+std::string LastThreeLower(const std::string& path) {
+    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return tail;
+}
+
+// Where the run reads the input table: a text file through its scratch
+// database, other files through the driver their ending names.
+struct Source {
+    std::string database;
+    std::string driver;
+    std::string OpenConnect() const { return driver.empty() ? std::string() : driver + ";"; }
+    std::string LinkConnect() const { return driver + ";DATABASE=" + database; }
+};
+
+Source SourceOf(const std::string& inputPath) {
+    const std::string e = LastThreeLower(inputPath);
+    if (e == "mdb") return {inputPath, ""};
+    if (IsTextPath(inputPath)) return {ScratchDatabasePath(inputPath), ""};
+    if (e == "xls") return {inputPath, "Excel 8.0"};
+    return {inputPath, "dBase 5.0"};
+}
+
+bool SamePath(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const fs::path pa = fs::weakly_canonical(a, ec);
+    const fs::path pb = fs::weakly_canonical(b, ec);
+    if (fs::equivalent(pa, pb, ec)) return true;
+    return pa == pb;
+}
+
+// The output would delete or replace what the run reads. (Other sources
+// cannot be named: outputs end in mdb, txt or csv.)
+bool TouchesInput(const BatchChoices& c) {
+    return SamePath(c.outputPath, c.inputPath) || SamePath(c.outputPath, SourceOf(c.inputPath).database);
+}
+
+char DelimiterChar(OutputDelimiter d) {
+    switch (d) {
+    case OutputDelimiter::Comma: return ',';
+    case OutputDelimiter::Semicolon: return ';';
+    default: return '\t';
+    }
+}
+
+// Converted coordinates of one output system for one record.
+struct Result {
+    std::string x, y;
+    std::int16_t zone = 0;
+};
+
+// A result as the values of its output columns.
+std::vector<store::Value> ColumnValues(SystemKind kind, const Result& r) {
+    switch (kind) {
+    case SystemKind::Projected: return {core::ValNumber(r.x), core::ValNumber(r.y)};
+    case SystemKind::Geographic: return {Degrees(r.x), Degrees(r.y)};
+    case SystemKind::Utm: return {core::ValNumber(r.x), core::ValNumber(r.y), int(r.zone)};
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl: return {r.x};
+    default: return {};
+    }
+}
+
+// A result as the fields of a text line.
+void AppendTexts(SystemKind kind, const Result& r, std::vector<std::string>& fields) {
+    switch (kind) {
+    case SystemKind::Projected:
+        fields.push_back(r.x);
+        fields.push_back(r.y);
+        break;
+    case SystemKind::Geographic:
+        fields.push_back(DegreesText(r.x));
+        fields.push_back(DegreesText(r.y));
+        break;
+    case SystemKind::Utm:
+        fields.push_back(r.x);
+        fields.push_back(r.y);
+        fields.push_back(std::to_string(r.zone));
+        break;
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl: fields.push_back(r.x); break;
+    default: break;
+    }
+}
+
+std::vector<store::FieldDef> OutputFields(const SystemChoice& output, bool second) {
+    const std::vector<std::string> names = OutputColumns(output, second);
+    std::vector<store::FieldDef> fields;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (output.kind == SystemKind::Mgrs || output.kind == SystemKind::Ifbl)
+            fields.push_back({names[i], store::dbText, GridColumnSize});
+        else
+            fields.push_back({names[i], output.kind == SystemKind::Utm && i == 2 ? store::dbInteger : store::dbDouble, 0});
+    }
+    return fields;
+}
+
+// Reads one record's coordinates and converts them, keeping the datum names
+// between records as the pipeline expects.
+class RecordConverter {
+public:
+    RecordConverter(const BatchChoices& c, const std::vector<store::FieldDef>& fields)
+        : in_(MakeSystemChoice(c.inSystem)),
+          out_(MakeSystemChoice(c.outSystem)),
+          out2_(MakeSystemChoice(c.out2Index > 0 ? c.out2System : std::string())),
+          inDatum_(in_.datum),
+          outDatum_(out_.datum),
+          out2Datum_(out2_.datum),
+          scale_(core::ValNumber(c.scale)),
+          geoFormat_(c.geoFormat),
+          method_(c.method) {
+        x_ = Index(fields, c.xField);
+        if (NeedsY(in_)) y_ = Index(fields, c.yField);
+        if (NeedsZone(in_)) zone_ = Index(fields, c.zoneField);
+    }
+
+    const SystemChoice& Out() const { return out_; }
+    const SystemChoice& Out2() const { return out2_; }
+
+    void Convert(const std::vector<store::Value>& row, Result& r1, Result& r2) {
+        std::string x, y;
+        std::int16_t zone = 0;
+        switch (in_.kind) {
+        case SystemKind::Mgrs:
+        case SystemKind::Ifbl: x = Read(row, x_, [](const std::string& t) { return GridText(t); }); break;
+        case SystemKind::Geographic: {
+            const auto angle = [this](const std::string& t) { return GeographicText(t, geoFormat_); };
+            x = Read(row, x_, angle);
+            y = Read(row, y_, angle);
+            break;
+        }
+        default: {
+            const auto number = [this](const std::string& t) { return ProjectedText(t, scale_); };
+            x = Read(row, x_, number);
+            y = Read(row, y_, number);
+            if (in_.kind == SystemKind::Utm) zone = Read(row, zone_, [](const std::string& t) { return ZoneNumber(t); });
+        }
+        }
+        core::ConvertRecord(inDatum_, in_.projection, x, y, zone, outDatum_, out_.projection, r1.x, r1.y, r1.zone,
+                            method_);
+        if (out2_.kind != SystemKind::None)
+            core::ConvertRecord(inDatum_, in_.projection, x, y, zone, out2Datum_, out2_.projection, r2.x, r2.y,
+                                r2.zone, method_);
+    }
+
+private:
+    struct Column {
+        std::size_t index = 0;
+        std::string name;
+    };
+
+    static Column Index(const std::vector<store::FieldDef>& fields, const std::string& name) {
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            if (store::SameText(fields[i].Name, name)) return {i, fields[i].Name};
+        throw BatchFailure(3265, "Le champ « " + name + " » n'existe pas dans la table.", 0);
+    }
+
+    template <typename Reader>
+    static auto Read(const std::vector<store::Value>& row, const Column& column, Reader read)
+        -> decltype(read(std::string())) {
+        try {
+            const store::Value& v = row[column.index];
+            if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
+            return read(v.Text());
+        } catch (const base::RuntimeError& e) {
+            throw base::RuntimeError(e.number, "champ « " + column.name + " » : " + e.what());
+        }
+    }
+
+    SystemChoice in_, out_, out2_;
+    std::string inDatum_, outDatum_, out2Datum_;
+    double scale_;
+    std::int16_t geoFormat_, method_;
+    Column x_, y_, zone_;
+};
+
+long CountRecords(store::Database& db, const std::string& table) {
+    try {
+        store::Recordset rs = db.OpenRecordset("SELECT COUNT(*) FROM " + Quoted(table));
+        return long(rs.Field(0).Value().Double());
+    } catch (const store::EngineError&) {
+        // Drivers read whole tables only; their files are small enough to read twice.
+        long n = 0;
+        std::vector<store::Value> row;
+        for (auto cursor = db.OpenForwardOnly(table); cursor->Next(row);) ++n;
+        return n;
+    }
+}
+
+// Walks the records under parameter read scopes, with progress, naming the
+// record any failure stopped at.
+template <typename Each>
+long ForEachRecord(store::TableCursor& cursor, long total, const std::function<void(const BatchProgress&)>& progress,
+                   Each each) {
+    std::vector<store::Value> row;
+    long done = 0;
+    for (bool more = true; more;) {
+        store::ParamReadScope scope;
+        for (long k = 0; k < RecordsPerScope; ++k) {
+            try {
+                more = cursor.Next(row);
+                if (!more) break;
+                ++done;
+                each(row);
+            } catch (const BatchFailure&) {
+                throw;
+            } catch (const base::RuntimeError& e) {
+                throw BatchFailure(e.number, e.what(), done);
+            }
+            if (progress && done % ProgressEvery == 0) progress({done, std::max(total, done)});
+        }
+    }
+    if (progress) progress({done, std::max(total, done)});
+    return done;
+}
+
+long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+    const Source source = SourceOf(c.inputPath);
+    store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
+    const long total = CountRecords(db, c.table);
+    auto cursor = db.OpenForwardOnly(c.table);
+    RecordConverter converter(c, cursor->Fields());
+
+    PendingFile pending(c.outputPath);
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
+    if (!file) throw BatchFailure(FileAccessNumber, c.outputPath + " : " + std::strerror(errno), 0);
+    std::setvbuf(file.get(), nullptr, _IOFBF, WriteBuffer);
+
+    const char d = DelimiterChar(c.delimiter);
+    const std::string special = std::string("\"\r\n") + d;
+    std::string line;
+    // Every field enclosed when quoting is on, and any field that would
+    // otherwise not split back into the right fields.
+    const auto writeLine = [&](const std::vector<std::string>& fields) {
+        line.clear();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (i) line += d;
+            const std::string& f = fields[i];
+            if (c.quote || f.find_first_of(special) != std::string::npos) AppendQuoted(line, f);
+            else line += f;
+        }
+        line += '\n';
+        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
+            throw base::RuntimeError(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(errno));
+    };
+
+    std::vector<std::string> fields;
+    for (const auto& f : cursor->Fields()) fields.push_back(f.Name);
+    for (const auto& name : OutputColumns(converter.Out(), false)) fields.push_back(name);
+    for (const auto& name : OutputColumns(converter.Out2(), true)) fields.push_back(name);
+    writeLine(fields);
+
+    Result r1, r2;
+    const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
+        fields.clear();
+        for (const auto& v : row) fields.push_back(v.Text());
+        converter.Convert(row, r1, r2);
+        AppendTexts(converter.Out().kind, r1, fields);
+        AppendTexts(converter.Out2().kind, r2, fields);
+        writeLine(fields);
+    });
+    std::FILE* raw = file.release();
+    if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
+        const int saved = errno;
+        std::fclose(raw);
+        throw BatchFailure(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(saved), done);
+    }
+    if (std::fclose(raw) != 0) throw BatchFailure(FileAccessNumber, std::strerror(errno), done);
+    pending.Commit(true);
+    return done;
+}
+
+// Links the input table into the output database as "Connection".
+void ConnectOutput(store::Database& db, const Source& source, const std::string& table) {
+    store::TableDef link = db.CreateTableDef(LinkTable);
+    link.Connect = source.LinkConnect();
+    link.SourceTableName = table;
+    db.TableDefs().Append(link);
+}
+
+long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+    if (fs::exists(c.outputPath))
+        throw BatchFailure(base::err::DatabaseExists, "La base de données " + c.outputPath + " existe déjà.", 0);
+    const Source source = SourceOf(c.inputPath);
+    long total = 0;
+    {
+        store::Database input = store::OpenDatabase(source.database, source.OpenConnect());
+        total = CountRecords(input, c.table);
+    }
+    PendingFile pending(c.outputPath);
+    long done = 0;
+    {
+        store::Database db = store::CreateDatabase(pending.Path(), store::dbLangGeneral);
+        ConnectOutput(db, source, c.table);
+
+        auto cursor = db.OpenForwardOnly(LinkTable);
+        RecordConverter converter(c, cursor->Fields());
+        store::TableDef out = db.CreateTableDef(OutputTable);
+        for (const auto& f : cursor->Fields()) out.Append({f.Name, f.Type ? f.Type : store::dbText, 0});
+        for (const auto& f : OutputFields(converter.Out(), false)) out.Append(f);
+        for (const auto& f : OutputFields(converter.Out2(), true)) out.Append(f);
+        db.TableDefs().Append(out);
+
+        const std::string insert = InsertStatement(OutputTable, out.Fields.size());
+
+        db.Execute("BEGIN");
+        Result r1, r2;
+        std::vector<store::Value> values;
+        done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
+            converter.Convert(row, r1, r2);
+            values = row;
+            for (auto& v : ColumnValues(converter.Out().kind, r1)) values.push_back(std::move(v));
+            for (auto& v : ColumnValues(converter.Out2().kind, r2)) values.push_back(std::move(v));
+            db.Execute(insert, values);
+        });
+        db.Execute("COMMIT");
+        cursor.reset();
+        db.TableDefs().Delete(LinkTable);
+        db.Close();
+    }
+    pending.Commit(false);
+    return done;
+}
+
+}  // namespace
+
+bool IsTextPath(const std::string& path) {
+    const std::string e = LastThreeLower(path);
+    return e == "txt" || e == "csv";
+}
+
+bool NeedsY(const SystemChoice& input) {
+    return input.kind != SystemKind::Mgrs && input.kind != SystemKind::Ifbl && input.kind != SystemKind::None;
+}
+
+bool NeedsZone(const SystemChoice& input) { return input.kind == SystemKind::Utm; }
+
+std::vector<std::string> OutputColumns(const SystemChoice& output, bool second) {
+    const std::string& b = output.fieldBase;
+    switch (output.kind) {
+    case SystemKind::Projected: return {"X_" + b, "Y_" + b};
+    case SystemKind::Geographic: return {b.substr(0, 2) + "_Long", b.substr(0, 2) + "_Lat"};
+    case SystemKind::Utm: return {"E_" + b, "N_" + b, second ? "Fuseau_2" : "Fuseau"};
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl: return {b};
+    default: return {};
+    }
+}
+
+std::optional<std::string> CheckChoices(const BatchChoices& c) {
+    if (c.inIndex == 0 || c.outIndex == 0) return "Choisissez une projection d'entrée et/ou de sortie.";
+    if (c.inIndex == c.outIndex || c.inIndex == c.out2Index)
+        return "Choisissez des projections différentes d'entrée et de sortie(s).";
+    const SystemChoice in = MakeSystemChoice(c.inSystem);
+    if (c.xField.empty()) return "Indiquez la correspondance X.";
+    if (NeedsY(in) && c.yField.empty()) return "Indiquez la correspondance Y.";
+    if (NeedsZone(in) && c.zoneField.empty()) return "Indiquez la correspondance Fuseau.";
+    if (c.outputPath.empty()) return "Choisissez un fichier de sortie (enregistrer).";
+    const std::string e = LastThreeLower(c.outputPath);
+    if (e != "mdb" && !IsTextPath(c.outputPath))
+        return "Le fichier de sortie doit se terminer par .mdb (base de données), .txt ou .csv (texte).";
+    if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
+    if (!StartsWithNumber(c.scale) || core::ValNumber(c.scale) == 0)
+        return "Indiquez une échelle numérique différente de zéro.";
+    return std::nullopt;
+}
+
+std::string BatchFailure::Message() const {
+    std::string text = std::string(FailureText) + "\r";
+    if (record > 0) text += "Enregistrement " + std::to_string(record) + " : ";
+    return text + std::to_string(number) + " " + what();
+}
+
+long RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
+    if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
+    try {
+        return LastThreeLower(choices.outputPath) == "mdb" ? DatabaseRun(choices, progress) : TextRun(choices, progress);
+    } catch (const BatchFailure&) {
+        throw;
+    } catch (const base::RuntimeError& e) {
+        throw BatchFailure(e.number, e.what(), 0);
+    } catch (const fs::filesystem_error& e) {
+        throw BatchFailure(FileAccessNumber, e.what(), 0);
+    }
+}
+
+}  // namespace batch

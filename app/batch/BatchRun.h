@@ -1,0 +1,82 @@
+#pragma once
+// The batch conversion: every record of a source table converted into one or
+// two output systems and written, with the input fields, to a new database
+// (table "Conversions") or to a delimited text file.
+//
+//   batch::BatchChoices c;
+//   c.inIndex = 3;  c.inSystem = "BE LB72";
+//   c.outIndex = 1; c.outSystem = "WGS84 UTM";
+//   c.inputPath = "/data/pts.txt"; c.table = "pts";   // imported before
+//   c.xField = "x"; c.yField = "y"; c.outputPath = "/data/pts_utm.txt";
+//   if (auto refusal = batch::CheckChoices(c)) show(*refusal);
+//   else batch::RunBatch(c);   // throws BatchFailure, leaving no output
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Errors.h"
+#include "app/batch/SystemChoice.h"
+
+namespace batch {
+
+enum class OutputDelimiter : std::int16_t { Comma = 0, Tab = 1, Semicolon = 2 };
+
+// What the batch window holds when "Convertir" is pressed.
+struct BatchChoices {
+    // Selection indexes in the three lists; 0 is the placeholder entry.
+    int inIndex = 0, outIndex = 0, out2Index = 0;
+    std::string inSystem, outSystem, out2System;  // list items; out2 taken only when out2Index > 0
+
+    std::string inputPath;  // a file, or the folder of dBase tables
+    std::string table;      // the table inside it
+    std::string xField, yField, zoneField;
+    std::string outputPath;
+
+    std::string scale = "1";         // applied to projected and UTM inputs
+    std::int16_t geoFormat = 1;      // geographic input: 1 DMS text, 2 degrees, 3 radians
+    bool quote = true;               // text output fields in double quotes
+    OutputDelimiter delimiter = OutputDelimiter::Tab;
+    std::int16_t method = 1;         // datum transformation method
+};
+
+// Whether a path names a delimited text file (".txt" or ".csv", any case):
+// an input read through its scratch database, or a text run's output.
+bool IsTextPath(const std::string& path);
+
+// The message of the first check the choices fail, nothing when they pass.
+std::optional<std::string> CheckChoices(const BatchChoices& choices);
+
+// Whether the window shows the Y and zone field choices for an input system.
+bool NeedsY(const SystemChoice& input);
+bool NeedsZone(const SystemChoice& input);
+
+// The columns one output system adds, in order; `second` names the zone
+// column "Fuseau_2".
+std::vector<std::string> OutputColumns(const SystemChoice& output, bool second);
+
+// A run that stopped: what() holds the cause, `record` the record (from 1)
+// it stopped at, 0 when it stopped before the first.
+struct BatchFailure : base::RuntimeError {
+    BatchFailure(int number, const std::string& cause, long record)
+        : base::RuntimeError(number, cause), record(record) {}
+    long record;
+    // "Erreur lors de la conversion. Vérifiez vos données et les paramètres
+    // des projections." then the record and the cause on a new line.
+    std::string Message() const;
+};
+
+struct BatchProgress {
+    long done = 0;
+    long total = 0;
+};
+
+// Runs the conversion of choices that passed CheckChoices (checked again;
+// a refusal throws BatchFailure with record 0). The output appears only
+// when the run completes; an existing database is never replaced. Returns
+// the number of records converted.
+long RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress = {});
+
+}  // namespace batch

@@ -1,0 +1,36 @@
+#pragma once
+// One record's coordinate fields as the conversion pipeline takes them, and
+// its results as they are written. Every reader refuses what would otherwise
+// silently become the point (0, 0): an empty field, a word, a geographic
+// value in degrees-minutes-seconds form without any mark, an angle the
+// range rules clear.
+//
+//   std::string x = batch::ProjectedText("148679,447", 1.0);  // "148679.447"
+//   std::string lon = batch::GeographicText("4°21'0''", 1);   // radians text
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace batch {
+
+// True when ValNumber finds a number at the start of `text` (after blanks):
+// digits, a sign or point followed by digits, or "&H"/"&O".
+bool StartsWithNumber(std::string_view text);
+
+// Throws base::RuntimeError 13 for a field that does not start with a number.
+// The field's value (decimal comma or point) times `scale`, as text.
+std::string ProjectedText(std::string field, double scale);
+// The radians text of a longitude or latitude written in `mode` (1 DMS text,
+// 2 decimal degrees, 3 radians).
+std::string GeographicText(std::string field, std::int16_t mode);
+// The integer part of a UTM zone field, 1 to 60.
+std::int16_t ZoneNumber(std::string field);
+// An MGRS or IFBL reference; only refused when empty.
+std::string GridText(const std::string& field);
+
+// A radians text as decimal degrees (180 / the 15-digit pi).
+std::string DegreesText(const std::string& radiansText);
+double Degrees(const std::string& radiansText);
+
+}  // namespace batch

@@ -1,0 +1,35 @@
+#pragma once
+// A file built beside its target under a temporary name and moved into place
+// only when complete, so that a failed import or run leaves no half-made
+// output and the previous file as it was.
+//
+//   batch::PendingFile pending("/data/out.txt");
+//   write(pending.Path());
+//   pending.Commit(true);   // without it, the destructor removes the file
+
+#include <string>
+
+namespace batch {
+
+// Run-time error number of a path or file access failure.
+inline constexpr int FileAccessNumber = 75;
+
+class PendingFile {
+public:
+    explicit PendingFile(std::string target);
+    ~PendingFile();
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    // Moves the file to its target; with `replace` false, fails rather than
+    // replace an existing target. Throws base::RuntimeError 75.
+    void Commit(bool replace);
+
+private:
+    std::string target_, path_;
+    bool done_ = false;
+};
+
+}  // namespace batch

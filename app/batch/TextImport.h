@@ -1,0 +1,48 @@
+#pragma once
+// Copies a delimited text file into a table of a scratch database beside it,
+// so that the batch run reads it through the engine like any other source.
+//
+//   batch::TextImportOptions opt;             // tab, first line names fields
+//   batch::ImportedTable t = batch::ImportText("/data/pts.txt", opt);
+//   // t.databasePath == "/data/pts._travena.mdb", t.tableName == "pts"
+
+#include <functional>
+#include <string>
+
+#include "base/Errors.h"
+
+namespace batch {
+
+struct TextImportOptions {
+    std::string delimiter = "\t";  // exactly one character (byte); anything else is refused
+    bool header = true;            // the first line names the fields
+};
+
+struct ImportedTable {
+    std::string databasePath;
+    std::string tableName;
+    long records = 0;
+};
+
+// "C:/data/pts.txt" -> "C:/data/pts._travena.mdb" (the path without its last
+// three characters, the dot kept).
+std::string ScratchDatabasePath(const std::string& textPath);
+// "C:/data/pts.txt" -> "pts": the file title without its last four characters.
+std::string ImportedTableName(const std::string& textPath);
+
+// Any failure of the import. what() is the error's own description; Message()
+// is the full text the window shows.
+struct TextImportError : base::RuntimeError {
+    using base::RuntimeError::RuntimeError;
+    // "Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r<number> <description>"
+    std::string Message() const;
+};
+
+// Replaces the scratch database of `textPath` (when it exists) by a new one
+// holding the file's table. `progress` is called every 10 records with the
+// count so far. On failure throws TextImportError and leaves no scratch
+// database behind.
+ImportedTable ImportText(const std::string& textPath, const TextImportOptions& options,
+                         const std::function<void(long)>& progress = {});
+
+}  // namespace batch

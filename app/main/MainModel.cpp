@@ -1,0 +1,324 @@
+// Start-up, menus, the lists of further systems and the parameter sheets of
+// the main window, and the layout of its controls in twips.
+
+#include "app/main/MainModel.h"
+
+#include <stdexcept>
+
+#include "base/Errors.h"
+#include "store/ParamDb.h"
+#include "app/help/Module_aide.h"
+#include "app/main/ParamSheet.h"
+
+namespace app {
+
+namespace {
+
+// Layout, twips.
+constexpr int CellHeight = 285;
+constexpr int FirstRowTop = 840, RowPitch = 360;
+constexpr int LabelLeft = 120, LabelWidth = 1815;
+constexpr int HeaderTop = 120, HeaderHeight = FirstRowTop - HeaderTop - 60;
+constexpr int Lb0Top = 5040;
+constexpr std::array<int, 2> ListRowTop = {5400, 5760};
+constexpr int Col0 = 1920, Col1 = 3240, Col2 = 4560, Col3 = 5880, Col4 = 7200, Col5 = 9240;
+constexpr int NarrowWidth = 1335, RadianWidth = 2055, WideWidth = 2655;
+constexpr int FusLabelLeft = 4800, FusLabelWidth = 480, ZoneLeft = 5280, ZoneWidth = 615;
+constexpr int CalcWidth = 615, CalcGeographic = 11280, CalcUtm = 5880, CalcOther = 4560;
+constexpr int PictureSize = 495, Com_anlLeft = 11400, PictureTop = 6240, Img_helpLeft = 10800;
+constexpr int FormWidth = 12135, FormHeight = 6960;
+
+// Index of the "Fus :" label of each UTM row (fixed rows 4 and 5, list rows 11 and 12).
+constexpr int FusLabelOf(int row) { return row < FixedRowCount ? row + 7 : row + 2; }
+
+constexpr std::array<const char*, FixedRowCount> RowLabels = {
+    "Geographic WGS 84", "Geographic ED 50", "Geographic LB 72", "Geographic LUREF",
+    "UTM WGS 84", "UTM UD 50 (BE)", "MGRS WGS 84", "MGRS UD 50 (BE)",
+    "Lambert 72 (LB 72)", "LU TM", "IFBL"};
+
+constexpr std::array<const char*, 6> Headers = {
+    "Longitude (dd°mm'ss.ss'') E - X - code (m)", "Latitude (dd°mm'ss.ss'') N - Y (m)",
+    "Longitude (dd.xxxxx)", "Latitude (dd.xxxxx)", "Longitude (rad)", "Latitude (rad)"};
+
+// What a fixed row's label opens: the datum alone (rows 0..3) or a projection
+// with its datum, the datum shown under the row's own name.
+struct SheetSource {
+    const char* datum;
+    const char* projection;
+    const char* label;
+};
+constexpr std::array<SheetSource, FixedRowCount> Sheets = {{
+    {"WGS84", "", ""},
+    {"BE ED50", "", ""},
+    {"BE BD72", "", ""},
+    {"LU LUREF", "", ""},
+    {"WGS84", "WGS84 UTM", "UTM - Transverse Mercator"},
+    {"BE ED50", "BE UTM", "UTM - Transverse Mercator"},
+    {"WGS84", "WGS84 UTM", "UTM - Transverse Mercator"},
+    {"BE ED50", "BE UTM", "UTM - Transverse Mercator"},
+    {"BE BD72", "BE LB72", "Lambert 72"},
+    {"LU LUREF", "LU TM", "Gauss-Krüger"},
+    {"BE BD72", "BE LB72", "Lambert 72"},
+}};
+
+const std::string GeographicWord = "Geographic";
+
+// Visits every record, then stands on the first again (an empty set has none).
+template <class Each>
+void EachRecord(store::Recordset& rs, Each each) {
+    if (rs.RecordCount() == 0) return;
+    for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) each(rs);
+    rs.MoveFirst();
+}
+
+}  // namespace
+
+bool IsGeographicItem(const std::string& item) { return item.find(GeographicWord) != std::string::npos; }
+
+bool IsUtmItem(const std::string& item) {
+    return item.size() >= 3 && item.compare(item.size() - 3, 3, "UTM") == 0;
+}
+
+std::string DatumOfItem(const std::string& item) {
+    const auto at = item.find(GeographicWord);
+    if (at == std::string::npos) return item;
+    std::string before = item.substr(0, at);
+    if (!before.empty() && before.back() == ' ') before.pop_back();
+    const std::size_t rest = at + GeographicWord.size() + 1;  // the word and its blank
+    return before + " " + (rest < item.size() ? item.substr(rest) : std::string());
+}
+
+bool IsWgs84Datum(const std::string& datum) {
+    return datum == "WGS84" || datum == "FR RGF93" || datum == "DE ETRS89" || datum == "ETRS89";
+}
+
+MainModel::MainModel(Messages& messages, MainHost& host) : messages_(messages), host_(host) {
+    mnu_calc1.checked = true;
+    // Their windows do not exist yet.
+    mnu_ouvrir.enabled = false;
+    mnu_modifier.enabled = false;
+    BuildControls();
+}
+
+void MainModel::BuildControls() {
+    for (auto& array : controls_) array.clear();
+    auto add = [this](Ctl ctl, int index, Rect rect, std::string text = {}) -> Control& {
+        auto& array = controls_[static_cast<int>(ctl)];
+        if (static_cast<int>(array.size()) <= index) array.resize(index + 1);
+        Control& c = array[index];
+        c.exists = true;
+        c.rect = rect;
+        c.text = std::move(text);
+        return c;
+    };
+    auto calc = [&](int row, int left, int top) {
+        add(Ctl::Com_calculer, row, {left, top, CalcWidth, CellHeight}, "Calc").toolTip = "Calculer";
+    };
+    auto geographic = [&](int dmsIndex, int radIndex, int top) {
+        add(Ctl::TxtLgDeg, dmsIndex, {Col0, top, NarrowWidth, CellHeight});
+        add(Ctl::TxtLtDeg, dmsIndex, {Col1, top, NarrowWidth, CellHeight});
+        add(Ctl::TxtLgDec, dmsIndex, {Col2, top, NarrowWidth, CellHeight});
+        add(Ctl::TxtLtDec, dmsIndex, {Col3, top, NarrowWidth, CellHeight});
+        add(Ctl::TxtE, radIndex, {Col4, top, RadianWidth, CellHeight});
+        add(Ctl::TxtN, radIndex, {Col5, top, RadianWidth, CellHeight});
+    };
+    auto zone = [&](int row, int top) {
+        add(Ctl::Lb, FusLabelOf(row), {FusLabelLeft, top, FusLabelWidth, CellHeight}, "Fus :");
+        add(Ctl::TxtFus, row, {ZoneLeft, top, ZoneWidth, CellHeight});
+    };
+
+    for (int c = 0; c < static_cast<int>(Headers.size()); ++c) {
+        constexpr std::array<int, 6> lefts = {Col0, Col1, Col2, Col3, Col4, Col5};
+        const int width = c < 4 ? NarrowWidth : RadianWidth;
+        add(Ctl::Lbcol, c, {lefts[c], HeaderTop, width, HeaderHeight}, Headers[c]);
+    }
+    for (int r = 0; r < FixedRowCount; ++r) {
+        const int top = FirstRowTop + r * RowPitch;
+        add(Ctl::Lb, r, {LabelLeft, top, LabelWidth, CellHeight}, RowLabels[r]);
+        switch (r) {
+        case 0: case 1: case 2: case 3:
+            geographic(r, r, top);
+            calc(r, CalcGeographic, top);
+            break;
+        case 4: case 5:
+            add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
+            add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
+            zone(r, top);
+            calc(r, CalcUtm, top);
+            break;
+        case 6: case 7: case 10:
+            add(Ctl::TxtE, r, {Col0, top, WideWidth, CellHeight});
+            calc(r, CalcOther, top);
+            break;
+        default:  // 8, 9
+            add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
+            add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
+            calc(r, CalcOther, top);
+            break;
+        }
+    }
+    add(Ctl::Lb0, 0, {LabelLeft, Lb0Top, LabelWidth, CellHeight}, "Autres projections :");
+    for (int k = 0; k < 2; ++k) {
+        const int r = 11 + k, top = ListRowTop[k];
+        add(Ctl::Combo_projec, k, {LabelLeft, top, LabelWidth, CellHeight});
+        geographic(k + 4, r, top);
+        zone(r, top);
+        calc(r, CalcGeographic, top);
+    }
+    add(Ctl::Com_anl, 0, {Com_anlLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Quitter";
+    add(Ctl::Img_help, 0, {Img_helpLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Aide";
+    FormRect = {0, 0, FormWidth, FormHeight};
+}
+
+bool MainModel::Exists(Ctl ctl, int index) const {
+    const auto& array = controls_[static_cast<int>(ctl)];
+    return index >= 0 && index < static_cast<int>(array.size()) && array[index].exists;
+}
+
+Control& MainModel::At(Ctl ctl, int index) {
+    return const_cast<Control&>(static_cast<const MainModel&>(*this).At(ctl, index));
+}
+
+const Control& MainModel::At(Ctl ctl, int index) const {
+    if (!Exists(ctl, index))
+        throw std::out_of_range("no control " + std::to_string(static_cast<int>(ctl)) + "(" +
+                                std::to_string(index) + ")");
+    return controls_[static_cast<int>(ctl)][index];
+}
+
+std::string MainModel::ListText(int k) const {
+    const Control& c = At(Ctl::Combo_projec, k);
+    if (c.listIndex < 0 || c.listIndex >= static_cast<int>(c.items.size())) return {};
+    return c.items[c.listIndex];
+}
+
+std::optional<ControlRef> MainModel::TakeFocusRequest() {
+    auto request = focusRequest_;
+    focusRequest_.reset();
+    return request;
+}
+
+void MainModel::RequestFocus(Ctl ctl, int index) { focusRequest_ = ControlRef{ctl, index}; }
+
+void MainModel::SetWaitCursor(bool wait) {
+    if (waitCursor_ == wait) return;
+    waitCursor_ = wait;
+    host_.SetWaitCursor(wait);
+}
+
+void MainModel::Form_Load() {
+    ParamDb = store::OpenDatabase(store::ParamDbPath());
+    ProjectionList = ParamDb->OpenRecordset(store::sql::UnlockedProjections);
+    DatumList = ParamDb->OpenRecordset(store::sql::UnlockedDatums);
+    TypeList = ParamDb->OpenRecordset(store::sql::AllTypes);
+    TransformMethod = 1;
+    mnu_calc1_Click();
+
+    std::vector<std::string> items = {NoSystem};
+    EachRecord(*ProjectionList, [&](store::Recordset& rs) { items.push_back(rs.Field("nom").Value().Text()); });
+    EachRecord(*DatumList, [&](store::Recordset& rs) {
+        items.push_back(rs.Field("Pays").Value().Text() + " Geographic " + rs.Field("Code").Value().Text());
+    });
+    for (int k = 0; k < 2; ++k) {
+        At(Ctl::Combo_projec, k).items = items;
+        SelectListItem(k, 0);
+    }
+}
+
+void MainModel::mnu_ouvrir_Click() {
+    // The batch window is not part of this build; the item stays disabled.
+}
+
+void MainModel::mnu_modifier_Click() {
+    // The parameter editor is not part of this build; the item stays disabled.
+}
+
+void MainModel::mnu_apropos_Click() { host_.ShowAbout(); }
+void MainModel::mnu_quitter_Click() { host_.CloseWindow(); }
+void MainModel::Com_anl_Click() { host_.CloseWindow(); }
+
+void MainModel::mnu_calc1_Click() {
+    mnu_calc1.checked = true;
+    mnu_calc2.checked = mnu_calc3.checked = false;
+    TransformMethod = 1;
+}
+
+void MainModel::mnu_calc2_Click() {
+    mnu_calc2.checked = true;
+    mnu_calc1.checked = mnu_calc3.checked = false;
+    TransformMethod = 2;
+}
+
+void MainModel::mnu_calc3_Click() {
+    mnu_calc3.checked = true;
+    mnu_calc1.checked = mnu_calc2.checked = false;
+    TransformMethod = 3;
+}
+
+void MainModel::Img_help_Click() { ShowMainHelp(messages_); }
+
+void MainModel::SelectListItem(int k, int listIndex) {
+    Control& list = At(Ctl::Combo_projec, k);
+    if (listIndex < -1 || listIndex >= static_cast<int>(list.items.size())) return;
+    list.listIndex = listIndex;
+    Combo_projec_Click(k);
+}
+
+void MainModel::Combo_projec_Click(int Index) {
+    const int k = Index, r = 11 + k;
+    const std::string item = ListText(k);
+    const bool none = item.empty() || item == NoSystem;
+    const bool geographic = !none && IsGeographicItem(item);
+    const bool utm = !none && !geographic && IsUtmItem(item);
+
+    for (Ctl dms : {Ctl::TxtLgDeg, Ctl::TxtLtDeg}) At(dms, k + 4).visible = !none;
+    for (Ctl dec : {Ctl::TxtLgDec, Ctl::TxtLtDec}) At(dec, k + 4).visible = geographic;
+    for (Ctl rad : {Ctl::TxtE, Ctl::TxtN}) At(rad, r).visible = geographic;
+    At(Ctl::Lb, FusLabelOf(r)).visible = utm;
+    At(Ctl::TxtFus, r).visible = utm;
+    Control& calc = At(Ctl::Com_calculer, r);
+    calc.visible = !none;
+    if (!none) calc.rect.left = geographic ? CalcGeographic : utm ? CalcUtm : CalcOther;
+}
+
+void MainModel::Lb_Click(int Index) {
+    if (Index < 0 || Index >= FixedRowCount) return;
+    const SheetSource& s = Sheets[Index];
+    ShowSheet(RowLabels[Index], [&] { return LoadSheet(s.datum, s.projection, s.label, s.datum); });
+}
+
+void MainModel::Combo_projec_KeyDown(int Index, int /*KeyCode*/, int Shift) {
+    if (Shift != ShiftMask && Shift != CtrlMask) return;
+    const std::string name = ListText(Index);
+    if (name.empty() || name == NoSystem) return;
+    if (IsGeographicItem(name)) {
+        ShowSheet(name, [&] { return LoadSheet(DatumOfItem(name), "", ""); });
+        return;
+    }
+    ShowSheet(name, [&] {
+        const core::ProjectionParams p = core::LoadProjection(name);
+        std::string typeName;
+        if (TypeList) {
+            TypeList->FindFirst(store::NumeroIs(p.Type));
+            if (!TypeList->NoMatch()) typeName = TypeList->Field("nom").Value().Text();
+        }
+        return LoadSheet("", name, name + " - " + typeName);
+    });
+}
+
+void MainModel::ShowSheet(const std::string& title, const std::function<std::string()>& build) {
+    // A name missing from the database is reported, and the window goes on.
+    std::string sheet;
+    try {
+        sheet = build();
+    } catch (const base::RuntimeError& e) {
+        messages_.Critical(AppTitle, "Erreur " + std::to_string(e.number) + " : " + e.what());
+        return;
+    } catch (const std::exception& e) {
+        messages_.Critical(AppTitle, e.what());
+        return;
+    }
+    messages_.Info(title, sheet);
+}
+
+}  // namespace app

@@ -1,0 +1,214 @@
+#pragma once
+// The main window without its widgets: every control's text, visibility and
+// position, the two lists of further systems, the menus, the working values
+// and the event handlers. The Qt window mirrors this state and forwards its
+// events; the command line and the tests drive the same handlers directly.
+//
+// Handlers keep the window's names (control, underscore, event), and control
+// arrays keep their indexes, so a row's cells are addressed as in the table
+// description: TxtE(8) is the Lambert 72 X cell, Com_calculer(12) the Calc
+// button of the second list row.
+//
+// The handlers are split over three files: MainModel.cpp (start-up, menus,
+// lists, parameter sheets), InputFields.cpp (key press and lost focus of the
+// cells) and ConversionTable.cpp (Calc and the fill of the table).
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/Engine.h"
+#include "app/Messages.h"
+
+namespace app {
+
+// The control arrays and single controls of the window.
+enum class Ctl : std::uint8_t {
+    TxtLgDeg, TxtLtDeg,  // DMS longitude and latitude (E and N in a projected list row)
+    TxtLgDec, TxtLtDec,  // decimal degrees
+    TxtE, TxtN,          // radians, or E/X and N/Y, or a grid reference (TxtE only)
+    TxtFus,              // UTM zone
+    Com_calculer,        // "Calc" buttons
+    Lb,                  // row labels 0..10, "Fus :" labels 11..14
+    Lbcol,               // column headers 0..5
+    Lb0,                 // "Autres projections :"
+    Combo_projec,        // the two lists of further systems
+    Com_anl,             // quit picture button
+    Img_help,            // help picture
+};
+inline constexpr int CtlCount = static_cast<int>(Ctl::Img_help) + 1;
+
+// Twips, 1/1440 inch.
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct Control {
+    bool exists = false;  // arrays have gaps: TxtN(6) or TxtFus(8) do not exist
+    std::string text;     // a cell's text, a label's or button's caption
+    std::string toolTip;
+    bool visible = true;
+    Rect rect;
+    // Lists only.
+    std::vector<std::string> items;
+    int listIndex = -1;
+};
+
+struct ControlRef {
+    Ctl ctl;
+    int index;
+    friend bool operator==(const ControlRef&, const ControlRef&) = default;
+};
+
+struct MenuItem {
+    std::string caption;
+    bool checked = false;
+    bool enabled = true;
+};
+
+// Which cells the fill writes for a list row; None when it writes nothing.
+enum class RowKind : int { None = 0, Geographic = 1, Projected = 2, Utm = 3 };
+
+inline constexpr int KeyEnter = 13;  // KeyAscii of the Enter key
+// Shift states of a key-down event, as a bit mask.
+inline constexpr int ShiftMask = 1, CtrlMask = 2, AltMask = 4;
+
+inline constexpr int FixedRowCount = 11;  // rows 0..10
+inline constexpr int RowCount = 13;       // with the list rows 11 and 12
+inline constexpr const char* NoSystem = "-";
+
+class MainModel {
+public:
+    MainModel(Messages& messages, MainHost& host);
+
+    // Controls. A missing member of an array throws std::out_of_range.
+    Control& At(Ctl ctl, int index);
+    const Control& At(Ctl ctl, int index) const;
+    std::string& Text(Ctl ctl, int index) { return At(ctl, index).text; }
+    const std::string& Text(Ctl ctl, int index) const { return At(ctl, index).text; }
+    bool Exists(Ctl ctl, int index) const;
+    int Count(Ctl ctl) const { return static_cast<int>(controls_[static_cast<int>(ctl)].size()); }
+    // The list's selected item, empty when none is selected.
+    std::string ListText(int k) const;
+
+    // The control the last handler moved the focus to, taken once.
+    std::optional<ControlRef> TakeFocusRequest();
+    bool WaitCursor() const { return waitCursor_; }
+
+    // Start-up: opens the parameter database at store::ParamDbPath() and
+    // fills the lists. Engine errors propagate: without parameters the
+    // window cannot work.
+    void Form_Load();
+
+    // Menus and buttons.
+    void mnu_ouvrir_Click();
+    void mnu_modifier_Click();
+    void mnu_apropos_Click();
+    void mnu_quitter_Click();
+    void Com_anl_Click();
+    void mnu_calc1_Click();
+    void mnu_calc2_Click();
+    void mnu_calc3_Click();
+    void Img_help_Click();
+
+    // Lists. SelectListItem is what setting the selection does: it runs the
+    // click handler, which rearranges the list row's cells.
+    void SelectListItem(int k, int listIndex);
+    void Combo_projec_Click(int Index);
+    void Combo_projec_KeyDown(int Index, int KeyCode, int Shift);
+    // Parameter sheet of a fixed row (Index 0..10).
+    void Lb_Click(int Index);
+
+    // Cells (InputFields.cpp). KeyAscii is set to 0 when the key is consumed.
+    void KeyPress(Ctl ctl, int Index, int& KeyAscii);
+    void LostFocus(Ctl ctl, int Index);
+    void TxtLgDeg_LostFocus(int Index);
+    void TxtLtDeg_LostFocus(int Index);
+    void TxtLgDec_LostFocus(int Index);
+    void TxtLtDec_LostFocus(int Index);
+    void TxtE_LostFocus(int Index);
+    void TxtN_LostFocus(int Index);
+    void TxtFus_LostFocus(int Index);
+
+    // Conversion (ConversionTable.cpp).
+    void Com_calculer_Click(int Index);
+    void calcul(int Index);
+    void AutresProjections(int& Index);
+    RowKind Calcul_AutresProjections(int Index);
+
+    // Menu bar, in the window's order.
+    MenuItem mnu_fichier{"Fichier"}, mnu_ouvrir{"Ouvrir ..."}, mnu_quitter{"Quitter"};
+    MenuItem mnu_calcul{"Calculs"}, mnu_calc1{"geographic/geocentric conversions"},
+        mnu_calc2{"geographic conversion Molodenski"}, mnu_calc3{"Helmert tranformation (7 parameters)"};
+    MenuItem mnu_projections{"Projections"}, mnu_modifier{"Modifier ..."};
+    MenuItem mnu_help{"?"}, mnu_apropos{"A propos"};
+    std::string Caption = "Travena - Transformation de coordonnées";
+    Rect FormRect;  // client area, twips
+
+    // Datum transformation method of every conversion: 1, 2 or 3.
+    std::int16_t TransformMethod = 1;
+
+    // Working values, kept between calculations.
+    double PivotLon = 0, PivotLat = 0;  // WGS 84, radians
+    double WorkLon = 0, WorkLat = 0;    // another datum, radians
+    double WorkE = 0, WorkN = 0;        // metres
+    std::int16_t WorkZone = 0;
+    std::string MgrsText, IfblText;
+    bool EnterPressed = false;
+
+    std::optional<store::Database> ParamDb;
+    std::optional<store::Recordset> ProjectionList, DatumList, TypeList;
+
+private:
+    friend class CursorGuard;
+    void BuildControls();
+    void SetWaitCursor(bool wait);
+    void RequestFocus(Ctl ctl, int index);
+    void MoveFocusOnEnter(Ctl ctl, int index);
+    void ShowSheet(const std::string& title, const std::function<std::string()>& build);
+    // Input fields helpers.
+    void AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index);
+    void LongitudeLostFocus(Ctl source, int Index);
+    void LatitudeLostFocus(Ctl source, int Index);
+    // Conversion helpers.
+    void Step(const std::function<void()>& step);
+    void ReadFixedRow(int Index);
+    void ReadUtmCells(int row);
+    void DecodeMgrs(int from, int utmRow);
+    void ToPivot(const std::string& datum);
+    void WriteRadians(int row, double lon, double lat);
+    void ProjectGeographicRow(int from, const std::string& projection, std::int16_t& zone, int to);
+    void WriteListRow(int r, RowKind kind);
+    bool OutsideZoneLimits(const std::string& name, std::int16_t zone);
+    void SafeModeFault();
+
+    Messages& messages_;
+    MainHost& host_;
+    std::array<std::vector<Control>, CtlCount> controls_;
+    std::optional<ControlRef> focusRequest_;
+    bool waitCursor_ = false;
+};
+
+// Sets the wait cursor and restores the normal one on every way out.
+class CursorGuard {
+public:
+    explicit CursorGuard(MainModel& model) : model_(model) { model_.SetWaitCursor(true); }
+    ~CursorGuard() { model_.SetWaitCursor(false); }
+    CursorGuard(const CursorGuard&) = delete;
+    CursorGuard& operator=(const CursorGuard&) = delete;
+
+private:
+    MainModel& model_;
+};
+
+// Datum name of a geographic list item: "FR Geographic RGF93" -> "FR RGF93".
+std::string DatumOfItem(const std::string& item);
+bool IsGeographicItem(const std::string& item);
+bool IsUtmItem(const std::string& item);
+// Datums the window takes as WGS 84 itself.
+bool IsWgs84Datum(const std::string& datum);
+
+}  // namespace app

@@ -82,7 +82,8 @@ void ToGeographic(double a, double e2, double X, double Y, double Z, double& lon
     }
 }
 
-void Molodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll, const Shift& d,
+// Abridged Molodensky: the shift applied directly to latitude and longitude.
+void AbridgedMolodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll, const Shift& d,
                 double lon, double lat, double& lonOut, double& latOut) {
     const double aS = sEll.a, e2 = sEll.ec * sEll.ec;
     const double da = tEll.a - aS;
@@ -101,6 +102,29 @@ void Molodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll, const 
     const double dLon = (-d.dX * sinLon + d.dY * cosLon) / (N * cosLat * s1);
     FpGuard::Put(latOut, lat + dLat / ArcSecondsPerDegree / HalfCircleDeg * Pi);
     FpGuard::Put(lonOut, lon + dLon / ArcSecondsPerDegree / HalfCircleDeg * Pi);
+}
+
+// Geocentric translation: the three shifts added to the geocentric position.
+void GeocentricTranslation(const Shift& d, double& X, double& Y, double& Z) {
+    X = X + d.dX;
+    Y = Y + d.dY;
+    Z = Z + d.dZ;
+}
+
+// Helmert 7-parameter similarity, small-angle rotations. The rotations follow
+// the position-vector convention (the point turns, not the axes): a set
+// published in the coordinate-frame convention has its three rotation signs
+// flipped, and used as is puts a point tens of metres off, up to about
+// 100 m in Belgium.
+void Helmert7(const Shift& d, double& X, double& Y, double& Z) {
+    const float rX = ArcSecondsToRadians(d.rX);
+    const float rY = ArcSecondsToRadians(d.rY);
+    const float rZ = ArcSecondsToRadians(d.rZ);
+    const double M = 1 + d.dS / PpmPerUnit;
+    const double x = X, y = Y, z = Z;
+    X = d.dX + M * x - rZ * y + rY * z;
+    Y = d.dY + rZ * x + M * y - rX * z;
+    Z = d.dZ - rY * x + rX * y + M * z;
 }
 
 }  // namespace
@@ -139,28 +163,18 @@ void TransformDatumWith(const DatumParams& s, const DatumParams& t, const Ellips
     }
 
     if (m == method::Molodensky) {
-        Molodensky(sourceEll, targetEll, d, lonIn, latIn, lonOut, latOut);
+        AbridgedMolodensky(sourceEll, targetEll, d, lonIn, latIn, lonOut, latOut);
         return;
     }
     if (m != method::GeocentricTranslation && m != method::Helmert) return;
 
     double X, Y, Z;
     ToGeocentric(sourceEll.a, e2S, lonIn, latIn, X, Y, Z);
-    double Xs, Ys, Zs;
-    if (m == method::GeocentricTranslation) {
-        Xs = X + d.dX;
-        Ys = Y + d.dY;
-        Zs = Z + d.dZ;
-    } else {
-        const float rX = ArcSecondsToRadians(d.rX);
-        const float rY = ArcSecondsToRadians(d.rY);
-        const float rZ = ArcSecondsToRadians(d.rZ);
-        const double M = 1 + d.dS / PpmPerUnit;
-        Xs = d.dX + M * X - rZ * Y + rY * Z;
-        Ys = d.dY + rZ * X + M * Y - rX * Z;
-        Zs = d.dZ - rY * X + rX * Y + M * Z;
-    }
-    ToGeographic(targetEll.a, e2T, Xs, Ys, Zs, lonOut, latOut);
+    if (m == method::GeocentricTranslation)
+        GeocentricTranslation(d, X, Y, Z);
+    else
+        Helmert7(d, X, Y, Z);
+    ToGeographic(targetEll.a, e2T, X, Y, Z, lonOut, latOut);
 }
 
 void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn,

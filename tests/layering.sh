@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Fails when an include runs up the layers: base < store < core < app < ui,
+# with cli beside ui over app. Usage: layering.sh SOURCE_DIR
+set -u
+cd "${1:-.}" || exit 2
+
+fail=0
+# wrong LAYER PATTERN WHY: every #include line under LAYER matching PATTERN.
+wrong() {
+    local layer=$1 pattern=$2 why=$3 hits
+    [ -d "$layer" ] || return 0
+    hits=$(grep -rnE --include='*.h' --include='*.cpp' "^[[:space:]]*#[[:space:]]*include[[:space:]]*$pattern" "$layer")
+    if [ -n "$hits" ]; then
+        printf '%s\n%s\n\n' "$why" "$hits"
+        fail=1
+    fi
+}
+
+wrong base  '"(store|core|app|ui|cli)/' "base/ includes nothing of the project:"
+wrong store '"(core|app|ui|cli)/'       "store/ includes only base/ and itself:"
+wrong core  '"(app|ui|cli)/'            "core/ includes only base/ and store/:"
+wrong app   '"(ui|cli)/'                "app/ never includes ui/ or cli/:"
+wrong cli   '"ui/'                      "cli/ never includes ui/:"
+for layer in base store core app cli; do
+    wrong "$layer" '<Q' "$layer/ is Qt-free:"
+done
+for layer in base core app ui cli data bench tests/core tests/batch tests/ui; do
+    wrong "$layer" '"store/detail/' "store/detail/ is private to the store:"
+done
+
+[ "$fail" = 0 ] && echo "Layers in order."
+exit "$fail"

@@ -16,8 +16,7 @@
 #include "base/Errors.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
-#include "app/batch/CoordinateText.h"
-#include "app/batch/SystemChoice.h"
+#include "app/batch/RecordIo.h"
 
 namespace cli {
 
@@ -92,8 +91,9 @@ private:
     bool skipping_ = false;
 };
 
-std::vector<std::string_view> SplitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
+// Words separated by blanks, tabs or semicolons.
+void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
+    fields.clear();
     std::size_t i = 0;
     while (i < line.size()) {
         while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == ';')) ++i;
@@ -101,83 +101,54 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
         while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != ';') ++i;
         if (i > start) fields.push_back(line.substr(start, i - start));
     }
-    return fields;
 }
 
 class Converter {
 public:
     explicit Converter(const ConvertOptions& o)
-        : options_(o), in_(batch::MakeSystemChoice(o.from)), out_(batch::MakeSystemChoice(o.to)) {}
+        : conversion_(batch::MakeSystemChoice(o.from), batch::MakeSystemChoice(o.to), o.method),
+          form_{o.geoMode, 1} {}
 
     // Appends the output line for one input line; throws what the conversion throws.
     void Convert(std::string_view line, std::string& result) {
-        std::string x, y;
-        std::int16_t zone = 0;
-        const auto fields = SplitFields(line);
-        const auto expect = [&](std::size_t n, const char* what) {
-            if (fields.size() != n)
-                throw base::RuntimeError(base::err::TypeMismatch,
-                                         std::string("attendu : ") + what + ".");
-        };
-        switch (in_.kind) {
-            case SystemKind::Mgrs:
-            case SystemKind::Ifbl:
-                x = batch::GridText(std::string(line));
-                break;
-            case SystemKind::Geographic:
-                expect(2, "longitude et latitude");
-                x = batch::GeographicText(std::string(fields[0]), options_.geoMode);
-                y = batch::GeographicText(std::string(fields[1]), options_.geoMode);
-                break;
-            case SystemKind::Utm: {
-                expect(3, "E N fuseau");
-                x = batch::ProjectedText(std::string(fields[0]), 1);
-                y = batch::ProjectedText(std::string(fields[1]), 1);
-                zone = batch::ZoneNumber(std::string(fields[2]));
-                break;
-            }
-            default:
-                expect(2, "X Y");
-                x = batch::ProjectedText(std::string(fields[0]), 1);
-                y = batch::ProjectedText(std::string(fields[1]), 1);
+        const SystemKind kind = conversion_.In().kind;
+        if (kind == SystemKind::Mgrs || kind == SystemKind::Ifbl) {
+            fields_.assign(1, line);  // a reference may hold blanks
+        } else {
+            SplitFields(line, fields_);
+            if (int(fields_.size()) != batch::CoordinateCount(kind))
+                throw base::RuntimeError(base::err::TypeMismatch, std::string("attendu : ") + Expected(kind) + ".");
         }
-        std::string outX, outY;
-        std::int16_t outZone = 0;
-        core::ConvertRecord(inDatum_, in_.projection, x, y, zone, outDatum_, out_.projection,
-                            outX, outY, outZone, options_.method);
-        switch (out_.kind) {
-            case SystemKind::Mgrs:
-            case SystemKind::Ifbl: result += outX; break;
-            case SystemKind::Geographic:
-                result += batch::DegreesText(outX);
-                result += '\t';
-                result += batch::DegreesText(outY);
-                break;
-            case SystemKind::Utm:
-                result += outX;
-                result += '\t';
-                result += outY;
-                result += '\t';
-                result += std::to_string(outZone);
-                break;
-            default:
-                result += outX;
-                result += '\t';
-                result += outY;
-        }
+        batch::ReadCoordinates(kind, form_, [&](int k) { return std::string(fields_[std::size_t(k)]); }, point_);
+        conversion_.Convert(point_, converted_);
+        bool first = true;
+        batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
+            if (!first) result += '\t';
+            result += text;
+            first = false;
+        });
         result += '\n';
     }
 
     void Failed(std::string& result) const {
-        const int n = batch::CoordinateCount(out_.kind);
+        const int n = batch::CoordinateCount(conversion_.Out().kind);
         for (int i = 0; i < n; ++i) result += i ? "\t*" : "*";
         result += '\n';
     }
 
 private:
-    const ConvertOptions& options_;
-    batch::SystemChoice in_, out_;
-    std::string inDatum_ = in_.datum, outDatum_ = out_.datum;
+    static const char* Expected(SystemKind kind) {
+        switch (kind) {
+        case SystemKind::Geographic: return "longitude et latitude";
+        case SystemKind::Utm: return "E N fuseau";
+        default: return "X Y";
+        }
+    }
+
+    batch::Conversion conversion_;
+    batch::ReadingForm form_;
+    std::vector<std::string_view> fields_;
+    batch::Coordinates point_, converted_;
 };
 
 }  // namespace

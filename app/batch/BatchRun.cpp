@@ -25,6 +25,7 @@
 #include "app/batch/CoordinateText.h"
 #include "app/batch/PendingFile.h"
 #include "app/batch/Quoted.h"
+#include "app/batch/RecordIo.h"
 #include "app/batch/TextImport.h"
 
 namespace batch {
@@ -88,46 +89,6 @@ char DelimiterChar(OutputDelimiter d) {
     }
 }
 
-// Converted coordinates of one output system for one record.
-struct Result {
-    std::string x, y;
-    std::int16_t zone = 0;
-};
-
-// A result as the values of its output columns.
-std::vector<store::Value> ColumnValues(SystemKind kind, const Result& r) {
-    switch (kind) {
-    case SystemKind::Projected: return {core::ValNumber(r.x), core::ValNumber(r.y)};
-    case SystemKind::Geographic: return {Degrees(r.x), Degrees(r.y)};
-    case SystemKind::Utm: return {core::ValNumber(r.x), core::ValNumber(r.y), int(r.zone)};
-    case SystemKind::Mgrs:
-    case SystemKind::Ifbl: return {r.x};
-    default: return {};
-    }
-}
-
-// A result as the fields of a text line.
-void AppendTexts(SystemKind kind, const Result& r, std::vector<std::string>& fields) {
-    switch (kind) {
-    case SystemKind::Projected:
-        fields.push_back(r.x);
-        fields.push_back(r.y);
-        break;
-    case SystemKind::Geographic:
-        fields.push_back(DegreesText(r.x));
-        fields.push_back(DegreesText(r.y));
-        break;
-    case SystemKind::Utm:
-        fields.push_back(r.x);
-        fields.push_back(r.y);
-        fields.push_back(std::to_string(r.zone));
-        break;
-    case SystemKind::Mgrs:
-    case SystemKind::Ifbl: fields.push_back(r.x); break;
-    default: break;
-    }
-}
-
 std::vector<store::FieldDef> OutputFields(const SystemChoice& output, bool second) {
     const std::vector<std::string> names = OutputColumns(output, second);
     std::vector<store::FieldDef> fields;
@@ -140,52 +101,37 @@ std::vector<store::FieldDef> OutputFields(const SystemChoice& output, bool secon
     return fields;
 }
 
-// Reads one record's coordinates and converts them, keeping the datum names
-// between records as the pipeline expects.
+// Reads one record's coordinates and converts them to one or two outputs.
 class RecordConverter {
 public:
     RecordConverter(const BatchChoices& c, const std::vector<store::FieldDef>& fields)
-        : in_(MakeSystemChoice(c.inSystem)),
-          out_(MakeSystemChoice(c.outSystem)),
-          out2_(MakeSystemChoice(c.out2Index > 0 ? c.out2System : std::string())),
-          inDatum_(in_.datum),
-          outDatum_(out_.datum),
-          out2Datum_(out2_.datum),
-          scale_(core::ValNumber(c.scale)),
-          geoFormat_(c.geoFormat),
-          method_(c.method) {
-        x_ = Index(fields, c.xField);
-        if (NeedsY(in_)) y_ = Index(fields, c.yField);
-        if (NeedsZone(in_)) zone_ = Index(fields, c.zoneField);
+        : conversion_(MakeSystemChoice(c.inSystem), MakeSystemChoice(c.outSystem), c.method),
+          conversion2_(conversion_.In(), MakeSystemChoice(c.out2Index > 0 ? c.out2System : std::string()), c.method),
+          form_{c.geoFormat, core::ValNumber(c.scale)} {
+        const SystemChoice& in = conversion_.In();
+        columns_[FieldX] = Index(fields, c.xField);
+        if (NeedsY(in)) columns_[FieldY] = Index(fields, c.yField);
+        if (NeedsZone(in)) columns_[FieldZone] = Index(fields, c.zoneField);
     }
 
-    const SystemChoice& Out() const { return out_; }
-    const SystemChoice& Out2() const { return out2_; }
+    const SystemChoice& Out() const { return conversion_.Out(); }
+    const SystemChoice& Out2() const { return conversion2_.Out(); }
 
-    void Convert(const std::vector<store::Value>& row, Result& r1, Result& r2) {
-        std::string x, y;
-        std::int16_t zone = 0;
-        switch (in_.kind) {
-        case SystemKind::Mgrs:
-        case SystemKind::Ifbl: x = Read(row, x_, [](const std::string& t) { return GridText(t); }); break;
-        case SystemKind::Geographic: {
-            const auto angle = [this](const std::string& t) { return GeographicText(t, geoFormat_); };
-            x = Read(row, x_, angle);
-            y = Read(row, y_, angle);
-            break;
+    void Convert(const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
+        // The field last asked for is the one refused.
+        const Column* asked = nullptr;
+        try {
+            ReadCoordinates(conversion_.In().kind, form_, [&](int k) {
+                asked = &columns_[k];
+                const store::Value& v = row[asked->index];
+                if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
+                return v.Text();
+            }, point_);
+        } catch (const base::RuntimeError& e) {
+            throw base::RuntimeError(e.number, "champ « " + (asked ? asked->name : std::string()) + " » : " + e.what());
         }
-        default: {
-            const auto number = [this](const std::string& t) { return ProjectedText(t, scale_); };
-            x = Read(row, x_, number);
-            y = Read(row, y_, number);
-            if (in_.kind == SystemKind::Utm) zone = Read(row, zone_, [](const std::string& t) { return ZoneNumber(t); });
-        }
-        }
-        core::ConvertRecord(inDatum_, in_.projection, x, y, zone, outDatum_, out_.projection, r1.x, r1.y, r1.zone,
-                            method_);
-        if (out2_.kind != SystemKind::None)
-            core::ConvertRecord(inDatum_, in_.projection, x, y, zone, out2Datum_, out2_.projection, r2.x, r2.y,
-                                r2.zone, method_);
+        conversion_.Convert(point_, r1);
+        if (Out2().kind != SystemKind::None) conversion2_.Convert(point_, r2);
     }
 
 private:
@@ -197,26 +143,13 @@ private:
     static Column Index(const std::vector<store::FieldDef>& fields, const std::string& name) {
         for (std::size_t i = 0; i < fields.size(); ++i)
             if (store::SameText(fields[i].Name, name)) return {i, fields[i].Name};
-        throw BatchFailure(3265, "Le champ « " + name + " » n'existe pas dans la table.", 0);
+        throw BatchFailure(base::err::NotInCollection, "Le champ « " + name + " » n'existe pas dans la table.", 0);
     }
 
-    template <typename Reader>
-    static auto Read(const std::vector<store::Value>& row, const Column& column, Reader read)
-        -> decltype(read(std::string())) {
-        try {
-            const store::Value& v = row[column.index];
-            if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
-            return read(v.Text());
-        } catch (const base::RuntimeError& e) {
-            throw base::RuntimeError(e.number, "champ « " + column.name + " » : " + e.what());
-        }
-    }
-
-    SystemChoice in_, out_, out2_;
-    std::string inDatum_, outDatum_, out2Datum_;
-    double scale_;
-    std::int16_t geoFormat_, method_;
-    Column x_, y_, zone_;
+    Conversion conversion_, conversion2_;
+    ReadingForm form_;
+    Column columns_[3];
+    Coordinates point_;
 };
 
 long CountRecords(store::Database& db, const std::string& table) {
@@ -268,7 +201,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
 
     PendingFile pending(c.outputPath);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
-    if (!file) throw BatchFailure(FileAccessNumber, c.outputPath + " : " + std::strerror(errno), 0);
+    if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + std::strerror(errno), 0);
     std::setvbuf(file.get(), nullptr, _IOFBF, WriteBuffer);
 
     const char d = DelimiterChar(c.delimiter);
@@ -286,7 +219,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
         }
         line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw base::RuntimeError(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(errno));
+            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + std::strerror(errno));
     };
 
     std::vector<std::string> fields;
@@ -295,22 +228,23 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     for (const auto& name : OutputColumns(converter.Out2(), true)) fields.push_back(name);
     writeLine(fields);
 
-    Result r1, r2;
+    Coordinates r1, r2;
+    const auto append = [&](std::string_view text) { fields.emplace_back(text); };
     const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
         fields.clear();
         for (const auto& v : row) fields.push_back(v.Text());
         converter.Convert(row, r1, r2);
-        AppendTexts(converter.Out().kind, r1, fields);
-        AppendTexts(converter.Out2().kind, r2, fields);
+        WriteCoordinateTexts(converter.Out().kind, r1, append);
+        WriteCoordinateTexts(converter.Out2().kind, r2, append);
         writeLine(fields);
     });
     std::FILE* raw = file.release();
     if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
         const int saved = errno;
         std::fclose(raw);
-        throw BatchFailure(FileAccessNumber, std::string("écriture impossible : ") + std::strerror(saved), done);
+        throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + std::strerror(saved), done);
     }
-    if (std::fclose(raw) != 0) throw BatchFailure(FileAccessNumber, std::strerror(errno), done);
+    if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, std::strerror(errno), done);
     pending.Commit(true);
     return done;
 }
@@ -349,13 +283,13 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         const std::string insert = InsertStatement(OutputTable, out.Fields.size());
 
         db.Execute("BEGIN");
-        Result r1, r2;
+        Coordinates r1, r2;
         std::vector<store::Value> values;
         done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
             converter.Convert(row, r1, r2);
             values = row;
-            for (auto& v : ColumnValues(converter.Out().kind, r1)) values.push_back(std::move(v));
-            for (auto& v : ColumnValues(converter.Out2().kind, r2)) values.push_back(std::move(v));
+            AppendCoordinateValues(converter.Out().kind, r1, values);
+            AppendCoordinateValues(converter.Out2().kind, r2, values);
             db.Execute(insert, values);
         });
         db.Execute("COMMIT");
@@ -425,7 +359,7 @@ long RunBatch(const BatchChoices& choices, const std::function<void(const BatchP
     } catch (const base::RuntimeError& e) {
         throw BatchFailure(e.number, e.what(), 0);
     } catch (const fs::filesystem_error& e) {
-        throw BatchFailure(FileAccessNumber, e.what(), 0);
+        throw BatchFailure(base::err::FileAccess, e.what(), 0);
     }
 }
 

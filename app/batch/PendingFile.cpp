@@ -26,7 +26,7 @@ void PendingFile::Commit(bool replace) {
     // A hard link fails on an existing target, where a rename would replace it.
     const bool moved = replace ? std::rename(path_.c_str(), target_.c_str()) == 0
                                : ::link(path_.c_str(), target_.c_str()) == 0;
-    if (!moved) throw base::RuntimeError(FileAccessNumber, target_ + " : " + std::strerror(errno));
+    if (!moved) throw base::RuntimeError(base::err::FileAccess, target_ + " : " + std::strerror(errno));
     if (!replace) ::unlink(path_.c_str());
     done_ = true;
 }

@@ -11,9 +11,6 @@
 
 namespace batch {
 
-// Run-time error number of a path or file access failure.
-inline constexpr int FileAccessNumber = 75;
-
 class PendingFile {
 public:
     explicit PendingFile(std::string target);

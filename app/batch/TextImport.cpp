@@ -31,11 +31,6 @@ constexpr std::size_t BlockSize = 1 << 16;
 constexpr std::size_t MaxRawField = 4096;
 constexpr long ProgressEvery = 10;
 
-// Run-time error numbers of file access, as the messages show them.
-constexpr int FileNotFoundNumber = 53;
-constexpr int FileReadNumber = 57;
-constexpr int BadDelimiterNumber = 5;
-
 TextImportError Failure(int number, const std::string& description) { return TextImportError(number, description); }
 
 TextImportError FieldTooLong(long line) {
@@ -47,7 +42,7 @@ TextImportError FieldTooLong(long line) {
 class DelimitedReader {
 public:
     DelimitedReader(const std::string& path, char delimiter) : in_(path, std::ios::binary), delimiter_(delimiter) {
-        if (!in_) throw Failure(FileNotFoundNumber, "Fichier introuvable : " + path);
+        if (!in_) throw Failure(base::err::NoSuchFile, "Fichier introuvable : " + path);
         Fill();
         static constexpr char Bom[] = "\xEF\xBB\xBF";
         if (buffer_.compare(0, 3, Bom) == 0) pos_ = 3;
@@ -96,7 +91,7 @@ private:
         buffer_.resize(had + BlockSize);
         in_.read(buffer_.data() + had, std::streamsize(BlockSize));
         buffer_.resize(had + std::size_t(in_.gcount()));
-        if (in_.bad()) throw Failure(FileReadNumber, "Erreur de lecture du fichier.");
+        if (in_.bad()) throw Failure(base::err::FileRead, "Erreur de lecture du fichier.");
     }
 
     bool AtLineEnd() { return buffer_[pos_] == '\r' || buffer_[pos_] == '\n'; }
@@ -261,8 +256,8 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
                          const std::function<void(long)>& progress) {
     const std::string& d = options.delimiter;
     if (d.size() != 1 || d[0] == '"' || d[0] == '\r' || d[0] == '\n')
-        throw Failure(BadDelimiterNumber, "Le délimiteur doit être un seul caractère, autre qu'un guillemet.");
-    if (!std::filesystem::is_regular_file(textPath)) throw Failure(FileNotFoundNumber, "Fichier introuvable : " + textPath);
+        throw Failure(base::err::InvalidCall, "Le délimiteur doit être un seul caractère, autre qu'un guillemet.");
+    if (!std::filesystem::is_regular_file(textPath)) throw Failure(base::err::NoSuchFile, "Fichier introuvable : " + textPath);
 
     // Built apart and put in place only when complete, so a failed import
     // leaves neither a half-made table nor the previous one half-replaced.
@@ -276,7 +271,7 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
     } catch (const base::RuntimeError& e) {
         throw Failure(e.number, e.what());
     } catch (const std::filesystem::filesystem_error& e) {
-        throw Failure(FileReadNumber, e.what());
+        throw Failure(base::err::FileRead, e.what());
     }
 }
 

@@ -1,0 +1,104 @@
+#pragma once
+// One record's coordinates read for each system kind and written back the
+// same way, whoever holds the fields: the batch run over a table's columns,
+// travena-cli convert over a line's words. The reading refuses what would
+// otherwise become the point (0, 0) (see CoordinateText.h).
+//
+//   batch::Coordinates in;
+//   batch::ReadCoordinates(kind, {geoMode, scale}, [&](int k) { return field[k]; }, in);
+//   conversion.Convert(in, out);
+//   batch::WriteCoordinateTexts(outKind, out, [&](std::string_view t) { line += t; line += '\t'; });
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/batch/CoordinateText.h"
+#include "app/batch/SystemChoice.h"
+#include "core/AngleText.h"
+#include "store/Value.h"
+
+namespace batch {
+
+// A point as the pipeline reads and writes it: X and Y texts (radians for
+// geographic, the reference alone in X for MGRS and IFBL), the UTM zone.
+struct Coordinates {
+    std::string x, y;
+    std::int16_t zone = 0;
+};
+
+struct ReadingForm {
+    std::int16_t geoMode = core::angle::FromText;  // how geographic fields are written
+    double scale = 1;                               // times projected and UTM fields
+};
+
+// The coordinate field positions of a record: X (or the reference), Y, zone.
+enum Field : int { FieldX = 0, FieldY = 1, FieldZone = 2 };
+
+// `field(k)` gives the text of coordinate field k; only the fields `kind`
+// has are asked for. Throws base::RuntimeError for a field it refuses.
+template <typename FieldText>
+void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, Coordinates& c) {
+    c.zone = 0;
+    switch (kind) {
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl:
+        c.x = GridText(field(FieldX));
+        c.y.clear();
+        break;
+    case SystemKind::Geographic:
+        c.x = GeographicText(field(FieldX), form.geoMode);
+        c.y = GeographicText(field(FieldY), form.geoMode);
+        break;
+    default:
+        c.x = ProjectedText(field(FieldX), form.scale);
+        c.y = ProjectedText(field(FieldY), form.scale);
+        if (kind == SystemKind::Utm) c.zone = ZoneNumber(field(FieldZone));
+    }
+}
+
+// Calls `put` with the text of each output field of `kind`, in column order:
+// geographic ones in decimal degrees.
+template <typename Put>
+void WriteCoordinateTexts(SystemKind kind, const Coordinates& c, Put put) {
+    switch (kind) {
+    case SystemKind::Geographic:
+        put(DegreesText(c.x));
+        put(DegreesText(c.y));
+        break;
+    case SystemKind::Projected:
+    case SystemKind::Utm:
+        put(c.x);
+        put(c.y);
+        if (kind == SystemKind::Utm) put(std::to_string(c.zone));
+        break;
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl: put(c.x); break;
+    default: break;
+    }
+}
+
+// The same fields as database values: numbers, the zone an integer, grid
+// references texts.
+void AppendCoordinateValues(SystemKind kind, const Coordinates& c, std::vector<store::Value>& values);
+
+// Converts points between two chosen systems, keeping the datum names
+// between records as the pipeline expects.
+class Conversion {
+public:
+    Conversion(const SystemChoice& in, const SystemChoice& out, std::int16_t method)
+        : in_(in), out_(out), inDatum_(in.datum), outDatum_(out.datum), method_(method) {}
+
+    const SystemChoice& In() const { return in_; }
+    const SystemChoice& Out() const { return out_; }
+    // `from` may come back with its decimal commas turned into points.
+    void Convert(Coordinates& from, Coordinates& to);
+
+private:
+    SystemChoice in_, out_;
+    std::string inDatum_, outDatum_;
+    std::int16_t method_;
+};
+
+}  // namespace batch

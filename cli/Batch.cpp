@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "core/AngleText.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/BatchRun.h"
@@ -26,11 +27,6 @@ constexpr int BarWidth = 40;
 struct Refused {
     std::string message;
 };
-
-std::string Option(const std::map<std::string, std::string>& o, const std::string& name, std::string fallback = {}) {
-    const auto it = o.find(name);
-    return it == o.end() ? fallback : it->second;
-}
 
 // A list item's selection index as the window would have it: 0 for the
 // placeholder (no system given).
@@ -53,12 +49,6 @@ batch::OutputDelimiter OutputDelimiter(const std::string& name) {
     if (name == "comma") return batch::OutputDelimiter::Comma;
     if (name == "semicolon") return batch::OutputDelimiter::Semicolon;
     throw Refused{"Délimiteur de sortie inconnu : « " + name + " » (tab, comma ou semicolon)."};
-}
-
-std::int16_t Pick(const std::string& value, const std::vector<std::string>& names, const char* option) {
-    const auto it = std::find(names.begin(), names.end(), value);
-    if (it == names.end()) throw Refused{std::string("Valeur incorrecte pour ") + option + " : « " + value + " »."};
-    return std::int16_t(it - names.begin() + 1);
 }
 
 // For the window's multi-line messages on a terminal.
@@ -90,42 +80,42 @@ private:
     int last_ = -1;
 };
 
-int Run(const std::map<std::string, std::string>& o) {
-    if (o.count("--params")) store::SetParamDbPath(o.at("--params"));
+int Run(const Options& o) {
+    if (o.Has("--params")) store::SetParamDbPath(o.Get("--params"));
     std::vector<std::string> items;
     {
         store::Database params = store::OpenDatabase(store::ParamDbPath());
         items = batch::SystemItems(params);
     }
     batch::BatchChoices c;
-    c.inSystem = Option(o, "--from");
-    c.outSystem = Option(o, "--to");
-    c.out2System = Option(o, "--to2");
+    c.inSystem = o.Get("--from");
+    c.outSystem = o.Get("--to");
+    c.out2System = o.Get("--to2");
     c.inIndex = IndexOf(items, c.inSystem);
     c.outIndex = IndexOf(items, c.outSystem);
     c.out2Index = IndexOf(items, c.out2System);
-    c.inputPath = Option(o, "--in");
-    c.xField = Option(o, "--x");
-    c.yField = Option(o, "--y");
-    c.zoneField = Option(o, "--zone");
-    c.outputPath = Option(o, "--out");
-    c.scale = Option(o, "--scale", "1");
-    c.geoFormat = Pick(Option(o, "--geo", "dms"), {"dms", "deg", "rad"}, "--geo");
-    c.method = Pick(Option(o, "--method", "1"), {"1", "2", "3"}, "--method");
-    c.delimiter = OutputDelimiter(Option(o, "--delim", "tab"));
-    c.quote = !o.count("--no-quote");
+    c.inputPath = o.Get("--in");
+    c.xField = o.Get("--x");
+    c.yField = o.Get("--y");
+    c.zoneField = o.Get("--zone");
+    c.outputPath = o.Get("--out");
+    c.scale = o.Get("--scale", "1");
+    c.geoFormat = o.Pick("--geo", {"dms", "deg", "rad"}, core::angle::FromText);
+    c.method = o.Pick("--method", {"1", "2", "3"}, 1);
+    c.delimiter = OutputDelimiter(o.Get("--delim", "tab"));
+    c.quote = !o.Has("--no-quote");
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 
     const bool text = batch::IsTextPath(c.inputPath);
-    if (text && o.count("--table")) throw Refused{"--table ne s'applique pas à un fichier texte."};
-    if (!text && !o.count("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
-    if (!text) c.table = o.at("--table");
+    if (text && o.Has("--table")) throw Refused{"--table ne s'applique pas à un fichier texte."};
+    if (!text && !o.Has("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
+    if (!text) c.table = o.Get("--table");
     if (const auto refusal = batch::CheckChoices(c)) throw Refused{*refusal};
 
     if (text) {
         batch::TextImportOptions import;
-        import.delimiter = ImportDelimiter(Option(o, "--in-delim", "tab"));
-        import.header = !o.count("--no-header");
+        import.delimiter = ImportDelimiter(o.Get("--in-delim", "tab"));
+        import.header = !o.Has("--no-header");
         try {
             c.table = batch::ImportText(c.inputPath, import).tableName;
         } catch (const batch::TextImportError& e) {
@@ -146,7 +136,7 @@ int Run(const std::map<std::string, std::string>& o) {
 
 }  // namespace
 
-int RunBatchCommand(const std::map<std::string, std::string>& options) {
+int RunBatchCommand(const Options& options) {
     try {
         return Run(options);
     } catch (const Refused& r) {

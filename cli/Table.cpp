@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <map>
-#include <stdexcept>
 
 #include "store/ParamDb.h"
 #include "app/main/ConversionTable.h"
@@ -14,20 +13,6 @@ namespace cli {
 namespace {
 
 constexpr int ExitMessage = 1, ExitUsage = 2;
-
-const char* const TableUsage =
-    "Usage :\n"
-    "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3]\n"
-    "                    [--params FICHIER] CASE...\n"
-    "\n"
-    "Encode les CASEs dans la ligne N (0 à 12) du tableau de la fenêtre principale,\n"
-    "dans l'ordre de ses colonnes, calcule et affiche chaque ligne : son nom puis\n"
-    "ses cases, séparés par des tabulations. --list1 et --list2 choisissent les\n"
-    "systèmes des lignes 11 et 12 (voir les listes « Autres projections »).\n";
-
-struct TableUsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // Messages of the window, written to standard error instead of boxes.
 class StreamMessages : public app::Messages {
@@ -63,7 +48,7 @@ int ParseRow(const std::string& text) {
         used = 0;
     }
     if (used != text.size() || row < 0 || row >= app::RowCount)
-        throw TableUsageError("ligne incorrecte : " + text + " (0 à 12)");
+        throw UsageError{"ligne incorrecte : " + text + " (0 à 12)"};
     return row;
 }
 
@@ -71,45 +56,33 @@ void SelectItem(app::MainModel& model, int k, const std::string& item) {
     const auto& items = model.At(app::Ctl::Combo_projec, k).items;
     for (int i = 0; i < static_cast<int>(items.size()); ++i)
         if (items[i] == item) return model.SelectListItem(k, i);
-    throw TableUsageError("élément inconnu de la liste " + std::to_string(k + 1) + " : « " + item + " »");
+    throw UsageError{"élément inconnu de la liste " + std::to_string(k + 1) + " : « " + item + " »"};
 }
 
-int Run(const std::vector<std::string>& args) {
-    std::map<std::string, std::string> options;
-    std::vector<std::string> cells;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            cells.push_back(a);
-            continue;
-        }
-        if (a != "--row" && a != "--list1" && a != "--list2" && a != "--method" && a != "--params")
-            throw TableUsageError("option inconnue : " + a);
-        if (i + 1 >= args.size()) throw TableUsageError("valeur manquante après " + a);
-        options[a] = args[++i];
-    }
-    if (!options.count("--row")) throw TableUsageError("option obligatoire : --row");
-    const int row = ParseRow(options["--row"]);
-    if (options.count("--params")) store::SetParamDbPath(options["--params"]);
+}  // namespace
+
+int RunTable(const Options& options) {
+    const int row = ParseRow(options.Required("--row"));
+    if (options.Has("--params")) store::SetParamDbPath(options.Get("--params"));
+    const std::vector<std::string>& cells = options.Plain();
 
     StreamMessages messages;
     NoHost host;
     app::MainModel model(messages, host);
     model.Form_Load();
-    if (options.count("--method")) {
-        const std::string& m = options["--method"];
-        if (m == "1") model.mnu_calc1_Click();
-        else if (m == "2") model.mnu_calc2_Click();
-        else if (m == "3") model.mnu_calc3_Click();
-        else throw TableUsageError("valeur incorrecte pour --method : " + m);
+    switch (options.Pick("--method", {"1", "2", "3"}, 0)) {
+    case 1: model.mnu_calc1_Click(); break;
+    case 2: model.mnu_calc2_Click(); break;
+    case 3: model.mnu_calc3_Click(); break;
+    default: break;
     }
-    if (options.count("--list1")) SelectItem(model, 0, options["--list1"]);
-    if (options.count("--list2")) SelectItem(model, 1, options["--list2"]);
+    if (options.Has("--list1")) SelectItem(model, 0, options.Get("--list1"));
+    if (options.Has("--list2")) SelectItem(model, 1, options.Get("--list2"));
 
     const std::vector<app::ControlRef> inputs = app::RowCells(model, row);
     if (cells.size() > inputs.size())
-        throw TableUsageError("la ligne " + std::to_string(row) + " n'a que " + std::to_string(inputs.size()) +
-                              " case(s)");
+        throw UsageError{"la ligne " + std::to_string(row) + " n'a que " + std::to_string(inputs.size()) +
+                              " case(s)"};
     // Typed and left one after the other, as in the window.
     for (std::size_t i = 0; i < cells.size(); ++i) {
         model.Text(inputs[i].ctl, inputs[i].index) = cells[i];
@@ -124,17 +97,6 @@ int Run(const std::vector<std::string>& args) {
         std::printf("%s\n", line.c_str());
     }
     return messages.shown ? ExitMessage : 0;
-}
-
-}  // namespace
-
-int RunTable(const std::vector<std::string>& args) {
-    try {
-        return Run(args);
-    } catch (const TableUsageError& e) {
-        std::fprintf(stderr, "travena-cli : %s\n\n%s", e.what(), TableUsage);
-        return ExitUsage;
-    }
 }
 
 }  // namespace cli

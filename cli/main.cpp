@@ -4,7 +4,9 @@
 //                       [--geo dms|deg|rad] [--params FILE]
 //   travena-cli batch --in PATH [--table NAME] --x FIELD [--y FIELD] [--zone FIELD]
 //                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
+//   travena-cli table --row N [--list1 ITEM] [--list2 ITEM] CELL...
 //   travena-cli systems [--params FILE]
+//   travena-cli COMMAND --help, travena-cli --version
 //
 // Exit status: 0 success, 1 some input lines could not be converted,
 // 2 bad usage or an unusable parameter database (before any output).
@@ -14,12 +16,12 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "cli/Batch.h"
 #include "cli/Convert.h"
+#include "cli/Options.h"
 #include "cli/Table.h"
 #include "base/Errors.h"
 #include "store/Engine.h"
@@ -30,17 +32,10 @@ namespace {
 
 constexpr int ExitUsage = 2;
 
-const char* const Usage =
-    "Usage :\n"
+const char* const ConvertUsage =
     "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3]\n"
-    "                      [--geo dms|deg|rad] [--params FICHIER]\n"
-    "  travena-cli batch --in CHEMIN [--table NOM] --x CHAMP [--y CHAMP] [--zone CHAMP]\n"
-    "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
-    "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
-    "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
-    "                    [--no-header] [--method 1|2|3] [--params FICHIER]\n"
-    "  travena-cli systems [--params FICHIER]\n"
-    "\n"
+    "                      [--geo dms|deg|rad] [--params FICHIER]\n";
+const char* const ConvertHelp =
     "convert lit un point par ligne sur l'entrée standard et écrit une ligne\n"
     "par point, champs séparés par des tabulations :\n"
     "  projection  X Y           ->  X Y\n"
@@ -50,111 +45,122 @@ const char* const Usage =
     "SYSTÈME est un élément de la liste que donne « travena-cli systems ».\n"
     "--method : 1 translation géocentrique (défaut), 2 Molodensky, 3 Helmert.\n"
     "--geo : forme des coordonnées géographiques lues (deg par défaut).\n"
-    "\n"
+    "Statut : 0 succès, 1 une ligne au moins n'a pu être convertie, 2 usage incorrect.\n";
+const char* const BatchUsage =
+    "  travena-cli batch --in CHEMIN [--table NOM] --x CHAMP [--y CHAMP] [--zone CHAMP]\n"
+    "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
+    "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
+    "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
+    "                    [--no-header] [--method 1|2|3] [--params FICHIER]\n";
+const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
     "fichiers dBase, fichier texte .txt ou .csv) vers une base .mdb (table\n"
     "« Conversions ») ou un fichier texte .txt ou .csv ; --geo vaut dms par défaut.\n"
     "Statut : 0 succès, 1 échec de la conversion (rien n'est écrit), 2 choix refusé.\n";
+const char* const TableUsage =
+    "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3]\n"
+    "                    [--params FICHIER] CASE...\n";
+const char* const TableHelp =
+    "table encode les CASEs dans la ligne N (0 à 12) du tableau de la fenêtre\n"
+    "principale, dans l'ordre de ses colonnes, calcule et affiche chaque ligne :\n"
+    "son nom puis ses cases, séparés par des tabulations. --list1 et --list2\n"
+    "choisissent les systèmes des lignes 11 et 12 (voir les listes « Autres\n"
+    "projections »). Statut : 0, 1 si un message a été affiché, 2 usage incorrect.\n";
+const char* const SystemsUsage = "  travena-cli systems [--params FICHIER]\n";
+const char* const SystemsHelp = "systems écrit les systèmes que connaît la base de paramètres, un par ligne.\n";
 
-struct UsageError {
-    std::string message;
-};
-
-// Options as "--name value" or "--name=value", and flags without a value;
-// every name must be known.
-std::map<std::string, std::string> ParseOptions(const std::vector<std::string>& args,
-                                                const std::vector<std::string>& known,
-                                                const std::vector<std::string>& flags = {}) {
-    std::map<std::string, std::string> options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i], value;
-        if (name.rfind("--", 0) != 0) throw UsageError{"argument inattendu : " + name};
-        if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
-            options[name];
-            continue;
-        }
-        if (const auto eq = name.find('='); eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.resize(eq);
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            throw UsageError{"valeur manquante après " + name};
-        }
-        if (std::find(known.begin(), known.end(), name) == known.end())
-            throw UsageError{"option inconnue : " + name};
-        options[name] = value;
-    }
-    return options;
-}
-
-store::Database OpenParams(const std::map<std::string, std::string>& options) {
-    if (const auto it = options.find("--params"); it != options.end()) store::SetParamDbPath(it->second);
+store::Database OpenParams(const cli::Options& options) {
+    if (options.Has("--params")) store::SetParamDbPath(options.Get("--params"));
     return store::OpenDatabase(store::ParamDbPath());
 }
 
-int Systems(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--params"});
+int Systems(const cli::Options& options) {
     store::Database db = OpenParams(options);
     for (const auto& item : batch::SystemItems(db)) std::printf("%s\n", item.c_str());
     return 0;
 }
 
-std::int16_t Choice(const std::map<std::string, std::string>& options, const std::string& name,
-                    const std::vector<std::string>& values, std::int16_t fallback) {
-    const auto it = options.find(name);
-    if (it == options.end()) return fallback;
-    const auto v = std::find(values.begin(), values.end(), it->second);
-    if (v == values.end()) throw UsageError{"valeur incorrecte pour " + name + " : " + it->second};
-    return static_cast<std::int16_t>(v - values.begin() + 1);
-}
-
-int Convert(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args, {"--from", "--to", "--method", "--geo", "--params"});
+int Convert(const cli::Options& options) {
     cli::ConvertOptions o;
-    for (const char* required : {"--from", "--to"})
-        if (!options.count(required)) throw UsageError{std::string("option obligatoire : ") + required};
-    o.from = options.at("--from");
-    o.to = options.at("--to");
-    o.method = Choice(options, "--method", {"1", "2", "3"}, 1);
-    o.geoMode = Choice(options, "--geo", {"dms", "deg", "rad"}, 2);
-    if (o.from == o.to) throw UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
+    o.from = options.Required("--from");
+    o.to = options.Required("--to");
+    o.method = options.Pick("--method", {"1", "2", "3"}, 1);
+    o.geoMode = options.Pick("--geo", {"dms", "deg", "rad"}, 2);
+    if (o.from == o.to) throw cli::UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
 
     store::Database db = OpenParams(options);
     const auto items = batch::SystemItems(db);
     for (const auto* system : {&o.from, &o.to})
         if (std::find(items.begin(), items.end(), *system) == items.end())
-            throw UsageError{"système inconnu : « " + *system + " » (voir travena-cli systems)"};
+            throw cli::UsageError{"système inconnu : « " + *system + " » (voir travena-cli systems)"};
     return cli::RunConvert(o, STDIN_FILENO, stdout, stderr);
 }
 
-int Batch(const std::vector<std::string>& args) {
-    const auto options = ParseOptions(args,
-                                      {"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo",
-                                       "--scale", "--out", "--delim", "--in-delim", "--method", "--params"},
-                                      {"--quote", "--no-quote", "--no-header"});
-    if (options.count("--quote") && options.count("--no-quote")) throw UsageError{"--quote ou --no-quote, pas les deux"};
+int Batch(const cli::Options& options) {
+    if (options.Has("--quote") && options.Has("--no-quote"))
+        throw cli::UsageError{"--quote ou --no-quote, pas les deux"};
     return cli::RunBatchCommand(options);
 }
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* help;
+    cli::CommandSpec spec;
+    int (*run)(const cli::Options&);
+};
+
+const Command Commands[] = {
+    {"convert", ConvertUsage, ConvertHelp, {{"--from", "--to", "--method", "--geo", "--params"}, {}, false}, Convert},
+    {"batch", BatchUsage, BatchHelp,
+     {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
+       "--in-delim", "--method", "--params"},
+      {"--quote", "--no-quote", "--no-header"},
+      false},
+     Batch},
+    {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},
+     cli::RunTable},
+    {"systems", SystemsUsage, SystemsHelp, {{"--params"}, {}, false}, Systems},
+};
+
+std::string GeneralUsage() {
+    std::string text = "Usage :\n";
+    for (const Command& c : Commands) text += c.usage;
+    text += "  travena-cli --version\n\n";
+    for (const Command& c : Commands) text += c.help;
+    return text + "« travena-cli COMMANDE --help » décrit une commande.\n";
+}
+
+std::string CommandUsage(const Command& c) { return std::string("Usage :\n") + c.usage + "\n" + c.help; }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
-    const std::string command = argc > 1 ? argv[1] : "";
+    const std::string name = argc > 1 ? argv[1] : "";
+    if (name == "--help" || name == "-h" || name == "help") {
+        std::fputs(GeneralUsage().c_str(), stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("travena-cli %s\n", TRAVENA_VERSION);
+        return 0;
+    }
+    const Command* command = nullptr;
+    for (const Command& c : Commands)
+        if (name == c.name) command = &c;
     try {
-        if (command == "convert") return Convert(args);
-        if (command == "systems") return Systems(args);
-        if (command == "batch") return Batch(args);
-        if (command == "table") return cli::RunTable(args);
-        if (command == "--help" || command == "-h" || command == "help") {
-            std::fputs(Usage, stdout);
+        if (!command) throw cli::UsageError{name.empty() ? "commande manquante" : "commande inconnue : " + name};
+        const cli::Options options(command->spec, args);
+        if (options.HelpAsked()) {
+            std::fputs(CommandUsage(*command).c_str(), stdout);
             return 0;
         }
-        throw UsageError{command.empty() ? "commande manquante" : "commande inconnue : " + command};
-    } catch (const UsageError& e) {
-        std::fprintf(stderr, "travena-cli : %s\n\n%s", e.message.c_str(), Usage);
+        return command->run(options);
+    } catch (const cli::UsageError& e) {
+        std::fprintf(stderr, "travena-cli : %s\n\n%s", e.message.c_str(),
+                     command ? CommandUsage(*command).c_str() : GeneralUsage().c_str());
     } catch (const base::RuntimeError& e) {
         std::fprintf(stderr, "travena-cli : base de paramètres « %s » inutilisable : %s (erreur %d)\n",
                      store::ParamDbPath().c_str(), e.what(), e.number);

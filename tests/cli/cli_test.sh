@@ -59,6 +59,11 @@ test ! -e "$work/none.mdb" || { echo "FAIL missing_params created the file"; fai
 check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --method 4
 check unknown_option 2 '^$' 'option inconnue' -- convert --from "BE LB72" --to "BE UTM" --speed 9
 check no_command 2 '^$' 'commande manquante' --
+for command in convert batch table systems; do
+    check "help_$command" 0 "^Usage :\n  travena-cli $command " '^$' -- "$command" --help
+done
+check help_lists_every_command 0 'convert[\s\S]*batch[\s\S]*table[\s\S]*systems[\s\S]*--version' '^$' -- --help
+check version 0 '^travena-cli \d+\.\d+' '^$' -- --version
 
 input=''
 check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems

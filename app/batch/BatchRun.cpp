@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -107,7 +108,7 @@ public:
     RecordConverter(const BatchChoices& c, const std::vector<store::FieldDef>& fields)
         : conversion_(MakeSystemChoice(c.inSystem), MakeSystemChoice(c.outSystem), c.method),
           conversion2_(conversion_.In(), MakeSystemChoice(c.out2Index > 0 ? c.out2System : std::string()), c.method),
-          form_{c.geoFormat, core::ValNumber(c.scale)} {
+          form_{c.geoFormat, ScaleValue(c.scale)} {
         const SystemChoice& in = conversion_.In();
         columns_[FieldX] = Index(fields, c.xField);
         if (NeedsY(in)) columns_[FieldY] = Index(fields, c.yField);
@@ -339,7 +340,7 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     if (e != "mdb" && !IsTextPath(c.outputPath))
         return "Le fichier de sortie doit se terminer par .mdb (base de données), .txt ou .csv (texte).";
     if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
-    if (!StartsWithNumber(c.scale) || core::ValNumber(c.scale) == 0)
+    if (const double scale = ScaleValue(c.scale); scale == 0 || !std::isfinite(scale))
         return "Indiquez une échelle numérique différente de zéro.";
     return std::nullopt;
 }

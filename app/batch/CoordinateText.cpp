@@ -1,5 +1,8 @@
 #include "app/batch/CoordinateText.h"
 
+#include <cctype>
+#include <cmath>
+
 #include "core/AngleText.h"
 #include "core/Constants.h"
 #include "base/Errors.h"
@@ -19,30 +22,56 @@ base::RuntimeError NotANumber(const std::string& text) {
     return base::RuntimeError(base::err::TypeMismatch, "« " + text + " » n'est pas un nombre.");
 }
 
+// The field, decimal comma turned to a point, when it is wholly a number.
 std::string CheckedNumber(std::string field) {
     core::CommaToPoint(field);
-    if (!StartsWithNumber(field)) throw NotANumber(field);
+    if (!IsWholeNumber(field)) throw NotANumber(field);
     return field;
 }
 
 }  // namespace
 
-bool StartsWithNumber(std::string_view text) {
-    std::size_t i = text.find_first_not_of(" \t");
-    if (i == std::string_view::npos) return false;
-    if (text[i] == '&' && i + 1 < text.size()) {
-        const char base = text[i + 1];
-        return base == 'H' || base == 'h' || base == 'O' || base == 'o';
+bool IsWholeNumber(std::string_view text) {
+    // ValNumber skips blanks wherever they stand; so does this reading.
+    std::string s;
+    for (char c : text)
+        if (c != ' ' && c != '\t' && c != '\n') s += c;
+    std::size_t i = 0;
+    const auto digits = [&](auto isDigit) {
+        const std::size_t from = i;
+        while (i < s.size() && isDigit(s[i])) ++i;
+        return i > from;
+    };
+    if (s.size() > 2 && s[0] == '&') {
+        const char radix = char(s[1] | 0x20);
+        i = 2;
+        if (radix == 'h') return digits([](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }) && i == s.size();
+        if (radix == 'o') return digits([](char c) { return c >= '0' && c <= '7'; }) && i == s.size();
+        return false;
     }
-    if (text[i] == '+' || text[i] == '-') ++i;
-    if (i < text.size() && text[i] == '.') ++i;
-    return i < text.size() && Digit(text[i]);
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    const bool whole = digits(Digit);
+    bool fraction = false;
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        fraction = digits(Digit);
+    }
+    if (!whole && !fraction) return false;
+    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
+        ++i;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+        if (!digits(Digit)) return false;
+    }
+    return i == s.size();
 }
 
 std::string ProjectedText(std::string field, double scale) {
     std::string text = CheckedNumber(std::move(field));
     if (scale == 1) return text;  // the pipeline reads the same number from it
-    return core::FormatGeneral(core::ValNumber(text) * scale);
+    const double scaled = core::ValNumber(text) * scale;
+    if (!std::isfinite(scaled))
+        throw base::RuntimeError(base::err::Overflow, "« " + text + " » fois l'échelle dépasse les nombres représentables.");
+    return core::FormatGeneral(scaled);
 }
 
 std::string GeographicText(std::string field, std::int16_t mode) {
@@ -64,6 +93,16 @@ std::string GeographicText(std::string field, std::int16_t mode) {
     if (!zero && degrees == 0 && radians == 0)
         throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");
     return core::FormatGeneral(radians);
+}
+
+double ScaleValue(std::string text) {
+    core::CommaToPoint(text);
+    if (!IsWholeNumber(text)) return 0;
+    try {
+        return core::ValNumber(text);
+    } catch (const base::ArithmeticError&) {
+        return 0;  // beyond the double range
+    }
 }
 
 std::int16_t ZoneNumber(std::string field) {

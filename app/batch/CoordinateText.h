@@ -14,11 +14,17 @@
 
 namespace batch {
 
-// True when ValNumber finds a number at the start of `text` (after blanks):
-// digits, a sign or point followed by digits, or "&H"/"&O".
-bool StartsWithNumber(std::string_view text);
+// True when ValNumber reads all of `text` (blanks aside) as one number: a
+// sign, digits with at most one point, an exponent, or "&H"/"&O" digits.
+// "148.679.447" or "148\u00A0679" are not numbers, not 148.679 or 148.
+bool IsWholeNumber(std::string_view text);
 
-// Throws base::RuntimeError 13 for a field that does not start with a number.
+// Reading a scale: its decimal comma turned to a point; 0 when the text is
+// not wholly a number.
+double ScaleValue(std::string text);
+
+// Throws base::RuntimeError 13 for a field that is not wholly a number, 6
+// when its product with `scale` overflows.
 // The field's value (decimal comma or point) times `scale`, as text.
 std::string ProjectedText(std::string field, double scale);
 // The radians text of a longitude or latitude written in `mode` (1 DMS text,

@@ -121,6 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"output_is_scratch", [](BatchChoices& c) { c.outputPath = "/tmp/in._travena.mdb"; },
                   "Le fichier de sortie ne peut pas être la source des données."},
         CheckCase{"scale_word", [](BatchChoices& c) { c.scale = "abc"; },
+                  "Indiquez une échelle numérique différente de zéro."},
+        CheckCase{"scale_partly_a_number", [](BatchChoices& c) { c.scale = "1.5.3"; },
                   "Indiquez une échelle numérique différente de zéro."}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -189,8 +191,8 @@ TEST_F(BatchRun, UnquotedSemicolonLineHasTheExactBytes) {
 }
 
 TEST_F(BatchRun, SecondOutputJoinsWithTheSameDelimiterAndScaleApplies) {
-    BatchChoices c = Valid(Imported("x\ty\n148.679447\t171.066810\n"), File("out.csv"));
-    c.scale = "1000";
+    BatchChoices c = Valid(Imported("x\ty\n74339.7235\t85533.405\n"), File("out.csv"));
+    c.scale = "2,0";  // a decimal comma, as typed in a French locale
     c.quote = false;
     c.out2Index = 9;
     c.out2System = "W Geographic WGS84";
@@ -325,6 +327,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"missing_field", Three, [](BatchChoices& c) { c.xField = "absent"; }, 0},
         FailureCase{"word", Three, [](BatchChoices&) {}, 2},
         FailureCase{"empty", "x\ty\n148679.447\t\n", [](BatchChoices&) {}, 1},
+        // Thousands separators make a field only begin with a number.
+        FailureCase{"no_break_space_thousands", "x\ty\n1\t2\n148\u00A0679,447\t171066,810\n", [](BatchChoices&) {}, 2},
+        FailureCase{"point_thousands", "x\ty\n148.679,447\t171066,810\n", [](BatchChoices&) {}, 1},
+        FailureCase{"scaled_beyond_doubles", "x\ty\n1E300\t1\n", [](BatchChoices& c) { c.scale = "1E10"; }, 1},
         FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n",
                     [](BatchChoices& c) {
                         c.inSystem = "W Geographic WGS84";

@@ -23,6 +23,7 @@ struct ArithmeticError : RuntimeError {
 namespace err {
 constexpr int InvalidCall = 5;        // "Argument ou appel de procédure incorrect."
 constexpr int Overflow = 6;           // "Dépassement de capacité."
+constexpr int OutOfMemory = 7;        // "Mémoire insuffisante."
 constexpr int DivisionByZero = 11;    // "Division par zéro."
 constexpr int TypeMismatch = 13;      // "Type incompatible."
 constexpr int NoSuchFile = 53;        // "Fichier introuvable."
@@ -60,6 +61,8 @@ constexpr int NotInCollection = 3265;
 constexpr int BadFormat = 3343;
 constexpr int ObjectClosed = 3420;
 }  // namespace err
+
+inline constexpr const char* OutOfMemoryText = "Mémoire insuffisante pour terminer le travail.";
 
 inline ArithmeticError OverflowError() {
     return ArithmeticError(err::Overflow, "Dépassement de capacité.");

@@ -21,6 +21,7 @@
 
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
+#include "base/SystemText.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/CoordinateText.h"
@@ -202,7 +203,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
 
     PendingFile pending(c.outputPath);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
-    if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + std::strerror(errno), 0);
+    if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
     std::setvbuf(file.get(), nullptr, _IOFBF, WriteBuffer);
 
     const char d = DelimiterChar(c.delimiter);
@@ -220,7 +221,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
         }
         line += '\n';
         if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + std::strerror(errno));
+            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(errno));
     };
 
     std::vector<std::string> fields;
@@ -243,9 +244,9 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
         const int saved = errno;
         std::fclose(raw);
-        throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + std::strerror(saved), done);
+        throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(saved), done);
     }
-    if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, std::strerror(errno), done);
+    if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, base::SystemText(errno), done);
     pending.Commit(true);
     return done;
 }
@@ -360,7 +361,9 @@ long RunBatch(const BatchChoices& choices, const std::function<void(const BatchP
     } catch (const base::RuntimeError& e) {
         throw BatchFailure(e.number, e.what(), 0);
     } catch (const fs::filesystem_error& e) {
-        throw BatchFailure(base::err::FileAccess, e.what(), 0);
+        throw BatchFailure(base::err::FileAccess, base::SystemText(e.code(), e.path1().string()), 0);
+    } catch (const std::bad_alloc&) {
+        throw BatchFailure(base::err::OutOfMemory, base::OutOfMemoryText, 0);
     }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // A file built beside its target under a temporary name and moved into place
-// only when complete, so that a failed import or run leaves no half-made
-// output and the previous file as it was.
+// only when complete, so that a failed, interrupted or killed import or run
+// leaves no half-made output, no temporary file, and the previous file as it
+// was.
 //
 //   batch::PendingFile pending("/data/out.txt");
 //   write(pending.Path());
@@ -27,6 +28,7 @@ public:
 private:
     std::string target_, path_;
     bool done_ = false;
+    int slot_ = -1;  // in the table the signal handler cleans
 };
 
 }  // namespace batch

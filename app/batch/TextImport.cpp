@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/SystemText.h"
 #include "store/Engine.h"
 #include "base/TextCodec.h"
 #include "app/batch/PendingFile.h"
@@ -30,6 +31,9 @@ constexpr std::size_t BlockSize = 1 << 16;
 // damaged file (a 10 MB line) fail at once instead of filling memory.
 constexpr std::size_t MaxRawField = 4096;
 constexpr long ProgressEvery = 10;
+// The most fields a table holds; a longer first line is refused before any
+// column is made, however long it is.
+constexpr std::size_t MaxColumns = 255;
 
 TextImportError Failure(int number, const std::string& description) { return TextImportError(number, description); }
 
@@ -205,6 +209,11 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     std::vector<std::string> raw;
     const bool any = reader.Contenu(raw);
 
+    if (any && raw.size() > MaxColumns)
+        throw Failure(base::err::FieldTooSmall, "La ligne 1 compte " + std::to_string(raw.size()) +
+                                                    " champs ; une table en accepte " + std::to_string(MaxColumns) +
+                                                    " au plus.");
+
     ImportedTable result{ScratchDatabasePath(textPath), ImportedTableName(textPath), 0};
     store::Database db = store::CreateDatabase(building, store::dbLangGeneral);
     store::TableDef def = db.CreateTableDef(result.tableName);
@@ -223,6 +232,13 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     // Without a header the first line is already the first record.
     bool have = any && (!options.header || reader.Contenu(raw));
     for (; have; have = reader.Contenu(raw)) {
+        // Fields beyond the first line's would be lost; empty ones (a
+        // trailing delimiter) hold nothing to lose.
+        for (std::size_t k = columns; k < raw.size(); ++k)
+            if (!text(raw[k]).empty())
+                throw Failure(base::err::FieldTooSmall, "La ligne " + std::to_string(reader.LineNumber()) + " compte " +
+                                                            std::to_string(raw.size()) + " champs, la première " +
+                                                            std::to_string(columns) + ".");
         for (std::size_t k = 0; k < columns; ++k) {
             std::string value = k < raw.size() ? text(raw[k]) : std::string();
             if (CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());
@@ -245,7 +261,11 @@ std::string ScratchDatabasePath(const std::string& textPath) {
 
 std::string ImportedTableName(const std::string& textPath) {
     const std::string title = std::filesystem::path(textPath).filename().string();
-    return title.substr(0, title.size() >= 4 ? title.size() - 4 : 0);
+    std::string name = title.substr(0, title.size() >= 4 ? title.size() - 4 : 0);
+    // Characters a table name cannot hold ("pts.2024.txt" gives "pts_2024").
+    for (char& c : name)
+        if (c == '.' || c == '!' || c == '[' || c == ']' || c == '`' || c == '"') c = '_';
+    return name;
 }
 
 std::string TextImportError::Message() const {
@@ -271,7 +291,9 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
     } catch (const base::RuntimeError& e) {
         throw Failure(e.number, e.what());
     } catch (const std::filesystem::filesystem_error& e) {
-        throw Failure(base::err::FileRead, e.what());
+        throw Failure(base::err::FileRead, base::SystemText(e.code(), e.path1().string()));
+    } catch (const std::bad_alloc&) {
+        throw Failure(base::err::OutOfMemory, base::OutOfMemoryText);
     }
 }
 

@@ -27,7 +27,8 @@ struct ImportedTable {
 // "C:/data/pts.txt" -> "C:/data/pts._travena.mdb" (the path without its last
 // three characters, the dot kept).
 std::string ScratchDatabasePath(const std::string& textPath);
-// "C:/data/pts.txt" -> "pts": the file title without its last four characters.
+// "C:/data/pts.txt" -> "pts": the file title without its last four characters,
+// characters a table name cannot hold (a dot...) made '_'.
 std::string ImportedTableName(const std::string& textPath);
 
 // Any failure of the import. what() is the error's own description; Message()

@@ -59,6 +59,12 @@ TEST(TextImportNames, ScratchDatabaseAndTableFollowTheFileName) {
     EXPECT_EQ(batch::ImportedTableName("/data/relevés.csv"), "relevés");
 }
 
+TEST_F(TextImport, DotsInTheFileTitleStillGiveATable) {
+    const batch::ImportedTable t = batch::ImportText(Write("x\n1\n", "pts.2024.v2.txt"), {});
+    EXPECT_EQ(t.tableName, "pts_2024_v2");
+    EXPECT_EQ(ReadBack(t).rows.size(), 1u);
+}
+
 // Every line-end convention and a last line with or without its line end.
 struct LinesCase {
     const char* name;
@@ -97,9 +103,16 @@ TEST_F(TextImport, FieldRulesOfOneLine) {
 }
 
 TEST_F(TextImport, ShortAndLongLinesAndQuotedLineBreaks) {
-    const Table t = Import("a\tb\tc\n1\n1\t2\t3\t4\n\"two\nlines\"\t5\n");
+    const Table t = Import("a\tb\tc\n1\n1\t2\t3\t \t\n\"two\nlines\"\t5\n");
     EXPECT_EQ(t.rows, (std::vector<std::vector<std::string>>{
                           {"1", " ", " "}, {"1", "2", "3"}, {"two\nlines", "5", " "}}));
+    // A field beyond the first line's holding something would be lost.
+    try {
+        batch::ImportText(Write("a\tb\n1\t2\n1\t2\t3\n"), {});
+        FAIL() << "imported";
+    } catch (const batch::TextImportError& e) {
+        EXPECT_STREQ(e.what(), "La ligne 3 compte 3 champs, la première 2.");
+    }
 }
 
 TEST_F(TextImport, HeaderNamesAreCutTo25Characters) {
@@ -230,8 +243,14 @@ TEST_F(TextImport, HostileFilesEndInATableOrARefusal) {
         } catch (const batch::TextImportError&) {
         }
     }
-    const Table t = ReadBack(batch::ImportText(Write(wide + "\n1\n"), {}));
-    EXPECT_EQ(t.names.size(), 1000u);
+    // A first line of 100 000 fields is refused at once, before any column is made.
+    std::string huge(100000 * 2, '\t');
+    try {
+        batch::ImportText(Write(huge + "\n1\n"), {});
+        FAIL() << "imported";
+    } catch (const batch::TextImportError& e) {
+        EXPECT_STREQ(e.what(), "La ligne 1 compte 200001 champs ; une table en accepte 255 au plus.");
+    }
 }
 
 }  // namespace

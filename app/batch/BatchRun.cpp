@@ -91,14 +91,33 @@ char DelimiterChar(OutputDelimiter d) {
     }
 }
 
-std::vector<store::FieldDef> OutputFields(const SystemChoice& output, bool second) {
+void AppendOutputFields(const SystemChoice& output, bool second, std::vector<store::FieldDef>& fields) {
     const std::vector<std::string> names = OutputColumns(output, second);
-    std::vector<store::FieldDef> fields;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (output.kind == SystemKind::Mgrs || output.kind == SystemKind::Ifbl)
             fields.push_back({names[i], store::dbText, GridColumnSize});
         else
             fields.push_back({names[i], output.kind == SystemKind::Utm && i == 2 ? store::dbInteger : store::dbDouble, 0});
+    }
+}
+
+// The input's fields, then each output's. A name already taken (two datums of
+// one country both give "BE_Long"; an input holding "Fuseau") gets a suffix,
+// "BE_Long_2", so every column can be told apart.
+std::vector<store::FieldDef> OutputTableFields(const std::vector<store::FieldDef>& input, const SystemChoice& out,
+                                               const SystemChoice& out2) {
+    std::vector<store::FieldDef> fields;
+    for (const auto& f : input) fields.push_back({f.Name, f.Type ? f.Type : store::dbText, 0});
+    AppendOutputFields(out, false, fields);
+    AppendOutputFields(out2, true, fields);
+    const auto taken = [&](std::size_t upTo, const std::string& name) {
+        for (std::size_t j = 0; j < upTo; ++j)
+            if (store::SameText(fields[j].Name, name)) return true;
+        return false;
+    };
+    for (std::size_t i = input.size(); i < fields.size(); ++i) {
+        const std::string base = fields[i].Name;
+        for (int k = 2; taken(i, fields[i].Name); ++k) fields[i].Name = base + "_" + std::to_string(k);
     }
     return fields;
 }
@@ -225,9 +244,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     };
 
     std::vector<std::string> fields;
-    for (const auto& f : cursor->Fields()) fields.push_back(f.Name);
-    for (const auto& name : OutputColumns(converter.Out(), false)) fields.push_back(name);
-    for (const auto& name : OutputColumns(converter.Out2(), true)) fields.push_back(name);
+    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2())) fields.push_back(f.Name);
     writeLine(fields);
 
     Coordinates r1, r2;
@@ -277,9 +294,7 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         auto cursor = db.OpenForwardOnly(LinkTable);
         RecordConverter converter(c, cursor->Fields());
         store::TableDef out = db.CreateTableDef(OutputTable);
-        for (const auto& f : cursor->Fields()) out.Append({f.Name, f.Type ? f.Type : store::dbText, 0});
-        for (const auto& f : OutputFields(converter.Out(), false)) out.Append(f);
-        for (const auto& f : OutputFields(converter.Out2(), true)) out.Append(f);
+        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2())) out.Append(f);
         db.TableDefs().Append(out);
 
         const std::string insert = InsertStatement(OutputTable, out.Fields.size());

@@ -208,6 +208,25 @@ TEST_F(BatchRun, SecondOutputJoinsWithTheSameDelimiterAndScaleApplies) {
     EXPECT_NEAR(core::ValNumber(f[6]), 50.85, 1e-5);
 }
 
+TEST_F(BatchRun, NamesAlreadyTakenGetASuffixInBothOutputs) {
+    BatchChoices c = Valid(Imported("x\ty\tFuseau\n148679.447\t171066.810\t0\n"), File("out.txt"));
+    c.outSystem = "BE Geographic ED50";
+    c.out2Index = 11;
+    c.out2System = "BE Geographic BD72";
+    c.quote = false;
+    batch::RunBatch(c);
+    EXPECT_EQ(Split(ReadFile(c.outputPath), '\n')[0], "x\ty\tFuseau\tBE_Long\tBE_Lat\tBE_Long_2\tBE_Lat_2");
+
+    c.outSystem = "BE UTM";
+    c.outputPath = File("out.mdb");
+    batch::RunBatch(c);
+    store::Recordset rs = store::OpenDatabase(c.outputPath).OpenRecordset("Conversions");
+    std::vector<std::string> names;
+    for (int f = 0; f < rs.FieldCount(); ++f) names.push_back(rs.Field(f).Name());
+    EXPECT_EQ(names, (std::vector<std::string>{"x", "y", "Fuseau", "E_BE_UTM", "N_BE_UTM", "Fuseau_2", "BE_Long",
+                                                "BE_Lat"}));
+}
+
 TEST_F(BatchRun, FieldsHoldingTheDelimiterOrQuotesStillSplit) {
     // Imported from a quoted semicolon file: the names keep their ";" and quotes.
     const std::string path = File("q.txt");

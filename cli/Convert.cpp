@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "base/SystemText.h"
+#include "core/Grid.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
 #include "app/batch/RecordIo.h"
@@ -44,51 +46,73 @@ public:
         ssize_t got;
         do got = ::read(fd_, buf_.data() + old, ReadChunk);
         while (got < 0 && errno == EINTR);
+        if (got < 0) error_ = errno;
         buf_.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
         if (got <= 0) eof_ = true;
         return !buf_.empty();
     }
 
     // Next complete line of the buffer (the unterminated tail only at end of
-    // input). `tooLong` flags a line cut at MaxLine; its rest is skipped.
+    // input); lines end in LF, CR LF or CR alone. `tooLong` flags a line cut
+    // at MaxLine; its rest is skipped.
     bool Next(std::string_view& line, bool& tooLong) {
         tooLong = false;
         const char* data = buf_.data();
         const std::size_t size = buf_.size();
         if (skipping_) {
-            const void* nl = std::memchr(data + begin_, '\n', size - begin_);
-            if (!nl) { begin_ = size; return false; }
-            begin_ = static_cast<std::size_t>(static_cast<const char*>(nl) - data) + 1;
+            const std::size_t end = LineEnd(begin_);
+            if (end == size) {
+                begin_ = size;
+                return false;
+            }
+            if (!PastLineEnd(end, begin_)) return false;
             skipping_ = false;
         }
         if (begin_ >= size) return false;
-        const void* nl = std::memchr(data + begin_, '\n', size - begin_);
-        std::size_t end;
-        if (nl) {
-            end = static_cast<std::size_t>(static_cast<const char*>(nl) - data);
+        const std::size_t end = LineEnd(begin_);
+        std::size_t next = end;
+        if (end < size) {
+            if (!PastLineEnd(end, next)) return false;
         } else if (size - begin_ >= MaxLine) {
             line = std::string_view(data + begin_, 0);
             tooLong = true;
             skipping_ = true;
             begin_ = size;
             return true;
-        } else if (eof_) {
-            end = size;
-        } else {
+        } else if (!eof_) {
             return false;
         }
         line = std::string_view(data + begin_, end - begin_);
-        begin_ = nl ? end + 1 : end;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        begin_ = next;
         return true;
     }
 
+    // Whether reading failed (not just ended); errno's value then.
+    int Error() const { return error_; }
+
 private:
+    std::size_t LineEnd(std::size_t from) const {
+        while (from < buf_.size() && buf_[from] != '\n' && buf_[from] != '\r') ++from;
+        return from;
+    }
+
+    // The start of the next line after the line end at `end`; false when a CR
+    // ends the buffer and only more input can tell whether an LF follows.
+    bool PastLineEnd(std::size_t end, std::size_t& next) const {
+        if (buf_[end] == '\r') {
+            if (end + 1 == buf_.size() && !eof_) return false;
+            if (end + 1 < buf_.size() && buf_[end + 1] == '\n') ++end;
+        }
+        next = end + 1;
+        return true;
+    }
+
     int fd_;
     std::vector<char> buf_;
     std::size_t begin_ = 0;
     bool eof_ = false;
     bool skipping_ = false;
+    int error_ = 0;
 };
 
 // Words separated by blanks, tabs or semicolons.
@@ -121,6 +145,8 @@ public:
         }
         batch::ReadCoordinates(kind, form_, [&](int k) { return std::string(fields_[std::size_t(k)]); }, point_);
         conversion_.Convert(point_, converted_);
+        if (conversion_.Out().kind == SystemKind::Ifbl && converted_.x == core::IfblOutsideGrid)
+            throw base::RuntimeError(base::err::BadReference, "point hors de la grille IFBL.");
         bool first = true;
         batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
             if (!first) result += '\t';
@@ -173,14 +199,21 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
                 } catch (const std::exception& e) {
                     result.resize(mark);
                     converter.Failed(result);
-                    std::fprintf(err, "Ligne %lld : %s\n", lineNo, e.what());
+                    const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+                    std::fprintf(err, "Ligne %lld : %s\n", lineNo, memory ? base::OutOfMemoryText : e.what());
                     anyFailed = true;
                 }
             }
         }
-        std::fwrite(result.data(), 1, result.size(), out);
-        std::fflush(out);
+        if (std::fwrite(result.data(), 1, result.size(), out) != result.size() || std::fflush(out) != 0) {
+            std::fprintf(err, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
+            return 1;
+        }
         result.clear();
+    }
+    if (reader.Error()) {
+        std::fprintf(err, "travena-cli : lecture de l'entrée impossible : %s\n", base::SystemText(reader.Error()).c_str());
+        return 1;
     }
     return anyFailed ? 1 : 0;
 }

@@ -24,13 +24,14 @@
 #include "cli/Options.h"
 #include "cli/Table.h"
 #include "base/Errors.h"
+#include "base/SystemText.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/SystemList.h"
 
 namespace {
 
-constexpr int ExitUsage = 2;
+constexpr int ExitFailed = 1, ExitUsage = 2;
 
 const char* const ConvertUsage =
     "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3]\n"
@@ -157,13 +158,22 @@ int main(int argc, char** argv) {
             std::fputs(CommandUsage(*command).c_str(), stdout);
             return 0;
         }
-        return command->run(options);
+        const int status = command->run(options);
+        // Output lost on a full disk or a closed pipe is a failure, not a success.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
+            return ExitFailed;
+        }
+        return status;
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "travena-cli : %s\n\n%s", e.message.c_str(),
                      command ? CommandUsage(*command).c_str() : GeneralUsage().c_str());
     } catch (const base::RuntimeError& e) {
         std::fprintf(stderr, "travena-cli : base de paramètres « %s » inutilisable : %s (erreur %d)\n",
                      store::ParamDbPath().c_str(), e.what(), e.number);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "travena-cli : %s\n", base::OutOfMemoryText);
+        return ExitFailed;
     }
     return ExitUsage;
 }

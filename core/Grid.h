@@ -37,7 +37,8 @@ void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing,
 void MgrsToUtm(std::int16_t& zone, double& easting, double& northing, std::string& reference);
 
 // code = the 6-character IFBL code of the 1 km square holding (x, y), or
-// "No zone" outside 2000 <= x <= 290000, 18000 <= y <= 258000.
+// IfblOutsideGrid outside 2000 <= x <= 290000, 18000 <= y <= 258000.
+inline constexpr const char* IfblOutsideGrid = "No zone";
 void LambertToIfbl(double x, double y, std::string& code);
 
 // Cleans `code` in place and gives the centre of the square it names: 4 km for

@@ -22,7 +22,6 @@ constexpr int ColumnBandKm = 32;
 constexpr int SquareKm = 4;
 constexpr double Square = SquareKm * Km;
 constexpr std::size_t MinLength = 4, MaxLength = 6;
-const std::string OutsideGrid = "No zone";
 
 char Digit(int value) { return static_cast<char>('0' + value); }
 
@@ -35,7 +34,7 @@ bool InRange(char c, char low, char high) { return c >= low && c <= high; }
 
 void LambertToIfbl(double x, double y, std::string& code) {
     if (!(x >= Left && x <= Right && y >= Bottom && y <= Top)) {
-        code = OutsideGrid;
+        code = IfblOutsideGrid;
         return;
     }
     const int i = static_cast<int>(x / Km) - static_cast<int>(Left / Km);  // km east of the left edge

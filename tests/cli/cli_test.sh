@@ -52,6 +52,30 @@ check bad_lines_go_on 1 '^(\d+\.\d+\t\d+\.\d+\n)(\*\t\*\n){3}\d+\.\d+\t\d+\.\d+\
 input=$'31UIR8510494913\n'
 check unreadable_mgrs 1 '^\*\t\*\t\*\n$' '^Ligne 1 : ' -- convert --from "W MGRS" --to "BE UTM"
 
+input=$'2500 257500\n1000 1000\n'
+check ifbl_outside_the_grid 1 '^A01111\n\*\n$' '^Ligne 2 : point hors de la grille IFBL\.\n$' -- \
+    convert --from "BE LB72" --to "BE IFBL"
+
+input=$'2500 257500\r2500 257500\r\n2500 257500\r'
+check cr_only_line_ends 0 '^(A01111\n){3}$' '^$' -- convert --from "BE LB72" --to "BE IFBL"
+
+# Output that cannot be written, input that cannot be read: a message and a failure status.
+input=$'2500 257500\n'
+for args in "convert --from BE_LB72 --to BE_IFBL" "systems" "table --row 8 150000 170000"; do
+    set -- $args
+    [ "$1" = convert ] && set -- convert --from "BE LB72" --to "BE IFBL"
+    printf '%s' "$input" | "$cli" "$@" > /dev/full 2> "$work/err"
+    status=$?
+    if [ "$status" = 0 ] || ! grep -q 'écriture impossible' "$work/err"; then
+        echo "FAIL full_disk $1: status $status"; cat "$work/err"; failures=$((failures + 1))
+    fi
+done
+"$cli" convert --from "BE LB72" --to "BE IFBL" < "$work" > "$work/out" 2> "$work/err"
+status=$?
+if [ "$status" = 0 ] || ! grep -q "lecture de l'entrée impossible" "$work/err"; then
+    echo "FAIL unreadable_input: status $status"; cat "$work/err"; failures=$((failures + 1))
+fi
+
 input=$'1 2\n'
 check unknown_system 2 '^$' 'système inconnu' -- convert --from "XX NOPE" --to "BE LB72"
 check missing_params 2 '^$' 'introuvable' -- convert --from "BE LB72" --to "BE UTM" --params "$work/none.mdb"

@@ -104,6 +104,7 @@ int Run(const Options& o) {
     c.method = o.Pick("--method", {"1", "2", "3"}, 1);
     c.delimiter = OutputDelimiter(o.Get("--delim", "tab"));
     c.quote = !o.Has("--no-quote");
+    c.keepGoing = o.Has("--keep-going");
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 
     const bool text = batch::IsTextPath(c.inputPath);
@@ -123,15 +124,23 @@ int Run(const Options& o) {
             return ExitFailed;
         }
     }
+    batch::BatchReport report;
     try {
         ProgressBar bar;
-        batch::RunBatch(c, [&bar](const batch::BatchProgress& p) { bar(p); });
+        report = batch::RunBatch(c, [&bar](const batch::BatchProgress& p) { bar(p); });
     } catch (const batch::BatchFailure& e) {
         std::fprintf(stderr, "%s\n", Lines(e.Message()).c_str());
         return ExitFailed;
     }
-    std::printf("Conversion terminée avec succès.\n");
-    return 0;
+    if (report.failed == 0) {
+        std::printf("Conversion terminée avec succès.\n");
+        return 0;
+    }
+    std::printf("Conversion terminée : %ld enregistrement(s) converti(s), %ld en échec (colonne « Erreur »).\n",
+                report.converted, report.failed);
+    for (const auto& f : report.firstFailures)
+        std::fprintf(stderr, "Enregistrement %ld : %s\n", f.record, f.reason.c_str());
+    return ExitFailed;
 }
 
 }  // namespace

@@ -52,12 +52,16 @@ const char* const BatchUsage =
     "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
     "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
-    "                    [--no-header] [--method 1|2|3] [--params FICHIER]\n";
+    "                    [--no-header] [--keep-going] [--method 1|2|3] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
     "fichiers dBase, fichier texte .txt ou .csv) vers une base .mdb (table\n"
     "« Conversions ») ou un fichier texte .txt ou .csv ; --geo vaut dms par défaut.\n"
-    "Statut : 0 succès, 1 échec de la conversion (rien n'est écrit), 2 choix refusé.\n";
+    "Sans --keep-going, le premier enregistrement inconvertible arrête tout et rien\n"
+    "n'est écrit ; avec, chaque enregistrement est écrit, ceux en échec avec des\n"
+    "coordonnées vides et leur cause dans une dernière colonne « Erreur ».\n"
+    "Statut : 0 succès, 1 échec de la conversion (ou d'enregistrements avec\n"
+    "--keep-going), 2 choix refusé.\n";
 const char* const TableUsage =
     "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3]\n"
     "                    [--params FICHIER] CASE...\n";
@@ -116,7 +120,7 @@ const Command Commands[] = {
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
        "--in-delim", "--method", "--params"},
-      {"--quote", "--no-quote", "--no-header"},
+      {"--quote", "--no-quote", "--no-header", "--keep-going"},
       false},
      Batch},
     {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},

@@ -22,6 +22,7 @@
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
 #include "base/SystemText.h"
+#include "base/Utf8.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/CoordinateText.h"
@@ -41,6 +42,9 @@ constexpr const char* FailureText =
 constexpr const char* OutputTable = "Conversions";
 constexpr const char* LinkTable = "Connection";
 constexpr int GridColumnSize = 25;
+constexpr const char* ErrorColumn = "Erreur";  // a keep-going run's reason a record failed
+constexpr int ErrorColumnSize = 255;
+constexpr std::size_t FailuresKept = 5;
 constexpr long RecordsPerScope = 4096;  // parameter reads share one scope per block
 constexpr long ProgressEvery = 256;
 constexpr std::size_t WriteBuffer = 1 << 20;
@@ -105,11 +109,12 @@ void AppendOutputFields(const SystemChoice& output, bool second, std::vector<sto
 // one country both give "BE_Long"; an input holding "Fuseau") gets a suffix,
 // "BE_Long_2", so every column can be told apart.
 std::vector<store::FieldDef> OutputTableFields(const std::vector<store::FieldDef>& input, const SystemChoice& out,
-                                               const SystemChoice& out2) {
+                                               const SystemChoice& out2, bool keepGoing) {
     std::vector<store::FieldDef> fields;
     for (const auto& f : input) fields.push_back({f.Name, f.Type ? f.Type : store::dbText, 0});
     AppendOutputFields(out, false, fields);
     AppendOutputFields(out2, true, fields);
+    if (keepGoing) fields.push_back({ErrorColumn, store::dbText, ErrorColumnSize});
     const auto taken = [&](std::size_t upTo, const std::string& name) {
         for (std::size_t j = 0; j < upTo; ++j)
             if (store::SameText(fields[j].Name, name)) return true;
@@ -173,6 +178,44 @@ private:
     Coordinates point_;
 };
 
+// Converts each record; a keep-going run counts a failure and keeps its
+// reason for the record's "Erreur" field where another run stops.
+class Tally {
+public:
+    explicit Tally(bool keepGoing) : keepGoing_(keepGoing) {}
+
+    // False when the record failed (keep-going only; otherwise the failure propagates).
+    bool Convert(RecordConverter& converter, const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
+        reason_.clear();
+        if (!keepGoing_) {
+            converter.Convert(row, r1, r2);
+            ++report.converted;
+            return true;
+        }
+        try {
+            converter.Convert(row, r1, r2);
+            ++report.converted;
+            return true;
+        } catch (const base::RuntimeError& e) {
+            ++report.failed;
+            reason_ = std::to_string(e.number) + " " + e.what();
+            if (report.firstFailures.size() < FailuresKept)
+                report.firstFailures.push_back({report.converted + report.failed, reason_});
+            return false;
+        }
+    }
+
+    bool KeepGoing() const { return keepGoing_; }
+    // The last record's reason; empty when it was converted.
+    const std::string& Reason() const { return reason_; }
+
+    BatchReport report;
+
+private:
+    bool keepGoing_;
+    std::string reason_;
+};
+
 long CountRecords(store::Database& db, const std::string& table) {
     try {
         store::Recordset rs = db.OpenRecordset("SELECT COUNT(*) FROM " + Quoted(table));
@@ -213,7 +256,7 @@ long ForEachRecord(store::TableCursor& cursor, long total, const std::function<v
     return done;
 }
 
-long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const Source source = SourceOf(c.inputPath);
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
     const long total = CountRecords(db, c.table);
@@ -244,17 +287,25 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     };
 
     std::vector<std::string> fields;
-    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2())) fields.push_back(f.Name);
+    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing))
+        fields.push_back(f.Name);
     writeLine(fields);
 
+    Tally tally(c.keepGoing);
+    const std::size_t outputCount =
+        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
     Coordinates r1, r2;
     const auto append = [&](std::string_view text) { fields.emplace_back(text); };
     const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
         fields.clear();
         for (const auto& v : row) fields.push_back(v.Text());
-        converter.Convert(row, r1, r2);
-        WriteCoordinateTexts(converter.Out().kind, r1, append);
-        WriteCoordinateTexts(converter.Out2().kind, r2, append);
+        if (tally.Convert(converter, row, r1, r2)) {
+            WriteCoordinateTexts(converter.Out().kind, r1, append);
+            WriteCoordinateTexts(converter.Out2().kind, r2, append);
+        } else {
+            fields.resize(fields.size() + outputCount);
+        }
+        if (tally.KeepGoing()) fields.push_back(tally.Reason());
         writeLine(fields);
     });
     std::FILE* raw = file.release();
@@ -265,7 +316,7 @@ long TextRun(const BatchChoices& c, const std::function<void(const BatchProgress
     }
     if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, base::SystemText(errno), done);
     pending.Commit(true);
-    return done;
+    return tally.report;
 }
 
 // Links the input table into the output database as "Connection".
@@ -276,7 +327,7 @@ void ConnectOutput(store::Database& db, const Source& source, const std::string&
     db.TableDefs().Append(link);
 }
 
-long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     if (fs::exists(c.outputPath))
         throw BatchFailure(base::err::DatabaseExists, "La base de données " + c.outputPath + " existe déjà.", 0);
     const Source source = SourceOf(c.inputPath);
@@ -286,7 +337,7 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         total = CountRecords(input, c.table);
     }
     PendingFile pending(c.outputPath);
-    long done = 0;
+    Tally tally(c.keepGoing);
     {
         store::Database db = store::CreateDatabase(pending.Path(), store::dbLangGeneral);
         ConnectOutput(db, source, c.table);
@@ -294,19 +345,26 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         auto cursor = db.OpenForwardOnly(LinkTable);
         RecordConverter converter(c, cursor->Fields());
         store::TableDef out = db.CreateTableDef(OutputTable);
-        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2())) out.Append(f);
+        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing))
+            out.Append(f);
         db.TableDefs().Append(out);
 
         const std::string insert = InsertStatement(OutputTable, out.Fields.size());
 
         db.Execute("BEGIN");
+        const std::size_t outputCount =
+            std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
         Coordinates r1, r2;
         std::vector<store::Value> values;
-        done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
-            converter.Convert(row, r1, r2);
+        ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
             values = row;
-            AppendCoordinateValues(converter.Out().kind, r1, values);
-            AppendCoordinateValues(converter.Out2().kind, r2, values);
+            if (tally.Convert(converter, row, r1, r2)) {
+                AppendCoordinateValues(converter.Out().kind, r1, values);
+                AppendCoordinateValues(converter.Out2().kind, r2, values);
+            } else {
+                values.resize(values.size() + outputCount);  // Null
+            }
+            if (tally.KeepGoing()) values.emplace_back(base::FirstCharacters(tally.Reason(), ErrorColumnSize));
             db.Execute(insert, values);
         });
         db.Execute("COMMIT");
@@ -315,7 +373,7 @@ long DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProg
         db.Close();
     }
     pending.Commit(false);
-    return done;
+    return tally.report;
 }
 
 }  // namespace
@@ -367,7 +425,7 @@ std::string BatchFailure::Message() const {
     return text + std::to_string(number) + " " + what();
 }
 
-long RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
+BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
     if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {
         return LastThreeLower(choices.outputPath) == "mdb" ? DatabaseRun(choices, progress) : TextRun(choices, progress);

@@ -40,6 +40,10 @@ struct BatchChoices {
     bool quote = true;               // text output fields in double quotes
     OutputDelimiter delimiter = OutputDelimiter::Tab;
     std::int16_t method = 1;         // datum transformation method
+    // Write every record: one that cannot be converted gets empty output
+    // fields and its reason in an added last column "Erreur". Otherwise the
+    // run stops at the first such record and writes nothing.
+    bool keepGoing = false;
 };
 
 // Whether a path names a delimited text file (".txt" or ".csv", any case):
@@ -68,6 +72,16 @@ struct BatchFailure : base::RuntimeError {
     std::string Message() const;
 };
 
+struct BatchReport {
+    long converted = 0;
+    long failed = 0;  // keep-going runs only
+    struct Failure {
+        long record;         // from 1
+        std::string reason;  // "<number> <description>"
+    };
+    std::vector<Failure> firstFailures;  // the first few, in record order
+};
+
 struct BatchProgress {
     long done = 0;
     long total = 0;
@@ -75,8 +89,7 @@ struct BatchProgress {
 
 // Runs the conversion of choices that passed CheckChoices (checked again;
 // a refusal throws BatchFailure with record 0). The output appears only
-// when the run completes; an existing database is never replaced. Returns
-// the number of records converted.
-long RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress = {});
+// when the run completes; an existing database is never replaced.
+BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress = {});
 
 }  // namespace batch

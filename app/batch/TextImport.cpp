@@ -17,6 +17,7 @@
 #include "base/SystemText.h"
 #include "store/Engine.h"
 #include "base/TextCodec.h"
+#include "base/Utf8.h"
 #include "app/batch/PendingFile.h"
 #include "app/batch/Quoted.h"
 
@@ -151,50 +152,16 @@ private:
     long line_ = 0;
 };
 
-// Length of the UTF-8 sequence a lead byte opens; 0 for a byte that opens none.
-std::size_t SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
-bool ValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t n = SequenceLength(static_cast<unsigned char>(s[i]));
-        if (n == 0 || i + n > s.size()) return false;
-        for (std::size_t k = 1; k < n; ++k)
-            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-        i += n;
-    }
-    return true;
-}
-
-std::size_t CharacterCount(std::string_view utf8) {
-    std::size_t n = 0;
-    for (char c : utf8) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
 std::string Trimmed(const std::string& s) {
     const auto first = s.find_first_not_of(' ');
     if (first == std::string::npos) return {};
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-// The first `n` characters of UTF-8 text.
-std::string FirstCharacters(const std::string& utf8, std::size_t n) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < utf8.size(); ++i)
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && count++ == n) return utf8.substr(0, i);
-    return utf8;
-}
-
 class FieldText {
 public:
     std::string operator()(const std::string& raw) {
-        return ValidUtf8(raw) ? Trimmed(raw) : Trimmed(cp1252_.ToUtf8(raw));
+        return base::ValidUtf8(raw) ? Trimmed(raw) : Trimmed(cp1252_.ToUtf8(raw));
     }
 
 private:
@@ -219,7 +186,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     store::TableDef def = db.CreateTableDef(result.tableName);
     const std::size_t columns = any ? raw.size() : 1;
     for (std::size_t k = 0; k < columns; ++k) {
-        const std::string name = options.header ? FirstCharacters(any ? text(raw[k]) : std::string(), HeaderNameSize)
+        const std::string name = options.header ? base::FirstCharacters(any ? text(raw[k]) : std::string(), HeaderNameSize)
                                                 : "Champ" + std::to_string(k + 1);
         def.Append(def.CreateField(name, store::dbText, int(FieldSize)));
     }
@@ -241,7 +208,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
                                                             std::to_string(columns) + ".");
         for (std::size_t k = 0; k < columns; ++k) {
             std::string value = k < raw.size() ? text(raw[k]) : std::string();
-            if (CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());
+            if (base::CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());
             values[k] = store::Value(value.empty() ? std::string(" ") : std::move(value));
         }
         db.Execute(insert, values);

@@ -168,7 +168,7 @@ TEST_F(BatchRun, QuotedTabHeaderAsTheExample) {
     c.outSystem = "BE LB72";
     c.outIndex = 3;
     c.geoFormat = 2;
-    EXPECT_EQ(batch::RunBatch(c), 1);
+    EXPECT_EQ(batch::RunBatch(c).converted, 1);
     const std::string text = ReadFile(c.outputPath);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "\"id\"\t\"x\"\t\"y\"\t\"X_BE_LB72\"\t\"Y_BE_LB72\"\n");
     const auto [x, y] = Expected("W Geographic WGS84", "BE LB72", batch::GeographicText("4.35", 2),
@@ -227,6 +227,25 @@ TEST_F(BatchRun, NamesAlreadyTakenGetASuffixInBothOutputs) {
                                                 "BE_Lat"}));
 }
 
+TEST_F(BatchRun, KeepGoingWritesEveryRecordAndMarksTheBadOnes) {
+    BatchChoices c = Valid(Imported("x\ty\n148679.447\t171066.810\nabc\t1\n148679.447\t171066.810\n"), File("out.mdb"));
+    c.keepGoing = true;
+    const batch::BatchReport report = batch::RunBatch(c);
+    EXPECT_EQ(report.converted, 2);
+    EXPECT_EQ(report.failed, 1);
+    ASSERT_EQ(report.firstFailures.size(), 1u);
+    EXPECT_EQ(report.firstFailures[0].record, 2);
+    store::Recordset rs = store::OpenDatabase(c.outputPath).OpenRecordset("Conversions");
+    std::vector<std::string> errors;
+    std::vector<bool> empty;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        errors.push_back(rs.Field("Erreur").Value().Text());
+        empty.push_back(rs.Field("E_WGS84_UTM").Value().IsNull());
+    }
+    EXPECT_EQ(errors, (std::vector<std::string>{"", "13 champ « x » : « abc » n'est pas un nombre.", ""}));
+    EXPECT_EQ(empty, (std::vector<bool>{false, true, false}));
+}
+
 TEST_F(BatchRun, FieldsHoldingTheDelimiterOrQuotesStillSplit) {
     // Imported from a quoted semicolon file: the names keep their ";" and quotes.
     const std::string path = File("q.txt");
@@ -274,7 +293,7 @@ TEST_F(BatchRun, NullFieldGivesAnEmptyFieldAndDatabaseRunStoresDegrees) {
     c.outputPath = File("out.mdb");
     c.out2Index = 1;
     c.out2System = "WGS84 UTM";
-    EXPECT_EQ(batch::RunBatch(c), 1);
+    EXPECT_EQ(batch::RunBatch(c).converted, 1);
     store::Database out = store::OpenDatabase(c.outputPath);
     ASSERT_EQ(out.TableDefs().Count(), 1);
     EXPECT_EQ(out.TableDefs().Item(0).Name, "Conversions");

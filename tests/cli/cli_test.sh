@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# usage: cli_test.sh path/to/travena-cli
+# usage: cli_test.sh path/to/travena-cli path/to/tests/data
 set -u
 cli=$1
+data=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -113,6 +114,18 @@ check batch_wrong_field 1 '^$' '^Erreur lors de la conversion.*\n.*« z »' -- b
 check batch_bad_text 1 '^$' '^Erreur dans la lecture du fichier texte\. Vérifiez ce fichier\n' -- batch \
     --in "$work/pts.txt" --in-delim ';;' --x x --y y --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
 test ! -e "$work/never.txt" || { echo "FAIL a refused or failed batch left output"; failures=$((failures + 1)); }
+
+# --keep-going: every record written, the bad ones marked, the counts reported.
+mkdir "$work/dbase" && cp "$data/dbase/points.dbf" "$work/dbase/"
+check keep_going_dbase 1 '^Conversion terminée : 19 enregistrement\(s\) converti\(s\), 1 en échec' \
+    '^Enregistrement 7 : 94 champ « X »' -- batch --in "$work/dbase" --table points --x X --y Y --zone ZONE \
+    --from "WGS84 UTM" --to "W MGRS" --out "$work/dbase.txt" --no-quote --keep-going
+matches '^ID\tNAME\tX\tY\tZONE\tW_MGRS\tErreur\n(.*\t\n){6}7\tMons\t\t[\d.]+\t31\t\t94 champ « X » : valeur Null\.\n(.*\t\n){13}$' \
+    "$work/dbase.txt" || { echo "FAIL keep_going_dbase output:"; cat "$work/dbase.txt"; failures=$((failures + 1)); }
+cp "$data/text/pts_semicolon_quoted.txt" "$work/quoted.txt"
+check keep_going_text 1 '19 enregistrement\(s\) converti\(s\), 1 en échec' '^Enregistrement 9 : ' -- batch \
+    --in "$work/quoted.txt" --in-delim semicolon --x x --y y --from "BE LB72" --to "BE UTM" \
+    --out "$work/quoted.mdb" --keep-going
 
 # A million-line stream must not be held in memory: a quick check on 200000 lines.
 seq 200000 | awk '{ printf "%d 170000\n", 100000 + $1 % 50000 }' > "$work/many.txt"

@@ -12,7 +12,6 @@ namespace batch {
 
 namespace {
 
-constexpr std::int16_t MinZone = 1, MaxZone = 60;
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -118,10 +117,28 @@ std::string GridText(const std::string& field) {
     return field;
 }
 
+std::string LatitudeText(std::string field, std::int16_t mode) {
+    std::string radians = GeographicText(std::move(field), mode);
+    // The grids and range rules hold the northern hemisphere only; a southern
+    // latitude would come back from the range rules as 270 to 360°.
+    if (!NorthernLatitude(Degrees(radians)))
+        throw base::RuntimeError(base::err::InvalidCall, "latitude hors de 0 à 90°.");
+    return radians;
+}
+
+bool NorthernLatitude(double degrees) { return degrees >= 0 && degrees <= core::HalfCircleDeg / 2; }
+
+bool FiniteNumber(const std::string& text) { return IsWholeNumber(text) && std::isfinite(core::ValNumber(text)); }
+
 double Degrees(const std::string& radiansText) {
     return core::ValNumber(radiansText) * core::HalfCircleDeg / core::Pi;
 }
 
 std::string DegreesText(const std::string& radiansText) { return core::FormatGeneral(Degrees(radiansText)); }
+
+double LongitudeDegrees(const std::string& radiansText) {
+    const double degrees = Degrees(radiansText);
+    return degrees > core::HalfCircleDeg ? degrees - 2 * core::HalfCircleDeg : degrees;
+}
 
 }  // namespace batch

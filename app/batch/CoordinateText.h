@@ -14,6 +14,8 @@
 
 namespace batch {
 
+constexpr std::int16_t MinZone = 1, MaxZone = 60;  // UTM zones
+
 // True when ValNumber reads all of `text` (blanks aside) as one number: a
 // sign, digits with at most one point, an exponent, or "&H"/"&O" digits.
 // "148.679.447" or "148\u00A0679" are not numbers, not 148.679 or 148.
@@ -30,6 +32,13 @@ std::string ProjectedText(std::string field, double scale);
 // The radians text of a longitude or latitude written in `mode` (1 DMS text,
 // 2 decimal degrees, 3 radians).
 std::string GeographicText(std::string field, std::int16_t mode);
+// 0 to 90°: the grids and range rules hold the northern hemisphere only.
+bool NorthernLatitude(double degrees);
+// A result text that is a number ("NAN" and "INF" are not).
+bool FiniteNumber(const std::string& text);
+
+// GeographicText of a latitude, refused outside 0 to 90°.
+std::string LatitudeText(std::string field, std::int16_t mode);
 // The integer part of a UTM zone field, 1 to 60.
 std::int16_t ZoneNumber(std::string field);
 // An MGRS or IFBL reference; only refused when empty.
@@ -38,5 +47,8 @@ std::string GridText(const std::string& field);
 // A radians text as decimal degrees (180 / the 15-digit pi).
 std::string DegreesText(const std::string& radiansText);
 double Degrees(const std::string& radiansText);
+// A longitude's radians text in decimal degrees from -180 to 180: the range
+// rules give 0 to 360°, the datum step -180 to 180°.
+double LongitudeDegrees(const std::string& radiansText);
 
 }  // namespace batch

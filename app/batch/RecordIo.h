@@ -17,6 +17,7 @@
 #include "app/batch/CoordinateText.h"
 #include "app/batch/SystemChoice.h"
 #include "core/AngleText.h"
+#include "core/NumberText.h"
 #include "store/Value.h"
 
 namespace batch {
@@ -49,7 +50,7 @@ void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, 
         break;
     case SystemKind::Geographic:
         c.x = GeographicText(field(FieldX), form.geoMode);
-        c.y = GeographicText(field(FieldY), form.geoMode);
+        c.y = LatitudeText(field(FieldY), form.geoMode);
         break;
     default:
         c.x = ProjectedText(field(FieldX), form.scale);
@@ -59,12 +60,12 @@ void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, 
 }
 
 // Calls `put` with the text of each output field of `kind`, in column order:
-// geographic ones in decimal degrees.
+// geographic ones in decimal degrees, longitudes from -180 to 180.
 template <typename Put>
 void WriteCoordinateTexts(SystemKind kind, const Coordinates& c, Put put) {
     switch (kind) {
     case SystemKind::Geographic:
-        put(DegreesText(c.x));
+        put(core::FormatGeneral(LongitudeDegrees(c.x)));
         put(DegreesText(c.y));
         break;
     case SystemKind::Projected:
@@ -93,6 +94,8 @@ public:
     const SystemChoice& In() const { return in_; }
     const SystemChoice& Out() const { return out_; }
     // `from` may come back with its decimal commas turned into points.
+    // Throws base::RuntimeError for a result no grid or table can hold: a
+    // latitude outside 0 to 90°, a zone outside 1 to 60, a number overflowed.
     void Convert(Coordinates& from, Coordinates& to);
 
 private:

@@ -227,6 +227,23 @@ TEST_F(BatchRun, NamesAlreadyTakenGetASuffixInBothOutputs) {
                                                 "BE_Lat"}));
 }
 
+TEST_F(BatchRun, LongitudesWestOfGreenwichAreNegativeInEveryColumn) {
+    BatchChoices c = Valid(Imported("x\ty\tz\n500000\t5600000\t30\n"), File("out.txt"));
+    c.inSystem = "WGS84 UTM";
+    c.inIndex = 1;
+    c.zoneField = "z";
+    c.outSystem = "W Geographic WGS84";
+    c.outIndex = 9;
+    c.out2Index = 10;
+    c.out2System = "BE Geographic ED50";
+    c.quote = false;
+    batch::RunBatch(c);
+    const auto f = Split(Split(ReadFile(c.outputPath), '\n')[1], '\t');
+    ASSERT_EQ(f.size(), 7u);
+    EXPECT_NEAR(core::ValNumber(f[3]), -3.0, 1e-9);
+    EXPECT_NEAR(core::ValNumber(f[5]), -3.0, 0.01);
+}
+
 TEST_F(BatchRun, KeepGoingWritesEveryRecordAndMarksTheBadOnes) {
     BatchChoices c = Valid(Imported("x\ty\n148679.447\t171066.810\nabc\t1\n148679.447\t171066.810\n"), File("out.mdb"));
     c.keepGoing = true;
@@ -376,6 +393,20 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     1},
         FailureCase{"angle_out_of_range", "x\ty\n4.35\t750\n",
+                    [](BatchChoices& c) {
+                        c.inSystem = "W Geographic WGS84";
+                        c.inIndex = 9;
+                        c.geoFormat = 2;
+                    },
+                    1},
+        FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n",
+                    [](BatchChoices& c) {
+                        c.inSystem = "W Geographic WGS84";
+                        c.inIndex = 9;
+                        c.geoFormat = 2;
+                    },
+                    1},
+        FailureCase{"latitude_beyond_the_pole", "x\ty\n4.35\t95\n",
                     [](BatchChoices& c) {
                         c.inSystem = "W Geographic WGS84";
                         c.inIndex = 9;

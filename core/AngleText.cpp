@@ -36,7 +36,10 @@ double FieldValue(std::string_view text, std::size_t begin, std::size_t end) {
     return ValNumber(text.substr(begin, end - begin));
 }
 
-void ReadDms(const std::string& text, double& degrees) {
+void ReadDms(const std::string& typed, double& degrees) {
+    // A double quote is a common way of typing the seconds mark.
+    std::string text;
+    for (char c : typed) text += c == '"' ? std::string(SecondMark) : std::string(1, c);
     const std::string_view t = text;
     constexpr auto npos = std::string_view::npos;
     const std::size_t deg = t.find(DegreeMark);
@@ -90,16 +93,25 @@ void CommaToPoint(std::string& text) {
 std::string FormatDms(double degrees) {
     if (std::isnan(degrees)) throw base::InvalidCallError();
     if (std::isinf(degrees)) throw base::OverflowError();
-    const double d = std::floor(degrees);
+    double d = std::floor(degrees);
     const double minutes = (degrees - d) * MinutesPerDegree;
-    const double m = std::floor(minutes);
-    const double s = (minutes - m) * MinutesPerDegree;
+    double m = std::floor(minutes);
+    std::string seconds = FormatFixed((minutes - m) * MinutesPerDegree, SecondsDecimals);
+    // Seconds that round up to a whole minute carry: 4.35° is 4°21'0.000'',
+    // not 4°20'60.000''.
+    if (seconds == "60.000") {
+        seconds = FormatFixed(0, SecondsDecimals);
+        if (++m == MinutesPerDegree) {
+            m = 0;
+            ++d;
+        }
+    }
 
     std::string text = FormatGeneral(d);
     text += DegreeMark;
     text += FormatGeneral(m);
     text += MinuteMark;
-    text += FormatFixed(s, SecondsDecimals);
+    text += seconds;
     text += SecondMark;
     return text;
 }

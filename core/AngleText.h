@@ -26,7 +26,7 @@ constexpr std::int16_t FromRadians = 3;  // radians in; degrees and text out
 // mode converts nothing and only applies the range rules.
 //
 // Reading the text: the number before "°" is the degrees, the number between
-// "°" and "'" the minutes and the number before "''" the seconds; minutes and
+// "°" and "'" the minutes and the number before "''" (or '"') the seconds; minutes and
 // seconds are added whatever the sign of the degrees (-4°30' is -3.5°). A text
 // without any mark reads as 0. Marks in an order that leaves a field of
 // negative length (a minute mark before the degree mark, or a seconds mark
@@ -37,9 +37,9 @@ constexpr std::int16_t FromRadians = 3;  // radians in; degrees and text out
 void ConvertAngle(std::string& text, double& degrees, double& radians, std::int16_t mode);
 
 // The DMS text of an angle in degrees: D = floor(d) as an integer, whole
-// minutes, then the seconds with three decimals. Minutes and seconds are
-// truncated before the seconds are rounded, so there is no carry: 10.9999999°
-// prints 10°59'60.000''. The seconds' decimal separator is always the point,
+// minutes, then the seconds with three decimals. Seconds that round to 60.000
+// carry into the minutes (and on into the degrees): 10.9999999° prints
+// 11°0'0.000''. The seconds' decimal separator is always the point,
 // whatever the locale, so the text reads back through ConvertAngle.
 // Throws InvalidCallError() for NaN and OverflowError() for an infinity.
 std::string FormatDms(double degrees);

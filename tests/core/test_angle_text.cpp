@@ -53,6 +53,7 @@ INSTANTIATE_TEST_SUITE_P(FromText, ConvertAngleCases, ::testing::Values(
     AngleCase{"NoMinuteMark", 1, "12°30''", 0, "12°30''", 12 + 30 * SecondDeg},
     AngleCase{"CommaStopsSeconds", 1, "50°30'15,5''", 0, "50°30'15,5''", 50.5 + 15 * SecondDeg},
     AngleCase{"DecimalDegrees", 1, "50.5°", 0, "50.5°", 50.5},
+    AngleCase{"DoubleQuoteSeconds", 1, "50°30'18\"", 0, "50°30'18\"", 50.505},
     AngleCase{"NoMarkReadsZero", 1, "50.5", 0, "50.5", 0},
     AngleCase{"Empty", 1, "", 0, "", 0},
     AngleCase{"NegativeAddsFields", 1, "-4°30'", 0, "356°30'0.000''", 356.5},
@@ -67,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(FromDegrees, ConvertAngleCases, ::testing::Values(
     AngleCase{"Negative", 2, "", -4.5, "355°30'0.000''", 355.5},
     AngleCase{"AboveCircle", 2, "", 400, "", 0},
     AngleCase{"FullCircle", 2, "", 360, "360°0'0.000''", 360},
-    AngleCase{"NoCarry", 2, "", 10.9999999, "10°59'60.000''", 10.9999999},
+    AngleCase{"SecondsCarryToDegrees", 2, "", 10.9999999, "11°0'0.000''", 10.9999999},
+    AngleCase{"SecondsCarryToMinutes", 2, "", 4.35, "4°21'0.000''", 4.35},
     AngleCase{"SecondsRounded", 2, "", 50 + 15.4996 * SecondDeg, "50°0'15.500''",
               50 + 15.4996 * SecondDeg}),
     RowName());

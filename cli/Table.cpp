@@ -89,6 +89,8 @@ int RunTable(const Options& options) {
         model.LostFocus(inputs[i].ctl, inputs[i].index);
     }
     model.Com_calculer_Click(row);
+    // A refused Calc changed nothing: the table would show another point, or none.
+    if (model.LastCalcRefused) return ExitMessage;
 
     for (int r = 0; r < app::RowCount; ++r) {
         const std::vector<std::string> texts = app::RowTexts(model, r);

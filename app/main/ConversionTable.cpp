@@ -6,18 +6,20 @@
 // read cells written just before them (the MGRS rows read the UTM cells, the
 // IFBL row the Lambert 72 cells). The row typed by the user is never written.
 //
-// Faults: each statement of the Calc handler is one step (a routine it calls
-// is one step as a whole). A failing step shows the safe-mode notice once and
-// the handler goes on with its next step, from the working values as they
-// stand; a fault inside the fill therefore leaves the rows after the failing
-// one as they were.
+// Faults. Reading, decoding, unprojecting and shifting the typed row is all
+// or nothing: any failure stops the click before a cell changes, and the
+// message names the cause (going on would refill the table from the previous
+// point). In the fill each row is a step of its own: a row that cannot be
+// computed is emptied rather than left showing another point, the rows after
+// it are still computed, and one message at the end names the first failure.
 
 #include "app/main/ConversionTable.h"
 
 #include <array>
 #include <cmath>
 
-#include "core/AngleText.h"
+#include "app/main/CellText.h"
+#include "core/Constants.h"
 #include "core/Datum.h"
 #include "core/Grid.h"
 #include "core/NumberText.h"
@@ -36,25 +38,33 @@ const std::string UtmWgs84 = "WGS84 UTM", UtmEd50 = "BE UTM", Lb72 = "BE LB72", 
 const std::array<const std::string*, 4> GeographicDatum = {&Wgs84, &Ed50, &Bd72, &Luref};
 constexpr int Metre = 3;  // decimals of metres in the cells
 
-// A typed number: a decimal comma reads as a point.
-double Num(const std::string& text) {
-    std::string t = text;
-    core::CommaToPoint(t);
-    return core::ValNumber(t);
+// Names of the cells in messages, after the column headers.
+const std::string LonRad = "Longitude (rad)", LatRad = "Latitude (rad)";
+
+std::string Metres(double value) { return core::FormatFixed(value, Metre); }
+double ToDegrees(double radians) { return radians / core::Pi * core::HalfCircleDeg; }
+
+std::int16_t ZoneCell(const std::string& text) {
+    if (text.empty()) throw Refused("la case Fus est vide.");
+    if (const auto zone = ReadZone(text)) return *zone;
+    throw Refused("la case Fus ne contient pas un fuseau de 1 à 60 : « " + text + " ».");
 }
 
-std::int16_t Zone(const std::string& text) { return core::ToInt16(Num(text)); }
-std::string Metres(double value) { return core::FormatFixed(value, Metre); }
+// The east and north names of a projected row's cells.
+std::pair<std::string, std::string> EastNorth(int r) {
+    if (r == row::Lambert72 || r == row::LuTm) return {"X", "Y"};
+    return {"E", "N"};
+}
+
+const std::string& Reference(const std::string& text, const std::string& what) {
+    if (text.find_first_not_of(' ') == std::string::npos) throw Refused("la case " + what + " est vide.");
+    return text;
+}
 
 }  // namespace
 
-void MainModel::SafeModeFault() {
-    messages_.Info(AppTitle, SafeModeMessage);
-    SetWaitCursor(false);
-}
-
-void MainModel::Step(const std::function<void()>& step) {
-    RunStep(step, [this] { SafeModeFault(); });
+std::string MainModel::RowName(int r) const {
+    return r < FirstListRow ? Text(Ctl::Lb, r) : ListText(ListOfRow(r));
 }
 
 void MainModel::Com_calculer_Click(int Index) {
@@ -62,84 +72,113 @@ void MainModel::Com_calculer_Click(int Index) {
     CursorGuard cursor(*this);
     // The parameters are read consistently, and cheaply, for the whole click.
     store::ParamReadScope scope;
-    if (Index >= FixedRowCount)
-        Step([&] { AutresProjections(Index); });
-    else if (Index > 0)
-        ReadFixedRow(Index);
-
-    if (Index > 0) {
-        // A failed input leaves the pivot at (0, 0). A pivot that is not a
-        // number would fill the table with nonsense: treated the same way.
-        if (PivotLon + PivotLat == 0 || !std::isfinite(PivotLon + PivotLat)) return;
-        Step([&] { Text(Ctl::TxtE, 0) = core::FormatGeneral(PivotLon); });
-        Step([&] { TxtE_LostFocus(0); });
-        Step([&] { Text(Ctl::TxtN, 0) = core::FormatGeneral(PivotLat); });
-        Step([&] { TxtN_LostFocus(0); });
+    LastCalcRefused = true;
+    std::vector<std::pair<ControlRef, std::string>> writes;  // made only once the input is accepted
+    try {
+        if (Index >= FirstListRow) {
+            AutresProjections(Index);  // a list showing "-" turns the click into one on row 0
+            // "Hors fuseau" and "Hors zone" have been said; the pivot is (0, 0).
+            if (Index > 0 && PivotLon + PivotLat == 0) return;
+        } else if (Index > 0) {
+            ReadFixedRow(Index, writes);
+        }
+        if (Index == row::Wgs84) ReadPivotRow();
+        if (Index > 0) {
+            if (PivotLon + PivotLat == 0) return;  // the conversion's mark of failure
+            CheckPivot();
+        }
+    } catch (const std::exception& e) {
+        messages_.Critical(AppTitle, "Calcul impossible depuis la ligne « " + RowName(Index) + " » : " + e.what());
+        return;
     }
-    SetWaitCursor(false);
-    Step([&] { calcul(Index); });
+    LastCalcRefused = false;
+    for (const auto& [cell, text] : writes) Text(cell.ctl, cell.index) = text;
+    try {
+        if (Index > 0) WriteRadians(row::Wgs84, PivotLon, PivotLat);
+        SetWaitCursor(false);
+        calcul(Index);
+    } catch (const std::exception& e) {
+        SetWaitCursor(false);
+        messages_.Info(AppTitle, std::string(SafeModeMessage) + "\n\n" + e.what());
+    }
 }
 
-void MainModel::ReadUtmCells(int row) {
-    Step([&] { WorkE = Num(Text(Ctl::TxtE, row)); });
-    Step([&] { WorkN = Num(Text(Ctl::TxtN, row)); });
-    Step([&] { WorkZone = Zone(Text(Ctl::TxtFus, row)); });
+void MainModel::ReadPivotRow() {
+    PivotLon = CellNumber(Text(Ctl::TxtE, row::Wgs84), LonRad);
+    PivotLat = CellNumber(Text(Ctl::TxtN, row::Wgs84), LatRad);
+    CheckPivot();
 }
 
-// The reference typed into row `from` is read, and its UTM values written
-// into the UTM row `utmRow` in general number format.
-void MainModel::DecodeMgrs(int from, int utmRow) {
-    Step([&] { MgrsText = Text(Ctl::TxtE, from); });
-    Step([&] { core::MgrsToUtm(WorkZone, WorkE, WorkN, MgrsText); });
-    Step([&] { Text(Ctl::TxtE, utmRow) = core::FormatGeneral(WorkE); });
-    Step([&] { Text(Ctl::TxtN, utmRow) = core::FormatGeneral(WorkN); });
-    Step([&] { Text(Ctl::TxtFus, utmRow) = std::to_string(WorkZone); });
+void MainModel::CheckPivot() const {
+    if (!std::isfinite(PivotLon) || !std::isfinite(PivotLat))
+        throw Refused("le point obtenu n'est pas un nombre.");
+    CheckLongitude(ToDegrees(PivotLon));
+    CheckLatitude(ToDegrees(PivotLat));
+}
+
+void MainModel::ReadUtmCells(int r) {
+    WorkE = CellNumber(Text(Ctl::TxtE, r), "E");
+    WorkN = CellNumber(Text(Ctl::TxtN, r), "N");
+    WorkZone = ZoneCell(Text(Ctl::TxtFus, r));
+}
+
+// The reference typed into row `from` is read, and its UTM values are to be
+// written into the UTM row `utmRow` in general number format.
+void MainModel::DecodeMgrs(int from, int utmRow, std::vector<std::pair<ControlRef, std::string>>& writes) {
+    MgrsText = Reference(Text(Ctl::TxtE, from), "de la référence MGRS");
+    core::MgrsToUtm(WorkZone, WorkE, WorkN, MgrsText);
+    writes.push_back({{Ctl::TxtE, utmRow}, core::FormatGeneral(WorkE)});
+    writes.push_back({{Ctl::TxtN, utmRow}, core::FormatGeneral(WorkN)});
+    writes.push_back({{Ctl::TxtFus, utmRow}, std::to_string(WorkZone)});
 }
 
 void MainModel::ToPivot(const std::string& datum) {
-    Step([&] { core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod); });
+    core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod);
 }
 
-void MainModel::ReadFixedRow(int Index) {
+void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::string>>& writes) {
     switch (Index) {
-    case 1: case 2: case 3:
-        Step([&] { WorkLon = Num(Text(Ctl::TxtE, Index)); });
-        Step([&] { WorkLat = Num(Text(Ctl::TxtN, Index)); });
+    case row::Ed50: case row::Bd72: case row::Luref:
+        WorkLon = CellNumber(Text(Ctl::TxtE, Index), LonRad);
+        WorkLat = CellNumber(Text(Ctl::TxtN, Index), LatRad);
+        CheckLatitude(ToDegrees(WorkLat));
         ToPivot(*GeographicDatum[Index]);
         break;
-    case 4:
-        ReadUtmCells(4);
-        Step([&] { core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84); });
+    case row::UtmWgs84:
+        ReadUtmCells(Index);
+        core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84);
         break;
-    case 5:
-        ReadUtmCells(5);
-        Step([&] { core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50); });
+    case row::UtmEd50:
+        ReadUtmCells(Index);
+        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50);
         ToPivot(Ed50);
         break;
-    case 6:
-        DecodeMgrs(6, 4);
-        Step([&] { core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84); });
+    case row::MgrsWgs84:
+        DecodeMgrs(Index, row::UtmWgs84, writes);
+        core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84);
         break;
-    case 7:
-        DecodeMgrs(7, 5);
-        Step([&] { core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50); });
+    case row::MgrsEd50:
+        DecodeMgrs(Index, row::UtmEd50, writes);
+        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50);
         ToPivot(Ed50);
         break;
-    case 8: case 9:
-        Step([&] { WorkE = Num(Text(Ctl::TxtE, Index)); });
-        Step([&] { WorkN = Num(Text(Ctl::TxtN, Index)); });
-        if (Index == 8)
-            Step([&] { core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72); });
+    case row::Lambert72: case row::LuTm: {
+        const auto [east, north] = EastNorth(Index);
+        WorkE = CellNumber(Text(Ctl::TxtE, Index), east);
+        WorkN = CellNumber(Text(Ctl::TxtN, Index), north);
+        if (Index == row::Lambert72)
+            core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72);
         else
-            Step([&] { core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, LuTm); });
-        ToPivot(Index == 8 ? Bd72 : Luref);
+            core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, LuTm);
+        ToPivot(Index == row::Lambert72 ? Bd72 : Luref);
         break;
-    case 10:
-        Step([&] { IfblText = Text(Ctl::TxtE, 10); });
-        Step([&] { core::IfblToLambert(WorkE, WorkN, IfblText); });
-        Step([&] { Text(Ctl::TxtE, 8) = core::FormatGeneral(WorkE); });
-        Step([&] { Text(Ctl::TxtN, 8) = core::FormatGeneral(WorkN); });
-        Step([&] { core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72); });
+    }
+    case row::Ifbl:
+        IfblText = Reference(Text(Ctl::TxtE, Index), "du code IFBL");
+        core::IfblToLambert(WorkE, WorkN, IfblText);
+        writes.push_back({{Ctl::TxtE, row::Lambert72}, core::FormatGeneral(WorkE)});
+        writes.push_back({{Ctl::TxtN, row::Lambert72}, core::FormatGeneral(WorkN)});
+        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72);
         ToPivot(Bd72);
         break;
     default:
@@ -147,73 +186,104 @@ void MainModel::ReadFixedRow(int Index) {
     }
 }
 
-void MainModel::WriteRadians(int row, double lon, double lat) {
-    Text(Ctl::TxtE, row) = core::FormatGeneral(lon);
-    TxtE_LostFocus(row);
-    Text(Ctl::TxtN, row) = core::FormatGeneral(lat);
-    TxtN_LostFocus(row);
+void MainModel::WriteRadians(int r, double lon, double lat) {
+    Text(Ctl::TxtE, r) = core::FormatGeneral(lon);
+    NormaliseAngle(Ctl::TxtLgDeg, Ctl::TxtLgDec, Ctl::TxtE, Ctl::TxtE, r);
+    Text(Ctl::TxtN, r) = core::FormatGeneral(lat);
+    NormaliseAngle(Ctl::TxtLtDeg, Ctl::TxtLtDec, Ctl::TxtN, Ctl::TxtN, r);
 }
 
 void MainModel::ProjectGeographicRow(int from, const std::string& projection, std::int16_t& zone, int to) {
-    WorkLon = Num(Text(Ctl::TxtE, from));
-    WorkLat = Num(Text(Ctl::TxtN, from));
+    WorkLon = CellNumber(Text(Ctl::TxtE, from), LonRad);
+    WorkLat = CellNumber(Text(Ctl::TxtN, from), LatRad);
     core::ProjectForward(WorkLat, WorkLon, WorkE, WorkN, projection, zone);
     Text(Ctl::TxtE, to) = Metres(WorkE);
     Text(Ctl::TxtN, to) = Metres(WorkN);
 }
 
+void MainModel::ClearRow(int r) {
+    for (const ControlRef& c : RowCells(*this, r, false)) Text(c.ctl, c.index).clear();
+}
+
 void MainModel::calcul(int Index) {
     CursorGuard cursor(*this);
-    PivotLon = Num(Text(Ctl::TxtE, 0));
-    PivotLat = Num(Text(Ctl::TxtN, 0));
+    PivotLon = CellNumber(Text(Ctl::TxtE, row::Wgs84), LonRad);
+    PivotLat = CellNumber(Text(Ctl::TxtN, row::Wgs84), LatRad);
 
-    for (int r = 1; r <= 3; ++r) {
+    std::vector<std::pair<int, std::string>> faults;  // row, cause
+    auto fill = [&](int r, const std::function<void()>& compute) {
+        try {
+            compute();
+        } catch (const std::exception& e) {
+            ClearRow(r);
+            faults.emplace_back(r, e.what());
+        }
+    };
+    auto utmToMgrs = [&](int utmRow, double lat, int mgrsRow) {
+        WorkE = CellNumber(Text(Ctl::TxtE, utmRow), "E");
+        WorkN = CellNumber(Text(Ctl::TxtN, utmRow), "N");
+        WorkZone = ZoneCell(Text(Ctl::TxtFus, utmRow));
+        core::UtmToMgrs(lat, WorkZone, WorkE, WorkN, MgrsText);
+        Text(Ctl::TxtE, mgrsRow) = MgrsText;
+    };
+
+    for (int r = row::Ed50; r <= row::Luref; ++r) {
         if (Index == r) continue;
-        core::TransformDatum(Wgs84, *GeographicDatum[r], PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod);
-        WriteRadians(r, WorkLon, WorkLat);
+        fill(r, [&] {
+            core::TransformDatum(Wgs84, *GeographicDatum[r], PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod);
+            WriteRadians(r, WorkLon, WorkLat);
+        });
     }
-    if (Index != 4 && Index != 6) {
-        core::ProjectForward(PivotLat, PivotLon, WorkE, WorkN, UtmWgs84, WorkZone);
-        Text(Ctl::TxtE, 4) = Metres(WorkE);
-        Text(Ctl::TxtN, 4) = Metres(WorkN);
-        Text(Ctl::TxtFus, 4) = std::to_string(WorkZone);
-    }
-    if (Index != 5 && Index != 7) {
-        ProjectGeographicRow(1, UtmEd50, WorkZone, 5);
-        Text(Ctl::TxtFus, 5) = std::to_string(WorkZone);
-    }
-    if (Index != 6) {
-        WorkE = Num(Text(Ctl::TxtE, 4));
-        WorkN = Num(Text(Ctl::TxtN, 4));
-        WorkZone = Zone(Text(Ctl::TxtFus, 4));
-        core::UtmToMgrs(PivotLat, WorkZone, WorkE, WorkN, MgrsText);
-        Text(Ctl::TxtE, 6) = MgrsText;
-    }
-    if (Index != 7) {
-        WorkE = Num(Text(Ctl::TxtE, 5));
-        WorkN = Num(Text(Ctl::TxtN, 5));
-        WorkZone = Zone(Text(Ctl::TxtFus, 5));
-        // The band letter of the ED 50 reference follows the ED 50 latitude.
-        WorkLat = Num(Text(Ctl::TxtN, 1));
-        core::UtmToMgrs(WorkLat, WorkZone, WorkE, WorkN, MgrsText);
-        Text(Ctl::TxtE, 7) = MgrsText;
-    }
-    if (Index != 8 && Index != 10) {
-        std::int16_t scratch = 0;
-        ProjectGeographicRow(2, Lb72, scratch, 8);
-    }
-    if (Index != 9) ProjectGeographicRow(3, LuTm, WorkZone, 9);
-    if (Index != 10) {
-        WorkE = Num(Text(Ctl::TxtE, 8));
-        WorkN = Num(Text(Ctl::TxtN, 8));
-        core::LambertToIfbl(WorkE, WorkN, IfblText);
-        Text(Ctl::TxtE, 10) = IfblText;
-    }
-    for (int r = FixedRowCount; r < RowCount; ++r) {
-        const std::string item = ListText(r - FixedRowCount);
+    if (Index != row::UtmWgs84 && Index != row::MgrsWgs84)
+        fill(row::UtmWgs84, [&] {
+            core::ProjectForward(PivotLat, PivotLon, WorkE, WorkN, UtmWgs84, WorkZone);
+            Text(Ctl::TxtE, row::UtmWgs84) = Metres(WorkE);
+            Text(Ctl::TxtN, row::UtmWgs84) = Metres(WorkN);
+            Text(Ctl::TxtFus, row::UtmWgs84) = std::to_string(WorkZone);
+        });
+    if (Index != row::UtmEd50 && Index != row::MgrsEd50)
+        fill(row::UtmEd50, [&] {
+            ProjectGeographicRow(row::Ed50, UtmEd50, WorkZone, row::UtmEd50);
+            Text(Ctl::TxtFus, row::UtmEd50) = std::to_string(WorkZone);
+        });
+    if (Index != row::MgrsWgs84) fill(row::MgrsWgs84, [&] { utmToMgrs(row::UtmWgs84, PivotLat, row::MgrsWgs84); });
+    if (Index != row::MgrsEd50)
+        fill(row::MgrsEd50, [&] {
+            // The band letter of the ED 50 reference follows the ED 50 latitude.
+            WorkLat = CellNumber(Text(Ctl::TxtN, row::Ed50), LatRad);
+            utmToMgrs(row::UtmEd50, WorkLat, row::MgrsEd50);
+        });
+    if (Index != row::Lambert72 && Index != row::Ifbl)
+        fill(row::Lambert72, [&] {
+            std::int16_t scratch = 0;
+            ProjectGeographicRow(row::Bd72, Lb72, scratch, row::Lambert72);
+        });
+    if (Index != row::LuTm) fill(row::LuTm, [&] { ProjectGeographicRow(row::Luref, LuTm, WorkZone, row::LuTm); });
+    if (Index != row::Ifbl)
+        fill(row::Ifbl, [&] {
+            WorkE = CellNumber(Text(Ctl::TxtE, row::Lambert72), "X");
+            WorkN = CellNumber(Text(Ctl::TxtN, row::Lambert72), "Y");
+            core::LambertToIfbl(WorkE, WorkN, IfblText);
+            Text(Ctl::TxtE, row::Ifbl) = IfblText;
+        });
+    for (int r = FirstListRow; r < RowCount; ++r) {
+        const std::string item = ListText(ListOfRow(r));
         if (Index == r || item.empty() || item == NoSystem) continue;
-        WriteListRow(r, Calcul_AutresProjections(r));
+        fill(r, [&] {
+            const RowKind kind = Calcul_AutresProjections(r);
+            if (kind == RowKind::None) ClearRow(r);  // outside its zones: said, and shows nothing stale
+            WriteListRow(r, kind);
+        });
     }
+
+    if (faults.empty()) return;
+    std::string text = std::string(SafeModeMessage) + "\n\nLa ligne « " + RowName(faults[0].first) +
+                       " » est laissée vide : " + faults[0].second;
+    for (std::size_t i = 1; i < faults.size(); ++i)
+        text += (i == 1 ? "\nLaissées vides aussi : « " : ", « ") + RowName(faults[i].first) + " »";
+    if (faults.size() > 1) text += ".";
+    SetWaitCursor(false);
+    messages_.Info(AppTitle, text);
 }
 
 void MainModel::WriteListRow(int r, RowKind kind) {
@@ -225,8 +295,8 @@ void MainModel::WriteListRow(int r, RowKind kind) {
         Text(Ctl::TxtFus, r) = std::to_string(WorkZone);
         [[fallthrough]];
     case RowKind::Projected:
-        Text(Ctl::TxtLgDeg, r - 7) = Metres(WorkE);
-        Text(Ctl::TxtLtDeg, r - 7) = Metres(WorkN);
+        Text(Ctl::TxtLgDeg, DmsIndexOfRow(r)) = Metres(WorkE);
+        Text(Ctl::TxtLtDeg, DmsIndexOfRow(r)) = Metres(WorkN);
         break;
     case RowKind::None:
         break;
@@ -246,21 +316,22 @@ bool MainModel::OutsideZoneLimits(const std::string& name, std::int16_t zone) {
 }
 
 void MainModel::AutresProjections(int& Index) {
-    const std::string name = ListText(Index - FixedRowCount);
+    const std::string name = ListText(ListOfRow(Index));
     if (name.empty() || name == NoSystem) {
         Index = 0;
         return;
     }
     std::string datum;
     if (IsGeographicItem(name)) {
-        WorkLon = Num(Text(Ctl::TxtE, Index));
-        WorkLat = Num(Text(Ctl::TxtN, Index));
+        WorkLon = CellNumber(Text(Ctl::TxtE, Index), LonRad);
+        WorkLat = CellNumber(Text(Ctl::TxtN, Index), LatRad);
+        CheckLatitude(ToDegrees(WorkLat));
         datum = DatumOfItem(name);
     } else {
-        WorkE = Num(Text(Ctl::TxtLgDeg, Index - 7));
-        WorkN = Num(Text(Ctl::TxtLtDeg, Index - 7));
+        WorkE = CellNumber(Text(Ctl::TxtLgDeg, DmsIndexOfRow(Index)), "E");
+        WorkN = CellNumber(Text(Ctl::TxtLtDeg, DmsIndexOfRow(Index)), "N");
         const bool utm = IsUtmItem(name);
-        if (utm) WorkZone = Zone(Text(Ctl::TxtFus, Index));
+        if (utm) WorkZone = ZoneCell(Text(Ctl::TxtFus, Index));
         core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, name);
         datum = core::LoadProjection(name).Datum;
         if (utm && OutsideZoneLimits(name, WorkZone)) {
@@ -282,9 +353,9 @@ void MainModel::AutresProjections(int& Index) {
 }
 
 RowKind MainModel::Calcul_AutresProjections(int Index) {
-    const std::string name = ListText(Index - FixedRowCount);
-    PivotLon = Num(Text(Ctl::TxtE, 0));
-    PivotLat = Num(Text(Ctl::TxtN, 0));
+    const std::string name = ListText(ListOfRow(Index));
+    PivotLon = CellNumber(Text(Ctl::TxtE, row::Wgs84), LonRad);
+    PivotLat = CellNumber(Text(Ctl::TxtN, row::Wgs84), LatRad);
     const bool geographic = IsGeographicItem(name);
     const std::string datum = geographic ? DatumOfItem(name) : core::LoadProjection(name).Datum;
     if (IsWgs84Datum(datum)) {
@@ -314,7 +385,7 @@ RowKind MainModel::Calcul_AutresProjections(int Index) {
 std::vector<ControlRef> RowCells(const MainModel& model, int row, bool visibleOnly) {
     std::vector<ControlRef> all;
     if (row < 0 || row >= RowCount) return all;
-    const int j = row >= FixedRowCount ? row - 7 : row;
+    const int j = DmsIndexOfRow(row);
     for (Ctl ctl : {Ctl::TxtLgDeg, Ctl::TxtLtDeg, Ctl::TxtLgDec, Ctl::TxtLtDec})
         all.push_back({ctl, j});
     for (Ctl ctl : {Ctl::TxtE, Ctl::TxtN, Ctl::TxtFus}) all.push_back({ctl, row});
@@ -322,7 +393,7 @@ std::vector<ControlRef> RowCells(const MainModel& model, int row, bool visibleOn
     for (const ControlRef& c : all) {
         // Rows 4..10 reuse the DMS arrays' indexes 4 and 5 for nothing: those
         // belong to the list rows.
-        if (row >= 4 && row < FixedRowCount && c.ctl <= Ctl::TxtLtDec) continue;
+        if (!IsGeographicRow(row) && c.ctl <= Ctl::TxtLtDec) continue;
         if (!model.Exists(c.ctl, c.index)) continue;
         if (visibleOnly && !model.At(c.ctl, c.index).visible) continue;
         cells.push_back(c);
@@ -332,7 +403,7 @@ std::vector<ControlRef> RowCells(const MainModel& model, int row, bool visibleOn
 
 std::vector<std::string> RowTexts(const MainModel& model, int row) {
     std::vector<std::string> texts;
-    texts.push_back(row < FixedRowCount ? model.Text(Ctl::Lb, row) : model.ListText(row - FixedRowCount));
+    texts.push_back(row < FirstListRow ? model.Text(Ctl::Lb, row) : model.ListText(ListOfRow(row)));
     for (const ControlRef& c : RowCells(model, row)) texts.push_back(model.Text(c.ctl, c.index));
     return texts;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The conversion table apart from its handlers: the fault policy of the Calc
-// handler, and the table as text (the cells of each row in column order).
+// The conversion table apart from its handlers: the notice of a Calc that
+// goes on past a fault, and the table as text (the cells of each row in
+// column order).
 
-#include <exception>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,18 +13,6 @@ namespace app {
 
 inline constexpr const char* SafeModeMessage =
     "Une erreur s'est produite lors du calcul. Travena va poursuivre en mode sans échec.";
-
-// Runs one step of a handler. A run-time error ends the step, is reported
-// through onFault, and the caller goes on with its next step; the values the
-// step wrote before failing stay written.
-template <class Step, class OnFault>
-void RunStep(Step&& step, OnFault&& onFault) {
-    try {
-        step();
-    } catch (const std::exception&) {
-        onFault();
-    }
-}
 
 // The text cells of a row in column order; with visibleOnly, those the
 // window currently shows (a list row's cells follow its selected system).

@@ -6,26 +6,26 @@
 // decimal cells carry the index 7 below that of the radian cells. Grid and
 // code cells are only upper-cased, zone cells only range-checked.
 //
-// A text the angle reader refuses (marks in an impossible order, a number
-// beyond range) leaves the cells as they were: the user sees the text as
-// typed and can correct it; nothing is shown and the focus stays.
+// A text that cannot be read as an angle in range is refused where it was
+// typed: a message says why, the text stays for correction, and the other two
+// forms of that coordinate are emptied so that a Calc cannot go on with the
+// value they showed before.
 
-#include "core/AngleText.h"
-#include "base/Errors.h"
-#include "core/NumberText.h"
+#include "app/main/CellText.h"
 #include "app/main/MainModel.h"
+#include "core/AngleText.h"
+#include "core/Constants.h"
+#include "core/NumberText.h"
 
 namespace app {
 
 namespace {
 
-constexpr int MinZone = 1, MaxZone = 60;
 constexpr int DecimalDegrees = 6;
-constexpr int ListDmsOffset = 7;  // radian index minus DMS index in a list row
 
-bool IsProjectedRow(int index) { return index >= 4 && index <= 10; }
-int RadianIndexOf(int dmsIndex) { return dmsIndex > 3 ? dmsIndex + ListDmsOffset : dmsIndex; }
-int DmsIndexOf(int radianIndex) { return radianIndex > 10 ? radianIndex - ListDmsOffset : radianIndex; }
+bool IsProjectedRow(int index) { return index >= row::UtmWgs84 && index <= row::Ifbl; }
+int RadianIndexOf(int dmsIndex) { return dmsIndex > row::Luref ? dmsIndex + ListDmsOffset : dmsIndex; }
+bool IsSingleCellRow(int index) { return index == row::MgrsWgs84 || index == row::MgrsEd50 || index == row::Ifbl; }
 
 void UpperCase(std::string& text) {
     // ASCII only: a byte of a multi-byte character is left alone.
@@ -45,10 +45,17 @@ void MainModel::KeyPress(Ctl ctl, int Index, int& KeyAscii) {
     if (KeyAscii != KeyEnter) return;
     KeyAscii = 0;
     EnterPressed = true;
-    LostFocus(ctl, Index);
+    Leave(ctl, Index);
 }
 
 void MainModel::LostFocus(Ctl ctl, int Index) {
+    // Left by Tab or the mouse: an Enter pressed earlier in an empty cell no
+    // longer says where the user wants to go.
+    EnterPressed = false;
+    Leave(ctl, Index);
+}
+
+void MainModel::Leave(Ctl ctl, int Index) {
     switch (ctl) {
     case Ctl::TxtLgDeg: TxtLgDeg_LostFocus(Index); break;
     case Ctl::TxtLtDeg: TxtLtDeg_LostFocus(Index); break;
@@ -61,42 +68,85 @@ void MainModel::LostFocus(Ctl ctl, int Index) {
     }
 }
 
-void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index) {
+bool MainModel::ListShowsProjection(int k) const {
+    const std::string item = ListText(k);
+    return !item.empty() && item != NoSystem && !IsGeographicItem(item);
+}
+
+void MainModel::NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index) {
     std::string& cell = Text(source, Index);
     if (cell.empty()) return;
     core::CommaToPoint(cell);
     const bool fromRadians = source == rad;
-    const int j = fromRadians ? DmsIndexOf(Index) : Index;     // DMS and decimal cells
+    const int j = fromRadians ? DmsIndexOfRow(Index) : Index;  // DMS and decimal cells
     const int k = fromRadians ? Index : RadianIndexOf(Index);  // radian cell
-    std::string text, decimal, radian;
-    try {
-        double degrees = 0, radians = 0;
-        if (source == dms) {
-            text = cell;
+    const bool latitude = rad == Ctl::TxtN;
+    const auto inRange = [latitude](double degrees) {
+        latitude ? CheckLatitude(degrees) : CheckLongitude(degrees);
+    };
+
+    std::string text, decimal;
+    double degrees = 0, radians = 0;
+    if (source == dms) {
+        bool plain = false;
+        degrees = ReadDmsCell(cell, plain);
+        inRange(degrees);
+        if (plain) {
+            // A plain number in a DMS cell is degrees, written back as DMS.
+            core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
+        } else {
+            text = WithSecondsMark(cell);
             core::ConvertAngle(text, degrees, radians, core::angle::FromText);
             core::CommaToPoint(text);
-            decimal = core::FormatFixed(degrees, DecimalDegrees);
-        } else if (source == dec) {
-            degrees = core::ValNumber(cell);
-            core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
-            decimal = core::FormatGeneral(degrees);  // typed degrees keep their own digits
-        } else {
-            radians = core::ValNumber(cell);
-            core::ConvertAngle(text, degrees, radians, core::angle::FromRadians);
-            decimal = core::FormatFixed(degrees, DecimalDegrees);
         }
-        radian = core::FormatGeneral(radians);
-    } catch (const base::RuntimeError&) {
-        return;
+        decimal = core::FormatFixed(degrees, DecimalDegrees);
+    } else if (source == dec) {
+        degrees = CellNumber(cell, "");
+        inRange(degrees);
+        core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
+        decimal = core::FormatGeneral(degrees);  // typed degrees keep their own digits
+    } else {
+        radians = CellNumber(cell, "");
+        inRange(radians / core::Pi * core::HalfCircleDeg);
+        core::ConvertAngle(text, degrees, radians, core::angle::FromRadians);
+        decimal = core::FormatFixed(degrees, DecimalDegrees);
     }
     Text(dms, j) = text;
     Text(dec, j) = decimal;
-    Text(rad, k) = radian;
+    Text(rad, k) = core::FormatGeneral(radians);
+}
+
+void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index) {
+    if (Text(source, Index).empty()) return;
+    const bool fromRadians = source == rad;
+    const int j = fromRadians ? DmsIndexOfRow(Index) : Index;
+    const int k = fromRadians ? Index : RadianIndexOf(Index);
+    if (source == dms && j > row::Luref && ListShowsProjection(ListOfRow(k))) {
+        // A list row showing a projection uses its DMS cells for E and N.
+        std::string& cell = Text(source, Index);
+        core::CommaToPoint(cell);
+        Text(dec, j) = core::FormatFixed(0, DecimalDegrees);
+        Text(rad, k) = core::FormatGeneral(0);
+        MoveFocusOnEnter(source == Ctl::TxtLgDeg ? Ctl::TxtLtDeg : Ctl::Com_calculer,
+                         source == Ctl::TxtLgDeg ? Index : k);
+        return;
+    }
+    try {
+        NormaliseAngle(dms, dec, rad, source, Index);
+    } catch (const std::exception& e) {
+        // The typed text stays for correction; the other two forms no longer
+        // match it.
+        for (const ControlRef& c : {ControlRef{dms, j}, ControlRef{dec, j}, ControlRef{rad, k}})
+            if (c.ctl != source) Text(c.ctl, c.index).clear();
+        EnterPressed = false;
+        messages_.Critical(AppTitle, e.what());
+        return;
+    }
 
     // A longitude goes on to its latitude, a latitude to the Calc button; a
     // list row's radian longitude goes straight to the button, as grid cells do.
     const bool longitude = source == Ctl::TxtLgDeg || source == Ctl::TxtLgDec || source == Ctl::TxtE;
-    if (longitude && !(fromRadians && Index >= FixedRowCount))
+    if (longitude && !(fromRadians && Index >= FirstListRow))
         MoveFocusOnEnter(source == Ctl::TxtLgDeg ? Ctl::TxtLtDeg : source == Ctl::TxtLgDec ? Ctl::TxtLtDec : Ctl::TxtN,
                          Index);
     else
@@ -124,8 +174,7 @@ void MainModel::TxtE_LostFocus(int Index) {
         return;
     }
     UpperCase(cell);
-    const bool singleCell = Index == 6 || Index == 7 || Index == 10;
-    MoveFocusOnEnter(singleCell ? Ctl::Com_calculer : Ctl::TxtN, Index);
+    MoveFocusOnEnter(IsSingleCellRow(Index) ? Ctl::Com_calculer : Ctl::TxtN, Index);
 }
 
 void MainModel::TxtN_LostFocus(int Index) {
@@ -134,21 +183,20 @@ void MainModel::TxtN_LostFocus(int Index) {
         LatitudeLostFocus(Ctl::TxtN, Index);
         return;
     }
-    const bool utm = Index == 4 || Index == 5;
+    const bool utm = Index == row::UtmWgs84 || Index == row::UtmEd50;
     MoveFocusOnEnter(utm ? Ctl::TxtFus : Ctl::Com_calculer, Index);
 }
 
 void MainModel::TxtFus_LostFocus(int Index) {
     std::string& cell = Text(Ctl::TxtFus, Index);
     if (cell.empty()) return;
-    double zone = 0;
-    try {
-        zone = core::ValNumber(cell);
-    } catch (const base::RuntimeError&) {
-        zone = 0;  // beyond any number: as far out of range as can be
-    }
-    if (!(zone >= MinZone && zone <= MaxZone)) {
+    if (!ReadZone(cell)) {
+        // Emptied, as an unusable zone always was, but no longer silently:
+        // "31,6" once read as 31 and computed as 32.
+        const std::string typed = cell;
         cell.clear();
+        EnterPressed = false;
+        messages_.Critical(AppTitle, "Fuseau refusé : « " + typed + " ». Un fuseau UTM est un nombre entier de 1 à 60.");
         return;
     }
     MoveFocusOnEnter(Ctl::Com_calculer, Index);

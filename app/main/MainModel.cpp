@@ -29,7 +29,8 @@ constexpr int PictureSize = 495, Com_anlLeft = 11400, PictureTop = 6240, Img_hel
 constexpr int FormWidth = 12135, FormHeight = 6960;
 
 // Index of the "Fus :" label of each UTM row (fixed rows 4 and 5, list rows 11 and 12).
-constexpr int FusLabelOf(int row) { return row < FixedRowCount ? row + 7 : row + 2; }
+// The labels of fixed rows 4 and 5 are Lb(11) and Lb(12); those of the list rows follow.
+constexpr int FusLabelOf(int r) { return r < FirstListRow ? r + FirstListRow - row::UtmWgs84 : r + ListCount; }
 
 constexpr std::array<const char*, FixedRowCount> RowLabels = {
     "Geographic WGS 84", "Geographic ED 50", "Geographic LB 72", "Geographic LUREF",
@@ -136,21 +137,21 @@ void MainModel::BuildControls() {
         const int top = FirstRowTop + r * RowPitch;
         add(Ctl::Lb, r, {LabelLeft, top, LabelWidth, CellHeight}, RowLabels[r]);
         switch (r) {
-        case 0: case 1: case 2: case 3:
+        case row::Wgs84: case row::Ed50: case row::Bd72: case row::Luref:
             geographic(r, r, top);
             calc(r, CalcGeographic, top);
             break;
-        case 4: case 5:
+        case row::UtmWgs84: case row::UtmEd50:
             add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
             add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
             zone(r, top);
             calc(r, CalcUtm, top);
             break;
-        case 6: case 7: case 10:
+        case row::MgrsWgs84: case row::MgrsEd50: case row::Ifbl:
             add(Ctl::TxtE, r, {Col0, top, WideWidth, CellHeight});
             calc(r, CalcOther, top);
             break;
-        default:  // 8, 9
+        default:  // Lambert 72, LU TM
             add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
             add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
             calc(r, CalcOther, top);
@@ -158,10 +159,10 @@ void MainModel::BuildControls() {
         }
     }
     add(Ctl::Lb0, 0, {LabelLeft, Lb0Top, LabelWidth, CellHeight}, "Autres projections :");
-    for (int k = 0; k < 2; ++k) {
-        const int r = 11 + k, top = ListRowTop[k];
+    for (int k = 0; k < ListCount; ++k) {
+        const int r = RowOfList(k), top = ListRowTop[k];
         add(Ctl::Combo_projec, k, {LabelLeft, top, LabelWidth, CellHeight});
-        geographic(k + 4, r, top);
+        geographic(DmsIndexOfRow(r), r, top);
         zone(r, top);
         calc(r, CalcGeographic, top);
     }
@@ -219,7 +220,7 @@ void MainModel::Form_Load() {
     EachRecord(*DatumList, [&](store::Recordset& rs) {
         items.push_back(rs.Field("Pays").Value().Text() + " Geographic " + rs.Field("Code").Value().Text());
     });
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < ListCount; ++k) {
         At(Ctl::Combo_projec, k).items = items;
         SelectListItem(k, 0);
     }
@@ -265,14 +266,14 @@ void MainModel::SelectListItem(int k, int listIndex) {
 }
 
 void MainModel::Combo_projec_Click(int Index) {
-    const int k = Index, r = 11 + k;
+    const int k = Index, r = RowOfList(k), j = DmsIndexOfRow(r);
     const std::string item = ListText(k);
     const bool none = item.empty() || item == NoSystem;
     const bool geographic = !none && IsGeographicItem(item);
     const bool utm = !none && !geographic && IsUtmItem(item);
 
-    for (Ctl dms : {Ctl::TxtLgDeg, Ctl::TxtLtDeg}) At(dms, k + 4).visible = !none;
-    for (Ctl dec : {Ctl::TxtLgDec, Ctl::TxtLtDec}) At(dec, k + 4).visible = geographic;
+    for (Ctl dms : {Ctl::TxtLgDeg, Ctl::TxtLtDeg}) At(dms, j).visible = !none;
+    for (Ctl dec : {Ctl::TxtLgDec, Ctl::TxtLtDec}) At(dec, j).visible = geographic;
     for (Ctl rad : {Ctl::TxtE, Ctl::TxtN}) At(rad, r).visible = geographic;
     At(Ctl::Lb, FusLabelOf(r)).visible = utm;
     At(Ctl::TxtFus, r).visible = utm;

@@ -18,6 +18,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/Engine.h"
@@ -76,8 +77,24 @@ inline constexpr int KeyEnter = 13;  // KeyAscii of the Enter key
 // Shift states of a key-down event, as a bit mask.
 inline constexpr int ShiftMask = 1, CtrlMask = 2, AltMask = 4;
 
-inline constexpr int FixedRowCount = 11;  // rows 0..10
-inline constexpr int RowCount = 13;       // with the list rows 11 and 12
+// The rows of the table, by the index their Calc button and cells share.
+namespace row {
+inline constexpr int Wgs84 = 0, Ed50 = 1, Bd72 = 2, Luref = 3;  // geographic
+inline constexpr int UtmWgs84 = 4, UtmEd50 = 5;
+inline constexpr int MgrsWgs84 = 6, MgrsEd50 = 7;
+inline constexpr int Lambert72 = 8, LuTm = 9, Ifbl = 10;
+}  // namespace row
+inline constexpr int FixedRowCount = 11;             // rows 0..10
+inline constexpr int FirstListRow = FixedRowCount;   // rows 11 and 12 follow the two lists
+inline constexpr int ListCount = 2;
+inline constexpr int RowCount = FirstListRow + ListCount;
+// A list row's DMS and decimal cells carry an index this much below the
+// row's own (TxtLgDeg(4) belongs to row 11).
+inline constexpr int ListDmsOffset = 7;
+constexpr int ListOfRow(int r) { return r - FirstListRow; }
+constexpr int RowOfList(int k) { return FirstListRow + k; }
+constexpr int DmsIndexOfRow(int r) { return r >= FirstListRow ? r - ListDmsOffset : r; }
+constexpr bool IsGeographicRow(int r) { return r <= row::Luref || r >= FirstListRow; }
 inline constexpr const char* NoSystem = "-";
 
 class MainModel {
@@ -133,7 +150,10 @@ public:
     void TxtN_LostFocus(int Index);
     void TxtFus_LostFocus(int Index);
 
-    // Conversion (ConversionTable.cpp).
+    // Conversion (ConversionTable.cpp). A Calc whose input cannot be read,
+    // decoded or converted changes no cell: it says why and sets
+    // LastCalcRefused. A row the fill cannot compute is emptied, and one
+    // message names the first such row and its cause.
     void Com_calculer_Click(int Index);
     void calcul(int Index);
     void AutresProjections(int& Index);
@@ -158,6 +178,7 @@ public:
     std::int16_t WorkZone = 0;
     std::string MgrsText, IfblText;
     bool EnterPressed = false;
+    bool LastCalcRefused = false;
 
     std::optional<store::Database> ParamDb;
     std::optional<store::Recordset> ProjectionList, DatumList, TypeList;
@@ -170,20 +191,26 @@ private:
     void MoveFocusOnEnter(Ctl ctl, int index);
     void ShowSheet(const std::string& title, const std::function<std::string()>& build);
     // Input fields helpers.
+    void Leave(Ctl ctl, int Index);
+    bool ListShowsProjection(int k) const;
+    // Rewrites the three forms of a coordinate from `source`; throws Refused.
+    void NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index);
     void AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index);
     void LongitudeLostFocus(Ctl source, int Index);
     void LatitudeLostFocus(Ctl source, int Index);
     // Conversion helpers.
-    void Step(const std::function<void()>& step);
-    void ReadFixedRow(int Index);
+    void ReadPivotRow();
+    void ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::string>>& writes);
     void ReadUtmCells(int row);
-    void DecodeMgrs(int from, int utmRow);
+    void DecodeMgrs(int from, int utmRow, std::vector<std::pair<ControlRef, std::string>>& writes);
     void ToPivot(const std::string& datum);
+    void CheckPivot() const;
     void WriteRadians(int row, double lon, double lat);
     void ProjectGeographicRow(int from, const std::string& projection, std::int16_t& zone, int to);
     void WriteListRow(int r, RowKind kind);
+    void ClearRow(int r);
+    std::string RowName(int r) const;
     bool OutsideZoneLimits(const std::string& name, std::int16_t zone);
-    void SafeModeFault();
 
     Messages& messages_;
     MainHost& host_;

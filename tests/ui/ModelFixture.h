@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "store/ParamDb.h"
+#include "app/main/ConversionTable.h"
 #include "app/main/MainModel.h"
 #include "app/Messages.h"
 
@@ -52,6 +55,15 @@ public:
 private:
     bool wait_ = false;
 };
+
+// Every text cell of the table, shown or not.
+using Cells = std::map<std::pair<app::Ctl, int>, std::string>;
+inline Cells AllCells(const app::MainModel& m) {
+    Cells cells;
+    for (int r = 0; r < app::RowCount; ++r)
+        for (const auto& c : app::RowCells(m, r, false)) cells[{c.ctl, c.index}] = m.Text(c.ctl, c.index);
+    return cells;
+}
 
 // A model loaded from the given parameter database (the shipped one by default).
 class ModelTest : public ::testing::Test {

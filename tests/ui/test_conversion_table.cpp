@@ -2,6 +2,7 @@
 // the grid rows rewriting their source rows, the list rows, and the fault
 // policy on a parameter database with a row missing.
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -276,27 +277,16 @@ TEST_F(ConversionTable, UtmListInputOutsideItsZonesIsRefused) {
     EXPECT_TRUE(T(Ctl::TxtE, 1).empty());
 }
 
-TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsNotWritten) {
+TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
     Select(0, "UE UTM");
     T(Ctl::TxtLgDeg, 4) = "old";
     T(Ctl::TxtE, 0) = "1.05";  // 60° E: zone 41
     T(Ctl::TxtN, 0) = "0.8";
     model.Com_calculer_Click(0);
     EXPECT_EQ(messages.Count("Hors fuseau pour UE UTM"), 1);
-    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "old");
-    EXPECT_EQ(T(Ctl::TxtFus, 11), "");
-    EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
-}
-
-TEST_F(ConversionTable, SouthernPointInAListRowIsRefused) {
-    Select(1, "FR Geographic RGF93");
-    T(Ctl::TxtE, 12) = "0.07";
-    T(Ctl::TxtN, 12) = "-0.5";
-    model.Com_calculer_Click(12);
-    EXPECT_EQ(messages.Count("Hors zone"), 1);
     EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
-    EXPECT_TRUE(T(Ctl::TxtE, 4).empty());
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "");  // not the previous point's easting
+    EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
 }
 
 TEST_F(ConversionTable, SouthernPivotIsStillComputedForAListRow) {
@@ -323,32 +313,116 @@ TEST_F(ConversionTable, PivotSummingToZeroFillsNothing) {
 }
 
 // ---------------------------------------------------------------------------
-// The fault policy, on a copy of the parameter database with a row deleted.
+// A click whose input cannot be read, decoded or converted changes nothing
+// and says why; the table never shows the previous point as the new one.
 
-class SafeMode : public ModelTest {
+struct RefusedCase {
+    const char* name;
+    const char* list;  // item of list 1, "" for none
+    int row;
+    std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed;
+    const char* cause;  // part of the message
+};
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+class RefusedClick : public ModelTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedClick, ChangesNoCellAndNamesTheCause) {
+    const RefusedCase& c = GetParam();
+    Select(0, "FR LB2E");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);  // a full table, for a point in Belgium
+    if (*c.list) Select(0, c.list);
+    for (const auto& [cell, text] : c.typed) T(cell.first, cell.second) = text;
+    const Cells before = AllCells(model);
+    messages.shown.clear();
+
+    model.Com_calculer_Click(c.row);
+    EXPECT_TRUE(model.LastCalcRefused);
+    EXPECT_EQ(AllCells(model), before);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(text.find("Calcul impossible depuis la ligne « "), 0u) << text;
+    EXPECT_NE(text.find(c.cause), std::string::npos) << text;
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, RefusedClick,
+    ::testing::Values(
+        RefusedCase{"unreadable_ifbl", "", 10, {{{Ctl::TxtE, 10}, "ZZZ"}}, "« IFBL » : Code IFBL illisible : ZZZ."},
+        RefusedCase{"unreadable_mgrs", "", 6, {{{Ctl::TxtE, 6}, "ZZZ"}}, "Référence MGRS illisible"},
+        RefusedCase{"empty_mgrs", "", 7, {{{Ctl::TxtE, 7}, ""}}, "est vide"},
+        RefusedCase{"utm_without_zone", "", 4, {{{Ctl::TxtFus, 4}, ""}}, "la case Fus est vide"},
+        RefusedCase{"zone_not_whole", "", 5, {{{Ctl::TxtFus, 5}, "31,6"}}, "fuseau de 1 à 60"},
+        RefusedCase{"empty_lambert", "", 8, {{{Ctl::TxtE, 8}, ""}, {{Ctl::TxtN, 8}, ""}}, "la case X est vide"},
+        RefusedCase{"word_in_lambert", "", 8, {{{Ctl::TxtN, 8}, "abc"}}, "la case Y ne contient pas un nombre"},
+        RefusedCase{"number_then_word", "", 9, {{{Ctl::TxtE, 9}, "80000m"}}, "ne contient pas un nombre"},
+        RefusedCase{"empty_pivot_row", "", 0, {{{Ctl::TxtE, 0}, ""}}, "Longitude (rad) est vide"},
+        RefusedCase{"latitude_beyond_pole", "", 1, {{{Ctl::TxtN, 1}, "1.66"}}, "Latitude hors limites"},
+        RefusedCase{"southern_utm_point", "", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "hémisphère nord"},
+        RefusedCase{"southern_list_point", "FR Geographic RGF93", 11,
+                    {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
+        RefusedCase{"empty_list_projection", "NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ConversionTable, RowsTheFillCannotComputeAreEmptiedAndNamedOnce) {
+    Select(0, "FR LB2E");
+    T(Ctl::TxtE, 8) = LambertX;
+    T(Ctl::TxtN, 8) = LambertY;
+    model.Com_calculer_Click(8);
+    std::map<int, std::vector<std::string>> before;
+    for (int r = 1; r < app::RowCount; ++r) before[r] = app::RowTexts(model, r);
+
+    // Beyond the MGRS bands (and the IFBL grid): those rows cannot show this point.
+    Type(Ctl::TxtLgDec, 0, "4.4");
+    Type(Ctl::TxtLtDec, 0, "88.5");
+    model.Com_calculer_Click(0);
+    EXPECT_FALSE(model.LastCalcRefused);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(text.find(app::SafeModeMessage), 0u);
+    EXPECT_NE(text.find("La ligne « MGRS WGS 84 » est laissée vide : "), std::string::npos) << text;
+    EXPECT_NE(text.find("« MGRS UD 50 (BE) »"), std::string::npos) << text;
+    for (int r = 1; r < app::RowCount; ++r) {
+        SCOPED_TRACE(r);
+        const std::vector<std::string> now = app::RowTexts(model, r);
+        const bool emptied = std::all_of(now.begin() + 1, now.end(), [](const auto& t) { return t.empty(); });
+        EXPECT_TRUE(emptied || now != before[r]);  // never the previous point
+    }
+    EXPECT_TRUE(T(Ctl::TxtE, 6).empty());
+    EXPECT_FALSE(T(Ctl::TxtE, 5).empty());
+    EXPECT_FALSE(model.WaitCursor());
+}
+
+// ---------------------------------------------------------------------------
+// Parameters missing, on a copy of the parameter database.
+
+class MissingParams : public ModelTest {
 protected:
     void UseDatabaseWithout(const std::string& table, const std::string& name) {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = fs::temp_directory_path() / (std::string("travena_ui_") + test->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        const fs::path copy = dir_ / "SystGéo.mdb";
-        fs::copy_file(TRAVENA_PARAM_DB, copy);
-        {
-            store::Database db = store::OpenDatabase(copy.string());
+        copy_ = dir_ / "SystGéo.mdb";
+        fs::copy_file(TRAVENA_PARAM_DB, copy_);
+        if (!table.empty()) {
+            store::Database db = store::OpenDatabase(copy_.string());
             ASSERT_EQ(db.Execute("DELETE FROM " + table + " WHERE Nom = ?", {store::Value(name)}), 1);
             db.Close();
         }
-        Load(copy.string());
+        Load(copy_.string());
     }
     void TearDown() override {
         ModelTest::TearDown();
         fs::remove_all(dir_);
     }
-    fs::path dir_;
+    fs::path dir_, copy_;
 };
 
-TEST_F(SafeMode, MissingProjectionStopsTheFillAtItsRow) {
+TEST_F(MissingParams, MissingProjectionEmptiesItsRowOnly) {
     UseDatabaseWithout("Projections", "LU TM");
     Select(0, "FR LB93");
     for (auto [ctl, i] : {std::pair{Ctl::TxtE, 9}, {Ctl::TxtN, 9}, {Ctl::TxtE, 10}, {Ctl::TxtLgDeg, 4}})
@@ -356,50 +430,37 @@ TEST_F(SafeMode, MissingProjectionStopsTheFillAtItsRow) {
     T(Ctl::TxtE, 8) = LambertX;
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
+    model.Com_calculer_Click(8);  // each click reports afresh
 
-    EXPECT_EQ(messages.Count(app::SafeModeMessage), 1);
-    EXPECT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].kind, "info");
-    for (int r = 0; r <= 7; ++r)
-        for (const auto& cell : app::RowCells(model, r)) EXPECT_FALSE(T(cell.ctl, cell.index).empty()) << r;
-    EXPECT_EQ(T(Ctl::TxtE, 9), "old");
-    EXPECT_EQ(T(Ctl::TxtN, 9), "old");
-    EXPECT_EQ(T(Ctl::TxtE, 10), "old");
-    EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "old");
-    EXPECT_FALSE(model.WaitCursor());
+    EXPECT_NE(messages.shown[0].text.find("« LU TM » est laissée vide"), std::string::npos);
+    EXPECT_EQ(T(Ctl::TxtE, 9), "");
+    EXPECT_EQ(T(Ctl::TxtN, 9), "");
+    EXPECT_EQ(T(Ctl::TxtE, 10), FromLambert("", "BE LB72IFBL", 1).x);
+    EXPECT_NE(T(Ctl::TxtLgDeg, 4), "old");
     EXPECT_FALSE(host.Waiting());
 }
 
-TEST_F(SafeMode, EachClickReportsAfresh) {
-    UseDatabaseWithout("Projections", "LU TM");
-    T(Ctl::TxtE, 8) = LambertX;
-    T(Ctl::TxtN, 8) = LambertY;
-    model.Com_calculer_Click(8);
-    model.Com_calculer_Click(8);
-    EXPECT_EQ(messages.Count(app::SafeModeMessage), 2);
-}
-
-TEST_F(SafeMode, FailedInputWithoutEarlierPointFillsNothing) {
+TEST_F(MissingParams, MissingDatumRefusesTheClickOnce) {
     UseDatabaseWithout("Datums", "BE BD72");
     T(Ctl::TxtE, 8) = LambertX;
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
-    // The inverse projection and the datum shift each fail once.
-    EXPECT_EQ(messages.Count(app::SafeModeMessage), 2);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
     EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
-    EXPECT_TRUE(T(Ctl::TxtE, 4).empty());
     EXPECT_FALSE(model.WaitCursor());
 }
 
-TEST_F(SafeMode, UnreadableMgrsGoesOnFromTheWorkingValues) {
+TEST_F(MissingParams, DatabaseRemovedWhileRunningShowsOneMessage) {
+    UseDatabaseWithout("", "");
+    fs::remove(copy_);
     T(Ctl::TxtE, 8) = LambertX;
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);
-    T(Ctl::TxtE, 6) = "ZZZ";
-    model.Com_calculer_Click(6);
-    EXPECT_GE(messages.Count(app::SafeModeMessage), 1);
-    EXPECT_EQ(T(Ctl::TxtE, 6), "ZZZ");
-    EXPECT_FALSE(model.WaitCursor());
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
 }
 
 }  // namespace

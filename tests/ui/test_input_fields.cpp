@@ -55,6 +55,7 @@ TEST_F(InputFields, NegativeRadianIsBroughtIntoTheCircle) {
 }
 
 TEST_F(InputFields, ProjectedListRowKeepsItsNumbersAndZeroesTheHiddenCells) {
+    Select(0, "FR LB93");
     Type(Ctl::TxtLgDeg, 4, "652000,5");
     EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "652000.5");
     EXPECT_EQ(T(Ctl::TxtLgDec, 4), "0.000000");
@@ -70,18 +71,74 @@ TEST_F(InputFields, GridCellsAreUpperCasedOnly) {
     EXPECT_EQ(T(Ctl::TxtN, 8), "abc");
 }
 
-TEST_F(InputFields, UnreadableDmsIsLeftForTheUserToCorrect) {
-    T(Ctl::TxtLgDec, 0) = "keep";
-    T(Ctl::TxtLgDeg, 0) = "10'20°";
-    PressEnter(Ctl::TxtLgDeg, 0);
-    EXPECT_EQ(T(Ctl::TxtLgDeg, 0), "10'20°");
-    EXPECT_EQ(T(Ctl::TxtLgDec, 0), "keep");
+// What an angle cell reads, or refuses: a refused text stays for correction,
+// the other two forms of the coordinate are emptied (a Calc must not use the
+// value they showed before), one message says why, and Enter goes nowhere.
+struct ReadCase {
+    const char* name;
+    Ctl ctl;
+    int index;
+    const char* typed;
+    const char* dms;      // the DMS cell afterwards; nullptr when refused
+    const char* decimal;  // or the part of the refusal message
+};
+void PrintTo(const ReadCase& c, std::ostream* os) { *os << c.name; }
+class AngleCell : public ModelTest, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(AngleCell, ReadsWhatIsWrittenOrRefusesIt) {
+    const ReadCase& c = GetParam();
+    const bool latitude = c.ctl == Ctl::TxtLtDeg || c.ctl == Ctl::TxtLtDec || c.ctl == Ctl::TxtN;
+    const bool radians = c.ctl == Ctl::TxtE || c.ctl == Ctl::TxtN;
+    const int j = radians && c.index > 10 ? c.index - 7 : c.index, k = !radians && j > 3 ? j + 7 : j;
+    const Ctl dms = latitude ? Ctl::TxtLtDeg : Ctl::TxtLgDeg, dec = latitude ? Ctl::TxtLtDec : Ctl::TxtLgDec;
+    const Ctl rad = latitude ? Ctl::TxtN : Ctl::TxtE;
+    for (Ctl ctl : {dms, dec}) T(ctl, j) = "old";
+    T(rad, k) = "old";
+    T(c.ctl, c.index) = c.typed;
+    PressEnter(c.ctl, c.index);
+    if (c.dms) {
+        EXPECT_EQ(T(dms, j), c.dms);
+        EXPECT_EQ(T(dec, j), c.decimal);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_TRUE(model.TakeFocusRequest());
+        return;
+    }
+    EXPECT_EQ(T(c.ctl, c.index), c.typed);
+    for (const auto& [ctl, i] : {std::pair{dms, j}, {dec, j}, {rad, k}})
+        if (ctl != c.ctl) {
+            EXPECT_EQ(T(ctl, i), "");
+        }
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    EXPECT_NE(messages.shown[0].text.find(c.decimal), std::string::npos) << messages.shown[0].text;
     EXPECT_FALSE(model.TakeFocusRequest());
+    EXPECT_FALSE(model.EnterPressed);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, AngleCell,
+    ::testing::Values(
+        ReadCase{"dms_full", Ctl::TxtLtDeg, 0, "50°30'15.5''", "50°30'15.5''", "50.504306"},
+        ReadCase{"dms_double_quote", Ctl::TxtLtDeg, 1, "50°30'15\"", "50°30'15''", "50.504167"},
+        ReadCase{"dms_blanks", Ctl::TxtLtDeg, 2, "50° 30' 15''", "50° 30' 15''", "50.504167"},
+        ReadCase{"dms_seconds_only", Ctl::TxtLgDeg, 3, "30''", "30''", "0.008333"},
+        ReadCase{"dms_plain_degrees", Ctl::TxtLtDeg, 0, "50.5", "50°30'0.000''", "50.500000"},
+        ReadCase{"dms_west", Ctl::TxtLgDeg, 4, "-4°30'", "356°30'0.000''", "356.500000"},
+        ReadCase{"decimal_carries_seconds", Ctl::TxtLgDec, 0, "4.35", "4°21'0.000''", "4.35"},
+        ReadCase{"north_pole", Ctl::TxtLtDec, 5, "90", "90°0'0.000''", "90"},
+        ReadCase{"dms_hemisphere_letter", Ctl::TxtLtDeg, 0, "N50°30'", nullptr, "Angle illisible"},
+        ReadCase{"dms_marks_out_of_order", Ctl::TxtLgDeg, 0, "10'20°", nullptr, "Angle illisible"},
+        ReadCase{"dms_minutes_without_mark", Ctl::TxtLtDeg, 1, "50°30", nullptr, "Angle illisible"},
+        ReadCase{"dms_beyond_pole", Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
+        ReadCase{"decimal_southern", Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
+        ReadCase{"radians_southern", Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
+        ReadCase{"decimal_word", Ctl::TxtLgDec, 2, "12abc", nullptr, "ne contient pas un nombre"},
+        ReadCase{"longitude_beyond_circle", Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(InputFields, LeavingTwiceGivesTheSameText) {
     const std::pair<Ctl, int> cells[] = {{Ctl::TxtLgDeg, 2}, {Ctl::TxtLtDec, 3}, {Ctl::TxtE, 12}, {Ctl::TxtN, 0}};
-    const char* texts[] = {"4°21'6.12''", "50,8466", "1e-3", "-7", "x", "361", "0"};
+    const char* texts[] = {"4°21'6.12''", "50,8466", "1e-3", "-7", "x", "361", "0", "50°30'15\""};
     for (const auto& [ctl, i] : cells)
         for (const char* text : texts) {
             Type(ctl, i, text);
@@ -98,22 +155,23 @@ struct ZoneCase {
 void PrintTo(const ZoneCase& c, std::ostream* os) { *os << '"' << c.typed << '"'; }
 class ZoneCell : public ModelTest, public ::testing::WithParamInterface<ZoneCase> {};
 
-TEST_P(ZoneCell, KeepsOnlyZones1To60) {
+TEST_P(ZoneCell, KeepsOnlyWholeZones1To60) {
     T(Ctl::TxtFus, 4) = GetParam().typed;
     PressEnter(Ctl::TxtFus, 4);
     EXPECT_EQ(T(Ctl::TxtFus, 4), GetParam().kept);
     const auto focus = model.TakeFocusRequest();
     if (*GetParam().kept) {
         EXPECT_EQ(focus, (ControlRef{Ctl::Com_calculer, 4}));
+        EXPECT_TRUE(messages.shown.empty());
     } else {
         EXPECT_FALSE(focus);
-        EXPECT_TRUE(model.EnterPressed);  // still pending
+        EXPECT_EQ(messages.shown.size(), 1u);  // emptied, and told why
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Zones, ZoneCell,
                          ::testing::Values(ZoneCase{"31", "31"}, ZoneCase{"1", "1"}, ZoneCase{"60", "60"},
-                                           ZoneCase{"31,5", "31,5"}, ZoneCase{"0", ""}, ZoneCase{"61", ""},
+                                           ZoneCase{"31,0", "31,0"}, ZoneCase{"31,6", ""}, ZoneCase{"0", ""}, ZoneCase{"61", ""},
                                            ZoneCase{"-3", ""}, ZoneCase{"abc", ""}, ZoneCase{"1e999", ""}));
 
 // Where Enter in a non-empty cell sends the focus.
@@ -157,14 +215,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FocusCase{Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}},
                       FocusCase{Ctl::TxtFus, 11, "31", {Ctl::Com_calculer, 11}}));
 
-TEST_F(InputFields, EnterInAnEmptyCellStaysPendingUntilTheNextCell) {
+TEST_F(InputFields, EnterInAnEmptyCellIsForgottenWhenTheCellIsLeft) {
     PressEnter(Ctl::TxtE, 8);
     EXPECT_TRUE(model.EnterPressed);
     EXPECT_FALSE(model.TakeFocusRequest());
     EXPECT_EQ(T(Ctl::TxtE, 8), "");
-    // Leaving a filled cell by Tab or the mouse honours the pending Enter.
+    // Left by Tab or the mouse, then another cell typed and left: the focus
+    // stays where the user put it.
+    model.LostFocus(Ctl::TxtE, 8);
     Type(Ctl::TxtE, 9, "80000");
-    EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{Ctl::TxtN, 9}));
+    EXPECT_FALSE(model.TakeFocusRequest());
     EXPECT_FALSE(model.EnterPressed);
 }
 

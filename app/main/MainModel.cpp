@@ -14,21 +14,27 @@ namespace app {
 
 namespace {
 
-// Layout, twips.
+// Layout, twips, for an 8-point font (the window widens it for a larger one).
+// Widths hold the widest text of each column: a DMS angle of three-digit
+// degrees, a metre value of eight digits, every default system name in the
+// lists. Neighbouring cells overlap by one border.
+constexpr int Border = 15;
 constexpr int CellHeight = 285;
 constexpr int FirstRowTop = 840, RowPitch = 360;
-constexpr int LabelLeft = 120, LabelWidth = 1815;
+constexpr int LabelLeft = 120, LabelWidth = 2460;
 constexpr int HeaderTop = 120, HeaderHeight = FirstRowTop - HeaderTop - 60;
 constexpr int Lb0Top = 5040;
 constexpr std::array<int, 2> ListRowTop = {5400, 5760};
-constexpr int Col0 = 1920, Col1 = 3240, Col2 = 4560, Col3 = 5880, Col4 = 7200, Col5 = 9240;
-constexpr int NarrowWidth = 1335, RadianWidth = 2055, WideWidth = 2655;
-constexpr int FusLabelLeft = 4800, FusLabelWidth = 480, ZoneLeft = 5280, ZoneWidth = 615;
-constexpr int CalcWidth = 615, CalcGeographic = 11280, CalcUtm = 5880, CalcOther = 4560;
-constexpr int PictureSize = 495, Com_anlLeft = 11400, PictureTop = 6240, Img_helpLeft = 10800;
-constexpr int FormWidth = 12135, FormHeight = 6960;
+constexpr int DmsWidth = 1500, DecimalWidth = 1335, RadianWidth = 2055;
+constexpr int Col0 = LabelLeft + LabelWidth, Col1 = Col0 + DmsWidth - Border, Col2 = Col1 + DmsWidth - Border;
+constexpr int Col3 = Col2 + DecimalWidth - Border, Col4 = Col3 + DecimalWidth - Border;
+constexpr int Col5 = Col4 + RadianWidth - Border;
+constexpr int WideWidth = Col2 - Col0 + Border;  // an MGRS or IFBL cell spans the two DMS columns
+constexpr int FusLabelLeft = Col2 + 240, FusLabelWidth = 480, ZoneLeft = Col2 + 720, ZoneWidth = 615;
+constexpr int CalcWidth = 615, CalcGeographic = Col5 + RadianWidth - Border, CalcUtm = Col3, CalcOther = Col2;
+constexpr int FormWidth = CalcGeographic + CalcWidth + 240, FormHeight = 6960;
+constexpr int PictureSize = 495, PictureTop = 6240, Com_anlLeft = FormWidth - 735, Img_helpLeft = Com_anlLeft - 600;
 
-// Index of the "Fus :" label of each UTM row (fixed rows 4 and 5, list rows 11 and 12).
 // The labels of fixed rows 4 and 5 are Lb(11) and Lb(12); those of the list rows follow.
 constexpr int FusLabelOf(int r) { return r < FirstListRow ? r + FirstListRow - row::UtmWgs84 : r + ListCount; }
 
@@ -116,10 +122,10 @@ void MainModel::BuildControls() {
         add(Ctl::Com_calculer, row, {left, top, CalcWidth, CellHeight}, "Calc").toolTip = "Calculer";
     };
     auto geographic = [&](int dmsIndex, int radIndex, int top) {
-        add(Ctl::TxtLgDeg, dmsIndex, {Col0, top, NarrowWidth, CellHeight});
-        add(Ctl::TxtLtDeg, dmsIndex, {Col1, top, NarrowWidth, CellHeight});
-        add(Ctl::TxtLgDec, dmsIndex, {Col2, top, NarrowWidth, CellHeight});
-        add(Ctl::TxtLtDec, dmsIndex, {Col3, top, NarrowWidth, CellHeight});
+        add(Ctl::TxtLgDeg, dmsIndex, {Col0, top, DmsWidth, CellHeight});
+        add(Ctl::TxtLtDeg, dmsIndex, {Col1, top, DmsWidth, CellHeight});
+        add(Ctl::TxtLgDec, dmsIndex, {Col2, top, DecimalWidth, CellHeight});
+        add(Ctl::TxtLtDec, dmsIndex, {Col3, top, DecimalWidth, CellHeight});
         add(Ctl::TxtE, radIndex, {Col4, top, RadianWidth, CellHeight});
         add(Ctl::TxtN, radIndex, {Col5, top, RadianWidth, CellHeight});
     };
@@ -130,7 +136,8 @@ void MainModel::BuildControls() {
 
     for (int c = 0; c < static_cast<int>(Headers.size()); ++c) {
         constexpr std::array<int, 6> lefts = {Col0, Col1, Col2, Col3, Col4, Col5};
-        const int width = c < 4 ? NarrowWidth : RadianWidth;
+        constexpr std::array<int, 6> widths = {DmsWidth, DmsWidth, DecimalWidth, DecimalWidth, RadianWidth, RadianWidth};
+        const int width = widths[c];
         add(Ctl::Lbcol, c, {lefts[c], HeaderTop, width, HeaderHeight}, Headers[c]);
     }
     for (int r = 0; r < FixedRowCount; ++r) {
@@ -142,8 +149,8 @@ void MainModel::BuildControls() {
             calc(r, CalcGeographic, top);
             break;
         case row::UtmWgs84: case row::UtmEd50:
-            add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
-            add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
+            add(Ctl::TxtE, r, {Col0, top, DmsWidth, CellHeight});
+            add(Ctl::TxtN, r, {Col1, top, DmsWidth, CellHeight});
             zone(r, top);
             calc(r, CalcUtm, top);
             break;
@@ -152,8 +159,8 @@ void MainModel::BuildControls() {
             calc(r, CalcOther, top);
             break;
         default:  // Lambert 72, LU TM
-            add(Ctl::TxtE, r, {Col0, top, NarrowWidth, CellHeight});
-            add(Ctl::TxtN, r, {Col1, top, NarrowWidth, CellHeight});
+            add(Ctl::TxtE, r, {Col0, top, DmsWidth, CellHeight});
+            add(Ctl::TxtN, r, {Col1, top, DmsWidth, CellHeight});
             calc(r, CalcOther, top);
             break;
         }

@@ -1,11 +1,13 @@
 // Renders the main window after a Calc on a Lambert 72 point, with both list
-// rows in use, into the PNG file named on the command line.
+// rows in use, into the PNG file named on the command line; the about window
+// into the second file when one is named.
 
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QPixmap>
 
+#include "ui/help/A_propos.h"
 #include "ui/main/MainForm.h"
 
 int main(int argc, char** argv) {
@@ -30,5 +32,10 @@ int main(int argc, char** argv) {
     window.show();
     window.Control(app::Ctl::Com_calculer, 8)->setFocus();
     QApplication::processEvents();
-    return window.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+    if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;
+    if (argc < 3) return 0;
+    ui::A_propos about;
+    about.show();
+    QApplication::processEvents();
+    return about.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
 }

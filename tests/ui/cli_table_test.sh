@@ -56,5 +56,8 @@ check_text "IFBL" "BE IFBL"
 err=$("$cli" table --row 11 --list1 "UE UTM" 500000 5600000 40 2>&1 > /dev/null); status=$?
 [ "$status" = 1 ] && [ "$err" = "Travena : Hors fuseau" ] || fail "zone outside the limits: $status $err"
 
+out=$("$cli" table --row 10 zzz 2>/dev/null); status=$?
+[ "$status" = 1 ] && [ -z "$out" ] || fail "refused click: status $status, printed: $out"
+
 [ "$failures" = 0 ] && echo "table and convert agree"
 exit "$failures"

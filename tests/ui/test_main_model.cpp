@@ -49,8 +49,7 @@ TEST_F(MainModelTest, TableHasItsLabelsHeadersAndButtons) {
     }
     EXPECT_FALSE(model.Exists(Ctl::TxtN, 6));
     EXPECT_FALSE(model.Exists(Ctl::TxtFus, 8));
-    EXPECT_EQ(model.At(Ctl::Com_calculer, 4).rect.left, 5880);
-    EXPECT_EQ(model.At(Ctl::TxtE, 10).rect.top, 4440);
+    EXPECT_EQ(model.At(Ctl::Com_calculer, 4).rect.left, model.At(Ctl::TxtLtDec, 0).rect.left);
     EXPECT_EQ(model.At(Ctl::Com_anl, 0).toolTip, "Quitter");
     EXPECT_THROW(model.At(Ctl::TxtFus, 6), std::out_of_range);
 }
@@ -58,7 +57,7 @@ TEST_F(MainModelTest, TableHasItsLabelsHeadersAndButtons) {
 struct SelectionCase {
     const char* item;
     bool dms, decimal, radians, zone, calc;
-    int calcLeft;
+    int calcAsRow;  // the Calc button stands where this fixed row's does
 };
 void PrintTo(const SelectionCase& c, std::ostream* os) { *os << c.item; }
 class ListSelection : public ModelTest, public ::testing::WithParamInterface<SelectionCase> {};
@@ -76,16 +75,16 @@ TEST_P(ListSelection, RearrangesTheListRow) {
         EXPECT_EQ(model.At(Ctl::Lb, k + 13).visible, c.zone);
         EXPECT_EQ(model.At(Ctl::Com_calculer, r).visible, c.calc);
         if (c.calc) {
-            EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, c.calcLeft);
+            EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, model.At(Ctl::Com_calculer, c.calcAsRow).rect.left);
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, ListSelection,
                          ::testing::Values(SelectionCase{"-", false, false, false, false, false, 0},
-                                           SelectionCase{"DE Geographic DHDN", true, true, true, false, true, 11280},
-                                           SelectionCase{"UE UTM", true, false, false, true, true, 5880},
-                                           SelectionCase{"NL RD", true, false, false, false, true, 4560}));
+                                           SelectionCase{"DE Geographic DHDN", true, true, true, false, true, 0},
+                                           SelectionCase{"UE UTM", true, false, false, true, true, 4},
+                                           SelectionCase{"NL RD", true, false, false, false, true, 8}));
 
 TEST_F(MainModelTest, SwitchingGeographicToUtmKeepsTheTexts) {
     Select(0, "FR Geographic RGF93");
@@ -93,7 +92,7 @@ TEST_F(MainModelTest, SwitchingGeographicToUtmKeepsTheTexts) {
     Select(0, "UE UTM");
     EXPECT_FALSE(model.At(Ctl::TxtE, 11).visible);
     EXPECT_TRUE(model.At(Ctl::TxtFus, 11).visible);
-    EXPECT_EQ(model.At(Ctl::Com_calculer, 11).rect.left, 5880);
+    EXPECT_EQ(model.At(Ctl::Com_calculer, 11).rect.left, model.At(Ctl::Com_calculer, 4).rect.left);
     EXPECT_EQ(T(Ctl::TxtE, 11), "0.07");
 }
 

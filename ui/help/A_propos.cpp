@@ -17,12 +17,15 @@ namespace {
 struct LabelPlace {
     int left, top, width;
 };
-// Lb(1)..Lb(5), twips.
+// Lb(1)..Lb(5), twips: version under the title, then licence and
+// copyright, then the two links side by side.
 constexpr std::array<LabelPlace, 6> Layout = {{
-    {0, 0, 0}, {720, 1800, 4500}, {240, 4320, 5400}, {240, 4680, 5400}, {240, 5040, 2900}, {3240, 5040, 2400},
+    {0, 0, 0}, {720, 1800, 4500}, {240, 2400, 5400}, {240, 2760, 5400}, {240, 3360, 2900}, {3240, 3360, 2400},
 }};
 constexpr int LabelHeight = 285;
-constexpr int FormWidth = 5880, FormHeight = 5640;
+constexpr int FormWidth = 5880, FormHeight = 4080;
+// Set by the build (TRAVENA_CONTACT); without one the contact link is not shown.
+constexpr const char* Contact = TRAVENA_CONTACT;
 constexpr int ContactLink = 4, WebLink = 5;
 
 void SetColour(QLabel* label, int r, int g, int b) {
@@ -56,7 +59,7 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
         QStringLiteral("Version " TRAVENA_VERSION),
         QStringLiteral("Travena, logiciel libre sous licence MIT (fichier LICENSE)"),
         QStringLiteral("© Les développeurs de Travena"),
-        QStringLiteral(TRAVENA_CONTACT),
+        QStringLiteral("Contact : ") + QString::fromUtf8(Contact),
         QStringLiteral("Documentation"),
     };
     for (int i = 1; i <= WebLink; ++i) {
@@ -71,10 +74,15 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
         if (i >= ContactLink) label->setCursor(Qt::PointingHandCursor);
         lb_[i] = label;
     }
+    if (!*Contact) {
+        lb_[ContactLink]->hide();
+        const LabelPlace& s = Layout[ContactLink];
+        lb_[WebLink]->move(TwipsToPixels(s.left, *this), TwipsToPixels(s.top, *this));
+    }
 }
 
 QUrl A_propos::LinkTarget(int Index) const {
-    if (Index == ContactLink) return QUrl(QStringLiteral("mailto:" TRAVENA_CONTACT));
+    if (Index == ContactLink) return *Contact ? QUrl(QStringLiteral("mailto:") + QString::fromUtf8(Contact)) : QUrl();
     if (Index == WebLink)
         return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("docs/index.html"));
     return {};
@@ -82,7 +90,8 @@ QUrl A_propos::LinkTarget(int Index) const {
 
 void A_propos::Lb_Click(int Index) {
     if (Index != ContactLink && Index != WebLink) return;
-    if (openUrl) openUrl(LinkTarget(Index));
+    const QUrl target = LinkTarget(Index);
+    if (openUrl && !target.isEmpty()) openUrl(target);
 }
 
 void A_propos::SetLinkColour(int r, int g, int b) {

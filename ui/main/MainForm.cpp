@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,9 @@
 #include <QStyle>
 #include <QToolButton>
 
+#include <algorithm>
+#include <cmath>
+
 #include "ui/help/A_propos.h"
 #include "app/main/ConversionTable.h"
 #include "ui/Twips.h"
@@ -25,10 +29,32 @@ namespace ui {
 using namespace app;
 
 namespace {
-QRect ToPixels(const Rect& r, const QWidget& widget) {
-    return {TwipsToPixels(r.left, widget), TwipsToPixels(r.top, widget), TwipsToPixels(r.width, widget),
-            TwipsToPixels(r.height, widget)};
+
+// The layout's twips are drawn for an 8-point font; a larger window font
+// widens the whole table in proportion, so that no cell clips its text.
+constexpr double LayoutPointSize = 8;
+double LayoutScale(const QWidget& widget) {
+    return std::max(1.0, QFontInfo(widget.font()).pointSizeF() / LayoutPointSize);
 }
+
+int ScaledPixels(int twips, const QWidget& widget) {
+    return TwipsToPixels(static_cast<int>(std::lround(twips * LayoutScale(widget))), widget);
+}
+
+QRect ToPixels(const Rect& r, const QWidget& widget) {
+    return {ScaledPixels(r.left, widget), ScaledPixels(r.top, widget), ScaledPixels(r.width, widget),
+            ScaledPixels(r.height, widget)};
+}
+
+// A menu caption with its keyboard letter: the first occurrence of `letter`.
+QString WithMnemonic(const std::string& caption, char letter) {
+    QString text = QString::fromStdString(caption);
+    text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const qsizetype at = text.indexOf(QLatin1Char(letter));
+    if (at >= 0) text.insert(at, QLatin1Char('&'));
+    return text;
+}
+
 }  // namespace
 
 namespace {
@@ -99,31 +125,31 @@ void MainForm::Load() {
 }
 
 void MainForm::BuildMenus() {
-    auto add = [this](QMenu* menu, MenuItem& item, void (MainModel::*handler)(), bool checkable = false) {
-        QAction* action = menu->addAction(Q(item.caption));
+    auto add = [this](QMenu* menu, MenuItem& item, char letter, void (MainModel::*handler)(), bool checkable = false) {
+        QAction* action = menu->addAction(WithMnemonic(item.caption, letter));
         action->setCheckable(checkable);
         connect(action, &QAction::triggered, this, [this, handler] { Forward([&] { (model_.*handler)(); }); });
         actions_.emplace_back(&item, action);
     };
-    QMenu* fichier = menuBar()->addMenu(Q(model_.mnu_fichier.caption));
-    add(fichier, model_.mnu_ouvrir, &MainModel::mnu_ouvrir_Click);
+    auto menu = [this](const MenuItem& item, char letter) { return menuBar()->addMenu(WithMnemonic(item.caption, letter)); };
+    QMenu* fichier = menu(model_.mnu_fichier, 'F');
+    add(fichier, model_.mnu_ouvrir, 'O', &MainModel::mnu_ouvrir_Click);
     fichier->addSeparator();
-    add(fichier, model_.mnu_quitter, &MainModel::mnu_quitter_Click);
-    QMenu* calculs = menuBar()->addMenu(Q(model_.mnu_calcul.caption));
-    add(calculs, model_.mnu_calc1, &MainModel::mnu_calc1_Click, true);
-    add(calculs, model_.mnu_calc2, &MainModel::mnu_calc2_Click, true);
-    add(calculs, model_.mnu_calc3, &MainModel::mnu_calc3_Click, true);
-    QMenu* projections = menuBar()->addMenu(Q(model_.mnu_projections.caption));
-    add(projections, model_.mnu_modifier, &MainModel::mnu_modifier_Click);
-    QMenu* help = menuBar()->addMenu(Q(model_.mnu_help.caption));
-    add(help, model_.mnu_apropos, &MainModel::mnu_apropos_Click);
+    add(fichier, model_.mnu_quitter, 'Q', &MainModel::mnu_quitter_Click);
+    QMenu* calculs = menu(model_.mnu_calcul, 'C');
+    add(calculs, model_.mnu_calc1, 'g', &MainModel::mnu_calc1_Click, true);
+    add(calculs, model_.mnu_calc2, 'M', &MainModel::mnu_calc2_Click, true);
+    add(calculs, model_.mnu_calc3, 'H', &MainModel::mnu_calc3_Click, true);
+    QMenu* projections = menu(model_.mnu_projections, 'P');
+    add(projections, model_.mnu_modifier, 'M', &MainModel::mnu_modifier_Click);
+    QMenu* help = menu(model_.mnu_help, '?');
+    add(help, model_.mnu_apropos, 'A', &MainModel::mnu_apropos_Click);
 }
 
 void MainForm::BuildWidgets() {
     central_ = new QWidget(this);
     setCentralWidget(central_);
-    central_->setFixedSize(TwipsToPixels(model_.FormRect.width, *this),
-                           TwipsToPixels(model_.FormRect.height, *this));
+    central_->setFixedSize(ScaledPixels(model_.FormRect.width, *this), ScaledPixels(model_.FormRect.height, *this));
 
     for (int c = 0; c < CtlCount; ++c) {
         const Ctl ctl = static_cast<Ctl>(c);
@@ -152,8 +178,8 @@ void MainForm::BuildWidgets() {
                 const bool quit = ctl == Ctl::Com_anl;
                 button->setIcon(style()->standardIcon(quit ? QStyle::SP_DialogCloseButton
                                                            : QStyle::SP_MessageBoxQuestion));
-                button->setIconSize(QSize(TwipsToPixels(m.rect.width, *this) - 8,
-                                          TwipsToPixels(m.rect.height, *this) - 8));
+                button->setIconSize(QSize(ScaledPixels(m.rect.width, *this) - 8,
+                                          ScaledPixels(m.rect.height, *this) - 8));
                 button->setAutoRaise(!quit);
                 connect(button, &QToolButton::clicked, this, [this, quit] {
                     Forward([&] { quit ? model_.Com_anl_Click() : model_.Img_help_Click(); });
@@ -256,7 +282,11 @@ void MainForm::Forward(const std::function<void()>& handler) {
 void MainForm::AfterHandler() {
     SyncFromModel();
     if (const auto focus = model_.TakeFocusRequest())
-        if (QWidget* w = Control(focus->ctl, focus->index)) w->setFocus(Qt::OtherFocusReason);
+        if (QWidget* w = Control(focus->ctl, focus->index)) {
+            w->setFocus(Qt::OtherFocusReason);
+            // Typing over a filled row replaces each cell's text, as Tab does.
+            if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+        }
 }
 
 bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
@@ -278,15 +308,25 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     int index;
     if (!FindControl(watched, ctl, index)) return QMainWindow::eventFilter(watched, event);
 
+    const auto isEnter = [](QEvent* e) {
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    };
     if (IsTextCell(ctl) && type == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (isEnter(event)) {
             Forward([&] {
                 int keyAscii = KeyEnter;
                 model_.KeyPress(ctl, index, keyAscii);
             });
             return true;
         }
+        // An Alt key that opened no menu types nothing into the cell.
+        const Qt::KeyboardModifiers m = static_cast<QKeyEvent*>(event)->modifiers();
+        if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return true;
+    } else if (ctl == Ctl::Com_calculer && type == QEvent::KeyPress && isEnter(event)) {
+        // The Enter chain of a row ends on its Calc button: Enter presses it.
+        static_cast<QPushButton*>(watched)->click();
+        return true;
     } else if (IsTextCell(ctl) && type == QEvent::FocusOut) {
         // Switching to another window or opening a box is not leaving the cell.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();

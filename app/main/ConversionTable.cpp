@@ -35,7 +35,7 @@ const std::string Wgs84 = "WGS84";
 const std::string Ed50 = "BE ED50", Bd72 = "BE BD72", Luref = "LU LUREF";
 const std::string UtmWgs84 = "WGS84 UTM", UtmEd50 = "BE UTM", Lb72 = "BE LB72", LuTm = "LU TM";
 // Datums of the geographic rows 0..3.
-const std::array<const std::string*, 4> GeographicDatum = {&Wgs84, &Ed50, &Bd72, &Luref};
+const std::array<const std::string*, row::Luref + 1> GeographicDatum = {&Wgs84, &Ed50, &Bd72, &Luref};
 constexpr int Metre = 3;  // decimals of metres in the cells
 
 // Names of the cells in messages, after the column headers.

@@ -7,9 +7,9 @@
 // code cells are only upper-cased, zone cells only range-checked.
 //
 // A text that cannot be read as an angle in range is refused where it was
-// typed: a message says why, the text stays for correction, and the other two
-// forms of that coordinate are emptied so that a Calc cannot go on with the
-// value they showed before.
+// typed: a message says why, the text stays for correction and gets the focus
+// back, and the other two forms of that coordinate are emptied so that a Calc
+// cannot go on with the value they showed before.
 
 #include "app/main/CellText.h"
 #include "app/main/MainModel.h"
@@ -140,6 +140,7 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
             if (c.ctl != source) Text(c.ctl, c.index).clear();
         EnterPressed = false;
         messages_.Critical(AppTitle, e.what());
+        RequestFocus(source, Index);  // back to the text to correct
         return;
     }
 

@@ -71,9 +71,9 @@ TEST_F(InputFields, GridCellsAreUpperCasedOnly) {
     EXPECT_EQ(T(Ctl::TxtN, 8), "abc");
 }
 
-// What an angle cell reads, or refuses: a refused text stays for correction,
-// the other two forms of the coordinate are emptied (a Calc must not use the
-// value they showed before), one message says why, and Enter goes nowhere.
+// What an angle cell reads, or refuses: a refused text stays for correction
+// and keeps the focus, the other two forms of the coordinate are emptied (a
+// Calc must not use the value they showed before), one message says why.
 struct ReadCase {
     const char* name;
     Ctl ctl;
@@ -111,7 +111,7 @@ TEST_P(AngleCell, ReadsWhatIsWrittenOrRefusesIt) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind, "critical");
     EXPECT_NE(messages.shown[0].text.find(c.decimal), std::string::npos) << messages.shown[0].text;
-    EXPECT_FALSE(model.TakeFocusRequest());
+    EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{c.ctl, c.index}));
     EXPECT_FALSE(model.EnterPressed);
 }
 

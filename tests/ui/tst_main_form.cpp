@@ -139,6 +139,18 @@ private slots:
         QCOMPARE(form_->Cell(Ctl::TxtN, 9)->text(), QString());
     }
 
+    void aRefusedAngleGetsTheFocusBackToBeRetyped() {
+        QLineEdit* lat = form_->Cell(Ctl::TxtLtDeg, 0);
+        lat->setFocus();
+        QTest::keyClicks(lat, "N50°30'");
+        QTest::keyClick(lat, Qt::Key_Tab);
+        QTRY_VERIFY(lat->hasFocus());
+        QCOMPARE(messages_->shown.size(), std::size_t(1));
+        QTest::keyClicks(lat, "50.5");  // replaces the refused text
+        QTest::keyClick(lat, Qt::Key_Return);
+        QCOMPARE(form_->Cell(Ctl::TxtLtDec, 0)->text(), QStringLiteral("50.500000"));
+    }
+
     void enterPressesAFocusedCalc() {
         form_->Cell(Ctl::TxtE, 8)->setText(QStringLiteral("150000"));
         form_->Cell(Ctl::TxtN, 8)->setText(QStringLiteral("170000"));

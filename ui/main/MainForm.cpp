@@ -12,9 +12,11 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include <algorithm>
@@ -161,7 +163,8 @@ void MainForm::BuildWidgets() {
             QWidget* w = nullptr;
             if (IsTextCell(ctl)) {
                 auto* edit = new QLineEdit(central_);
-                if (ctl == Ctl::TxtE && (i == 6 || i == 7 || i == 10)) edit->setAlignment(Qt::AlignCenter);
+                const bool reference = i == row::MgrsWgs84 || i == row::MgrsEd50 || i == row::Ifbl;
+                if (ctl == Ctl::TxtE && reference) edit->setAlignment(Qt::AlignCenter);
                 w = edit;
             } else if (ctl == Ctl::Com_calculer) {
                 auto* button = new QPushButton(Q(m.text), central_);
@@ -211,7 +214,7 @@ void MainForm::BuildWidgets() {
         previous = w;
     };
     for (int r = 0; r < RowCount; ++r) {
-        if (r >= FixedRowCount) chain(Control(Ctl::Combo_projec, r - FixedRowCount));
+        if (r >= FirstListRow) chain(Control(Ctl::Combo_projec, ListOfRow(r)));
         for (const ControlRef& c : RowCells(model_, r, false)) chain(Control(c.ctl, c.index));
         chain(Control(Ctl::Com_calculer, r));
     }
@@ -273,20 +276,29 @@ void MainForm::PullFromWidgets() {
                 model_.Text(static_cast<Ctl>(c), i) = edit->text().toStdString();
 }
 
-void MainForm::Forward(const std::function<void()>& handler) {
+void MainForm::Forward(const std::function<void()>& handler, bool leavingCell) {
     PullFromWidgets();
     handler();
-    AfterHandler();
+    AfterHandler(leavingCell);
 }
 
-void MainForm::AfterHandler() {
+void MainForm::AfterHandler(bool leavingCell) {
     SyncFromModel();
-    if (const auto focus = model_.TakeFocusRequest())
-        if (QWidget* w = Control(focus->ctl, focus->index)) {
-            w->setFocus(Qt::OtherFocusReason);
-            // Typing over a filled row replaces each cell's text, as Tab does.
-            if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
-        }
+    const auto focus = model_.TakeFocusRequest();
+    if (!focus) return;
+    QPointer<QWidget> w = Control(focus->ctl, focus->index);
+    const auto moveFocus = [w] {
+        if (!w) return;
+        w->setFocus(Qt::OtherFocusReason);
+        // Typing over a filled row replaces each cell's text, as Tab does.
+        if (auto* edit = qobject_cast<QLineEdit*>(w.data())) edit->selectAll();
+    };
+    // The cell being left has yet to finish losing the focus (and its
+    // selection): move on once it has.
+    if (leavingCell)
+        QTimer::singleShot(0, this, moveFocus);
+    else
+        moveFocus();
 }
 
 bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
@@ -331,7 +343,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         // Switching to another window or opening a box is not leaving the cell.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (!syncing_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-            Forward([&] { model_.LostFocus(ctl, index); });
+            Forward([&] { model_.LostFocus(ctl, index); }, true);
         }
     } else if (ctl == Ctl::Combo_projec && type == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

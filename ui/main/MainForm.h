@@ -70,8 +70,9 @@ private:
     void BuildWidgets();
     void BuildMenus();
     void PullFromWidgets();
-    void Forward(const std::function<void()>& handler);
-    void AfterHandler();
+    // leavingCell: the handler runs while a cell loses the focus.
+    void Forward(const std::function<void()>& handler, bool leavingCell = false);
+    void AfterHandler(bool leavingCell = false);
     bool FindControl(QObject* object, app::Ctl& ctl, int& index) const;
 
     std::unique_ptr<QtMessages> ownMessages_;

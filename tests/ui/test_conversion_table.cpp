@@ -289,18 +289,6 @@ TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
     EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
 }
 
-TEST_F(ConversionTable, SouthernPivotIsStillComputedForAListRow) {
-    // In a full fill a southern point stops earlier, at the MGRS rows (no
-    // southern false northing), so the list row's routine is run alone.
-    Select(1, "FR Geographic RGF93");
-    T(Ctl::TxtE, 0) = "0.07";
-    T(Ctl::TxtN, 0) = "-0.5";
-    EXPECT_EQ(model.Calcul_AutresProjections(12), app::RowKind::Geographic);
-    EXPECT_EQ(messages.Count("Hors zone"), 1);
-    EXPECT_EQ(model.WorkLat, -0.5);
-    EXPECT_EQ(model.PivotLat, 0);
-}
-
 TEST_F(ConversionTable, PivotSummingToZeroFillsNothing) {
     Select(1, "FR Geographic RGF93");
     T(Ctl::TxtE, 12) = "-0.5";

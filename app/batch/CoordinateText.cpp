@@ -1,19 +1,16 @@
 #include "app/batch/CoordinateText.h"
 
-#include <cctype>
 #include <cmath>
 
 #include "core/AngleText.h"
 #include "core/Constants.h"
 #include "base/Errors.h"
 #include "core/NumberText.h"
+#include "core/StrictText.h"
 
 namespace batch {
 
 namespace {
-
-
-bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 base::RuntimeError NotANumber(const std::string& text) {
     if (text.find_first_not_of(" \t") == std::string::npos)
@@ -24,45 +21,11 @@ base::RuntimeError NotANumber(const std::string& text) {
 // The field, decimal comma turned to a point, when it is wholly a number.
 std::string CheckedNumber(std::string field) {
     core::CommaToPoint(field);
-    if (!IsWholeNumber(field)) throw NotANumber(field);
+    if (!core::IsPlainNumber(field)) throw NotANumber(field);
     return field;
 }
 
 }  // namespace
-
-bool IsWholeNumber(std::string_view text) {
-    // ValNumber skips blanks wherever they stand; so does this reading.
-    std::string s;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n') s += c;
-    std::size_t i = 0;
-    const auto digits = [&](auto isDigit) {
-        const std::size_t from = i;
-        while (i < s.size() && isDigit(s[i])) ++i;
-        return i > from;
-    };
-    if (s.size() > 2 && s[0] == '&') {
-        const char radix = char(s[1] | 0x20);
-        i = 2;
-        if (radix == 'h') return digits([](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }) && i == s.size();
-        if (radix == 'o') return digits([](char c) { return c >= '0' && c <= '7'; }) && i == s.size();
-        return false;
-    }
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-    const bool whole = digits(Digit);
-    bool fraction = false;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        fraction = digits(Digit);
-    }
-    if (!whole && !fraction) return false;
-    if (i < s.size() && (s[i] == 'E' || s[i] == 'e' || s[i] == 'D' || s[i] == 'd')) {
-        ++i;
-        if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
-        if (!digits(Digit)) return false;
-    }
-    return i == s.size();
-}
 
 std::string ProjectedText(std::string field, double scale) {
     std::string text = CheckedNumber(std::move(field));
@@ -77,7 +40,10 @@ std::string GeographicText(std::string field, std::int16_t mode) {
     core::CommaToPoint(field);
     if (mode == core::angle::FromText) {
         if (field.empty()) throw NotANumber(field);
-        if (field.find_first_of("°'") == std::string::npos)
+        // Read strictly first: the classic reading takes "E4°21'0''" as 0.35°.
+        bool plain = false;
+        core::ReadDmsStrict(field, plain);
+        if (plain)
             throw base::RuntimeError(base::err::TypeMismatch,
                                      "« " + field + " » n'est pas écrit en degrés, minutes et secondes.");
     } else {
@@ -96,7 +62,7 @@ std::string GeographicText(std::string field, std::int16_t mode) {
 
 double ScaleValue(std::string text) {
     core::CommaToPoint(text);
-    if (!IsWholeNumber(text)) return 0;
+    if (!core::IsPlainNumber(text)) return 0;
     try {
         return core::ValNumber(text);
     } catch (const base::ArithmeticError&) {
@@ -121,14 +87,12 @@ std::string LatitudeText(std::string field, std::int16_t mode) {
     std::string radians = GeographicText(std::move(field), mode);
     // The grids and range rules hold the northern hemisphere only; a southern
     // latitude would come back from the range rules as 270 to 360°.
-    if (!NorthernLatitude(Degrees(radians)))
+    if (!core::InNorthernHemisphere(Degrees(radians)))
         throw base::RuntimeError(base::err::InvalidCall, "latitude hors de 0 à 90°.");
     return radians;
 }
 
-bool NorthernLatitude(double degrees) { return degrees >= 0 && degrees <= core::HalfCircleDeg / 2; }
-
-bool FiniteNumber(const std::string& text) { return IsWholeNumber(text) && std::isfinite(core::ValNumber(text)); }
+bool FiniteNumber(const std::string& text) { return core::IsPlainNumber(text) && std::isfinite(core::ValNumber(text)); }
 
 double Degrees(const std::string& radiansText) {
     return core::ValNumber(radiansText) * core::HalfCircleDeg / core::Pi;

@@ -16,11 +16,6 @@ namespace batch {
 
 constexpr std::int16_t MinZone = 1, MaxZone = 60;  // UTM zones
 
-// True when ValNumber reads all of `text` (blanks aside) as one number: a
-// sign, digits with at most one point, an exponent, or "&H"/"&O" digits.
-// "148.679.447" or "148\u00A0679" are not numbers, not 148.679 or 148.
-bool IsWholeNumber(std::string_view text);
-
 // Reading a scale: its decimal comma turned to a point; 0 when the text is
 // not wholly a number.
 double ScaleValue(std::string text);
@@ -32,8 +27,6 @@ std::string ProjectedText(std::string field, double scale);
 // The radians text of a longitude or latitude written in `mode` (1 DMS text,
 // 2 decimal degrees, 3 radians).
 std::string GeographicText(std::string field, std::int16_t mode);
-// 0 to 90°: the grids and range rules hold the northern hemisphere only.
-bool NorthernLatitude(double degrees);
 // A result text that is a number ("NAN" and "INF" are not).
 bool FiniteNumber(const std::string& text);
 

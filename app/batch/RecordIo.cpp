@@ -2,6 +2,7 @@
 
 #include "base/Errors.h"
 #include "core/NumberText.h"
+#include "core/StrictText.h"
 #include "core/Pipeline.h"
 
 namespace batch {
@@ -32,7 +33,7 @@ namespace {
 void CheckResult(SystemKind kind, const Coordinates& c) {
     switch (kind) {
     case SystemKind::Geographic: {
-        if (!FiniteNumber(c.x) || !FiniteNumber(c.y) || !NorthernLatitude(Degrees(c.y)))
+        if (!FiniteNumber(c.x) || !FiniteNumber(c.y) || !core::InNorthernHemisphere(Degrees(c.y)))
             throw base::RuntimeError(base::err::InvalidCall, "latitude calculée hors de 0 à 90° : " + DegreesText(c.y) + ".");
         break;
     }

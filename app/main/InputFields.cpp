@@ -16,6 +16,7 @@
 #include "core/AngleText.h"
 #include "core/Constants.h"
 #include "core/NumberText.h"
+#include "core/StrictText.h"
 
 namespace app {
 
@@ -95,7 +96,7 @@ void MainModel::NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
             // A plain number in a DMS cell is degrees, written back as DMS.
             core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
         } else {
-            text = WithSecondsMark(cell);
+            text = core::WithSecondsMark(cell);
             core::ConvertAngle(text, degrees, radians, core::angle::FromText);
             core::CommaToPoint(text);
         }

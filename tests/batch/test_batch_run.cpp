@@ -392,6 +392,12 @@ INSTANTIATE_TEST_SUITE_P(
                         c.inIndex = 9;
                     },
                     1},
+        FailureCase{"dms_with_a_hemisphere_letter", "x\ty\nE4°21'0''\t50°51'0''\n",
+                    [](BatchChoices& c) {
+                        c.inSystem = "W Geographic WGS84";
+                        c.inIndex = 9;
+                    },
+                    1},
         FailureCase{"angle_out_of_range", "x\ty\n4.35\t750\n",
                     [](BatchChoices& c) {
                         c.inSystem = "W Geographic WGS84";

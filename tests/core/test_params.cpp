@@ -6,14 +6,13 @@
 
 #include "core/Params.h"
 #include "store/ParamDb.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 using testsupport::ErrorNumber;
 using store::Value;
-using testing_support::ParamDbCopy;
+using testsupport::ParamDbCopy;
 
 class Loaders : public ::testing::Test {
 protected:
@@ -101,7 +100,7 @@ TEST_F(Loaders, TypeRoundsHalfToEven) {
 
 // A database made elsewhere, whose number columns hold texts.
 TEST(LoadersOnTexts, NumericTextConverts) {
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     const std::string path = dir.File("texts.mdb");
     {
         store::Database db = store::CreateDatabase(path, store::dbLangGeneral);

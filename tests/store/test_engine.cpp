@@ -7,14 +7,13 @@
 #include <fstream>
 
 #include "store/Engine.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 using testsupport::ErrorNumber;
 using store::Value;
-using testing_support::TempDir;
+using testsupport::TempDir;
 
 // A table "Points" of three rows: (A, 1.5, 31), (b'c, 2.5, 32), (C, Null, 31).
 class EngineTest : public ::testing::Test {

@@ -13,14 +13,13 @@
 
 #include "store/ParamDb.h"
 #include "store/Seed.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 using testsupport::ErrorNumber;
 using store::Value;
-using testing_support::ParamDbCopy;
+using testsupport::ParamDbCopy;
 
 long Count(store::Database& db, const std::string& sql) {
     store::Recordset rs = db.OpenRecordset(sql);

@@ -8,7 +8,7 @@
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 #include "app/batch/BatchRun.h"
 #include "app/batch/CoordinateText.h"
 #include "app/batch/TextImport.h"
@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using batch::BatchChoices;
 using batch::MakeSystemChoice;
-using testing_support::ParamDbCopy;
+using testsupport::ParamDbCopy;
 
 const std::string Data = TRAVENA_TEST_DATA;
 

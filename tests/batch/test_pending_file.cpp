@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "app/batch/PendingFile.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::size_t FilesIn(const std::string& folder) {
 }
 
 TEST(PendingFile, ATerminatedRunRemovesItsFileAndJournal) {
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -39,7 +39,7 @@ TEST(PendingFile, ATerminatedRunRemovesItsFileAndJournal) {
 }
 
 TEST(PendingFile, TheNextRunRemovesWhatAKilledRunLeft) {
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     const pid_t dead = ::fork();  // a process id sure to be gone
     if (dead == 0) ::_exit(0);
     ::waitpid(dead, nullptr, 0);

@@ -5,12 +5,12 @@
 #include <random>
 
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 #include "app/batch/TextImport.h"
 
 namespace {
 
-using testing_support::TempDir;
+using testsupport::TempDir;
 
 const std::string TextData = std::string(TRAVENA_TEST_DATA) + "/text";
 

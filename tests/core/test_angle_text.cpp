@@ -8,8 +8,9 @@
 
 #include "core/AngleText.h"
 #include "core/Constants.h"
+#include "core/NumberText.h"
 #include "base/Errors.h"
-#include "tests/core/TestSupport.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -79,6 +80,19 @@ INSTANTIATE_TEST_SUITE_P(FromRadians, ConvertAngleCases, ::testing::Values(
     AngleCase{"Zero", 3, "old", 0, "", 0},
     AngleCase{"SouthernLatitude", 3, "", -core::Pi / 2, "270°0'0.000''", 270}),
     RowName());
+
+// Degrees are written with the 15-digit pi the stored angles were computed
+// with; the full double value of pi changes the last digit of each of these.
+TEST(ConvertAngle, DegreesCarryTheFifteenDigitPi) {
+    const struct { const char* radians; const char* degrees; } rows[] = {
+        {"1", "57.2957795130824"}, {"0.0762", "4.36593839889688"}, {"0.88", "50.4202859715125"}};
+    for (const auto& r : rows) {
+        std::string text;
+        double degrees = 0, radians = core::ValNumber(r.radians);
+        ConvertAngle(text, degrees, radians, angle::FromRadians);
+        EXPECT_EQ(core::FormatGeneral(degrees), r.degrees) << r.radians;
+    }
+}
 
 TEST(ConvertAngle, OtherModeOnlyAppliesRangeRules) {
     std::string text = "kept";

@@ -10,7 +10,7 @@
 
 #include "core/Constants.h"
 #include "base/Errors.h"
-#include "tests/core/TestSupport.h"
+#include "tests/Support.h"
 #include "core/Grid.h"
 
 namespace {

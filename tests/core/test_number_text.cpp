@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Errors.h"
-#include "tests/core/TestSupport.h"
+#include "tests/Support.h"
 #include "core/NumberText.h"
 
 namespace {

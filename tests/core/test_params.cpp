@@ -6,14 +6,13 @@
 
 #include "core/Params.h"
 #include "store/ParamDb.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 using testsupport::ErrorNumber;
 using store::Value;
-using testing_support::ParamDbCopy;
+using testsupport::ParamDbCopy;
 
 class Loaders : public ::testing::Test {
 protected:
@@ -57,27 +56,6 @@ TEST_F(Loaders, EveryDefaultRowLoads) {
     });
 }
 
-TEST_F(Loaders, KnownRows) {
-    const core::DatumParams wgs = core::LoadDatum("WGS84");
-    EXPECT_EQ(wgs.Ellipsoide, "WGS 84");
-    for (float shift : {wgs.dX, wgs.dY, wgs.dZ, wgs.dX7, wgs.dY7, wgs.dZ7, wgs.rX, wgs.rY, wgs.rZ, wgs.dS})
-        EXPECT_EQ(shift, 0.0f);
-    const core::ProjectionParams lb72 = core::LoadProjection("BE LB72");
-    EXPECT_EQ(lb72.Datum, "BE BD72");
-    EXPECT_EQ(lb72.Type, 2);
-    EXPECT_EQ(lb72.FE, 150000.013);
-    EXPECT_EQ(lb72.Lg0, 0.07622702237028534);
-    EXPECT_EQ(core::LoadEllipsoid("International 1924").unf, 297.0);
-}
-
-TEST_F(Loaders, ShiftsAreRoundedToSinglePrecision) {
-    db_.Execute("UPDATE Datums SET dX = 0.1 WHERE Nom = 'BE ED50'");
-    const core::DatumParams d = core::LoadDatum("BE ED50");
-    EXPECT_EQ(d.dX, 0.1f);
-    EXPECT_NEAR(double(d.dX), 0.100000001490116, 1e-15);
-    EXPECT_NE(double(d.dX), 0.1);
-}
-
 TEST_F(Loaders, FailuresChangeNothing) {
     core::ProjectionParams p = core::LoadProjection("BE UTM");
     EXPECT_EQ(ErrorNumber([&] { p = core::LoadProjection("BE UTM "); }), base::err::NoCurrentRecord);
@@ -101,7 +79,7 @@ TEST_F(Loaders, TypeRoundsHalfToEven) {
 
 // A database made elsewhere, whose number columns hold texts.
 TEST(LoadersOnTexts, NumericTextConverts) {
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     const std::string path = dir.File("texts.mdb");
     {
         store::Database db = store::CreateDatabase(path, store::dbLangGeneral);

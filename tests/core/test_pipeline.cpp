@@ -92,6 +92,16 @@ TEST_F(Pipeline, GridsOnTopOfProjections) {
     EXPECT_EQ(outside.x, "No zone");
 }
 
+TEST_F(Pipeline, Ed50MgrsTakesItsBandFromTheWgs84Latitude) {
+    // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the
+    // first point is at 48.0008° on ED 50, yet still in band T.
+    const struct { double latDeg; const char* start; } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
+    for (const auto& r : rows) {
+        const Out o = Convert("WGS84", "", Rad(4.4), Rad(r.latDeg), 0, "", "BE UTMMGRS", 1);
+        EXPECT_EQ(o.x.substr(0, 5), r.start) << r.latDeg;
+    }
+}
+
 TEST_F(Pipeline, UnknownNameReachesTheCaller) {
     EXPECT_THROW(Convert("WGS84", "", "0.07", "0.88", 0, "", "XX NONE", 1), base::RuntimeError);
     EXPECT_THROW(Convert("XX NONE", "", "0.07", "0.88", 0, "WGS84", "", 1), base::RuntimeError);

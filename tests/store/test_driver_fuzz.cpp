@@ -12,12 +12,12 @@
 #include <random>
 
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::TempDir;
+using testsupport::TempDir;
 
 const std::string Data = TRAVENA_TEST_DATA;
 

@@ -13,15 +13,14 @@
 #include "store/detail/Drivers.h"
 #include "store/Engine.h"
 #include "base/TextCodec.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using store::Value;
 using testsupport::ErrorNumber;
-using testing_support::TempDir;
+using testsupport::TempDir;
 
 const std::string Data = TRAVENA_TEST_DATA;
 const std::string Jet3 = Data + "/access/testV1997.mdb";

@@ -7,14 +7,13 @@
 #include <fstream>
 
 #include "store/Engine.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
 using testsupport::ErrorNumber;
 using store::Value;
-using testing_support::TempDir;
+using testsupport::TempDir;
 
 // A table "Points" of three rows: (A, 1.5, 31), (b'c, 2.5, 32), (C, Null, 31).
 class EngineTest : public ::testing::Test {
@@ -180,7 +179,8 @@ TEST_F(EngineTest, EditingRules) {
     EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("x")); }), base::err::UpdateWithoutEdit);
     EXPECT_EQ(ErrorNumber([&] { rs.Update(); }), base::err::UpdateWithoutEdit);
     rs.Edit();
-    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("toolong")); }), base::err::FieldTooSmall);
+    rs.SetField("Nom", Value("\xC3\xA9t\xC3\xA9s!"));  // five characters, seven bytes
+    EXPECT_EQ(ErrorNumber([&] { rs.SetField("Nom", Value("abcdef")); }), base::err::FieldTooSmall);
     EXPECT_EQ(ErrorNumber([&] { rs.SetField("Zone", Value(40000)); }), base::err::Overflow);
     EXPECT_EQ(ErrorNumber([&] { rs.SetField("X", Value("abc")); }), base::err::TypeMismatch);
     rs.SetField("Nom", Value("Z"));

@@ -9,7 +9,7 @@
 #include "store/Criterion.h"
 #include "store/EngineError.h"
 #include "store/Value.h"
-#include "tests/core/TestSupport.h"
+#include "tests/Support.h"
 
 namespace {
 

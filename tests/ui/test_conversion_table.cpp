@@ -8,6 +8,7 @@
 #include <map>
 
 #include "ModelFixture.h"
+#include "core/Constants.h"
 #include "core/Grid.h"
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
@@ -218,13 +219,16 @@ TEST_F(ConversionTable, LambertRowGivesTheIfblOfTheTypedPoint) {
 }
 
 TEST_F(ConversionTable, Ed50MgrsTakesItsBandFromTheEd50Latitude) {
-    T(Ctl::TxtE, 8) = LambertX;
-    T(Ctl::TxtN, 8) = LambertY;
-    model.Com_calculer_Click(8);
-    std::string expected;
-    core::UtmToMgrs(Num(T(Ctl::TxtN, 1)), core::ToInt16(Num(T(Ctl::TxtFus, 5))), Num(T(Ctl::TxtE, 5)),
-                    Num(T(Ctl::TxtN, 5)), expected);
-    EXPECT_EQ(T(Ctl::TxtE, 7), expected);
+    // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the
+    // second point is in band T on WGS 84, yet its ED 50 reference is in U.
+    const struct { double latDeg; const char* start; } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
+    for (const auto& r : rows) {
+        T(Ctl::TxtE, 1) = core::FormatGeneral(4.4 / 180 * core::Pi);
+        T(Ctl::TxtN, 1) = core::FormatGeneral(r.latDeg / 180 * core::Pi);
+        model.Com_calculer_Click(1);
+        EXPECT_EQ(T(Ctl::TxtE, 7).substr(0, 5), r.start) << r.latDeg;
+        EXPECT_EQ(T(Ctl::TxtE, 6).substr(0, 3), "31T") << r.latDeg;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -1,20 +1,47 @@
 #pragma once
-// A temporary folder for test databases, removed with everything in it.
+// Helpers shared by the test binaries: error numbers, table row names, and
+// temporary folders and parameter databases removed after each test.
 
 #include <stdlib.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "base/Errors.h"
 #include "store/ParamDb.h"
 
-namespace testing_support {
+namespace testsupport {
 
+// The run-time error number f throws, or 0 when it returns normally.
+template <class F>
+int ErrorNumber(F&& f) {
+    try {
+        f();
+    } catch (const base::RuntimeError& e) {
+        return e.number;
+    }
+    return 0;
+}
+
+// Test names from the `name` member of each table row.
+struct RowName {
+    template <class Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
+        return info.param.name;
+    }
+};
+
+// A temporary folder, removed with everything in it.
 class TempDir {
 public:
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "travena-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        if (!::mkdtemp(pattern.data()))
+            throw std::filesystem::filesystem_error("mkdtemp", std::error_code(errno, std::generic_category()));
+        path_ = pattern;
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
     TempDir(const TempDir&) = delete;
@@ -43,4 +70,4 @@ private:
     std::string path_;
 };
 
-}  // namespace testing_support
+}  // namespace testsupport

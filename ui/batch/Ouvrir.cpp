@@ -190,8 +190,9 @@ void Ouvrir::BuildWidgets() {
     ech->addWidget(Txt_echelle);
     ech->addWidget(new QLabel(QStringLiteral("m"), Frame_ech));
     KeepSpaceWhenHidden(Frame_geo);
-    mapping->addWidget(Frame_geo, mapping->rowCount(), 0, 1, 2);
-    mapping->addWidget(Frame_ech, mapping->rowCount() - 1, 0, 1, 2);
+    // Never both shown: a geographic input has no scale.
+    mapping->addWidget(Frame_geo, mapping->rowCount(), 0, 1, 2, Qt::AlignTop);
+    mapping->addWidget(Frame_ech, mapping->rowCount() - 1, 0, 1, 2, Qt::AlignTop);
     Com_ap = PictureButton(this, QStyle::SP_FileDialogContentsView, "Aperçu de la table sélectionnée");
     connect(Com_ap, &QAbstractButton::clicked, this, [this] { Forward([&] { model_.Com_ap_Click(); }); });
     mapping->addWidget(Com_ap, mapping->rowCount(), 0, Qt::AlignLeft);

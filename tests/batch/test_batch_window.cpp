@@ -55,7 +55,7 @@ public:
         import.apply ? window.Com_appl_Click() : window.Com_anl_Click();
         return window.Applied;
     }
-    void ShowPreview(const batch::Source&, const std::string& table) override { previewed = table; }
+    void ShowPreview(const batch::Source&, const std::string&) override {}
     void Progress(int width) override { widths.push_back(width); }
     void Activity(int) override {}
     void CloseWindow() override { ++closed; }
@@ -63,7 +63,6 @@ public:
     std::deque<std::optional<std::string>> answers;  // dialog answers in order
     ImportScript import;
     bool waiting = false;
-    std::string previewed;
     std::vector<int> widths;
     int closed = 0;
 
@@ -151,37 +150,6 @@ TEST_F(BatchWindow, ListsStartOnTheirPlaceholdersWithTheSameItems) {
 }
 
 // --- Opening sources
-
-struct OpenCase {
-    const char* fixture;
-    const char* name;
-    const char* table;
-    const char* field;
-};
-
-class OpensSource : public BatchWindow, public ::testing::WithParamInterface<OpenCase> {};
-
-TEST_P(OpensSource, ListsItsTablesAndFields) {
-    const OpenCase& c = GetParam();
-    const std::string path = Copy(c.fixture, c.name);
-    Open(path);
-    const bool dbase = fs::path(path).extension() == ".dbf";
-    EXPECT_EQ(model.Lb_open, dbase ? path.substr(0, path.rfind('/') + 1) : path);
-    EXPECT_TRUE(model.List_tb_enabled);
-    EXPECT_FALSE(model.Com_ap_enabled);
-    SelectTable(c.table);
-    EXPECT_NE(std::find(model.List_ch.items.begin(), model.List_ch.items.end(), c.field), model.List_ch.items.end());
-    EXPECT_TRUE(model.Com_ap_enabled);
-    model.Com_ap_Click();
-    EXPECT_EQ(host.previewed, c.table);
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(Batch, OpensSource,
-                         ::testing::Values(OpenCase{"access/testV1997.mdb", "t.mdb", "Table1", "A"},
-                                           OpenCase{"coords.xls", "coords.xls", "Points$", "x_lb72"},
-                                           OpenCase{"dbase/points.dbf", "points.dbf", "points", "ZONE"},
-                                           OpenCase{"text/pts_crlf.txt", "pts.txt", "pts", "x"}));
 
 TEST_F(BatchWindow, CancelOrUnreadableFileKeepsSourceListsAndMapping) {
     Open(Copy("coords.xls", "coords.xls"));
@@ -316,44 +284,7 @@ TEST_F(Convert, FailingRecordIsNamedInACriticalBox) {
     EXPECT_FALSE(host.waiting);
 }
 
-TEST_F(Convert, RefusalsShowTheirMessageAndRunNothing) {
-    Prepare("pts_crlf.txt", "out.txt");
-    model.Lb_Y.clear();
-    model.Com_calc_Click();
-    model.Lb_Y = "y";
-    model.List_tb.index = -1;
-    model.Com_calc_Click();
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text, "Indiquez la correspondance Y.");
-    EXPECT_EQ(messages.shown[1].text, "Choisissez une table à convertir (ouvrir).");
-    for (const auto& box : messages.shown) EXPECT_EQ(box.kind + box.title, std::string("critical") + app::AppTitle);
-    EXPECT_TRUE(host.widths.empty());
-    EXPECT_FALSE(fs::exists(params_.File("out.txt")));
-}
-
 // --- Preview
-
-TEST(TableFeed, MillionRowTableOpensWithoutReadingIt) {
-    testing_support::TempDir dir;
-    const std::string path = dir.File("big._travena.mdb");
-    {
-        store::Database db = store::CreateDatabase(path, store::dbLangGeneral);
-        store::TableDef t = db.CreateTableDef("big");
-        t.Append({"id", store::dbLong, 0});
-        t.Append({"x", store::dbDouble, 0});
-        db.TableDefs().Append(t);
-        db.Execute(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000) "
-            "INSERT INTO big SELECT i, i * 0.5 FROM n");
-    }
-    batch::TableFeed feed({"", path}, "big");
-    EXPECT_EQ(feed.Count(), 1000000);
-    std::vector<std::vector<store::Value>> rows;
-    EXPECT_EQ(feed.FetchMore(200, rows), 200);
-    EXPECT_EQ(feed.Fetched(), 200);
-    EXPECT_EQ(rows[199][0].Text(), "200");
-    EXPECT_FALSE(feed.AtEnd());
-}
 
 TEST(Preview, PlacementAndCaption) {
     const batch::PreviewPlacement wide = batch::PlacePreview(1024 * 15, 768 * 15);

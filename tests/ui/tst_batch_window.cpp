@@ -132,6 +132,7 @@ private slots:
         QCOMPARE(found.size(), 1);
         window_->List_tb->setCurrentItem(found[0]);
         QCOMPARE(window_->List_ch->count(), columns);
+        if (name.endsWith(".dbf")) QCOMPARE(window_->Lb_open->text(), QString::fromStdString(params_->File("")));
         QVERIFY(window_->Com_ap->isEnabled());
 
         QString title;
@@ -184,6 +185,12 @@ private slots:
             {[this] { Map("utm_e", window_->Com_X); }, "Indiquez la correspondance Y."},
             {[this] { Map("utm_n", window_->Com_Y); }, "Indiquez la correspondance Fuseau."},
             {[this] { Map("zone", window_->Com_fus); }, "Choisissez un fichier de sortie (enregistrer)."},
+            {[this] {
+                 answers_.push_back(params_->File("out.txt"));
+                 window_->Com_save->click();
+                 window_->List_tb->setCurrentRow(-1);
+             },
+             "Choisissez une table à convertir (ouvrir)."},
         };
         for (const auto& [step, message] : steps) {
             step();
@@ -195,6 +202,7 @@ private slots:
             QCOMPARE(messages_->shown[0].title, std::string("Travena"));
         }
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+        QVERIFY(!fs::exists(params_->File("out.txt")));
     }
 
     void textAndDatabaseRunsMatchTheCommandLine() {

@@ -219,6 +219,7 @@ BatchChoices OuvrirModel::Choices() const {
     c.quote = Check_txt;
     c.delimiter = static_cast<batch::OutputDelimiter>(OutputDelimiter);
     c.method = TransformMethod;
+    c.keepGoing = Check_suite;
     return c;
 }
 
@@ -246,7 +247,12 @@ void OuvrirModel::Com_calc_Click() {
     host_.Progress(0);
     std::optional<std::string> failure;
     try {
-        RunBatch(c, [this](const BatchProgress& p) { Progress(p); });
+        const BatchReport report = RunBatch(c, [this](const BatchProgress& p) { Progress(p); });
+        if (report.failed > 0) {
+            failure = report.Summary();
+            for (const auto& f : report.firstFailures)
+                *failure += "\rEnregistrement " + std::to_string(f.record) + " : " + f.reason;
+        }
     } catch (const BatchFailure& e) {
         failure = e.Message();
     } catch (const std::exception& e) {

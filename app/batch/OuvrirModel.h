@@ -88,6 +88,8 @@ public:
     std::string Lb_open, Lb_X, Lb_Y, Lb_fus, Lb_save;
     std::string Txt_echelle = "1";
     bool Check_txt = true;
+    // Convert every record, writing those that fail with their cause.
+    bool Check_suite = false;
     bool Com_X_visible = false, Com_Y_visible = false, Com_fus_visible = false;
     bool Lb_X_visible = false, Lb_Y_visible = false, Lb_fus_visible = false;
     bool Frame_geo_visible = false, Frame_ech_visible = false, Frame_txt_visible = false;

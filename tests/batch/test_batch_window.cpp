@@ -284,6 +284,21 @@ TEST_F(Convert, FailingRecordIsNamedInACriticalBox) {
     EXPECT_FALSE(host.waiting);
 }
 
+TEST_F(Convert, KeepGoingWritesEveryRecordAndNamesTheFailedOnes) {
+    Prepare("pts_semicolon_quoted.txt", "out.txt");
+    model.Check_suite = true;
+    model.Com_calc_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(text.rfind("Conversion terminée : 19 enregistrement(s) converti(s), 1 en échec (colonne « Erreur »).\r"
+                         "Enregistrement 9 : ",
+                         0),
+              0u)
+        << text;
+    EXPECT_TRUE(fs::exists(params_.File("out.txt")));
+}
+
 // --- Preview
 
 TEST(Preview, PlacementAndCaption) {

@@ -226,6 +226,9 @@ void Ouvrir::BuildWidgets() {
     grid->addWidget(Frame_txt, row++, 1, 1, 3);
 
     heading("5.", "Calculer :");
+    Check_suite = new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
+    connect(Check_suite, &QCheckBox::toggled, this, [this](bool on) { model_.Check_suite = on; });
+    grid->addWidget(Check_suite, row++, 0, 1, 4);
     auto* calc = new QHBoxLayout;
     auto* convert = new QPushButton(QStringLiteral("Convertir"), this);
     connect(convert, &QPushButton::clicked, this, [this] { Forward([&] { model_.Com_calc_Click(); }); });
@@ -257,7 +260,7 @@ void Ouvrir::BuildWidgets() {
         {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},
         {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
         {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
-        {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"},
+        {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_suite, "Check_suite"},
         {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
         {Lb_compteur, "Lb_compteur"}, {Shape, "Shape"}};
     for (const auto& [object, name] : names) object->setObjectName(QString::fromUtf8(name));
@@ -282,6 +285,8 @@ void Ouvrir::SyncFromModel() {
     {
         const QSignalBlocker block(Check_txt);
         Check_txt->setChecked(model_.Check_txt);
+        const QSignalBlocker blockSuite(Check_suite);
+        Check_suite->setChecked(model_.Check_suite);
     }
     Opt[std::size_t(std::clamp<int>(model_.GeoInputFormat - 1, 0, 2))]->setChecked(true);
     Opt_ch[std::size_t(std::clamp<int>(model_.OutputDelimiter, 0, 2))]->setChecked(true);

@@ -46,7 +46,7 @@ public:
     QGroupBox *Frame_geo, *Frame_ech, *Frame_txt;
     std::array<QRadioButton*, 3> Opt{}, Opt_ch{};
     QLineEdit* Txt_echelle;
-    QCheckBox* Check_txt;
+    QCheckBox *Check_txt, *Check_suite;
     QFrame* Shape;
 
     void SyncFromModel();

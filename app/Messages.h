@@ -26,6 +26,7 @@ public:
     virtual ~MainHost() = default;
     virtual void SetWaitCursor(bool wait) = 0;
     virtual void ShowAbout() = 0;
+    virtual void ShowBatch() = 0;
     virtual void CloseWindow() = 0;
 };
 

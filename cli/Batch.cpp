@@ -136,8 +136,7 @@ int Run(const Options& o) {
         std::printf("Conversion terminée avec succès.\n");
         return 0;
     }
-    std::printf("Conversion terminée : %ld enregistrement(s) converti(s), %ld en échec (colonne « Erreur »).\n",
-                report.converted, report.failed);
+    std::printf("%s\n", report.Summary().c_str());
     for (const auto& f : report.firstFailures)
         std::fprintf(stderr, "Enregistrement %ld : %s\n", f.record, f.reason.c_str());
     return ExitFailed;

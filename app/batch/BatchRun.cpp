@@ -425,6 +425,11 @@ std::string BatchFailure::Message() const {
     return text + std::to_string(number) + " " + what();
 }
 
+std::string BatchReport::Summary() const {
+    return "Conversion terminée : " + std::to_string(converted) + " enregistrement(s) converti(s), " +
+           std::to_string(failed) + " en échec (colonne « Erreur »).";
+}
+
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
     if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {

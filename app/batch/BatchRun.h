@@ -80,6 +80,9 @@ struct BatchReport {
         std::string reason;  // "<number> <description>"
     };
     std::vector<Failure> firstFailures;  // the first few, in record order
+    // A run that went past failed records: "Conversion terminée : 18
+    // enregistrement(s) converti(s), 2 en échec (colonne « Erreur »)."
+    std::string Summary() const;
 };
 
 struct BatchProgress {

@@ -101,8 +101,7 @@ bool IsWgs84Datum(const std::string& datum) {
 
 MainModel::MainModel(Messages& messages, MainHost& host) : messages_(messages), host_(host) {
     mnu_calc1.checked = true;
-    // Their windows do not exist yet.
-    mnu_ouvrir.enabled = false;
+    // Its window does not exist yet.
     mnu_modifier.enabled = false;
     BuildControls();
 }
@@ -233,9 +232,7 @@ void MainModel::Form_Load() {
     }
 }
 
-void MainModel::mnu_ouvrir_Click() {
-    // The batch window is not part of this build; the item stays disabled.
-}
+void MainModel::mnu_ouvrir_Click() { host_.ShowBatch(); }
 
 void MainModel::mnu_modifier_Click() {
     // The parameter editor is not part of this build; the item stays disabled.

@@ -48,9 +48,10 @@ public:
         ++cursorChanges;
     }
     void ShowAbout() override { ++aboutShown; }
+    void ShowBatch() override { ++batchShown; }
     void CloseWindow() override { ++closed; }
     bool Waiting() const { return wait_; }
-    int cursorChanges = 0, aboutShown = 0, closed = 0;
+    int cursorChanges = 0, aboutShown = 0, batchShown = 0, closed = 0;
 
 private:
     bool wait_ = false;

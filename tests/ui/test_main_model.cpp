@@ -32,7 +32,7 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
     EXPECT_TRUE(model.mnu_calc1.checked);
     EXPECT_FALSE(model.mnu_calc2.checked || model.mnu_calc3.checked);
     EXPECT_EQ(model.Caption, "Travena - Transformation de coordonnées");
-    EXPECT_FALSE(model.mnu_ouvrir.enabled);
+    EXPECT_TRUE(model.mnu_ouvrir.enabled);
     EXPECT_FALSE(model.mnu_modifier.enabled);
 }
 
@@ -108,7 +108,9 @@ TEST_F(MainModelTest, MenusReachTheHost) {
     model.mnu_apropos_Click();
     model.mnu_quitter_Click();
     model.Com_anl_Click();
+    model.mnu_ouvrir_Click();
     EXPECT_EQ(host.aboutShown, 1);
+    EXPECT_EQ(host.batchShown, 1);
     EXPECT_EQ(host.closed, 2);
 }
 

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/batch/Ouvrir.h"
 #include "ui/help/A_propos.h"
 #include "app/main/ConversionTable.h"
 #include "ui/Twips.h"
@@ -111,6 +112,17 @@ MainForm::MainForm(Messages* messages, QWidget* parent)
     showAbout = [this] {
         A_propos about(this);
         about.exec();
+    };
+    showBatch = [this] {
+        Ouvrir batch(nullptr, this);
+        batch.Model().TransformMethod = model_.TransformMethod;
+        try {
+            batch.Load();
+        } catch (const base::RuntimeError& e) {
+            ShowBox(this, QMessageBox::Critical, AppTitle, std::to_string(e.number) + " " + e.what(), QMessageBox::Ok);
+            return;
+        }
+        batch.exec();
     };
     BuildMenus();
     BuildWidgets();
@@ -367,6 +379,10 @@ void MainForm::SetWaitCursor(bool wait) {
 
 void MainForm::ShowAbout() {
     if (showAbout) showAbout();
+}
+
+void MainForm::ShowBatch() {
+    if (showBatch) showBatch();
 }
 
 void MainForm::CloseWindow() { close(); }

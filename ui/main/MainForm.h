@@ -56,8 +56,8 @@ public:
     // Brings every widget up to date with the model.
     void SyncFromModel();
 
-    // How the about window is shown; a modal A_propos by default.
-    std::function<void()> showAbout;
+    // How the about and batch windows are shown; modal A_propos and Ouvrir by default.
+    std::function<void()> showAbout, showBatch;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +65,7 @@ protected:
 private:
     void SetWaitCursor(bool wait) override;
     void ShowAbout() override;
+    void ShowBatch() override;
     void CloseWindow() override;
 
     void BuildWidgets();

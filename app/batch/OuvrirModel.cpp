@@ -1,0 +1,267 @@
+#include "app/batch/OuvrirModel.h"
+
+#include <exception>
+
+#include "store/ParamDb.h"
+#include "app/batch/SystemList.h"
+#include "app/batch/TextImport.h"
+#include "app/help/Module_aide.h"
+
+namespace batch {
+
+namespace {
+
+bool Contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
+
+bool EndsWith(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string LastThreeLower(const std::string& path) {
+    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return tail;
+}
+
+// The wait cursor from the start of a run to its message.
+class WaitCursor {
+public:
+    explicit WaitCursor(BatchHost& host) : host_(host) { host_.SetWaitCursor(true); }
+    ~WaitCursor() { Release(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    void Release() {
+        if (held_) host_.SetWaitCursor(false);
+        held_ = false;
+    }
+
+private:
+    BatchHost& host_;
+    bool held_ = true;
+};
+
+}  // namespace
+
+OuvrirModel::OuvrirModel(app::Messages& messages, BatchHost& host) : messages_(messages), host_(host) {}
+
+void OuvrirModel::Form_Load() {
+    std::vector<std::string> items;
+    {
+        store::Database params = store::OpenDatabase(store::ParamDbPath());
+        items = SystemItems(params);
+    }
+    Combo_in.items = {"Choisir une projection"};
+    Combo_out.items = Combo_in.items;
+    Combo_out2.items = {"Choisir une projection (facultatif)"};
+    for (ListControl* list : {&Combo_in, &Combo_out, &Combo_out2}) {
+        list->items.insert(list->items.end(), items.begin(), items.end());
+        list->index = 0;
+    }
+    Combo_in_Click();
+}
+
+void OuvrirModel::SelectIn(int index) {
+    Combo_in.index = index;
+    Combo_in_Click();
+}
+
+void OuvrirModel::Combo_in_Click() {
+    Frame_ech_visible = Frame_geo_visible = false;
+    if (Combo_in.index <= 0) {
+        Com_X_visible = Com_Y_visible = Com_fus_visible = false;
+        Lb_X_visible = Lb_Y_visible = Lb_fus_visible = false;
+        return;
+    }
+    const std::string item = Combo_in.Text();
+    Com_X_visible = Com_Y_visible = Lb_X_visible = Lb_Y_visible = true;
+    Com_fus_visible = Lb_fus_visible = false;
+    const bool grid = Contains(item, "IFBL") || Contains(item, "MGRS");
+    const bool geographic = Contains(item, "Geographic");
+    if (grid) Com_Y_visible = Lb_Y_visible = false;
+    if (EndsWith(item, "UTM")) Com_fus_visible = Lb_fus_visible = true;
+    if (!grid && !geographic) Frame_ech_visible = true;
+    if (geographic) Frame_geo_visible = true;
+}
+
+void OuvrirModel::ClearLists() {
+    List_tb = {};
+    List_ch = {};
+}
+
+// Cancelling the dialog or any failure to read the chosen source leaves the
+// window as it was: the shown source, its tables and the mapping always agree.
+void OuvrirModel::Com_open_Click() {
+    const std::optional<std::string> chosen = host_.OpenDialog(OpenFilter);
+    if (!chosen || chosen->empty()) return;
+    const std::string& path = *chosen;
+    const std::string kind = LastThreeLower(path);
+    Source source;
+    std::string shown = path;
+    if (kind == "mdb") {
+        source = {"", path};
+    } else if (kind == "xls") {
+        source = {"Excel 8.0;", path};
+    } else if (kind == "dbf") {
+        // A dBase source is the folder: every file in it is a table.
+        shown = path.substr(0, path.find_last_of('/') + 1);
+        source = {"dBase 5.0;", shown};
+    } else if (kind == "txt") {
+        source = {"", ScratchDatabasePath(path)};
+    } else {
+        return;
+    }
+
+    std::vector<std::string> tables;
+    std::optional<store::Database> data;
+    if (kind == "txt") {
+        Com_ap_enabled = false;
+        Lb_open = shown;
+        // The import replaces the scratch database this connection may hold.
+        Data.reset();
+        bool opened = false;
+        if (host_.ShowTextImport(path)) {
+            try {
+                data = OpenSource(source);
+                opened = true;
+            } catch (const base::RuntimeError&) {
+            }
+        }
+        if (!opened) {
+            Lb_open.clear();
+            DataSource = {};
+            ClearLists();
+            return;
+        }
+    } else {
+        try {
+            data = OpenSource(source);
+        } catch (const base::RuntimeError&) {
+            return;
+        }
+    }
+    try {
+        const store::TableDefs defs = data->TableDefs();
+        for (int i = 0, n = defs.Count(); i < n; ++i) tables.push_back(defs.Item(i).Name);
+    } catch (const base::RuntimeError&) {
+        if (kind != "txt") return;
+    }
+    Com_ap_enabled = false;
+    Lb_open = shown;
+    DataSource = source;
+    Data = std::move(data);
+    ClearLists();
+    List_tb.items = std::move(tables);
+    List_tb_enabled = List_ch_enabled = true;
+}
+
+void OuvrirModel::SelectTable(int index) {
+    List_tb.index = index;
+    List_tb_Click();
+}
+
+void OuvrirModel::List_tb_Click() {
+    List_ch = {};
+    if (List_tb.index < 0 || !Data) return;
+    try {
+        for (const auto& f : Data->TableDefs().Item(List_tb.Text()).Fields) List_ch.items.push_back(f.Name);
+        Com_ap_enabled = true;
+    } catch (const base::RuntimeError& e) {
+        Com_ap_enabled = false;
+        messages_.Critical(app::AppTitle, std::to_string(e.number) + " " + e.what());
+    }
+}
+
+void OuvrirModel::Com_X_Click() {
+    if (List_ch.index >= 0) Lb_X = List_ch.Text();
+}
+void OuvrirModel::Com_Y_Click() {
+    if (List_ch.index >= 0) Lb_Y = List_ch.Text();
+}
+void OuvrirModel::Com_fus_Click() {
+    if (List_ch.index >= 0) Lb_fus = List_ch.Text();
+}
+
+void OuvrirModel::Com_save_Click() {
+    const std::optional<std::string> chosen = host_.SaveDialog(SaveFilter);
+    if (!chosen || chosen->empty()) return;
+    Lb_save = *chosen;
+    // The text options show for every output the run writes as text.
+    Frame_txt_visible = IsTextPath(Lb_save);
+}
+
+void OuvrirModel::Opt_Click(int Index) { GeoInputFormat = std::int16_t(Index + 1); }
+void OuvrirModel::Opt_ch_Click(int Index) { OutputDelimiter = std::int16_t(Index); }
+
+void OuvrirModel::Com_ap_Click() {
+    if (Com_ap_enabled && List_tb.index >= 0) host_.ShowPreview(DataSource, List_tb.Text());
+}
+
+void OuvrirModel::Img_help_Click() { app::ShowBatchHelp(messages_); }
+void OuvrirModel::Com_anl_Click() { host_.CloseWindow(); }
+
+BatchChoices OuvrirModel::Choices() const {
+    BatchChoices c;
+    c.inIndex = Combo_in.index;
+    c.inSystem = Combo_in.Text();
+    c.outIndex = Combo_out.index;
+    c.outSystem = Combo_out.Text();
+    c.out2Index = Combo_out2.index;
+    if (c.out2Index > 0) c.out2System = Combo_out2.Text();
+    c.inputPath = Lb_open;
+    c.table = List_tb.Text();
+    c.xField = Lb_X;
+    c.yField = Lb_Y;
+    c.zoneField = Lb_fus;
+    c.outputPath = Lb_save;
+    c.scale = Txt_echelle;
+    c.geoFormat = GeoInputFormat;
+    c.quote = Check_txt;
+    c.delimiter = static_cast<batch::OutputDelimiter>(OutputDelimiter);
+    c.method = TransformMethod;
+    c.keepGoing = Check_suite;
+    return c;
+}
+
+void OuvrirModel::Progress(const BatchProgress& p) {
+    if (p.total <= 0) return;
+    const int width = int((long long)(p.done) * ShapeWidth / p.total);
+    if (width == Lb_compteur_width) return;
+    Lb_compteur_width = width;
+    host_.Progress(width);
+}
+
+void OuvrirModel::Com_calc_Click() {
+    if (running_) return;
+    const BatchChoices c = Choices();
+    std::optional<std::string> refusal = CheckChoices(c);
+    if (!refusal && (c.inputPath.empty() || c.table.empty()))
+        refusal = "Choisissez une table à convertir (ouvrir).";
+    if (refusal) {
+        messages_.Critical(app::AppTitle, *refusal);
+        return;
+    }
+    running_ = true;
+    WaitCursor wait(host_);
+    Lb_compteur_width = 0;
+    host_.Progress(0);
+    std::optional<std::string> failure;
+    try {
+        const BatchReport report = RunBatch(c, [this](const BatchProgress& p) { Progress(p); });
+        if (report.failed > 0) {
+            failure = report.Summary();
+            for (const auto& f : report.firstFailures)
+                *failure += "\rEnregistrement " + std::to_string(f.record) + " : " + f.reason;
+        }
+    } catch (const BatchFailure& e) {
+        failure = e.Message();
+    } catch (const std::exception& e) {
+        failure = BatchFailure(base::err::Engine, e.what(), 0).Message();
+    }
+    running_ = false;
+    wait.Release();
+    if (failure) messages_.Critical(app::AppTitle, *failure);
+    else messages_.Info(app::AppTitle, DoneText);
+}
+
+}  // namespace batch

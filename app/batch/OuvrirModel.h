@@ -1,0 +1,120 @@
+#pragma once
+// The batch window without its widgets: what each control holds and shows,
+// and the event handlers, which move texts between the controls and the
+// batch logic (system list, text import, run). The Qt window mirrors this
+// state and forwards its events; the tests drive the handlers directly.
+//
+// Controls keep the window's names: Combo_in, List_tb, Lb_X, Com_calc, ...
+// A handler named control_event does what a click on that control does.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "store/Engine.h"
+#include "app/Messages.h"
+#include "app/batch/BatchRun.h"
+#include "app/batch/TableFeed.h"
+
+namespace batch {
+
+// Filters of the open and save dialogs, as "caption|pattern|caption|pattern".
+inline constexpr const char* OpenFilter =
+    "(*.mdb Access 97)|*.mdb|(*.xls Exel 97)|*.xls|(*.dbf dBase 5.0)|*.dbf|(*.txt fichier texte délimité)|*.txt";
+inline constexpr const char* SaveFilter = "(*.mdb Access 97)|*.mdb|(*.txt fichier texte délimité)|*.txt";
+
+inline constexpr const char* BatchCaption = "Ouvrir une table de données";
+inline constexpr const char* DoneText = "Conversion terminée avec succès.";
+// Width of the progress frame `Shape`, in twips; `Lb_compteur` grows over it.
+inline constexpr int ShapeWidth = 7095;
+
+// The batch window's frame and its companion windows, as the model sees them.
+class BatchHost {
+public:
+    virtual ~BatchHost() = default;
+    virtual void SetWaitCursor(bool wait) = 0;
+    // The chosen path; nothing when the user cancels.
+    virtual std::optional<std::string> OpenDialog(const std::string& filter) = 0;
+    virtual std::optional<std::string> SaveDialog(const std::string& filter) = 0;
+    // The text-import window for the file `Lb_open` names, shown modally;
+    // true when it imported the file.
+    virtual bool ShowTextImport(const std::string& path) = 0;
+    virtual void ShowPreview(const Source& source, const std::string& table) = 0;
+    // `Lb_compteur` has a new width (twips) during a run: draw it now.
+    virtual void Progress(int width) = 0;
+    virtual void CloseWindow() = 0;
+};
+
+// A list or drop-down list: its items and the selected index (-1: none).
+struct ListControl {
+    std::vector<std::string> items;
+    int index = -1;
+    std::string Text() const { return index >= 0 && index < int(items.size()) ? items[std::size_t(index)] : ""; }
+};
+
+class OuvrirModel {
+public:
+    OuvrirModel(app::Messages& messages, BatchHost& host);
+
+    // Fills the three system lists from the parameter database at
+    // store::ParamDbPath() and selects their placeholders. Engine errors
+    // propagate: without parameters the window cannot work.
+    void Form_Load();
+
+    // Setting a list's selection runs its click handler, as on screen.
+    void SelectIn(int index);
+    void Combo_in_Click();
+    void SelectTable(int index);
+    void List_tb_Click();
+
+    void Com_open_Click();
+    void Com_save_Click();
+    void Com_X_Click();
+    void Com_Y_Click();
+    void Com_fus_Click();
+    void Opt_Click(int Index);
+    void Opt_ch_Click(int Index);
+    void Com_ap_Click();
+    void Com_calc_Click();
+    void Img_help_Click();
+    void Com_anl_Click();
+
+    // The choices "Convertir" hands to the run.
+    BatchChoices Choices() const;
+
+    // Controls.
+    ListControl Combo_in, Combo_out, Combo_out2, List_tb, List_ch;
+    std::string Lb_open, Lb_X, Lb_Y, Lb_fus, Lb_save;
+    std::string Txt_echelle = "1";
+    bool Check_txt = true;
+    // Convert every record, writing those that fail with their cause.
+    bool Check_suite = false;
+    bool Com_X_visible = false, Com_Y_visible = false, Com_fus_visible = false;
+    bool Lb_X_visible = false, Lb_Y_visible = false, Lb_fus_visible = false;
+    bool Frame_geo_visible = false, Frame_ech_visible = false, Frame_txt_visible = false;
+    bool List_tb_enabled = false, List_ch_enabled = false, Com_ap_enabled = false;
+    int Lb_compteur_width = 0;  // twips
+
+    // Window settings: 1 + the selected `Opt`, and the selected `Opt_ch`.
+    std::int16_t GeoInputFormat = 1;
+    std::int16_t OutputDelimiter = 1;
+    // The main window's datum transformation method, taken when the window opens.
+    std::int16_t TransformMethod = 1;
+
+    // The browsing connection to the opened source (`Data`).
+    Source DataSource;
+    std::optional<store::Database> Data;
+
+    bool Running() const { return running_; }
+
+private:
+    void ClearLists();
+    void Progress(const BatchProgress& p);
+
+    app::Messages& messages_;
+    BatchHost& host_;
+    bool running_ = false;
+};
+
+}  // namespace batch

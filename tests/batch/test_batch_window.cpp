@@ -1,0 +1,314 @@
+// The batch window's model, its text-import window's and the preview's
+// reading, without a display: dialogs and companion windows are answered by
+// a scripted host, message boxes are recorded.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+
+#include "store/Engine.h"
+#include "tests/store/TempDir.h"
+#include "app/batch/OuvrirModel.h"
+#include "app/batch/OuvrirTexteModel.h"
+#include "app/batch/TableFeed.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::ParamDbCopy;
+
+const std::string Data = TRAVENA_TEST_DATA;
+
+struct Recorded : app::Messages {
+    void Info(const std::string& title, const std::string& text) override { shown.push_back({"info", title, text}); }
+    void Critical(const std::string& title, const std::string& text) override {
+        shown.push_back({"critical", title, text});
+    }
+    bool Question(const std::string&, const std::string&) override { return false; }
+    struct Box {
+        std::string kind, title, text;
+    };
+    std::vector<Box> shown;
+};
+
+// The text-import window as a user drives it: pick the options, then apply or cancel.
+struct ImportScript {
+    int option = 0;
+    std::string other;
+    bool apply = true;
+};
+
+class ScriptedHost : public batch::BatchHost, public batch::TextImportHost {
+public:
+    explicit ScriptedHost(app::Messages& messages) : messages_(messages) {}
+    void SetWaitCursor(bool wait) override { waiting = wait; }
+    std::optional<std::string> OpenDialog(const std::string&) override { return Next(); }
+    std::optional<std::string> SaveDialog(const std::string&) override { return Next(); }
+    bool ShowTextImport(const std::string& path) override {
+        batch::OuvrirTexteModel window(messages_, *this, path);
+        window.Form_Load();
+        window.Opt_Click(import.option);
+        window.Txt_lim = import.other;
+        window.Txt_lim_Change();
+        import.apply ? window.Com_appl_Click() : window.Com_anl_Click();
+        return window.Applied;
+    }
+    void ShowPreview(const batch::Source&, const std::string&) override {}
+    void Progress(int width) override { widths.push_back(width); }
+    void Activity(int) override {}
+    void CloseWindow() override { ++closed; }
+
+    std::deque<std::optional<std::string>> answers;  // dialog answers in order
+    ImportScript import;
+    bool waiting = false;
+    std::vector<int> widths;
+    int closed = 0;
+
+private:
+    std::optional<std::string> Next() {
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    app::Messages& messages_;
+};
+
+class BatchWindow : public ::testing::Test {
+protected:
+    void SetUp() override { model.Form_Load(); }
+
+    std::string Copy(const std::string& fixture, const std::string& name) {
+        const std::string path = params_.File(name);
+        fs::copy_file(Data + "/" + fixture, path);
+        return path;
+    }
+    void Open(const std::optional<std::string>& path) {
+        host.answers.push_back(path);
+        model.Com_open_Click();
+    }
+    void Select(batch::ListControl& list, const std::string& item) {
+        for (int i = 0; i < int(list.items.size()); ++i)
+            if (list.items[std::size_t(i)] == item) {
+                list.index = i;
+                return;
+            }
+        FAIL() << "no item " << item;
+    }
+    void SelectTable(const std::string& name) {
+        Select(model.List_tb, name);
+        model.List_tb_Click();
+    }
+    void Map(const std::string& field, void (batch::OuvrirModel::*button)()) {
+        Select(model.List_ch, field);
+        (model.*button)();
+    }
+
+    ParamDbCopy params_;
+    Recorded messages;
+    ScriptedHost host{messages};
+    batch::OuvrirModel model{messages, host};
+};
+
+// --- Controls the input system shows
+
+struct ShowsCase {
+    const char* item;
+    bool x, y, zone, geo, scale;
+};
+
+class InputSystemShows : public BatchWindow, public ::testing::WithParamInterface<ShowsCase> {};
+
+TEST_P(InputSystemShows, ItsFieldAndFormatControls) {
+    const ShowsCase& c = GetParam();
+    if (*c.item) Select(model.Combo_in, c.item);
+    else model.Combo_in.index = 0;
+    model.Combo_in_Click();
+    EXPECT_EQ(model.Com_X_visible && model.Lb_X_visible, c.x);
+    EXPECT_EQ(model.Com_Y_visible && model.Lb_Y_visible, c.y);
+    EXPECT_EQ(model.Com_fus_visible && model.Lb_fus_visible, c.zone);
+    EXPECT_EQ(model.Frame_geo_visible, c.geo);
+    EXPECT_EQ(model.Frame_ech_visible, c.scale);
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, InputSystemShows,
+                         ::testing::Values(ShowsCase{"", false, false, false, false, false},
+                                           ShowsCase{"BE LB72", true, true, false, false, true},
+                                           ShowsCase{"WGS84 UTM", true, true, true, false, true},
+                                           ShowsCase{"BE Geographic ED50", true, true, false, true, false},
+                                           ShowsCase{"W MGRS", true, false, false, false, false},
+                                           ShowsCase{"BE IFBL", true, false, false, false, false}));
+
+TEST_F(BatchWindow, ListsStartOnTheirPlaceholdersWithTheSameItems) {
+    EXPECT_EQ(model.Combo_in.Text(), "Choisir une projection");
+    EXPECT_EQ(model.Combo_out2.Text(), "Choisir une projection (facultatif)");
+    ASSERT_EQ(model.Combo_in.items.size(), model.Combo_out2.items.size());
+    EXPECT_TRUE(std::equal(model.Combo_in.items.begin() + 1, model.Combo_in.items.end(),
+                           model.Combo_out2.items.begin() + 1));
+    EXPECT_EQ(model.Combo_in.items.back(), "BE IFBL");
+}
+
+// --- Opening sources
+
+TEST_F(BatchWindow, CancelOrUnreadableFileKeepsSourceListsAndMapping) {
+    Open(Copy("coords.xls", "coords.xls"));
+    SelectTable("Points$");
+    Map("x_lb72", &batch::OuvrirModel::Com_X_Click);
+    const std::string before = model.Lb_open;
+    const auto tables = model.List_tb.items;
+
+    Open(std::nullopt);
+    const std::string broken = params_.File("broken.xls");
+    std::ofstream(broken) << "not a workbook";
+    Open(broken);
+    Open(params_.File("missing.mdb"));
+
+    EXPECT_EQ(model.Lb_open, before);
+    EXPECT_EQ(model.List_tb.items, tables);
+    EXPECT_EQ(model.List_tb.Text(), "Points$");
+    EXPECT_EQ(model.Lb_X, "x_lb72");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(BatchWindow, FieldButtonsWithoutASelectedFieldChangeNothing) {
+    Open(Copy("coords.xls", "coords.xls"));
+    SelectTable("Points$");
+    model.Lb_X = "lon";
+    model.Com_X_Click();
+    EXPECT_EQ(model.Lb_X, "lon");
+    Map("zone", &batch::OuvrirModel::Com_fus_Click);
+    EXPECT_EQ(model.Lb_fus, "zone");
+}
+
+// --- Text import window
+
+struct ImportCase {
+    const char* name;
+    ImportScript script;
+    bool applied;
+    const char* message;  // start of the critical box, empty when none
+};
+
+class TextImportWindow : public BatchWindow, public ::testing::WithParamInterface<ImportCase> {};
+
+TEST_P(TextImportWindow, AppliesOrLeavesTheWindowWithoutSource) {
+    const ImportCase& c = GetParam();
+    Open(Copy("coords.xls", "coords.xls"));
+    host.import = c.script;
+    const std::string path = Copy("text/pts_semicolon_quoted.txt", "pts.txt");
+    Open(path);
+    if (c.applied) {
+        EXPECT_EQ(model.Lb_open, path);
+        EXPECT_EQ(model.DataSource.database, batch::ScratchDatabasePath(path));
+        SelectTable("pts");
+        EXPECT_EQ(model.List_ch.items, (std::vector<std::string>{"id", "name", "x", "y"}));
+    } else {
+        EXPECT_EQ(model.Lb_open, "");
+        EXPECT_TRUE(model.List_tb.items.empty() && model.List_ch.items.empty());
+    }
+    if (*c.message) {
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].kind, "critical");
+        EXPECT_EQ(messages.shown[0].title, app::AppTitle);
+        EXPECT_EQ(messages.shown[0].text.rfind(c.message, 0), 0u) << messages.shown[0].text;
+    } else {
+        EXPECT_TRUE(messages.shown.empty());
+    }
+    EXPECT_FALSE(host.waiting);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, TextImportWindow,
+    ::testing::Values(ImportCase{"semicolons", {2, "", true}, true, ""},
+                      ImportCase{"other_semicolon", {3, ";", true}, true, ""},
+                      ImportCase{"cancelled", {2, "", false}, false, ""},
+                      ImportCase{"other_empty", {3, "", true}, false, "Indiquez un seul caractère"},
+                      ImportCase{"other_two", {3, ";;", true}, false, "Indiquez un seul caractère"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(BatchWindow, FailedImportShowsItsMessageAndLeavesNoSource) {
+    const std::string path = params_.File("bad.txt");
+    std::ofstream(path, std::ios::binary) << "a\t\tb\r\n1\t2\t3\r\n";  // an empty column name
+    Open(path);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    EXPECT_EQ(messages.shown[0].text.rfind("Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r", 0), 0u);
+    EXPECT_EQ(model.Lb_open, "");
+    EXPECT_FALSE(host.waiting);
+}
+
+// --- Convertir
+
+class Convert : public BatchWindow {
+protected:
+    // Lambert 72 points of a text file, to UTM, written where `output` says.
+    void Prepare(const std::string& fixture, const std::string& output) {
+        host.import = {fixture.find("semicolon") != std::string::npos ? 2 : 0, "", true};
+        Open(Copy("text/" + fixture, "pts.txt"));
+        SelectTable("pts");
+        Select(model.Combo_in, "BE LB72");
+        model.Combo_in_Click();
+        Select(model.Combo_out, "WGS84 UTM");
+        Map("x", &batch::OuvrirModel::Com_X_Click);
+        Map("y", &batch::OuvrirModel::Com_Y_Click);
+        host.answers.push_back(params_.File(output));
+        model.Com_save_Click();
+    }
+};
+
+TEST_F(Convert, RunsWithGrowingBarAndEndsWithItsNotice) {
+    Prepare("pts_crlf.txt", "out.txt");
+    EXPECT_TRUE(model.Frame_txt_visible);
+    model.Com_calc_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "info");
+    EXPECT_EQ(messages.shown[0].text, batch::DoneText);
+    EXPECT_TRUE(fs::exists(params_.File("out.txt")));
+    ASSERT_FALSE(host.widths.empty());
+    EXPECT_TRUE(std::is_sorted(host.widths.begin(), host.widths.end()));
+    EXPECT_EQ(host.widths.back(), batch::ShapeWidth);
+    EXPECT_FALSE(host.waiting);
+    EXPECT_FALSE(model.Running());
+}
+
+TEST_F(Convert, FailingRecordIsNamedInACriticalBox) {
+    Prepare("pts_semicolon_quoted.txt", "out.mdb");
+    EXPECT_FALSE(model.Frame_txt_visible);
+    model.Com_calc_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    EXPECT_NE(messages.shown[0].text.find("Erreur lors de la conversion."), std::string::npos);
+    EXPECT_NE(messages.shown[0].text.find("Enregistrement 9"), std::string::npos) << messages.shown[0].text;
+    EXPECT_FALSE(fs::exists(params_.File("out.mdb")));
+    EXPECT_FALSE(host.waiting);
+}
+
+TEST_F(Convert, KeepGoingWritesEveryRecordAndNamesTheFailedOnes) {
+    Prepare("pts_semicolon_quoted.txt", "out.txt");
+    model.Check_suite = true;
+    model.Com_calc_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].kind, "critical");
+    const std::string& text = messages.shown[0].text;
+    EXPECT_EQ(text.rfind("Conversion terminée : 19 enregistrement(s) converti(s), 1 en échec (colonne « Erreur »).\r"
+                         "Enregistrement 9 : ",
+                         0),
+              0u)
+        << text;
+    EXPECT_TRUE(fs::exists(params_.File("out.txt")));
+}
+
+// --- Preview
+
+TEST(Preview, PlacementAndCaption) {
+    const batch::PreviewPlacement wide = batch::PlacePreview(1024 * 15, 768 * 15);
+    EXPECT_FALSE(wide.maximised);
+    EXPECT_EQ(wide.left, (15360 - 12120) / 2);
+    EXPECT_EQ(wide.top, (11520 - 9120) / 2);
+    EXPECT_EQ(wide.width, 12120);
+    EXPECT_TRUE(batch::PlacePreview(800 * 15, 600 * 15).maximised);
+    EXPECT_EQ(batch::PreviewCaption("Aperçu", "pts", 120), "Aperçu - pts  (120 enregistrements)");
+}
+
+}  // namespace

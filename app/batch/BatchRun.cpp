@@ -29,6 +29,7 @@
 #include "app/batch/PendingFile.h"
 #include "app/batch/Quoted.h"
 #include "app/batch/RecordIo.h"
+#include "app/batch/TableFeed.h"
 #include "app/batch/TextImport.h"
 
 namespace batch {
@@ -215,19 +216,6 @@ private:
     bool keepGoing_;
     std::string reason_;
 };
-
-long CountRecords(store::Database& db, const std::string& table) {
-    try {
-        store::Recordset rs = db.OpenRecordset("SELECT COUNT(*) FROM " + Quoted(table));
-        return long(rs.Field(0).Value().Double());
-    } catch (const store::EngineError&) {
-        // Drivers read whole tables only; their files are small enough to read twice.
-        long n = 0;
-        std::vector<store::Value> row;
-        for (auto cursor = db.OpenForwardOnly(table); cursor->Next(row);) ++n;
-        return n;
-    }
-}
 
 // Walks the records under parameter read scopes, with progress, naming the
 // record any failure stopped at.

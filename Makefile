@@ -1,17 +1,20 @@
 # Entry points for a fresh Debian machine: `make run` and `make test`.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 10
 JOBS ?= $(shell nproc)
 
 DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   qt6-base-dev libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  xvfb xauth fonts-dejavu-core locales proj-bin time
+  xvfb xauth fonts-dejavu-core locales proj-bin time \
+  clang libclang-rt-dev
 
 # apt-get as root, through sudo otherwise; only packages not yet installed.
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test test-sanitize run screenshots bench clean
+.PHONY: deps build test test-sanitize fuzz run screenshots bench clean
 
 deps:
 	@missing=$$(for p in $(DEBIAN_PACKAGES); do \
@@ -42,6 +45,13 @@ test-sanitize: deps
 	for t in $(SANITIZE_TESTS); do \
 	  $(SANITIZE_ENV) $(SANITIZE_BUILD)/bin/$$t || exit 1; done
 
+# Every fuzz target (fuzz/) for FUZZ_SECONDS each, built with clang under
+# AddressSanitizer and UBSan; fails on any finding.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTRAVENA_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # The main window, on the parameter database built beside it.
 run: build
 	$(BUILD)/bin/travena
@@ -56,4 +66,4 @@ bench: build
 	bench/batch_run.sh $(BUILD)/bin/travena-cli
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

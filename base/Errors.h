@@ -32,6 +32,7 @@ constexpr int FileAccess = 75;        // "Erreur dans le chemin d'accès."
 constexpr int InvalidNull = 94;       // "Utilisation incorrecte de Null."
 constexpr int NoConvergence = 1001;   // "Le calcul ne converge pas."
 constexpr int BadReference = 1002;    // unreadable MGRS or IFBL reference
+constexpr int BadParameter = 1003;    // a parameter row no formula can use
 
 // The database engine's, in the classic data-access numbering.
 constexpr int Engine = 3000;            // any other fault of the underlying engine
@@ -42,6 +43,7 @@ constexpr int NoCurrentRecord = 3021;
 constexpr int FileNotFound = 3024;
 constexpr int ReadOnly = 3027;
 constexpr int CannotOpen = 3051;
+constexpr int NotAFile = 3055;          // a FIFO, a device: reading could wait for ever
 constexpr int TooFewParameters = 3061;  // unknown column in a statement
 constexpr int UnknownField = 3070;      // unknown column in a criterion
 constexpr int SyntaxError = 3075;

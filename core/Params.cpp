@@ -1,10 +1,15 @@
 // The parameter loaders: one row of the parameter database, by its exact Nom,
 // into a record. The name is bound to the statement, never spliced into it;
-// records are cached by the store until the database changes.
+// records are cached by the store until the database changes. Rows holding
+// values no formula can use are refused (err::BadParameter).
 
 #include "core/Params.h"
 
 #include <array>
+#include <cmath>
+#include <iomanip>
+#include <locale>
+#include <sstream>
 #include <utility>
 
 #include "base/Errors.h"
@@ -15,8 +20,7 @@ namespace core {
 namespace {
 
 // Columns are read in the record's order, so that a row failing to convert
-// fails on the same column every time. Without a row, the first read fails
-// with the store's "no current record" error.
+// fails on the same column every time.
 double Number(store::Recordset& rs, const char* column) { return rs.Field(column).Value().Double(); }
 float Single(store::Recordset& rs, const char* column) { return rs.Field(column).Value().Float(); }
 
@@ -25,6 +29,21 @@ std::string Name(store::Recordset& rs, const char* column) {
     if (v.IsNull()) throw base::ArithmeticError(base::err::InvalidNull, "Utilisation incorrecte de Null.");
     return v.Text();
 }
+
+// A row whose numbers no formula can use would give the same wrong point for
+// every input: it is refused where it is read, naming where it lies.
+void Require(bool sound, store::Recordset& rs, const char* table, const char* column, double value,
+             const char* expected) {
+    if (sound) return;
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    text << "Paramètre incorrect dans la table " << table << ", ligne « " << rs.Field("Nom").Value().Text()
+         << " », colonne " << column << " : " << std::setprecision(17) << value << " (" << expected << ").";
+    throw base::RuntimeError(base::err::BadParameter, text.str());
+}
+
+constexpr const char* Finite = "un nombre fini est attendu";
+constexpr const char* Positive = "un nombre positif est attendu";
 
 // Columns in the record's order, each with the member it fills.
 constexpr std::array<std::pair<double EllipsoidParams::*, const char*>, 3> EllipsoidColumns{{
@@ -40,22 +59,36 @@ constexpr std::array<std::pair<double ProjectionParams::*, const char*>, 8> Proj
 
 EllipsoidParams ReadEllipsoid(store::Recordset& rs) {
     EllipsoidParams p;
-    for (const auto& [member, column] : EllipsoidColumns) p.*member = Number(rs, column);
+    for (const auto& [member, column] : EllipsoidColumns) {
+        p.*member = Number(rs, column);
+        Require(std::isfinite(p.*member), rs, "Ellipsoides", column, p.*member, Finite);
+    }
+    Require(p.a > 0, rs, "Ellipsoides", "a", p.a, Positive);
+    Require(p.ec >= 0 && p.ec < 1, rs, "Ellipsoides", "ec", p.ec, "une excentricité de 0 à moins de 1 est attendue");
+    Require(p.unf > 0, rs, "Ellipsoides", "unf", p.unf, Positive);
     return p;
 }
 
 DatumParams ReadDatum(store::Recordset& rs) {
     DatumParams p;
     p.Ellipsoide = Name(rs, "Ellipsoide");
-    for (const auto& [member, column] : DatumColumns) p.*member = Single(rs, column);
+    for (const auto& [member, column] : DatumColumns) {
+        p.*member = Single(rs, column);
+        Require(std::isfinite(p.*member), rs, "Datums", column, p.*member, Finite);
+    }
     return p;
 }
 
 ProjectionParams ReadProjection(store::Recordset& rs) {
     ProjectionParams p;
     p.Datum = Name(rs, "Datum");
-    for (const auto& [member, column] : ProjectionColumns) p.*member = Number(rs, column);
+    for (const auto& [member, column] : ProjectionColumns) {
+        p.*member = Number(rs, column);
+        Require(std::isfinite(p.*member), rs, "Projections", column, p.*member, Finite);
+    }
+    Require(p.k0 > 0, rs, "Projections", "k0", p.k0, Positive);
     p.Type = rs.Field("Type").Value().Int16();
+    Require(p.Type >= 1 && p.Type <= 5, rs, "Projections", "Type", p.Type, "un type de 1 à 5 est attendu");
     return p;
 }
 

@@ -40,9 +40,11 @@ struct ProjectionParams {
 };
 
 // Look a record up by its exact Nom in the parameter database (store::ParamDbPath()).
-// Failures: the store's errors (database missing, no current record for an
-// unknown name), err::InvalidNull for an empty column, err::TypeMismatch for a
-// non-numeric text in a number column.
+// Failures: the store's errors (database missing, 3021 naming an unknown
+// set), err::InvalidNull for an empty column, err::TypeMismatch for a
+// non-numeric text in a number column, err::BadParameter naming the row and
+// column of a value no formula can use: a non-finite number, a, unf or k0
+// not positive, ec outside [0, 1), Type outside 1..5.
 EllipsoidParams LoadEllipsoid(const std::string& name);
 DatumParams LoadDatum(const std::string& name);
 ProjectionParams LoadProjection(const std::string& name);

@@ -160,6 +160,7 @@ private:
 class DbfSource final : public SourceDatabase {
 public:
     explicit DbfSource(const std::string& path) {
+        CheckFileKind(path, true);
         std::error_code ec;
         // The folder is the database; a .dbf file's path stands for its folder.
         const bool file = fs::is_regular_file(path, ec) && SameText(fs::path(path).extension().string(), ".dbf");

@@ -2,6 +2,8 @@
 
 #include "store/Driver.h"
 
+#include <sys/stat.h>
+
 #include <mutex>
 #include <vector>
 
@@ -33,6 +35,13 @@ std::string Trimmed(const std::string& text) {
 }
 
 }  // namespace
+
+void CheckFileKind(const std::string& path, bool folderAllowed) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return;
+    if (S_ISREG(st.st_mode) || (folderAllowed && S_ISDIR(st.st_mode))) return;
+    throw Error(base::err::NotAFile, path);
+}
 
 void RegisterDriver(const std::string& name, std::shared_ptr<Driver> driver) {
     Registry& r = Drivers();

@@ -51,6 +51,11 @@ public:
     virtual std::unique_ptr<SourceDatabase> Open(const std::string& path) = 0;
 };
 
+// Refuses (3055) a path that exists but is neither a regular file nor, when
+// `folderAllowed`, a folder: a FIFO or a device could keep a read waiting for
+// ever. A missing path passes; opening it names it (3024).
+void CheckFileKind(const std::string& path, bool folderAllowed = false);
+
 // Drivers by name ("Excel 8.0", "dBase 5.0"), compared without regard to
 // case. The empty name is the engine's own format, registered from the start.
 void RegisterDriver(const std::string& name, std::shared_ptr<Driver> driver);

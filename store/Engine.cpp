@@ -600,9 +600,13 @@ void TableDefs::Append(const TableDef& table) {
 void TableDefs::Delete(const std::string& name) {
     Connection& conn = db_->Native();
     if (FindLink(conn, name)) {
-        Query q(conn, std::string("DELETE FROM ") + detail::LinksTable + " WHERE name = ?");
-        q.Bind({Value(name)});
-        q.Step();
+        {
+            Query q(conn, std::string("DELETE FROM ") + detail::LinksTable + " WHERE name = ?");
+            q.Bind({Value(name)});
+            q.Step();
+        }
+        // With its last link gone, the file holds only the user's tables again.
+        if (Links(conn).empty()) Query(conn, std::string("DROP TABLE ") + detail::LinksTable).Step();
     } else {
         const std::string table = detail::NativeTableName(conn, name);
         if (table.empty()) throw Error(base::err::NotInCollection);

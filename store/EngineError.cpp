@@ -10,7 +10,7 @@ namespace store {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 26> Descriptions{{
+constexpr std::array<std::pair<int, const char*>, 27> Descriptions{{
     {base::err::Engine, "Erreur du moteur de base de données : |"},
     {base::err::TableExists, "La table '|' existe déjà."},
     {base::err::ObjectNotFound, "Le moteur de base de données ne peut pas trouver l'objet '|'."},
@@ -19,6 +19,7 @@ constexpr std::array<std::pair<int, const char*>, 26> Descriptions{{
     {base::err::FileNotFound, "Fichier '|' introuvable."},
     {base::err::ReadOnly, "Impossible de mettre à jour. Base de données ou objet en lecture seule."},
     {base::err::CannotOpen, "Le moteur de base de données ne peut pas ouvrir le fichier '|'."},
+    {base::err::NotAFile, "'|' n'est pas un fichier ordinaire : un dossier, un tube ou un périphérique ne peut pas être ouvert ici."},
     {base::err::TooFewParameters, "Trop peu de paramètres : |"},
     {base::err::UnknownField, "Le moteur de base de données ne reconnaît pas '|' comme un nom de champ ou une expression correcte."},
     {base::err::SyntaxError, "Erreur de syntaxe dans l'instruction SQL : |"},

@@ -23,8 +23,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <mutex>
 #include <vector>
 
 #include "store/detail/CLocale.h"
@@ -56,7 +54,8 @@ struct GFree {
 using GString = std::unique_ptr<char, GFree>;
 
 MdbPtr OpenMdb(const std::string& path) {
-    if (!std::filesystem::exists(path)) throw Error(base::err::FileNotFound, path);
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) throw Error(base::err::FileNotFound, path);
     const CLocaleScope c;
     MdbPtr mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
     if (!mdb || !mdb->f || !mdb->fmt) throw Error(base::err::BadFormat, path);
@@ -217,11 +216,6 @@ private:
     std::vector<std::string> names_;
 };
 
-// Time the reading child is given: generous, as a sound file reads at
-// several megabytes a second even on a slow disk.
-constexpr auto CheckBaseTime = std::chrono::seconds(5);
-constexpr auto CheckTimePerMegabyte = std::chrono::seconds(1);
-
 bool ReadsToTheEnd(const std::string& path) {
     MdbSource source(path);
     std::vector<Value> row;
@@ -233,49 +227,16 @@ bool ReadsToTheEnd(const std::string& path) {
     return true;
 }
 
-// Size and FNV-1a hash of the file's bytes. Timestamps cannot tell two
-// versions apart: writes close together share the file system's time tick.
-std::pair<std::uintmax_t, std::uint64_t> ContentDigest(const std::string& path) {
-    constexpr std::uint64_t Offset = 14695981039346656037ull, Prime = 1099511628211ull;
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> block(1 << 20);
-    std::uintmax_t size = 0;
-    std::uint64_t hash = Offset;
-    while (in) {
-        in.read(block.data(), std::streamsize(block.size()));
-        const auto got = std::size_t(in.gcount());
-        for (std::size_t i = 0; i < got; ++i) hash = (hash ^ static_cast<unsigned char>(block[i])) * Prime;
-        size += got;
-    }
-    return {size, hash};
-}
-
-// Throws 3343 when reading the file crashes or stalls libmdb.
-void CheckJetFile(const std::string& path) {
-    static std::mutex mutex;
-    static std::map<std::string, std::pair<std::uintmax_t, std::uint64_t>> sound;
-    const auto version = ContentDigest(path);
-    const std::lock_guard lock(mutex);
-    const auto known = sound.find(path);
-    if (known != sound.end() && known->second == version) return;
-    const auto megabytes = long(version.first >> 20);
-    switch (RunIsolated([&] { return ReadsToTheEnd(path); }, CheckBaseTime + CheckTimePerMegabyte * megabytes)) {
-    case IsolatedOutcome::Crashed:
-    case IsolatedOutcome::TimedOut: throw Error(base::err::BadFormat, path);
-    case IsolatedOutcome::Completed: sound[path] = version; break;
-    case IsolatedOutcome::Refused: break;  // the engine error shows again when the file is read here
-    }
-}
-
 class AccessDriver final : public Driver {
 public:
     explicit AccessDriver(std::shared_ptr<Driver> native) : native_(std::move(native)) {}
 
     std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
+        CheckFileKind(path);
         switch (SniffFile(path)) {
         case FileKind::Missing: throw Error(base::err::FileNotFound, path);
         case FileKind::Jet:
-            CheckJetFile(path);
+            CheckFileInChild("mdb", path, [&] { return ReadsToTheEnd(path); });
             return std::make_unique<MdbSource>(path);
         default: return native_->Open(path);  // SQLite names what else it refuses
         }
@@ -289,7 +250,9 @@ private:
 
 FileKind SniffFile(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return FileKind::Missing;
+    const auto status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) return FileKind::Missing;
+    if (!std::filesystem::is_regular_file(status)) return FileKind::Other;  // never read a FIFO: it may block
     std::ifstream in(path, std::ios::binary);
     char head[20] = {};
     in.read(head, sizeof head);

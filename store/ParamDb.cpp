@@ -238,7 +238,18 @@ Recordset FindParamRow(ParamTable table, const std::string& name) {
     const char* statement = table == ParamTable::Ellipsoides ? sql::EllipsoideByName
                             : table == ParamTable::Datums    ? sql::DatumByName
                                                              : sql::ProjectionByName;
-    return State().Db().OpenRecordset(statement, {Value(name)});
+    Recordset rs = State().Db().OpenRecordset(statement, {Value(name)});
+    if (rs.Eof()) {
+        const char* what = table == ParamTable::Ellipsoides ? "L'ellipsoïde « "
+                           : table == ParamTable::Datums    ? "Le datum « "
+                                                            : "La projection « ";
+        const char* where = table == ParamTable::Ellipsoides ? "Ellipsoides"
+                            : table == ParamTable::Datums    ? "Datums"
+                                                             : "Projections";
+        throw EngineError(base::err::NoCurrentRecord, what + name + " » n'existe pas dans la base de paramètres (table " +
+                                                          where + ").");
+    }
+    return rs;
 }
 
 }  // namespace detail

@@ -80,7 +80,8 @@ namespace detail {
 // Inside a scope: the generation of the thread's cached records (changes
 // whenever they may be stale); throws the scope's error (3024 for a missing file).
 std::uint64_t ParamGeneration();
-// Inside a scope: the rows of `table` whose Nom is `name`.
+// Inside a scope: the rows of `table` whose Nom is `name`; 3021 naming the
+// set and its table when there is none.
 Recordset FindParamRow(ParamTable table, const std::string& name);
 }  // namespace detail
 

@@ -45,8 +45,36 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
+// SQLite's own texts are English: what its primary result codes mean, in French.
+const char* CodeText(int rc) {
+    switch (rc & 0xff) {
+    case SQLITE_PERM: return "accès refusé";
+    case SQLITE_ABORT: return "opération abandonnée";
+    case SQLITE_NOMEM: return "mémoire insuffisante";
+    case SQLITE_INTERRUPT: return "opération interrompue";
+    case SQLITE_IOERR: return "erreur de lecture ou d'écriture sur le disque";
+    case SQLITE_FULL: return "disque plein";
+    case SQLITE_PROTOCOL: return "verrouillage du fichier impossible";
+    case SQLITE_TOOBIG: return "valeur trop grande";
+    case SQLITE_CONSTRAINT: return "contrainte non respectée";
+    case SQLITE_MISMATCH: return "type de données incompatible";
+    case SQLITE_MISUSE: return "appel incorrect du moteur";
+    case SQLITE_NOLFS: return "fichier trop grand pour ce système";
+    case SQLITE_AUTH: return "autorisation refusée";
+    case SQLITE_RANGE: return "numéro de paramètre hors limites";
+    default: return nullptr;
+    }
+}
+
+// The name in "table x already exists", "no such column: \"x\"" and the like,
+// without the quotes SQLite keeps from the statement.
+std::string NameIn(std::string_view text) {
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'' || text.front() == '[' || text.front() == '`'))
+        text = text.substr(1, text.size() - 2);
+    return std::string(text);
+}
+
 [[noreturn]] void Raise(sqlite3* db, int rc, const std::string& path) {
-    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     switch (rc & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED: throw Error(base::err::Locked);
@@ -55,14 +83,30 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: throw Error(base::err::BadFormat, path);
     case SQLITE_ERROR: break;
-    default: throw Error(base::err::Engine, message);
+    default: {
+        const char* text = CodeText(rc);
+        throw Error(base::err::Engine, text ? text : "code " + std::to_string(rc & 0xff));
     }
-    constexpr std::string_view noTable = "no such table: ", twice = "duplicate column name: ";
-    if (StartsWith(message, noTable)) throw Error(base::err::UnknownTable, message.substr(noTable.size()));
-    if (StartsWith(message, twice)) throw Error(base::err::FieldTwice, message.substr(twice.size()));
-    if (StartsWith(message, "no such column: ")) throw Error(base::err::TooFewParameters, message);
-    if (message.ends_with(" already exists")) throw Error(base::err::TableExists, message);
-    throw Error(base::err::SyntaxError, message);
+    }
+    const std::string_view message = db ? sqlite3_errmsg(db) : "";
+    constexpr std::string_view noTable = "no such table: ", twice = "duplicate column name: ",
+                               noColumn = "no such column: ", near = "near ", exists = " already exists";
+    if (StartsWith(message, noTable)) throw Error(base::err::UnknownTable, NameIn(message.substr(noTable.size())));
+    if (StartsWith(message, twice)) throw Error(base::err::FieldTwice, NameIn(message.substr(twice.size())));
+    if (StartsWith(message, noColumn))
+        throw Error(base::err::TooFewParameters, "colonne inconnue « " + NameIn(message.substr(noColumn.size())) + " »");
+    if (message.ends_with(exists)) {
+        std::string_view what = message.substr(0, message.size() - exists.size());
+        what = what.substr(std::min(what.size(), what.find(' ') + 1));  // "table x", "index x"
+        throw Error(base::err::TableExists, NameIn(what));
+    }
+    // "near "FROM": syntax error"
+    if (StartsWith(message, near) && message.ends_with(": syntax error")) {
+        const std::string_view token = message.substr(near.size(), message.size() - near.size() - 14);
+        throw Error(base::err::SyntaxError, "près de « " + NameIn(token) + " »");
+    }
+    if (message == "incomplete input") throw Error(base::err::SyntaxError, "instruction incomplète");
+    throw Error(base::err::SyntaxError, "instruction refusée par le moteur");
 }
 
 bool OnlyBlanks(const char* text) {
@@ -92,6 +136,7 @@ Connection::Connection(const std::string& path, Mode mode) : path_(path) {
     } else {
         struct stat st {};
         if (::stat(path.c_str(), &st) != 0) throw Error(base::err::FileNotFound, path);
+        if (!S_ISREG(st.st_mode)) throw Error(base::err::NotAFile, path);  // a FIFO would block the open
     }
     sqlite3* raw = nullptr;
     // No SQLITE_OPEN_CREATE: a file that vanished meanwhile is not made anew.

@@ -9,6 +9,10 @@
 // column mixing numbers and texts here reads as text, numbers included, so
 // that nothing typed in the sheet is lost (a coordinate typed "4,35" in a
 // column of numbers, for one). Dates come from FreeXL as text and stay text.
+//
+// FreeXL trusts the records it parses: a damaged workbook can make it read
+// out of bounds. A workbook is read once from end to end in a child process
+// before it is read here, as Access files are.
 
 #include <freexl.h>
 
@@ -17,6 +21,7 @@
 
 #include "store/detail/Drivers.h"
 #include "store/EngineError.h"
+#include "store/detail/Isolated.h"
 
 namespace store::detail {
 
@@ -117,7 +122,6 @@ private:
 class XlsSource final : public SourceDatabase {
 public:
     explicit XlsSource(const std::string& path) {
-        if (!std::filesystem::exists(path)) throw Error(base::err::FileNotFound, path);
         const void* raw = nullptr;
         const int rc = freexl_open(path.c_str(), &raw);
         auto book = std::make_shared<Workbook>();
@@ -152,9 +156,22 @@ private:
     std::shared_ptr<const Workbook> book_;
 };
 
+bool ReadsToTheEnd(const std::string& path) {
+    XlsSource source(path);
+    std::vector<Value> row;
+    for (const std::string& name : source.TableNames())
+        for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {
+        }
+    return true;
+}
+
 class XlsDriver final : public Driver {
 public:
     std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
+        CheckFileKind(path);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) throw Error(base::err::FileNotFound, path);
+        CheckFileInChild("xls", path, [&] { return ReadsToTheEnd(path); });
         return std::make_unique<XlsSource>(path);
     }
 };

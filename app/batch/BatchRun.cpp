@@ -26,6 +26,7 @@
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/CoordinateText.h"
+#include "app/batch/InputFormat.h"
 #include "app/batch/PendingFile.h"
 #include "app/batch/Quoted.h"
 #include "app/batch/RecordIo.h"
@@ -401,6 +402,7 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     const std::string e = LastThreeLower(c.outputPath);
     if (e != "mdb" && !IsTextPath(c.outputPath))
         return "Le fichier de sortie doit se terminer par .mdb (base de données), .txt ou .csv (texte).";
+    if (auto refusal = InputRefusal(c.inputPath)) return refusal;
     if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
     if (const double scale = ScaleValue(c.scale); scale == 0 || !std::isfinite(scale))
         return "Indiquez une échelle numérique différente de zéro.";

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <string>
 
 namespace store::detail {
 
@@ -19,5 +20,12 @@ enum class IsolatedOutcome {
 // The child has no standard error (libraries chatter there on damaged
 // input) and shares nothing back but its outcome.
 IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::milliseconds timeout);
+
+// Runs `read` over the file at `path` in a child first, before the library it
+// uses is trusted with the file in this process; throws 3343 when the child
+// crashes or stalls. Failing with an error is left to the real read, which
+// fails the same way. The verdict on a sound file is kept per `reader` and
+// file version, so a file is checked once however often it is opened.
+void CheckFileInChild(const char* reader, const std::string& path, const std::function<bool()>& read);
 
 }  // namespace store::detail

@@ -397,6 +397,8 @@ TEST_P(LinkedTables, ReadThroughToTheirSource) {
     out.TableDefs().Delete("Connection");
     EXPECT_FALSE(Has(TableNames(out), "Connection"));
     EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), base::err::UnknownTable);
+    // Nothing the user did not ask for stays behind, not even an empty table of links.
+    EXPECT_EQ(out.OpenRecordset("SELECT count(*) FROM sqlite_master").Field(0).Value().Int32(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(

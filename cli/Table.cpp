@@ -36,6 +36,7 @@ class NoHost : public app::MainHost {
 public:
     void SetWaitCursor(bool) override {}
     void ShowAbout() override {}
+    void ShowEditor() override {}
     void CloseWindow() override {}
 };
 

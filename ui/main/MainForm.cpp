@@ -22,6 +22,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Errors.h"
+#include "ui/editor/ParamEditor.h"
 #include "ui/help/A_propos.h"
 #include "app/main/ConversionTable.h"
 #include "ui/Twips.h"
@@ -106,11 +108,26 @@ bool QtMessages::Question(const std::string& title, const std::string& text) {
 MainForm::MainForm(Messages* messages, QWidget* parent)
     : QMainWindow(parent),
       ownMessages_(messages ? nullptr : std::make_unique<QtMessages>(this)),
+      messages_(messages),
       model_(messages ? *messages : *ownMessages_, *this) {
     setWindowTitle(Q(model_.Caption));
     showAbout = [this] {
         A_propos about(this);
         about.exec();
+    };
+    showEditor = [this] {
+        app::MainModelLists lists(model_);
+        ParamEditor editor(lists, messages_, this);
+        try {
+            editor.Load();
+        } catch (const base::RuntimeError& e) {
+            const std::string text = "Impossible d'ouvrir l'éditeur de paramètres :\n" + std::string(e.what()) +
+                                     " (erreur " + std::to_string(e.number) + ")";
+            messages_ ? messages_->Critical(AppTitle, text)
+                      : (void)QMessageBox::critical(this, Q(AppTitle), Q(text));
+            return;
+        }
+        editor.exec();
     };
     BuildMenus();
     BuildWidgets();
@@ -250,7 +267,10 @@ void MainForm::SyncFromModel() {
                 if (edit->text().toStdString() != m.text) edit->setText(Q(m.text));
             } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
                 const QSignalBlocker block(combo);
-                if (combo->count() != static_cast<int>(m.items.size())) {
+                // The editor renames entries as well as adding and removing them.
+                bool same = combo->count() == static_cast<int>(m.items.size());
+                for (int j = 0; same && j < combo->count(); ++j) same = combo->itemText(j) == Q(m.items[j]);
+                if (!same) {
                     combo->clear();
                     for (const auto& item : m.items) combo->addItem(Q(item));
                 }
@@ -367,6 +387,10 @@ void MainForm::SetWaitCursor(bool wait) {
 
 void MainForm::ShowAbout() {
     if (showAbout) showAbout();
+}
+
+void MainForm::ShowEditor() {
+    if (showEditor) showEditor();
 }
 
 void MainForm::CloseWindow() { close(); }

@@ -58,6 +58,8 @@ public:
 
     // How the about window is shown; a modal A_propos by default.
     std::function<void()> showAbout;
+    // How the parameter editor is shown; a modal ParamEditor by default.
+    std::function<void()> showEditor;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -65,6 +67,7 @@ protected:
 private:
     void SetWaitCursor(bool wait) override;
     void ShowAbout() override;
+    void ShowEditor() override;
     void CloseWindow() override;
 
     void BuildWidgets();
@@ -76,6 +79,7 @@ private:
     bool FindControl(QObject* object, app::Ctl& ctl, int& index) const;
 
     std::unique_ptr<QtMessages> ownMessages_;
+    app::Messages* messages_;  // the one given, else null: boxes over each window
     app::MainModel model_;
     QWidget* central_ = nullptr;
     std::array<std::vector<QWidget*>, app::CtlCount> controls_;

@@ -38,15 +38,8 @@ private:
     QWidget* parent_;
 };
 
-// A type entry holds its code after a run of blanks; on screen it reads
-// "Transverse Mercator (type 1)".
-QString TypeDisplay(const std::string& entry) {
-    const auto blanks = entry.find("     ");
-    if (blanks == std::string::npos) return Q(entry);
-    const auto code = entry.find_first_not_of(' ', blanks);
-    return Q(entry.substr(0, blanks)) +
-           (code == std::string::npos ? QString() : QStringLiteral(" (type %1)").arg(Q(entry.substr(code))));
-}
+// A type entry holds its code after a run of blanks; the screen shows the name.
+QString TypeDisplay(const std::string& entry) { return Q(entry.substr(0, entry.find("     "))); }
 
 void SyncList(QComboBox* combo, const app::EditorList& list, bool types = false) {
     const QSignalBlocker block(combo);
@@ -63,7 +56,10 @@ void SyncList(QComboBox* combo, const app::EditorList& list, bool types = false)
 template <std::size_t N>
 void SyncTexts(std::vector<QLineEdit*>& edits, const std::array<std::string, N>& texts) {
     for (std::size_t i = 0; i < N; ++i)
-        if (edits[i]->text() != Q(texts[i])) edits[i]->setText(Q(texts[i]));
+        if (edits[i]->text() != Q(texts[i])) {
+            edits[i]->setText(Q(texts[i]));
+            edits[i]->setCursorPosition(0);  // a long full name shows its beginning
+        }
 }
 
 template <std::size_t N>
@@ -93,15 +89,22 @@ void ParamEditor::Build() {
     app::EditorModel& m = *model_;
     auto button = [this](const app::EditorButton& b, const std::function<void()>& handler) {
         auto* w = new QPushButton(Q(b.caption), this);
+        w->setAutoDefault(false);  // Enter in a field must not add or delete a row
         connect(w, &QPushButton::clicked, this, [this, handler] { Forward(handler); });
         return w;
     };
     auto combo = [this](const std::function<void(int)>& handler) {
         auto* w = new QComboBox(this);
         w->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        w->setMinimumContentsLength(22);
+        w->setMinimumContentsLength(14);
         connect(w, &QComboBox::activated, this, [this, handler](int i) { Forward([&] { handler(i); }); });
         return w;
+    };
+    // Tab runs through the sections in reading order.
+    QWidget* previous = nullptr;
+    auto chain = [&previous](QWidget* w) {
+        if (previous) setTabOrder(previous, w);
+        previous = w;
     };
     // One section: its selector, fields (with a chooser or two after Code)
     // and buttons.
@@ -113,6 +116,7 @@ void ParamEditor::Build() {
         Combo[index] = combo([this, index](int i) { model_->SelectCombo(index, i); });
         grid->addWidget(new QLabel(QStringLiteral("Nom :"), box), 0, 0);
         grid->addWidget(Combo[index], 0, 1);
+        chain(Combo[index]);
         int row = 1;
         for (std::size_t i = 0; i < labels.size(); ++i) {
             auto* edit = new QLineEdit(box);
@@ -121,15 +125,20 @@ void ParamEditor::Build() {
             grid->addWidget(label, row, 0);
             grid->addWidget(edit, row++, 1);
             edits.push_back(edit);
+            chain(edit);
             if (i == 2)  // after Code
                 for (auto& [caption, chooser] : choosers) {
                     grid->addWidget(new QLabel(caption, box), row, 0);
                     grid->addWidget(chooser, row++, 1);
+                    chain(chooser);
                 }
         }
         grid->setRowStretch(row++, 1);
         auto* column = new QVBoxLayout;
-        for (QPushButton* b : buttons) column->addWidget(b);
+        for (QPushButton* b : buttons) {
+            column->addWidget(b);
+            chain(b);
+        }
         grid->addLayout(column, row, 0, 1, 2);
         box->setLayout(grid);
         return box;
@@ -138,6 +147,7 @@ void ParamEditor::Build() {
     Combo_E = combo([this](int i) { model_->SelectCombo_E(i); });
     Combo_D = combo([this](int i) { model_->SelectCombo_D(i); });
     Combo_type = combo([this](int i) { model_->SelectCombo_type(i); });
+    Combo_type->setMinimumContentsLength(28);  // type names are long
     Com_aj_E = button(m.Com_aj_E, [this] { model_->Com_aj_E_Click(); });
     Com_appl_E = button(m.Com_appl_E, [this] { model_->Com_appl_E_Click(); });
     Com_sup_E = button(m.Com_sup_E, [this] { model_->Com_sup_E_Click(); });

@@ -268,6 +268,14 @@ TEST_F(EditorTest, RenamingADatumCarriesItsProjectionsAndTheMainLists) {
     EXPECT_FALSE(InMain("FR Geographic NTF"));
     Show(SecProjection, "FR LB2E");
     EXPECT_EQ(editor.Combo_D.Text(), "FR NTFB");
+
+    Show(SecEllipsoid, "Clarke 1880 IGN");
+    editor.Txt_E[4] = "Clarke 1880 (IGN)";
+    editor.Com_appl_E_Click();
+    EXPECT_EQ(Column("Datums", "FR NTFB", "Ellipsoide").Text(), "Clarke 1880 (IGN)");
+    EXPECT_EQ(Column("Datums", "NL AMSF", "Ellipsoide").Text(), "Bessel 1841");
+    EXPECT_EQ(editor.Combo[SecEllipsoid].items, editor.Combo_E.items);
+    EXPECT_EQ(editor.Combo_E.Text(), "Clarke 1880 (IGN)");
 }
 
 TEST_F(EditorTest, ApplyingWithoutRenameChangesOnlyTheRowAndTheNextCalc) {

@@ -171,6 +171,14 @@ void EditorModel::DropSets() {
     db_.reset();
 }
 
+void EditorModel::Reopen() {
+    try {
+        OpenSets();
+    } catch (const base::RuntimeError&) {
+        DropSets();  // opened again by the next action, which reports why it cannot
+    }
+}
+
 bool EditorModel::FileChanged() const {
     struct stat st {};
     return ::stat(path_.c_str(), &st) != 0 || fileId_ != std::pair<std::uint64_t, std::uint64_t>(st.st_dev, st.st_ino);
@@ -220,12 +228,7 @@ void EditorModel::Guarded(const std::string& failure, bool writes, Action action
     } catch (const Refused& r) {
         messages_.Critical(AppTitle, r.text);
     } catch (const base::RuntimeError& e) {
-        // The transaction has rolled back; the sets may hold rows the file does not.
-        try {
-            OpenSets();
-        } catch (const base::RuntimeError&) {
-            DropSets();  // reopened by the next action, which reports why it cannot
-        }
+        Reopen();  // the transaction has rolled back; the sets may hold rows the file does not
         messages_.Critical(AppTitle, failure + " :\n" + e.what() + " (erreur " + std::to_string(e.number) + ")" +
                                          (writes ? "\nLa base de paramètres n'a pas été modifiée." : ""));
     }
@@ -425,7 +428,7 @@ void EditorModel::Add(int s) {
             SetColumns(rs, columns);
             t.Commit();
         }
-        OpenSets();
+        Reopen();
         Combo[s].items.push_back(name);
         if (s == SecEllipsoid) Combo_E.items.push_back(name);
         if (s == SecDatum) Combo_D.items.push_back(name);
@@ -465,7 +468,7 @@ void EditorModel::Apply(int s) {
             if (s == SecEllipsoid) store::RenameEllipsoideInDatums(*db_, name, current);
             t.Commit();
         }
-        OpenSets();
+        Reopen();
         const int at = Combo[s].Find(current);
         if (at >= 0) {
             Combo[s].items[at] = name;
@@ -521,7 +524,7 @@ void EditorModel::Delete(int s) {
             rs.Delete();
             t.Commit();
         }
-        OpenSets();
+        Reopen();
         const int at = Combo[s].listIndex >= 0 ? Combo[s].listIndex : Combo[s].Find(name);
         if (at >= 0) {
             Combo[s].items.erase(Combo[s].items.begin() + at);

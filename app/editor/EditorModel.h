@@ -129,6 +129,7 @@ private:
     store::Recordset& Rs(SetIndex which);
     void OpenSets();
     void DropSets();
+    void Reopen();  // fresh sets, or none when the file cannot be read now
     bool FileChanged() const;
     void FillLists();
     void ShowEllipsoid(store::Recordset& rs);

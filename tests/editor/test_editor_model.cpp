@@ -102,13 +102,13 @@ public:
     // A new projection of `type` on `datum`; angles as typed.
     void AddProjection(const std::string& code, const std::string& datum, int type,
                        std::array<const char*, 5> angles = {"3°", "49°", "48°15'", "49°45'", ""},
-                       std::pair<const char*, const char*> limits = {"", ""}) {
+                       std::pair<const char*, const char*> limits = {"", ""}, const char* k0 = "1") {
         editor.Com_eff_Click(SecProjection);
         editor.Txt_P[1] = "FR";
         editor.Txt_P[2] = code;
         editor.Txt_P[3] = "1700000";
         editor.Txt_P[4] = "8200000";
-        editor.Txt_P[5] = "1";
+        editor.Txt_P[5] = k0;
         for (int i = 0; i < 5; ++i) editor.Txt_P[6 + i] = angles[i];
         editor.Txt_P[11] = limits.first;
         editor.Txt_P[12] = limits.second;
@@ -183,11 +183,7 @@ struct RefusalCase {
     const char* table;
     const char* message;
 };
-class AddRefusals : public EditorTest, public ::testing::WithParamInterface<RefusalCase> {
-public:
-    using EditorTest::AddDatum;
-    using EditorTest::AddProjection;
-};
+class AddRefusals : public EditorTest, public ::testing::WithParamInterface<RefusalCase> {};
 TEST_P(AddRefusals, ChangeNothing) {
     const long before = Rows(GetParam().table);
     const auto items = MainItems(0);
@@ -210,20 +206,11 @@ INSTANTIATE_TEST_SUITE_P(Editor, AddRefusals, ::testing::Values(
     RefusalCase{"type3_without_Lt0", [](auto& t, auto&) { t.AddProjection("T3", "FR NTF", 3, {"3°", "", "", "", ""}); }, "Projections", ""},
     RefusalCase{"angle_without_marks", [](auto& t, auto&) { t.AddProjection("T2", "FR NTF", 2, {"3.5", "49°", "48°", "50°", ""}); }, "Projections", "Le champ « Lg0 : méridien central (d°m's'') » doit contenir un angle"},
     RefusalCase{"latitude_beyond_90", [](auto& t, auto&) { t.AddProjection("T2", "FR NTF", 2, {"3°", "95°", "48°", "50°", ""}); }, "Projections", "Le champ « Lt0"},
+    RefusalCase{"k0_zero", [](auto& t, auto&) { t.AddProjection("K0", "FR NTF", 1, {"", "", "", "", ""}, {"", ""}, "0"); }, "Projections", "Le champ « k0 : facteur d'échelle » doit être supérieur à 0."},
     RefusalCase{"a_zero", [](auto&, auto& e) { SetE(e, "0", "0.08", "298"); }, "Ellipsoides", "Le champ « a : demi-grand axe (m) » doit être supérieur à 0."},
     RefusalCase{"eccentricity_one", [](auto&, auto& e) { SetE(e, "6378137", "1", "298"); }, "Ellipsoides", "Le champ « e : première excentricité »"},
     RefusalCase{"inverse_flattening_negative", [](auto&, auto& e) { SetE(e, "6378137", "0.08", "-298"); }, "Ellipsoides", "Le champ « 1/f"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(EditorTest, ProjectionWithZeroScaleIsRefused) {
-    AddProjection("K0", "FR NTF", 1);
-    const long before = Rows("Projections");
-    editor.Txt_P[2] = "K1";
-    editor.Txt_P[5] = "0";
-    editor.Com_aj_P_Click();
-    EXPECT_EQ(LastCritical(), "Le champ « k0 : facteur d'échelle » doit être supérieur à 0.");
-    EXPECT_EQ(Rows("Projections"), before);
-}
 
 TEST_F(EditorTest, AddingADatumStoresCommaNumbersAndExtendsEveryList) {
     AddDatum("FR", "L'X", "0,5");  // an apostrophe in the name

@@ -54,9 +54,8 @@ private slots:
         Choose(editor_->Combo[2], "BE LB72");
         QCOMPARE(editor_->Combo_D->currentText(), QStringLiteral("BE BD72"));
         QCOMPARE(editor_->Combo[1]->currentText(), QStringLiteral("BE BD72"));
-        QCOMPARE(editor_->Combo[0]->currentText(), QStringLiteral("International 1924"));
         QCOMPARE(editor_->Txt_E[1]->text(), QStringLiteral("6378388"));
-        QVERIFY(editor_->Combo_type->currentText().startsWith(QStringLiteral("Lambert conique conforme")));
+        QCOMPARE(editor_->Combo_type->currentText(), QStringLiteral("Lambert conique conforme (2 parallèles)"));
         QVERIFY(!editor_->Com_appl_P->isEnabled());
         QVERIFY(!editor_->Com_sup_P->isEnabled());
         QTest::mouseClick(editor_->Com_eff[2], Qt::LeftButton);

@@ -35,9 +35,9 @@ build: deps
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# The core, the store, the file readers and the text import (hostile inputs included) once
-# more under AddressSanitizer and UBSan.
-SANITIZE_TESTS = core_tests store_tests driver_tests batch_logic_tests
+# The core, the store, the file readers, the text import (hostile inputs included) and the
+# parameter editor's writes once more under AddressSanitizer and UBSan.
+SANITIZE_TESTS = core_tests store_tests driver_tests batch_logic_tests editor_logic_tests
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 test-sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTRAVENA_SANITIZE=ON

@@ -27,6 +27,8 @@ public:
     virtual void SetWaitCursor(bool wait) = 0;
     virtual void ShowAbout() = 0;
     virtual void ShowBatch() = 0;
+    // The parameter editor, modal; returns once it is closed.
+    virtual void ShowEditor() = 0;
     virtual void CloseWindow() = 0;
 };
 

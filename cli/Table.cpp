@@ -37,6 +37,7 @@ public:
     void SetWaitCursor(bool) override {}
     void ShowAbout() override {}
     void ShowBatch() override {}
+    void ShowEditor() override {}
     void CloseWindow() override {}
 };
 

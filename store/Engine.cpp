@@ -690,6 +690,30 @@ void Database::Close() {
     impl_->source.reset();
 }
 
+// --- Transaction
+
+Transaction::Transaction(Database& db) : db_(db.Impl()) {
+    db_->Native().Exec("BEGIN IMMEDIATE");
+    open_ = true;
+}
+
+Transaction::~Transaction() {
+    if (!open_ || db_->Closed()) return;
+    try {
+        db_->conn->Exec("ROLLBACK");
+    } catch (const EngineError&) {
+        // SQLite has already rolled back what a failed statement left behind.
+    }
+    db_->conn->NoteWrite();  // readers that cached rows written meanwhile look again
+}
+
+void Transaction::Commit() {
+    Connection& conn = db_->Native();
+    conn.Exec("COMMIT");
+    open_ = false;
+    conn.NoteWrite();
+}
+
 // --- Workspace
 
 Database Workspace::OpenDatabase(const std::string& path, const std::string& connect) const {

@@ -148,6 +148,25 @@ private:
     std::shared_ptr<detail::DatabaseImpl> impl_;
 };
 
+// Keeps every change made through one database between its start and
+// Commit together: destroyed before Commit (an exception on the way, say), it
+// rolls them back and the file is as it was. It takes the file's write lock
+// at once, so another process writing meanwhile is reported here (3260,
+// after the engine's wait) rather than halfway through. Record sets keep
+// what they read or wrote meanwhile: reopen them after a rollback.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    void Commit();
+
+private:
+    std::shared_ptr<detail::DatabaseImpl> db_;
+    bool open_ = false;
+};
+
 class Workspace {
 public:
     // An existing file (3024 when missing; never creates it). A connect text

@@ -101,8 +101,6 @@ bool IsWgs84Datum(const std::string& datum) {
 
 MainModel::MainModel(Messages& messages, MainHost& host) : messages_(messages), host_(host) {
     mnu_calc1.checked = true;
-    // Its window does not exist yet.
-    mnu_modifier.enabled = false;
     BuildControls();
 }
 
@@ -235,7 +233,16 @@ void MainModel::Form_Load() {
 void MainModel::mnu_ouvrir_Click() { host_.ShowBatch(); }
 
 void MainModel::mnu_modifier_Click() {
-    // The parameter editor is not part of this build; the item stays disabled.
+    host_.ShowEditor();
+    // The editor may have changed any row these sets read when the window opened.
+    if (!ParamDb) return;
+    try {
+        ProjectionList = ParamDb->OpenRecordset(store::sql::UnlockedProjections);
+        DatumList = ParamDb->OpenRecordset(store::sql::UnlockedDatums);
+        TypeList = ParamDb->OpenRecordset(store::sql::AllTypes);
+    } catch (const base::RuntimeError&) {
+        // Kept as they were; the next Calc reports a database that cannot be read.
+    }
 }
 
 void MainModel::mnu_apropos_Click() { host_.ShowAbout(); }

@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 #include "app/batch/OuvrirModel.h"
 #include "app/batch/OuvrirTexteModel.h"
 #include "app/batch/TableFeed.h"
@@ -17,7 +17,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using testing_support::ParamDbCopy;
+using testsupport::ParamDbCopy;
 
 const std::string Data = TRAVENA_TEST_DATA;
 

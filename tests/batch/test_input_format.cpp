@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "app/batch/InputFormat.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ class Inputs : public ::testing::TestWithParam<InputCase> {};
 
 TEST_P(Inputs, AreAcceptedOrRefusedBeforeOpening) {
     const InputCase& c = GetParam();
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     const std::string path = dir.File(c.file);
     if (c.kind == InputCase::Regular) std::ofstream(path) << "x";
     if (c.kind == InputCase::Fifo) {

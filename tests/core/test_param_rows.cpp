@@ -7,8 +7,7 @@
 
 #include "core/Params.h"
 #include "store/ParamDb.h"
-#include "tests/core/TestSupport.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -23,7 +22,7 @@ struct AbsurdRow {
 class AbsurdRows : public ::testing::TestWithParam<AbsurdRow> {};
 
 TEST_P(AbsurdRows, AreRefusedNamingRowAndColumn) {
-    testing_support::ParamDbCopy copy;
+    testsupport::ParamDbCopy copy;
     store::OpenDatabase(copy.Path()).Execute(GetParam().update);
     try {
         GetParam().load();
@@ -60,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
     testsupport::RowName());
 
 TEST(MissingParameterSet, IsNamedWithItsTable) {
-    testing_support::ParamDbCopy copy;
+    testsupport::ParamDbCopy copy;
     struct {
         std::function<void()> load;
         const char* table;

@@ -235,6 +235,23 @@ TEST_F(EngineTest, ExecuteBindsAndRefusesExtraStatements) {
     EXPECT_EQ(db_.OpenRecordset("Points").RecordCount(), 3);
 }
 
+TEST_F(EngineTest, TransactionKeepsChangesTogether) {
+    const auto count = [&] { return db_.OpenRecordset("SELECT * FROM Points WHERE Zone = 1").RecordCount(); };
+    EXPECT_THROW(
+        {
+            store::Transaction t(db_);
+            db_.Execute("UPDATE Points SET Zone = 1");
+            db_.Execute("UPDATE Nowhere SET x = 1");  // fails halfway: nothing stays
+            t.Commit();
+        },
+        store::EngineError);
+    EXPECT_EQ(count(), 0);
+    store::Transaction t(db_);
+    db_.Execute("UPDATE Points SET Zone = 1");
+    t.Commit();
+    EXPECT_EQ(count(), 3);
+}
+
 TEST_F(EngineTest, TableDefinitions) {
     store::TableDefs defs = db_.TableDefs();
     store::TableDef t = db_.CreateTableDef("Conversions");

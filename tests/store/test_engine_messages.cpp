@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct MessageCase {
 class EngineMessages : public ::testing::TestWithParam<MessageCase> {};
 
 TEST_P(EngineMessages, AreFrench) {
-    testing_support::TempDir dir;
+    testsupport::TempDir dir;
     store::Database db = store::CreateDatabase(dir.File("t.mdb"), store::dbLangGeneral);
     db.Execute("CREATE TABLE t (x REAL)");
     try {

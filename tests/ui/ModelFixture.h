@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,12 @@ public:
     }
     void ShowAbout() override { ++aboutShown; }
     void ShowBatch() override { ++batchShown; }
+    void ShowEditor() override {
+        ++editorShown;
+        if (editor) editor();
+    }
+    std::function<void()> editor;  // what the editor does while it is open
+    int editorShown = 0;
     void CloseWindow() override { ++closed; }
     bool Waiting() const { return wait_; }
     int cursorChanges = 0, aboutShown = 0, batchShown = 0, closed = 0;

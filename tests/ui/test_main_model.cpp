@@ -33,7 +33,7 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
     EXPECT_FALSE(model.mnu_calc2.checked || model.mnu_calc3.checked);
     EXPECT_EQ(model.Caption, "Travena - Transformation de coordonnées");
     EXPECT_TRUE(model.mnu_ouvrir.enabled);
-    EXPECT_FALSE(model.mnu_modifier.enabled);
+    EXPECT_TRUE(model.mnu_modifier.enabled);
 }
 
 TEST_F(MainModelTest, ArraysHaveTheirGaps) {

@@ -23,7 +23,7 @@
 
 #include "ModelFixture.h"
 #include "store/Engine.h"
-#include "tests/store/TempDir.h"
+#include "tests/Support.h"
 #include "ui/batch/Apercu.h"
 #include "ui/batch/Ouvrir.h"
 #include "ui/batch/OuvrirTexte.h"
@@ -76,7 +76,7 @@ class TestBatchWindow : public QObject {
 
 private slots:
     void init() {
-        params_ = std::make_unique<testing_support::ParamDbCopy>();
+        params_ = std::make_unique<testsupport::ParamDbCopy>();
         messages_ = std::make_unique<uitest::RecordingMessages>();
         window_ = std::make_unique<ui::Ouvrir>(messages_.get());
         window_->openDialog = window_->saveDialog = [this](const std::string&) {
@@ -313,7 +313,7 @@ private:
         button->click();
     }
 
-    std::unique_ptr<testing_support::ParamDbCopy> params_;
+    std::unique_ptr<testsupport::ParamDbCopy> params_;
     std::unique_ptr<uitest::RecordingMessages> messages_;
     std::unique_ptr<ui::Ouvrir> window_;
     std::deque<std::optional<std::string>> answers_;

@@ -45,7 +45,7 @@ private slots:
         QVERIFY(form_->Cell(Ctl::TxtE, 8)->isVisible());
         QVERIFY(form_->MenuAction(form_->Model().mnu_calc1)->isChecked());
         QVERIFY(form_->MenuAction(form_->Model().mnu_ouvrir)->isEnabled());
-        QVERIFY(!form_->MenuAction(form_->Model().mnu_modifier)->isEnabled());
+        QVERIFY(form_->MenuAction(form_->Model().mnu_modifier)->isEnabled());
         QCOMPARE(form_->Control(Ctl::Com_calculer, 0)->toolTip(), QStringLiteral("Calculer"));
     }
 

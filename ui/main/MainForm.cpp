@@ -22,7 +22,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Errors.h"
 #include "ui/batch/Ouvrir.h"
+#include "ui/editor/ParamEditor.h"
 #include "ui/help/A_propos.h"
 #include "app/main/ConversionTable.h"
 #include "ui/Twips.h"
@@ -107,6 +109,7 @@ bool QtMessages::Question(const std::string& title, const std::string& text) {
 MainForm::MainForm(Messages* messages, QWidget* parent)
     : QMainWindow(parent),
       ownMessages_(messages ? nullptr : std::make_unique<QtMessages>(this)),
+      messages_(messages),
       model_(messages ? *messages : *ownMessages_, *this) {
     setWindowTitle(Q(model_.Caption));
     showAbout = [this] {
@@ -123,6 +126,20 @@ MainForm::MainForm(Messages* messages, QWidget* parent)
             return;
         }
         batch.exec();
+    };
+    showEditor = [this] {
+        app::MainModelLists lists(model_);
+        ParamEditor editor(lists, messages_, this);
+        try {
+            editor.Load();
+        } catch (const base::RuntimeError& e) {
+            const std::string text = "Impossible d'ouvrir l'éditeur de paramètres :\n" + std::string(e.what()) +
+                                     " (erreur " + std::to_string(e.number) + ")";
+            messages_ ? messages_->Critical(AppTitle, text)
+                      : (void)QMessageBox::critical(this, Q(AppTitle), Q(text));
+            return;
+        }
+        editor.exec();
     };
     BuildMenus();
     BuildWidgets();
@@ -262,7 +279,10 @@ void MainForm::SyncFromModel() {
                 if (edit->text().toStdString() != m.text) edit->setText(Q(m.text));
             } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
                 const QSignalBlocker block(combo);
-                if (combo->count() != static_cast<int>(m.items.size())) {
+                // The editor renames entries as well as adding and removing them.
+                bool same = combo->count() == static_cast<int>(m.items.size());
+                for (int j = 0; same && j < combo->count(); ++j) same = combo->itemText(j) == Q(m.items[j]);
+                if (!same) {
                     combo->clear();
                     for (const auto& item : m.items) combo->addItem(Q(item));
                 }
@@ -383,6 +403,10 @@ void MainForm::ShowAbout() {
 
 void MainForm::ShowBatch() {
     if (showBatch) showBatch();
+}
+
+void MainForm::ShowEditor() {
+    if (showEditor) showEditor();
 }
 
 void MainForm::CloseWindow() { close(); }

@@ -58,6 +58,10 @@ public:
 
     // How the about and batch windows are shown; modal A_propos and Ouvrir by default.
     std::function<void()> showAbout, showBatch;
+    // How the about window is shown; a modal A_propos by default.
+    std::function<void()> showAbout;
+    // How the parameter editor is shown; a modal ParamEditor by default.
+    std::function<void()> showEditor;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +70,7 @@ private:
     void SetWaitCursor(bool wait) override;
     void ShowAbout() override;
     void ShowBatch() override;
+    void ShowEditor() override;
     void CloseWindow() override;
 
     void BuildWidgets();
@@ -77,6 +82,7 @@ private:
     bool FindControl(QObject* object, app::Ctl& ctl, int& index) const;
 
     std::unique_ptr<QtMessages> ownMessages_;
+    app::Messages* messages_;  // the one given, else null: boxes over each window
     app::MainModel model_;
     QWidget* central_ = nullptr;
     std::array<std::vector<QWidget*>, app::CtlCount> controls_;

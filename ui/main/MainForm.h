@@ -56,12 +56,9 @@ public:
     // Brings every widget up to date with the model.
     void SyncFromModel();
 
-    // How the about and batch windows are shown; modal A_propos and Ouvrir by default.
-    std::function<void()> showAbout, showBatch;
-    // How the about window is shown; a modal A_propos by default.
-    std::function<void()> showAbout;
-    // How the parameter editor is shown; a modal ParamEditor by default.
-    std::function<void()> showEditor;
+    // How the about, batch and editor windows are shown; modal A_propos,
+    // Ouvrir and ParamEditor by default.
+    std::function<void()> showAbout, showBatch, showEditor;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,7 +16,10 @@ threads=(1 2)
 "$cli" convert --help 2>&1 | grep -q -- --threads || threads=("")
 [ "$update" = --update ] && threads=("${threads[0]}")
 
-thread_args() { [ -n "$1" ] && echo "--threads $1"; }
+# NAME COMMAND: the --threads option when COMMAND takes it.
+batch_threads=no
+"$cli" batch --help 2>&1 | grep -q -- --threads && batch_threads=yes
+thread_args() { [ -n "$1" ] && { [ "$2" = convert ] || [ "$batch_threads" = yes ]; } && echo "--threads $1"; }
 
 # same NAME GOT EXPECTED
 same() {
@@ -56,7 +59,7 @@ for t in "${threads[@]}"; do
         IFS='|' read -r -a a <<< "$c"
         name=${a[0]}
         # shellcheck disable=SC2046
-        "$cli" convert "${a[@]:2}" $(thread_args "$t") < "$data/${a[1]}" > "$work/out" 2> "$work/err"
+        "$cli" convert "${a[@]:2}" $(thread_args "$t" convert) < "$data/${a[1]}" > "$work/out" 2> "$work/err"
         echo "status $?" >> "$work/err"
         same "$name${t:+ threads $t}" "$work/out" "$data/$name.out"
         same "$name${t:+ threads $t} (erreurs)" "$work/err" "$data/$name.err"
@@ -66,7 +69,7 @@ for t in "${threads[@]}"; do
     cp "$data/batch_lb72.txt" "$data/batch_geo.csv" "$work/"
     # shellcheck disable=SC2046
     "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "WGS84 UTM" \
-        --to2 "W Geographic WGS84" --keep-going --method 3 --out "$work/lb72_out.txt" $(thread_args "$t") \
+        --to2 "W Geographic WGS84" --keep-going --method 3 --out "$work/lb72_out.txt" $(thread_args "$t" batch) \
         > "$work/msg" 2>&1
     echo "status $?" >> "$work/msg"
     same "batch_lb72${t:+ threads $t}" "$work/lb72_out.txt" "$data/batch_lb72.out"
@@ -74,7 +77,7 @@ for t in "${threads[@]}"; do
     # shellcheck disable=SC2046
     "$cli" batch --in "$work/batch_geo.csv" --in-delim semicolon --x lon --y lat --geo deg \
         --from "BE Geographic ED50" --to "BE MGRS" --to2 "BE IFBL" --delim semicolon --no-quote \
-        --out "$work/geo_out.csv" $(thread_args "$t") > "$work/msg" 2>&1
+        --out "$work/geo_out.csv" $(thread_args "$t" batch) > "$work/msg" 2>&1
     echo "status $?" >> "$work/msg"
     same "batch_geo${t:+ threads $t}" "$work/geo_out.csv" "$data/batch_geo.out"
     same "batch_geo${t:+ threads $t} (messages)" "$work/msg" "$data/batch_geo.msg"

@@ -6,11 +6,17 @@
 
 #include "cli/Convert.h"
 
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <functional>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "base/Errors.h"
@@ -28,27 +34,27 @@ using batch::SystemKind;
 
 constexpr std::size_t ReadChunk = 1 << 16;
 constexpr std::size_t MaxLine = 1 << 20;  // longer lines are refused, not buffered
+// Input gathered at most per round while more is ready without waiting:
+// enough lines for every thread, little memory.
+constexpr std::size_t RoundInput = 1 << 20;
+constexpr std::size_t MinLinesPerThread = 256;
 
 // Splits a buffer filled by read(2) into lines without copying them.
 class LineReader {
 public:
     explicit LineReader(int fd) : fd_(fd) { buf_.reserve(ReadChunk); }
 
-    // Blocks until more input arrives; false at end of input with nothing left.
+    // Blocks until more input arrives, then takes what else is ready without
+    // waiting, up to RoundInput; false at end of input with nothing left.
     bool Fill() {
         if (begin_ > 0) {
             buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(begin_));
             begin_ = 0;
         }
         if (eof_) return !buf_.empty();
-        const std::size_t old = buf_.size();
-        buf_.resize(old + ReadChunk);
-        ssize_t got;
-        do got = ::read(fd_, buf_.data() + old, ReadChunk);
-        while (got < 0 && errno == EINTR);
-        if (got < 0) error_ = errno;
-        buf_.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
-        if (got <= 0) eof_ = true;
+        const std::size_t start = buf_.size();
+        do ReadOnce();
+        while (!eof_ && buf_.size() - start < RoundInput && Ready());
         return !buf_.empty();
     }
 
@@ -91,6 +97,23 @@ public:
     int Error() const { return error_; }
 
 private:
+    void ReadOnce() {
+        const std::size_t old = buf_.size();
+        buf_.resize(old + ReadChunk);
+        ssize_t got;
+        do got = ::read(fd_, buf_.data() + old, ReadChunk);
+        while (got < 0 && errno == EINTR);
+        if (got < 0) error_ = errno;
+        buf_.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
+        if (got <= 0) eof_ = true;
+    }
+
+    // Whether a read would return at once (a file always does).
+    bool Ready() const {
+        pollfd p{fd_, POLLIN, 0};
+        return ::poll(&p, 1, 0) > 0;
+    }
+
     std::size_t LineEnd(std::size_t from) const {
         while (from < buf_.size() && buf_[from] != '\n' && buf_[from] != '\r') ++from;
         return from;
@@ -177,45 +200,149 @@ private:
     batch::Coordinates point_, converted_;
 };
 
+// Runs parts of a round on worker threads while the caller runs the first.
+class Workers {
+public:
+    explicit Workers(int count) {
+        for (int i = 1; i < count; ++i) threads_.emplace_back([this, i] { Loop(i); });
+    }
+    ~Workers() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        wake_.notify_all();
+        for (auto& t : threads_) t.join();
+    }
+    Workers(const Workers&) = delete;
+    Workers& operator=(const Workers&) = delete;
+
+    int Count() const { return int(threads_.size()) + 1; }
+
+    // Calls job(k) for k from 0 to parts - 1 (at most Count()), job(0) on
+    // this thread; returns when every call has.
+    void Run(int parts, const std::function<void(int)>& job) {
+        {
+            const std::lock_guard lock(mutex_);
+            job_ = &job;
+            parts_ = parts;
+            pending_ = parts - 1;
+            ++round_;
+        }
+        wake_.notify_all();
+        job(0);
+        std::unique_lock lock(mutex_);
+        done_.wait(lock, [this] { return pending_ == 0; });
+    }
+
+private:
+    void Loop(int index) {
+        long seen = 0;
+        for (;;) {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [&] { return stop_ || round_ != seen; });
+            if (stop_) return;
+            seen = round_;
+            if (index >= parts_) continue;
+            const auto* job = job_;
+            lock.unlock();
+            (*job)(index);
+            lock.lock();
+            if (--pending_ == 0) done_.notify_one();
+        }
+    }
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_, done_;
+    const std::function<void(int)>* job_ = nullptr;
+    int parts_ = 0, pending_ = 0;
+    long round_ = 0;
+    bool stop_ = false;
+};
+
+// One thread's share of a round: its lines' output and messages, in order.
+struct Share {
+    std::string out, err;
+    bool failed = false;
+};
+
+struct Line {
+    std::string_view text;
+    bool tooLong;
+};
+
+void ConvertLines(Converter& converter, const Line* lines, std::size_t count, long long firstNo, Share& share) {
+    store::ParamReadScope scope;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t mark = share.out.size();
+        try {
+            if (lines[i].tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
+            converter.Convert(lines[i].text, share.out);
+        } catch (const std::exception& e) {
+            share.out.resize(mark);
+            converter.Failed(share.out);
+            const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+            share.err += "Ligne " + std::to_string(firstNo + static_cast<long long>(i)) + " : " +
+                         (memory ? base::OutOfMemoryText : e.what()) + "\n";
+            share.failed = true;
+        }
+    }
+}
+
 }  // namespace
 
 int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE* err) {
-    Converter converter(options);
+    const int threads = options.threads > 0 ? options.threads : DefaultThreads();
+    const std::size_t count = static_cast<std::size_t>(threads);
+    std::vector<Converter> converters(count, Converter(options));
+    std::vector<Share> shares(count);
+    Workers workers(threads);
     LineReader reader(in);
-    std::string result;
+    std::vector<Line> lines;
     long long lineNo = 0;
     bool anyFailed = false;
     while (reader.Fill()) {
-        {
-            store::ParamReadScope scope;
-            std::string_view line;
-            bool tooLong = false;
-            while (reader.Next(line, tooLong)) {
-                ++lineNo;
-                const std::size_t mark = result.size();
-                try {
-                    if (tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
-                    converter.Convert(line, result);
-                } catch (const std::exception& e) {
-                    result.resize(mark);
-                    converter.Failed(result);
-                    const bool memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
-                    std::fprintf(err, "Ligne %lld : %s\n", lineNo, memory ? base::OutOfMemoryText : e.what());
-                    anyFailed = true;
-                }
+        lines.clear();
+        std::string_view line;
+        bool tooLong = false;
+        while (reader.Next(line, tooLong)) lines.push_back({line, tooLong});
+        // Contiguous shares, written back in input order: the output is the
+        // same whatever the number of threads.
+        const std::size_t parts = std::max<std::size_t>(1, std::min<std::size_t>(std::size_t(threads), lines.size() / MinLinesPerThread));
+        const std::size_t per = (lines.size() + parts - 1) / parts;
+        workers.Run(int(parts), [&](int k) {
+            const std::size_t from = std::min(lines.size(), per * std::size_t(k));
+            const std::size_t to = std::min(lines.size(), from + per);
+            ConvertLines(converters[std::size_t(k)], lines.data() + from, to - from, lineNo + 1 + static_cast<long long>(from), shares[std::size_t(k)]);
+        });
+        lineNo += static_cast<long long>(lines.size());
+        for (std::size_t k = 0; k < parts; ++k) {
+            Share& share = shares[k];
+            std::fputs(share.err.c_str(), err);
+            anyFailed = anyFailed || share.failed;
+            if (std::fwrite(share.out.data(), 1, share.out.size(), out) != share.out.size()) {
+                std::fprintf(err, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
+                return 1;
             }
+            share.out.clear();
+            share.err.clear();
         }
-        if (std::fwrite(result.data(), 1, result.size(), out) != result.size() || std::fflush(out) != 0) {
+        if (std::fflush(out) != 0) {
             std::fprintf(err, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
             return 1;
         }
-        result.clear();
     }
     if (reader.Error()) {
         std::fprintf(err, "travena-cli : lecture de l'entrée impossible : %s\n", base::SystemText(reader.Error()).c_str());
         return 1;
     }
     return anyFailed ? 1 : 0;
+}
+
+int DefaultThreads() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : int(std::min(n, 64u));
 }
 
 }  // namespace cli

@@ -12,12 +12,18 @@ struct ConvertOptions {
     std::string to;
     std::int16_t method = 1;     // datum transformation method, 1 to 3
     std::int16_t geoMode = 2;    // geographic input: 1 DMS text, 2 degrees, 3 radians
+    int threads = 0;             // converting threads; 0: one per core
 };
 
 // Reads one point per line from the descriptor `in` and writes one
 // tab-separated line per input line to `out`; a line that cannot be converted
 // gives "*" in each field and a message naming it on `err`. Returns 0, or 1
 // when some line failed. Memory stays bounded whatever the input size.
+// Lines are converted by `threads` threads and written in input order: the
+// bytes written do not depend on the number of threads.
 int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE* err);
+
+// The number of cores, the default number of threads.
+int DefaultThreads();
 
 }  // namespace cli

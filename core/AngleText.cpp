@@ -63,17 +63,66 @@ void ReadDms(const std::string& typed, double& degrees) {
     }
 }
 
-void ApplyRangeRules(std::string& text, double& degrees, double& radians) {
+// Non-finite angles have no text: the same errors whether or not the text is wanted.
+void CheckFormattable(double degrees) {
+    if (std::isnan(degrees)) throw base::InvalidCallError();
+    if (std::isinf(degrees)) throw base::OverflowError();
+}
+
+// `text` may be null when only the numbers are wanted: the text is then
+// never built, but every check that building it makes is still made.
+void SetText(std::string* text, double degrees) {
+    if (text) *text = FormatDms(degrees);
+    else CheckFormattable(degrees);
+}
+
+void ApplyRangeRules(std::string* text, double& degrees, double& radians) {
     if (degrees < 0) {
         degrees += FullCircleDeg;
-        text = FormatDms(degrees);
+        SetText(text, degrees);
         radians = ToRadians(degrees);
     }
     if (degrees < 0 || degrees > FullCircleDeg) {
-        text.clear();
+        if (text) text->clear();
         degrees = 0;
         radians = 0;
     }
+}
+
+// ConvertAngle, the text optional (modes 2 and 3 only write it).
+void Convert(std::string* text, double& degrees, double& radians, std::int16_t mode) {
+    switch (mode) {
+        case angle::FromText:
+            if (text->empty()) {
+                degrees = 0;
+                radians = 0;
+                return;
+            }
+            ReadDms(*text, degrees);
+            radians = ToRadians(degrees);
+            break;
+        case angle::FromDegrees:
+            if (degrees == 0) {
+                if (text) text->clear();
+                radians = 0;
+                return;
+            }
+            SetText(text, degrees);
+            radians = ToRadians(degrees);
+            break;
+        case angle::FromRadians:
+            if (radians == 0) {
+                if (text) text->clear();
+                degrees = 0;
+                return;
+            }
+            degrees = ToDegrees(radians);
+            SetText(text, degrees);
+            break;
+        default:
+            break;
+    }
+    ApplyRangeRules(text, degrees, radians);
 }
 
 }  // namespace
@@ -91,8 +140,7 @@ void CommaToPoint(std::string& text) {
 }
 
 std::string FormatDms(double degrees) {
-    if (std::isnan(degrees)) throw base::InvalidCallError();
-    if (std::isinf(degrees)) throw base::OverflowError();
+    CheckFormattable(degrees);
     double d = std::floor(degrees);
     const double minutes = (degrees - d) * MinutesPerDegree;
     double m = std::floor(minutes);
@@ -117,38 +165,12 @@ std::string FormatDms(double degrees) {
 }
 
 void ConvertAngle(std::string& text, double& degrees, double& radians, std::int16_t mode) {
-    switch (mode) {
-        case angle::FromText:
-            if (text.empty()) {
-                degrees = 0;
-                radians = 0;
-                return;
-            }
-            ReadDms(text, degrees);
-            radians = ToRadians(degrees);
-            break;
-        case angle::FromDegrees:
-            if (degrees == 0) {
-                text.clear();
-                radians = 0;
-                return;
-            }
-            text = FormatDms(degrees);
-            radians = ToRadians(degrees);
-            break;
-        case angle::FromRadians:
-            if (radians == 0) {
-                text.clear();
-                degrees = 0;
-                return;
-            }
-            degrees = ToDegrees(radians);
-            text = FormatDms(degrees);
-            break;
-        default:
-            break;
-    }
-    ApplyRangeRules(text, degrees, radians);
+    Convert(&text, degrees, radians, mode);
+}
+
+void ConvertAngleValues(double& degrees, double& radians, std::int16_t mode) {
+    if (mode == angle::FromText) throw base::InvalidCallError();
+    Convert(nullptr, degrees, radians, mode);
 }
 
 }  // namespace core

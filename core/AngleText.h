@@ -36,6 +36,11 @@ constexpr std::int16_t FromRadians = 3;  // radians in; degrees and text out
 // Throws as FormatDms for a non-finite angle.
 void ConvertAngle(std::string& text, double& degrees, double& radians, std::int16_t mode);
 
+// ConvertAngle from degrees or radians when nobody reads the text: the same
+// numbers and the same errors, without building the text. Mode FromText
+// throws InvalidCallError().
+void ConvertAngleValues(double& degrees, double& radians, std::int16_t mode);
+
 // The DMS text of an angle in degrees: D = floor(d) as an integer, whole
 // minutes, then the seconds with three decimals. Seconds that round to 60.000
 // carry into the minutes (and on into the degrees): 10.9999999° prints

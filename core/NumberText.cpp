@@ -226,12 +226,61 @@ struct Digits {
     bool negative = false;
 };
 
+// Exact powers of ten as doubles: 10^0 .. 10^22.
+constexpr std::array<double, 23> PowersOfTen = [] {
+    std::array<double, 23> p{};
+    double v = 1;
+    for (double& x : p) {
+        x = v;
+        v *= 10;
+    }
+    return p;
+}();
+
+// The 15 significant digits of |value| as an integer from 10^14 to 10^15 - 1,
+// and the power of ten of the first digit, when one multiplication by an
+// exact power of ten settles them beyond doubt: the product is then within
+// 1/16 of the exact one, so a fraction clear of one half by more than that
+// rounds as the exact value does. False otherwise (the caller then takes the
+// exact, slower way).
+bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
+    constexpr double Low = 1e14, High = 1e15;  // the digits' range, both exact
+    constexpr double Margin = 0.07;
+    if (!(magnitude >= 1e-7 && magnitude < High)) return false;
+    int e = 14;
+    while (e > 0 && magnitude < PowersOfTen[static_cast<std::size_t>(e)]) --e;
+    if (e == 0 && magnitude < 1) {
+        // Below one: the first digit's power from the scaled value.
+        e = -1;
+        while (e > -8 && magnitude * PowersOfTen[static_cast<std::size_t>(-e)] < 1) --e;
+    }
+    const double scaled = magnitude * PowersOfTen[static_cast<std::size_t>(14 - e)];
+    if (!(scaled >= Low + 1 && scaled < High - 1)) return false;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < Margin) return false;
+    digits = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    exponent = e;
+    return true;
+}
+
 Digits ToDigits(double value) {
+    Digits d;
+    std::uint64_t quick = 0;
+    if (QuickDigits(std::fabs(value), quick, d.exponent)) {
+        d.negative = value < 0;
+        for (int k = SignificantDigits - 1; k >= 0; --k) {
+            d.digits[static_cast<std::size_t>(k)] = static_cast<char>('0' + quick % 10);
+            quick /= 10;
+        }
+        d.count = SignificantDigits;
+        while (d.count > 1 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0') --d.count;
+        return d;
+    }
     // "-d.ddddddddddddddde-308" fits comfortably.
     std::array<char, 40> text{};
     const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
                                       std::chars_format::scientific, SignificantDigits - 1);
-    Digits d;
     const char* p = text.data();
     if (*p == '-') {
         d.negative = true;
@@ -254,46 +303,68 @@ std::string NonFiniteText(double value) {
 
 }  // namespace
 
-std::string FormatGeneral(double value) {
-    if (!std::isfinite(value)) return NonFiniteText(value);
-    if (value == 0.0) return "0";
+std::size_t FormatGeneralTo(double value, char* out) {
+    char* p = out;
+    const auto put = [&p](std::string_view text) {
+        for (char c : text) *p++ = c;
+    };
+    if (!std::isfinite(value)) {
+        put(NonFiniteText(value));
+        return static_cast<std::size_t>(p - out);
+    }
+    if (value == 0.0) {
+        *p++ = '0';
+        return 1;
+    }
     const Digits d = ToDigits(value);
     const std::string_view digits(d.digits.data(), static_cast<std::size_t>(d.count));
 
-    std::string text;
-    if (d.negative) text += '-';
+    if (d.negative) *p++ = '-';
     if (d.exponent >= MinPlainExponent && d.exponent < SignificantDigits) {
         if (d.exponent < 0) {
-            text += "0.";
-            text.append(static_cast<std::size_t>(-d.exponent - 1), '0');
-            text += digits;
+            put("0.");
+            for (int k = -d.exponent - 1; k > 0; --k) *p++ = '0';
+            put(digits);
         } else {
             const auto integerDigits = static_cast<std::size_t>(d.exponent + 1);
             if (digits.size() <= integerDigits) {
-                text += digits;
-                text.append(integerDigits - digits.size(), '0');
+                put(digits);
+                for (std::size_t k = digits.size(); k < integerDigits; ++k) *p++ = '0';
             } else {
-                text += digits.substr(0, integerDigits);
-                text += '.';
-                text += digits.substr(integerDigits);
+                put(digits.substr(0, integerDigits));
+                *p++ = '.';
+                put(digits.substr(integerDigits));
             }
         }
-        return text;
+        return static_cast<std::size_t>(p - out);
     }
 
-    text += digits.front();
+    *p++ = digits.front();
     if (digits.size() > 1) {
-        text += '.';
-        text += digits.substr(1);
+        *p++ = '.';
+        put(digits.substr(1));
     }
-    text += d.exponent < 0 ? "E-" : "E+";
+    put(d.exponent < 0 ? "E-" : "E+");
     const int magnitude = std::abs(d.exponent);
-    if (magnitude < 10) text += '0';
-    std::array<char, 8> exponentText{};
-    const auto end = std::to_chars(exponentText.data(), exponentText.data() + exponentText.size(),
-                                   magnitude).ptr;
-    text.append(exponentText.data(), end);
-    return text;
+    if (magnitude < 10) *p++ = '0';
+    p = std::to_chars(p, out + MaxGeneralLength, magnitude).ptr;
+    return static_cast<std::size_t>(p - out);
+}
+
+std::string FormatGeneral(double value) {
+    char text[MaxGeneralLength];
+    return std::string(text, FormatGeneralTo(value, text));
+}
+
+double GeneralValue(double value) {
+    std::uint64_t digits = 0;
+    int exponent = 0;
+    if (std::isfinite(value) && value != 0 && QuickDigits(std::fabs(value), digits, exponent)) {
+        // Both operands exact: one correctly rounded operation, as reading the text is.
+        const double magnitude = static_cast<double>(digits) / PowersOfTen[static_cast<std::size_t>(14 - exponent)];
+        return value < 0 ? -magnitude : magnitude;
+    }
+    return ValNumber(FormatGeneral(value));
 }
 
 std::string FormatFixed(double value, int decimals) {

@@ -31,6 +31,14 @@ double ValNumber(std::string_view text);
 // "1E-05" outside 1E-04..1E+15 (as printf "%.15G"). Zero of either sign is "0".
 // Non-finite values give "NAN", "INF" or "-INF".
 std::string FormatGeneral(double value);
+// The same text written to `out` (at least MaxGeneralLength bytes, no
+// terminating zero); returns its length.
+constexpr std::size_t MaxGeneralLength = 32;
+std::size_t FormatGeneralTo(double value, char* out);
+// ValNumber(FormatGeneral(value)), without the text: the value rounded to 15
+// significant digits as the general format writes it (0 for NaN and
+// infinities, which it spells with letters).
+double GeneralValue(double value);
 
 // Fixed pattern such as "0.000": at least one integer digit, then exactly
 // `decimals` digits after a point. The value is first taken to 15 significant

@@ -3,10 +3,15 @@
 //
 // The whole record is read under one parameter read scope: its half dozen
 // parameter lookups then cost one freshness check of the database together.
+// The parameter sets each step needs are kept per thread, by name, while the
+// database is unchanged, and looked up in the order the loaders would be
+// called, so that a missing one fails the same step with the same error.
 
 #include "core/Pipeline.h"
 
 #include <array>
+#include <cstdint>
+#include <vector>
 #include <string_view>
 
 #include "core/AngleText.h"
@@ -36,6 +41,76 @@ std::string BaseProjection(const std::string& projection) {
         projection.size() >= SuffixLength)
         return projection.substr(0, projection.size() - SuffixLength);
     return projection;
+}
+
+// The records of one step, by name, for as long as the database is unchanged.
+template <typename Entry>
+class StepCache {
+public:
+    // The entry `matches` finds, else the one `make` builds (nothing kept
+    // when it throws).
+    template <typename Matches, typename Make>
+    Entry Get(Matches matches, Make make) {
+        const std::uint64_t generation = store::detail::ParamGeneration();
+        if (generation != generation_ || entries_.size() >= MaxEntries) {
+            entries_.clear();
+            generation_ = generation;
+        }
+        for (const Entry& e : entries_)
+            if (matches(e)) return e;
+        entries_.push_back(make());
+        return entries_.back();
+    }
+
+private:
+    static constexpr std::size_t MaxEntries = 16;
+    std::uint64_t generation_ = 0;
+    std::vector<Entry> entries_;
+};
+
+struct NamedProjection {
+    std::string name;
+    ProjectionParams params;
+};
+
+// A datum's ellipsoid, as a projection step loads it.
+struct DatumEllipsoid {
+    std::string datum;
+    EllipsoidParams ellipsoid;
+};
+
+struct DatumShift {
+    std::string source, target;
+    DatumParams s, t;
+    EllipsoidParams sEll, tEll;
+};
+
+ProjectionParams CachedProjection(const std::string& name) {
+    thread_local StepCache<NamedProjection> cache;
+    return cache.Get([&](const NamedProjection& e) { return e.name == name; },
+                     [&] { return NamedProjection{name, LoadProjection(name)}; })
+        .params;
+}
+
+EllipsoidParams CachedEllipsoidOf(const std::string& datum) {
+    thread_local StepCache<DatumEllipsoid> cache;
+    return cache.Get([&](const DatumEllipsoid& e) { return e.datum == datum; },
+                     [&] { return DatumEllipsoid{datum, LoadEllipsoid(LoadDatum(datum).Ellipsoide)}; })
+        .ellipsoid;
+}
+
+// TransformDatum on the cached parameter sets, loaded in its order.
+void Transform(const std::string& source, const std::string& target, double lonIn, double latIn, double& lonOut,
+               double& latOut, std::int16_t method) {
+    thread_local StepCache<DatumShift> cache;
+    const DatumShift d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
+                                   [&] {
+                                       DatumShift e{source, target, LoadDatum(source), LoadDatum(target), {}, {}};
+                                       e.sEll = LoadEllipsoid(e.s.Ellipsoide);
+                                       e.tEll = LoadEllipsoid(e.t.Ellipsoide);
+                                       return e;
+                                   });
+    TransformDatumWith(d.s, d.t, d.sEll, d.tEll, lonIn, latIn, lonOut, latOut, method);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -79,23 +154,25 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
             std::string code = Trimmed(xText);
             IfblToLambert(x, y, code);
         }
-        inDatum = LoadProjection(projection).Datum;
-        ProjectInverse(lat, lon, x, y, inZone, projection);
+        const ProjectionParams p = CachedProjection(projection);
+        inDatum = p.Datum;
+        ProjectInverseWith(p, CachedEllipsoidOf(p.Datum), lat, lon, x, y, inZone);
     } else {
         lon = ValNumber(xText);
         lat = ValNumber(yText);
     }
 
     double lonW = lon, latW = lat;
-    if (!IsWgs84Alias(inDatum)) TransformDatum(inDatum, Wgs84, lon, lat, lonW, latW, method);
+    if (!IsWgs84Alias(inDatum)) Transform(inDatum, Wgs84, lon, lat, lonW, latW, method);
 
     if (outDatum.empty()) {
         const std::string projection = BaseProjection(outProjection);
-        outDatum = LoadProjection(projection).Datum;
+        const ProjectionParams p = CachedProjection(projection);
+        outDatum = p.Datum;
         double lonO = lonW, latO = latW;
-        if (!IsWgs84Alias(outDatum)) TransformDatum(Wgs84, outDatum, lonW, latW, lonO, latO, method);
+        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method);
         double xo = 0, yo = 0;
-        ProjectForward(latO, lonO, xo, yo, projection, outZone);
+        ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, xo, yo, outZone);
         outXText = FormatGeneral(xo);
         outYText = FormatGeneral(yo);
         if (Contains(outProjection, MgrsSuffix)) {
@@ -106,7 +183,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
         }
     } else {
         double lonO = lonW, latO = latW;
-        if (!IsWgs84Alias(outDatum)) TransformDatum(Wgs84, outDatum, lonW, latW, lonO, latO, method);
+        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method);
         outXText = FormatGeneral(lonO);
         outYText = FormatGeneral(latO);
     }

@@ -63,22 +63,30 @@ void ConeInverse(const Cone& c, const ProjectionParams& p, const Ell& g, double&
     FpGuard::Put(lon, (thetaP + c.aa) / c.n + p.Lg0);
 }
 
+Cone TwoParallelsOf(const ProjectionParams& p, const Ell& g) {
+    return Remembered<Cone>(std::array{p.Lt0, p.Lt1, p.Lt2, p.aa, g.a, g.e, g.e2}, [&] { return TwoParallels(p, g); });
+}
+
+Cone OneParallelOf(const ProjectionParams& p, const Ell& g) {
+    return Remembered<Cone>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2}, [&] { return OneParallel(p, g); });
+}
+
 }  // namespace
 
 void Lcc2Forward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    ConeForward(TwoParallels(p, g), p, g, lat, lon, x, y);
+    ConeForward(TwoParallelsOf(p, g), p, g, lat, lon, x, y);
 }
 
 void Lcc2Inverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    ConeInverse(TwoParallels(p, g), p, g, lat, lon, x, y);
+    ConeInverse(TwoParallelsOf(p, g), p, g, lat, lon, x, y);
 }
 
 void Lcc1Forward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    ConeForward(OneParallel(p, g), p, g, lat, lon, x, y);
+    ConeForward(OneParallelOf(p, g), p, g, lat, lon, x, y);
 }
 
 void Lcc1Inverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    ConeInverse(OneParallel(p, g), p, g, lat, lon, x, y);
+    ConeInverse(OneParallelOf(p, g), p, g, lat, lon, x, y);
 }
 
 }  // namespace core::proj

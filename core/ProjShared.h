@@ -6,7 +6,9 @@
 // N(phi) the radius of curvature in the prime vertical, M(phi) the meridian
 // arc from the equator.
 
+#include <array>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/Constants.h"
@@ -25,6 +27,31 @@ struct Ell {
     double ep2;  // second eccentricity squared
 };
 
+// What `make` derives from a projection's parameters (`key`), remembered per
+// thread for the last few keys, so that it is not derived again for every
+// point. Only a result computed without a floating-point fault is kept: a
+// faulty one is derived afresh each time and raises where it always did.
+template <typename Value, std::size_t N, typename Make>
+Value Remembered(const std::array<double, N>& key, Make make) {
+    struct Entry {
+        std::array<double, N> key;
+        Value value;
+    };
+    constexpr std::size_t Slots = 4;
+    thread_local std::array<Entry, Slots> entries;
+    thread_local std::size_t used = 0, next = 0;
+    for (std::size_t i = 0; i < used; ++i)
+        if (entries[i].key == key) return entries[i].value;
+    const bool clean = fpflags::Raised() == 0;
+    const Value value = make();
+    if (clean && fpflags::Raised() == 0) {
+        entries[next] = {key, value};
+        next = (next + 1) % Slots;
+        if (used < Slots) ++used;
+    }
+    return value;
+}
+
 inline double TFn(double phi, double e) {
     const double es = e * std::sin(phi);
     return std::tan(Pi / 4 - phi / 2) / std::pow((1 - es) / (1 + es), e / 2);
@@ -40,8 +67,18 @@ inline double NFn(double phi, const Ell& g) {
     return g.a / std::sqrt(1 - g.e2 * s * s);
 }
 
+// The eccentricity's powers of the meridian arc series.
+struct EPowers {
+    double e2, e4, e6;
+};
+
+inline EPowers Powers(double e) {
+    return Remembered<EPowers>(std::array<double, 1>{e},
+                               [e] { return EPowers{std::pow(e, 2), std::pow(e, 4), std::pow(e, 6)}; });
+}
+
 inline double MeridianArc(double phi, const Ell& g) {
-    const double e2 = std::pow(g.e, 2), e4 = std::pow(g.e, 4), e6 = std::pow(g.e, 6);
+    const auto [e2, e4, e6] = Powers(g.e);
     return g.a * ((1 - e2 / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
                   (3 * e2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
                   (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) -

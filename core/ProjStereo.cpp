@@ -41,7 +41,7 @@ Conformal ConformalConstants(const ProjectionParams& p, const Ell& g) {
 }  // namespace
 
 void StereoForward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    const Conformal k = ConformalConstants(p, g);
+    const Conformal k = Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
     const double lam0 = p.Lg0;
     const double Lambda = k.n * (lon - lam0) + lam0;
     const double w = k.c * W(lat, g, k.n);
@@ -55,7 +55,7 @@ void StereoForward(const ProjectionParams& p, const Ell& g, double lat, double l
 }
 
 void StereoInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    const Conformal k = ConformalConstants(p, g);
+    const Conformal k = Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
     const double lam0 = p.Lg0;
     const double twoRk = 2 * k.R * p.k0;
     const double gg = twoRk * std::tan(Pi / 4 - k.chi0 / 2);

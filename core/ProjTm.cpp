@@ -30,6 +30,11 @@ std::int16_t Int16Checked(int value) {
     return static_cast<std::int16_t>(value);
 }
 
+// The eccentricity's terms of the inverse series.
+struct InverseSeries {
+    double e4, e6, e1;
+};
+
 }  // namespace
 
 void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y,
@@ -52,7 +57,7 @@ void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, 
     const double A = (lon - lam0) * cosPhi;
     const double N = NFn(phi, g);
     const double M = MeridianArc(phi, g);
-    const double M0 = MeridianArc(p.Lt0, g);
+    const double M0 = Remembered<double>(std::array{p.Lt0, g.a, g.e}, [&] { return MeridianArc(p.Lt0, g); });
     const double A2 = A * A, A3 = A2 * A, A4 = A3 * A, A5 = A4 * A, A6 = A5 * A;
 
     FpGuard::Put(x, p.FE + p.k0 * N *
@@ -65,18 +70,20 @@ void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, 
 
 void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y,
                std::int16_t zone) {
-    const double M0 = MeridianArc(p.Lt0, g);
+    const double M0 = Remembered<double>(std::array{p.Lt0, g.a, g.e}, [&] { return MeridianArc(p.Lt0, g); });
     double lam0 = p.Lg0;
     if (p.Lg0 == 0) {
         std::int16_t lam0Deg = Int16Checked(Int16Checked(zone * static_cast<int>(ZoneWidthDeg)) - ZoneOriginDeg);
         if (lam0Deg < 0) lam0Deg = Int16Checked(lam0Deg + FullCircleDeg);
         lam0 = lam0Deg * Pi / HalfCircleDeg;
     }
-    const double e2 = g.e2, e4 = std::pow(g.e, 4), e6 = std::pow(g.e, 6);
+    const double e2 = g.e2;
+    const auto [e4, e6, e1] = Remembered<InverseSeries>(std::array{g.e, g.e2}, [&] {
+        const double root = std::pow(1 - e2, 0.5);
+        return InverseSeries{std::pow(g.e, 4), std::pow(g.e, 6), (1 - root) / (1 + root)};
+    });
     const double M = (y - p.fn) / p.k0 + M0;
     const double mu = M / (g.a * (1 - e2 / 4 - 3 * e4 / 64 - 5 * e6 / 256));
-    const double root = std::pow(1 - e2, 0.5);
-    const double e1 = (1 - root) / (1 + root);
     const double e1_2 = e1 * e1, e1_3 = e1_2 * e1, e1_4 = e1_3 * e1;
     const double phi1 = mu + (3 * e1 / 2 - 27 * e1_3 / 32) * std::sin(2 * mu) +
                         (21 * e1_2 / 16 - 55 * e1_4 / 32) * std::sin(4 * mu) +

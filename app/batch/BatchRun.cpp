@@ -253,9 +253,12 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     RecordConverter converter(c, cursor->Fields());
 
     PendingFile pending(c.outputPath);
+    // The stream's own buffer: given none, the C library keeps its small
+    // default whatever size is asked for. Declared first, it outlives the stream.
+    std::vector<char> buffer(WriteBuffer);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
     if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
-    std::setvbuf(file.get(), nullptr, _IOFBF, WriteBuffer);
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
 
     const char d = DelimiterChar(c.delimiter);
     const std::string special = std::string("\"\r\n") + d;

@@ -53,7 +53,9 @@ std::string GeographicText(std::string field, std::int16_t mode) {
     const bool zero = field.find_first_of("123456789") == std::string::npos;
     double degrees = core::ValNumber(field);
     double radians = degrees;
-    core::ConvertAngle(field, degrees, radians, mode);
+    // Only the radians go on: the other forms' text is never built.
+    if (mode == core::angle::FromText) core::ConvertAngle(field, degrees, radians, mode);
+    else core::ConvertAngleValues(degrees, radians, mode);
     // The range rules clear an angle beyond 0 to 360°, which would read as 0.
     if (!zero && degrees == 0 && radians == 0)
         throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");

@@ -2,9 +2,11 @@
 // the integer conversions. The same binary runs under a French locale, so
 // every expected text here also proves the formats ignore the locale.
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -104,6 +106,31 @@ INSTANTIATE_TEST_SUITE_P(Values, FormatGeneralWrites, ::testing::Values(
     TextCase{"SmallDigits", -2.5e-7, "-2.5E-07"},
     TextCase{"ThreeDigitExponent", 1.5e300, "1.5E+300"}),
     RowName());
+
+// Against the standard library's own 15-digit general form, over every
+// magnitude the coordinates take and the near-halves where a shortcut could
+// round the wrong way; and the value that text reads back as.
+TEST(FormatGeneral, AgreesWithPrintfAndReadsBack) {
+    std::mt19937_64 random(15);
+    std::uniform_real_distribution<double> mantissa(1, 10);
+    for (int exponent = -9; exponent <= 17; ++exponent) {
+        for (int k = 0; k < 4000; ++k) {
+            double v = mantissa(random) * std::pow(10.0, exponent);
+            // Every other value sits next to a 15-digit half.
+            if (k % 2) v = (std::floor(v * std::pow(10.0, 14 - exponent)) + 0.5) / std::pow(10.0, 14 - exponent);
+            if (k % 3 == 0) v = -v;
+            char expected[64];
+            char* end = std::to_chars(expected, expected + sizeof expected, v, std::chars_format::general, 15).ptr;
+            for (char* c = expected; c != end; ++c)
+                if (*c == 'e') *c = 'E';
+            const std::string text = core::FormatGeneral(v);
+            ASSERT_EQ(text, std::string(expected, end)) << v;
+            double back = 0;
+            std::from_chars(text.data(), text.data() + text.size(), back);
+            ASSERT_EQ(core::GeneralValue(v), back) << v;
+        }
+    }
+}
 
 struct FixedCase { const char* name; double value; int decimals; const char* text; };
 class FormatFixedWrites : public ::testing::TestWithParam<FixedCase> {};

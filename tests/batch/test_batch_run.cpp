@@ -433,6 +433,29 @@ INSTANTIATE_TEST_SUITE_P(
                     1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(BatchRun, RunningOutOfMemoryIsReportedAndLeavesNothing) {
+    for (const char* out : {"out.txt", "out.mdb"}) {
+        BatchChoices c = Valid(Imported("x\ty\n148679.447\t171066.810\n"), File(out));
+        try {
+            batch::RunBatch(c, [](const batch::BatchProgress&) { throw std::bad_alloc(); });
+            FAIL() << "converted";
+        } catch (const batch::BatchFailure& e) {
+            EXPECT_EQ(e.number, base::err::OutOfMemory);
+        }
+        EXPECT_FALSE(fs::exists(c.outputPath)) << out;
+    }
+    std::string lines = "x\ty\n";
+    for (int i = 0; i < 10; ++i) lines += "1\t2\n";
+    std::ofstream(File("many.txt")) << lines;
+    try {
+        batch::ImportText(File("many.txt"), {}, [](long) { throw std::bad_alloc(); });
+        FAIL() << "imported";
+    } catch (const batch::TextImportError& e) {
+        EXPECT_EQ(e.number, base::err::OutOfMemory);
+    }
+    EXPECT_FALSE(fs::exists(batch::ScratchDatabasePath(File("many.txt"))));
+}
+
 TEST_F(BatchRun, ExistingOutputsAreKeptUntilARunCompletes) {
     const std::string input = Imported("x\ty\n148679.447\t171066.810\nabc\t1\n");
     BatchChoices c = Valid(input, File("out.txt"));

@@ -67,7 +67,7 @@ for args in "convert --from BE_LB72 --to BE_IFBL" "systems" "table --row 8 15000
     [ "$1" = convert ] && set -- convert --from "BE LB72" --to "BE IFBL"
     printf '%s' "$input" | "$cli" "$@" > /dev/full 2> "$work/err"
     status=$?
-    if [ "$status" = 0 ] || ! grep -q 'écriture impossible' "$work/err"; then
+    if [ "$status" = 0 ] || ! grep -q 'écriture impossible : Aucun espace disponible sur le disque' "$work/err"; then
         echo "FAIL full_disk $1: status $status"; cat "$work/err"; failures=$((failures + 1))
     fi
 done

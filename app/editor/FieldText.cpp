@@ -9,6 +9,7 @@
 #include "core/AngleText.h"
 #include "core/Constants.h"
 #include "core/NumberText.h"
+#include "core/StrictText.h"
 
 namespace app {
 
@@ -20,8 +21,7 @@ constexpr double RightAngleDeg = 90, HalfCircleDeg = 180, FullCircleDeg = 360;
 // before checking the form, so both agree.
 std::string WithoutBlanks(std::string text) {
     core::CommaToPoint(text);
-    std::erase_if(text, [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; });
-    return text;
+    return core::WithoutBlanks(text);
 }
 
 double Radians(double degrees) { return degrees / HalfCircleDeg * core::Pi; }
@@ -45,8 +45,7 @@ std::string ShowAngle(const store::Value& radians) {
 std::optional<double> ReadNumber(std::string text) {
     text = WithoutBlanks(std::move(text));
     if (text.empty()) return 0.0;
-    static const std::regex number(R"([+-]?(\d+\.?\d*|\.\d+)([eEdD][+-]?\d+)?)");
-    if (!std::regex_match(text, number)) return std::nullopt;
+    if (!core::IsPlainNumber(text)) return std::nullopt;
     try {
         return core::ValNumber(text);
     } catch (const base::ArithmeticError&) {

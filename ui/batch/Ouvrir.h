@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/batch/OuvrirModel.h"
-#include "ui/batch/Dialogs.h"
+#include "ui/Boxes.h"
 
 class QAbstractButton;
 class QCheckBox;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/batch/OuvrirTexteModel.h"
-#include "ui/batch/Dialogs.h"
+#include "ui/Boxes.h"
 
 class QAbstractButton;
 class QCheckBox;

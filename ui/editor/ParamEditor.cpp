@@ -14,29 +14,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/Boxes.h"
+
 namespace ui {
 
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-class BoxMessages : public app::Messages {
-public:
-    explicit BoxMessages(QWidget* parent) : parent_(parent) {}
-    void Info(const std::string& title, const std::string& text) override {
-        QMessageBox(QMessageBox::Information, Q(title), Q(text), QMessageBox::Ok, parent_).exec();
-    }
-    void Critical(const std::string& title, const std::string& text) override {
-        QMessageBox(QMessageBox::Critical, Q(title), Q(text), QMessageBox::Ok, parent_).exec();
-    }
-    bool Question(const std::string& title, const std::string& text) override {
-        QMessageBox box(QMessageBox::Question, Q(title), Q(text), QMessageBox::Yes | QMessageBox::No, parent_);
-        return box.exec() == QMessageBox::Yes;
-    }
-
-private:
-    QWidget* parent_;
-};
 
 // A type entry holds its code after a run of blanks; the screen shows the name.
 QString TypeDisplay(const std::string& entry) { return Q(entry.substr(0, entry.find("     "))); }

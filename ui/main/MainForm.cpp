@@ -82,29 +82,11 @@ void SetForeground(QWidget* w, const QColor& colour) {
     w->setPalette(p);
 }
 
-int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const std::string& text,
-            QMessageBox::StandardButtons buttons) {
-    QMessageBox box(icon, Q(title), Q(text), buttons, parent);
-    return box.exec();
-}
-
 }  // namespace
 
-void QtMessages::Info(const std::string& title, const std::string& text) {
-    form_->SyncFromModel();
-    ShowBox(form_, QMessageBox::Information, title, text, QMessageBox::Ok);
-}
+QtMessages::QtMessages(MainForm* form) : BoxMessages(form), form_(form) {}
 
-void QtMessages::Critical(const std::string& title, const std::string& text) {
-    form_->SyncFromModel();
-    ShowBox(form_, QMessageBox::Critical, title, text, QMessageBox::Ok);
-}
-
-bool QtMessages::Question(const std::string& title, const std::string& text) {
-    form_->SyncFromModel();
-    return ShowBox(form_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-}
+void QtMessages::BeforeBox() { form_->SyncFromModel(); }
 
 MainForm::MainForm(Messages* messages, QWidget* parent)
     : QMainWindow(parent),
@@ -135,8 +117,7 @@ MainForm::MainForm(Messages* messages, QWidget* parent)
         } catch (const base::RuntimeError& e) {
             const std::string text = "Impossible d'ouvrir l'éditeur de paramètres :\n" + std::string(e.what()) +
                                      " (erreur " + std::to_string(e.number) + ")";
-            messages_ ? messages_->Critical(AppTitle, text)
-                      : (void)QMessageBox::critical(this, Q(AppTitle), Q(text));
+            (messages_ ? *messages_ : *ownMessages_).Critical(AppTitle, text);
             return;
         }
         editor.exec();
@@ -146,9 +127,7 @@ MainForm::MainForm(Messages* messages, QWidget* parent)
     SyncFromModel();
 }
 
-MainForm::~MainForm() {
-    if (waitCursor_) QApplication::restoreOverrideCursor();
-}
+MainForm::~MainForm() = default;
 
 void MainForm::Load() {
     model_.Form_Load();
@@ -388,14 +367,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainForm::SetWaitCursor(bool wait) {
-    if (wait == waitCursor_) return;
-    waitCursor_ = wait;
-    if (wait)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
+void MainForm::SetWaitCursor(bool wait) { waitCursor_.Set(wait); }
 
 void MainForm::ShowAbout() {
     if (showAbout) showAbout();

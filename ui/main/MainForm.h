@@ -11,6 +11,7 @@
 
 #include "app/main/MainModel.h"
 #include "app/Messages.h"
+#include "ui/Boxes.h"
 
 class QAction;
 class QComboBox;
@@ -25,14 +26,12 @@ class MainForm;
 // Message boxes: modal, with the icon of their kind. The window is brought up
 // to date first, so a box shown in the middle of a fill shows the rows
 // already written.
-class QtMessages : public app::Messages {
+class QtMessages : public BoxMessages {
 public:
-    explicit QtMessages(MainForm* form) : form_(form) {}
-    void Info(const std::string& title, const std::string& text) override;
-    void Critical(const std::string& title, const std::string& text) override;
-    bool Question(const std::string& title, const std::string& text) override;
+    explicit QtMessages(MainForm* form);
 
 private:
+    void BeforeBox() override;
     MainForm* form_;
 };
 
@@ -85,7 +84,7 @@ private:
     std::array<std::vector<QWidget*>, app::CtlCount> controls_;
     std::vector<std::pair<const app::MenuItem*, QAction*>> actions_;
     bool syncing_ = false;
-    bool waitCursor_ = false;
+    WaitCursorState waitCursor_;
 };
 
 }  // namespace ui

@@ -1,28 +1,29 @@
-#include "ui/batch/Dialogs.h"
+#include "ui/Boxes.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 namespace ui {
 
-namespace {
-int Show(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const std::string& text,
-         QMessageBox::StandardButtons buttons) {
+int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const std::string& text,
+            QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons, parent);
     return box.exec();
 }
-}  // namespace
 
 void BoxMessages::Info(const std::string& title, const std::string& text) {
-    Show(parent_, QMessageBox::Information, title, text, QMessageBox::Ok);
+    BeforeBox();
+    ShowBox(parent_, QMessageBox::Information, title, text, QMessageBox::Ok);
 }
 
 void BoxMessages::Critical(const std::string& title, const std::string& text) {
-    Show(parent_, QMessageBox::Critical, title, text, QMessageBox::Ok);
+    BeforeBox();
+    ShowBox(parent_, QMessageBox::Critical, title, text, QMessageBox::Ok);
 }
 
 bool BoxMessages::Question(const std::string& title, const std::string& text) {
-    return Show(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    BeforeBox();
+    return ShowBox(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void WaitCursorState::Set(bool wait) {

@@ -5,6 +5,7 @@
 
 #include <cpl_conv.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/batch/Output.h"
@@ -145,9 +146,12 @@ public:
             if (v.IsNull()) continue;
             const std::string text = v.Text();
             const std::string ref = ColumnName(i) + std::to_string(row_);
-            const bool number = v.GetKind() == store::Value::Kind::Text ? SpellsNumber(text) : FiniteText(text);
-            if (number) {
-                block_ += "<c r=\"" + ref + "\"><v>" + text + "</v></c>";
+            // A text read as a number by the conversion is one here too, its
+            // decimal comma included.
+            std::string number = text;
+            if (v.GetKind() == store::Value::Kind::Text) std::replace(number.begin(), number.end(), ',', '.');
+            if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
+                block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
             } else {
                 block_ += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
                 AppendEscaped(block_, text);

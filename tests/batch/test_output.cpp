@@ -239,21 +239,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {0.850000000000001, 1.5}}),
     testsupport::RowName());
 
-TEST_F(Outputs, RoundedTextRunWritesAtMostThreeAndSixDecimals) {
-    BatchChoices c = Choices("out.txt");
-    c.precision = OutputPrecision::Millimetre;
-    const auto rows = TextRows(c);
-    const auto full = TextRows(Choices("out.txt"));
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        for (std::size_t i : {4u, 5u, 7u, 8u}) {
-            const std::string& v = rows[r][i];
-            const auto point = v.find('.');
-            EXPECT_LE(v.size() - (point == std::string::npos ? v.size() : point + 1), i < 7 ? 3u : 6u) << v;
-            EXPECT_NEAR(std::stod(v), std::stod(full[r][i]), i < 7 ? 5e-4 : 5e-7);
-        }
-    }
-}
-
 TEST_F(Outputs, SqliteEndingWritesTheSameDatabaseAsMdb) {
     const BatchChoices mdb = Choices("out.mdb");
     BatchChoices sqlite = Choices("out.sqlite");

@@ -104,6 +104,12 @@ int Run(const Options& o) {
     c.method = o.Pick("--method", {"1", "2", "3"}, 1);
     c.delimiter = OutputDelimiter(o.Get("--delim", "tab"));
     c.quote = !o.Has("--no-quote");
+    c.excelText = o.Has("--excel");
+    c.precision = batch::OutputPrecision(o.Pick("--precision", {"full", "0.001"}, 1) - 1);
+    if (c.excelText && batch::OutputKindOf(c.outputPath) != batch::OutputKind::Text)
+        throw Refused{"--excel ne s'applique qu'à une sortie texte (.txt ou .csv)."};
+    if (c.excelText && o.Has("--delim") && c.delimiter != batch::OutputDelimiter::Semicolon)
+        throw Refused{"--excel sépare les champs par des points-virgules : --delim ne peut valoir que semicolon."};
     c.keepGoing = o.Has("--keep-going");
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 

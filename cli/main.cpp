@@ -54,11 +54,17 @@ const char* const BatchUsage =
     "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
     "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
-    "                    [--no-header] [--keep-going] [--method 1|2|3] [--params FICHIER]\n";
+    "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going]\n"
+    "                    [--method 1|2|3] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
-    "fichiers dBase, fichier texte .txt ou .csv) vers une base .mdb (table\n"
-    "« Conversions ») ou un fichier texte .txt ou .csv ; --geo vaut dms par défaut.\n"
+    "fichiers dBase, fichier texte .txt ou .csv) ; --geo vaut dms par défaut.\n"
+    "La sortie dépend de la fin de --out : .mdb ou .sqlite base SQLite, .gpkg\n"
+    "GeoPackage (points en WGS 84), .xlsx classeur Excel (table « Conversions »),\n"
+    "sinon fichier texte .txt ou .csv. --excel écrit ce texte pour Excel en\n"
+    "Belgique et en France : points-virgules, virgules décimales, UTF-8 avec BOM.\n"
+    "--precision 0.001 arrondit les résultats à 0,001 m et 0,000001° (full :\n"
+    "tous les chiffres calculés, par défaut).\n"
     "Sans --keep-going, le premier enregistrement inconvertible arrête tout et rien\n"
     "n'est écrit ; avec, chaque enregistrement est écrit, ceux en échec avec des\n"
     "coordonnées vides et leur cause dans une dernière colonne « Erreur ».\n"
@@ -133,8 +139,8 @@ const Command Commands[] = {
     {"convert", ConvertUsage, ConvertHelp, {{"--from", "--to", "--method", "--geo", "--threads", "--params"}, {}, false}, Convert},
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
-       "--in-delim", "--method", "--params"},
-      {"--quote", "--no-quote", "--no-header", "--keep-going"},
+       "--in-delim", "--method", "--params", "--precision"},
+      {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel"},
       false},
      Batch},
     {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},

@@ -132,7 +132,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
                    std::string& xText, std::string& yText, std::int16_t& inZone,
                    std::string& outDatum, const std::string& outProjection,
                    std::string& outXText, std::string& outYText, std::int16_t& outZone,
-                   std::int16_t method) {
+                   std::int16_t method, Wgs84Pivot* pivot) {
     store::ParamReadScope scope;
 
     if (!inDatum.empty() && !inProjection.empty()) inDatum.clear();
@@ -164,6 +164,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
 
     double lonW = lon, latW = lat;
     if (!IsWgs84Alias(inDatum)) Transform(inDatum, Wgs84, lon, lat, lonW, latW, method);
+    if (pivot) *pivot = {lonW, latW};
 
     if (outDatum.empty()) {
         const std::string projection = BaseProjection(outProjection);

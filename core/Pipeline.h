@@ -7,6 +7,11 @@
 
 namespace core {
 
+// The WGS 84 geographic point a record passes through, in radians.
+struct Wgs84Pivot {
+    double lon = 0, lat = 0;
+};
+
 // A system is a datum (geographic coordinates in radians) or a projection
 // (metres); a projection name ending in "MGRS" or "IFBL" means the grid
 // reference written on top of the projection named by the rest. When both a
@@ -14,12 +19,13 @@ namespace core {
 // datum argument receives that projection's datum, so the same variables can
 // be passed again for the next record. Commas in xText and yText are turned
 // into points in the caller's variables. Loader, projection and datum errors
-// propagate; outputs may then hold values of the previous call.
+// propagate; outputs may then hold values of the previous call. `pivot`, when
+// given, receives the record's WGS 84 point.
 void ConvertRecord(std::string& inDatum, const std::string& inProjection,
                    std::string& xText, std::string& yText, std::int16_t& inZone,
                    std::string& outDatum, const std::string& outProjection,
                    std::string& outXText, std::string& outYText, std::int16_t& outZone,
-                   std::int16_t method);
+                   std::int16_t method, Wgs84Pivot* pivot = nullptr);
 
 // Datums taken as WGS 84 itself by the table pipeline: no datum step.
 bool IsWgs84Alias(const std::string& datum);

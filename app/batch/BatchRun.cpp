@@ -83,8 +83,7 @@ bool SamePath(const std::string& a, const std::string& b) {
     return pa == pb;
 }
 
-// The output would delete or replace what the run reads. (Other sources
-// cannot be named: outputs end in mdb, txt or csv.)
+// The output would delete or replace what the run reads.
 bool TouchesInput(const BatchChoices& c) {
     return SamePath(c.outputPath, c.inputPath) || SamePath(c.outputPath, SourceOf(c.inputPath).database);
 }
@@ -144,6 +143,8 @@ public:
 
     const SystemChoice& Out() const { return conversion_.Out(); }
     const SystemChoice& Out2() const { return conversion2_.Out(); }
+    // The last record converted, in WGS 84.
+    const core::Wgs84Pivot& Pivot() const { return pivot_; }
 
     void Convert(const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
         // The field last asked for is the one refused.
@@ -158,7 +159,7 @@ public:
         } catch (const base::RuntimeError& e) {
             throw base::RuntimeError(e.number, "champ « " + (asked ? asked->name : std::string()) + " » : " + e.what());
         }
-        conversion_.Convert(point_, r1);
+        conversion_.Convert(point_, r1, &pivot_);
         if (Out2().kind != SystemKind::None) conversion2_.Convert(point_, r2);
     }
 
@@ -178,6 +179,7 @@ private:
     ReadingForm form_;
     Column columns_[3];
     Coordinates point_;
+    core::Wgs84Pivot pivot_;
 };
 
 // Converts each record; a keep-going run counts a failure and keeps its
@@ -245,6 +247,16 @@ long ForEachRecord(store::TableCursor& cursor, long total, const std::function<v
     return done;
 }
 
+// A converted record's output fields as database values, rounded as chosen.
+void AppendOutputValues(const RecordConverter& converter, const Coordinates& r1, const Coordinates& r2,
+                        OutputPrecision precision, std::vector<store::Value>& values) {
+    for (const auto& [kind, r] : {std::pair{converter.Out().kind, &r1}, std::pair{converter.Out2().kind, &r2}}) {
+        const std::size_t first = values.size();
+        AppendCoordinateValues(kind, *r, values);
+        RoundCoordinateValues(kind, precision, values, first);
+    }
+}
+
 BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const Source source = SourceOf(c.inputPath);
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
@@ -259,8 +271,11 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
     if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
     std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
+    // Excel reads a file as UTF-8 only when it starts with the byte order mark.
+    if (c.excelText && std::fputs("\xEF\xBB\xBF", file.get()) < 0)
+        throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
 
-    const char d = DelimiterChar(c.delimiter);
+    const char d = c.excelText ? ';' : DelimiterChar(c.delimiter);
     const std::string special = std::string("\"\r\n") + d;
     std::string line;
     // Every field enclosed when quoting is on, and any field that would
@@ -288,14 +303,23 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
         std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
     Coordinates r1, r2;
     const auto append = [&](std::string_view text) { fields.emplace_back(text); };
+    // Texts as written today unless rounded or written for Excel: then from
+    // the values a database would hold.
+    const bool asValues = c.excelText || c.precision != OutputPrecision::Full;
+    const auto text = [&](const store::Value& v) { return c.excelText ? DecimalCommaText(v) : v.Text(); };
+    std::vector<store::Value> values;
     const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
         fields.clear();
-        for (const auto& v : row) fields.push_back(v.Text());
-        if (tally.Convert(converter, row, r1, r2)) {
+        for (const auto& v : row) fields.push_back(text(v));
+        if (!tally.Convert(converter, row, r1, r2)) {
+            fields.resize(fields.size() + outputCount);
+        } else if (asValues) {
+            values.clear();
+            AppendOutputValues(converter, r1, r2, c.precision, values);
+            for (const auto& v : values) fields.push_back(text(v));
+        } else {
             WriteCoordinateTexts(converter.Out().kind, r1, append);
             WriteCoordinateTexts(converter.Out2().kind, r2, append);
-        } else {
-            fields.resize(fields.size() + outputCount);
         }
         if (tally.KeepGoing()) fields.push_back(tally.Reason());
         writeLine(fields);
@@ -319,9 +343,12 @@ void ConnectOutput(store::Database& db, const Source& source, const std::string&
     db.TableDefs().Append(link);
 }
 
+void RefuseExisting(const std::string& path) {
+    if (fs::exists(path)) throw BatchFailure(base::err::DatabaseExists, "La base de données " + path + " existe déjà.", 0);
+}
+
 BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
-    if (fs::exists(c.outputPath))
-        throw BatchFailure(base::err::DatabaseExists, "La base de données " + c.outputPath + " existe déjà.", 0);
+    RefuseExisting(c.outputPath);
     const Source source = SourceOf(c.inputPath);
     long total = 0;
     {
@@ -351,8 +378,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
             values = row;
             if (tally.Convert(converter, row, r1, r2)) {
-                AppendCoordinateValues(converter.Out().kind, r1, values);
-                AppendCoordinateValues(converter.Out2().kind, r2, values);
+                AppendOutputValues(converter, r1, r2, c.precision, values);
             } else {
                 values.resize(values.size() + outputCount);  // Null
             }
@@ -365,6 +391,46 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         db.Close();
     }
     pending.Commit(false);
+    return tally.report;
+}
+
+// A GeoPackage or a workbook, from the source table straight to the sink.
+BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+    const OutputKind kind = OutputKindOf(c.outputPath);
+    if (kind == OutputKind::GeoPackage) RefuseExisting(c.outputPath);
+    const Source source = SourceOf(c.inputPath);
+    store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
+    const long total = CountRecords(db, c.table);
+    auto cursor = db.OpenForwardOnly(c.table);
+    RecordConverter converter(c, cursor->Fields());
+
+    PendingFile pending(c.outputPath);
+    std::unique_ptr<OutputSink> sink = MakeSink(kind, pending.Path());
+    sink->Begin(OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing));
+    Tally tally(c.keepGoing);
+    const std::size_t outputCount =
+        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
+    Coordinates r1, r2;
+    std::vector<store::Value> values;
+    const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
+        values = row;
+        std::optional<LonLat> point;
+        if (tally.Convert(converter, row, r1, r2)) {
+            AppendOutputValues(converter, r1, r2, c.precision, values);
+            point = Wgs84Degrees(converter.Pivot());
+        } else {
+            values.resize(values.size() + outputCount);
+        }
+        if (tally.KeepGoing()) values.emplace_back(base::FirstCharacters(tally.Reason(), ErrorColumnSize));
+        sink->Add(values, point);
+    });
+    try {
+        sink->Finish();
+    } catch (const base::RuntimeError& e) {
+        throw BatchFailure(e.number, e.what(), done);
+    }
+    sink.reset();
+    pending.Commit(kind != OutputKind::GeoPackage);
     return tally.report;
 }
 
@@ -402,9 +468,9 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     if (NeedsY(in) && c.yField.empty()) return "Indiquez la correspondance Y.";
     if (NeedsZone(in) && c.zoneField.empty()) return "Indiquez la correspondance Fuseau.";
     if (c.outputPath.empty()) return "Choisissez un fichier de sortie (enregistrer).";
-    const std::string e = LastThreeLower(c.outputPath);
-    if (e != "mdb" && !IsTextPath(c.outputPath))
-        return "Le fichier de sortie doit se terminer par .mdb (base de données), .txt ou .csv (texte).";
+    if (OutputKindOf(c.outputPath) == OutputKind::None)
+        return "Le fichier de sortie doit se terminer par .mdb ou .sqlite (base SQLite), .gpkg (GeoPackage), "
+               ".xlsx (classeur Excel), .txt ou .csv (texte).";
     if (auto refusal = InputRefusal(c.inputPath)) return refusal;
     if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
     if (const double scale = ScaleValue(c.scale); scale == 0 || !std::isfinite(scale))
@@ -426,7 +492,11 @@ std::string BatchReport::Summary() const {
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
     if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {
-        return LastThreeLower(choices.outputPath) == "mdb" ? DatabaseRun(choices, progress) : TextRun(choices, progress);
+        switch (OutputKindOf(choices.outputPath)) {
+        case OutputKind::Database: return DatabaseRun(choices, progress);
+        case OutputKind::Text: return TextRun(choices, progress);
+        default: return SinkRun(choices, progress);
+        }
     } catch (const BatchFailure&) {
         throw;
     } catch (const base::RuntimeError& e) {

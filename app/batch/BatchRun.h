@@ -1,7 +1,8 @@
 #pragma once
 // The batch conversion: every record of a source table converted into one or
-// two output systems and written, with the input fields, to a new database
-// (table "Conversions") or to a delimited text file.
+// two output systems and written, with the input fields, to a new database,
+// GeoPackage or Excel workbook (table "Conversions") or to a delimited text
+// file (see Output.h).
 //
 //   batch::BatchChoices c;
 //   c.inIndex = 3;  c.inSystem = "BE LB72";
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "app/batch/Output.h"
 #include "app/batch/SystemChoice.h"
 
 namespace batch {
@@ -39,6 +41,10 @@ struct BatchChoices {
     std::int16_t geoFormat = 1;      // geographic input: 1 DMS text, 2 degrees, 3 radians
     bool quote = true;               // text output fields in double quotes
     OutputDelimiter delimiter = OutputDelimiter::Tab;
+    // Text for Excel in Belgium and France: semicolons, decimal commas, UTF-8
+    // with a byte order mark. The delimiter is then a semicolon.
+    bool excelText = false;
+    OutputPrecision precision = OutputPrecision::Full;
     std::int16_t method = 1;         // datum transformation method
     // Write every record: one that cannot be converted gets empty output
     // fields and its reason in an added last column "Erreur". Otherwise the
@@ -92,7 +98,8 @@ struct BatchProgress {
 
 // Runs the conversion of choices that passed CheckChoices (checked again;
 // a refusal throws BatchFailure with record 0). The output appears only
-// when the run completes; an existing database is never replaced.
+// when the run completes; an existing database or GeoPackage is never
+// replaced.
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress = {});
 
 }  // namespace batch

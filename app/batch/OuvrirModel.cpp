@@ -191,7 +191,15 @@ void OuvrirModel::Com_save_Click() {
 }
 
 void OuvrirModel::Opt_Click(int Index) { GeoInputFormat = std::int16_t(Index + 1); }
-void OuvrirModel::Opt_ch_Click(int Index) { OutputDelimiter = std::int16_t(Index); }
+void OuvrirModel::Opt_ch_Click(int Index) {
+    if (Opt_ch_enabled) OutputDelimiter = std::int16_t(Index);
+}
+
+void OuvrirModel::Check_excel_Click(bool on) {
+    Check_excel = on;
+    Opt_ch_enabled = !on;
+    if (on) OutputDelimiter = std::int16_t(batch::OutputDelimiter::Semicolon);
+}
 
 void OuvrirModel::Com_ap_Click() {
     if (Com_ap_enabled && List_tb.index >= 0) host_.ShowPreview(DataSource, List_tb.Text());
@@ -220,6 +228,8 @@ BatchChoices OuvrirModel::Choices() const {
     c.delimiter = static_cast<batch::OutputDelimiter>(OutputDelimiter);
     c.method = TransformMethod;
     c.keepGoing = Check_suite;
+    c.excelText = Check_excel;
+    c.precision = Combo_prec.index == 1 ? OutputPrecision::Millimetre : OutputPrecision::Full;
     return c;
 }
 

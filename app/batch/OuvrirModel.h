@@ -22,7 +22,11 @@ namespace batch {
 // Filters of the open and save dialogs, as "caption|pattern|caption|pattern".
 inline constexpr const char* OpenFilter =
     "(*.mdb Access 97)|*.mdb|(*.xls Exel 97)|*.xls|(*.dbf dBase 5.0)|*.dbf|(*.txt fichier texte délimité)|*.txt";
-inline constexpr const char* SaveFilter = "(*.mdb Access 97)|*.mdb|(*.txt fichier texte délimité)|*.txt";
+// The ".mdb" output is an SQLite database, as ".sqlite" is: Access cannot open it.
+inline constexpr const char* SaveFilter =
+    "(*.mdb base SQLite)|*.mdb|(*.sqlite base SQLite)|*.sqlite|(*.gpkg GeoPackage, points en WGS 84)|*.gpkg|"
+    "(*.xlsx classeur Excel)|*.xlsx|(*.txt fichier texte délimité)|*.txt|(*.csv fichier texte délimité)|*.csv";
+inline constexpr const char* ExcelTextCaption = "pour Excel (Belgique, France) : point-virgule, virgule décimale, UTF-8";
 
 inline constexpr const char* BatchCaption = "Ouvrir une table de données";
 inline constexpr const char* DoneText = "Conversion terminée avec succès.";
@@ -75,6 +79,8 @@ public:
     void Com_fus_Click();
     void Opt_Click(int Index);
     void Opt_ch_Click(int Index);
+    // Text for Excel: forces the semicolon and locks the delimiter choice.
+    void Check_excel_Click(bool on);
     void Com_ap_Click();
     void Com_calc_Click();
     void Img_help_Click();
@@ -88,6 +94,10 @@ public:
     std::string Lb_open, Lb_X, Lb_Y, Lb_fus, Lb_save;
     std::string Txt_echelle = "1";
     bool Check_txt = true;
+    bool Check_excel = false;
+    bool Opt_ch_enabled = true;
+    // How finely results are written, an OutputPrecision.
+    ListControl Combo_prec{{"tous les chiffres calculés", "0,001 m / 0,000001°"}, 0};
     // Convert every record, writing those that fail with their cause.
     bool Check_suite = false;
     bool Com_X_visible = false, Com_Y_visible = false, Com_fus_visible = false;

@@ -51,9 +51,9 @@ void CheckResult(SystemKind kind, const Coordinates& c) {
 
 }  // namespace
 
-void Conversion::Convert(Coordinates& from, Coordinates& to) {
+void Conversion::Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot) {
     core::ConvertRecord(inDatum_, in_.projection, from.x, from.y, from.zone, outDatum_, out_.projection, to.x, to.y,
-                        to.zone, method_);
+                        to.zone, method_, pivot);
     CheckResult(out_.kind, to);
 }
 

@@ -18,6 +18,7 @@
 #include "app/batch/SystemChoice.h"
 #include "core/AngleText.h"
 #include "core/NumberText.h"
+#include "core/Pipeline.h"
 #include "store/Value.h"
 
 namespace batch {
@@ -96,7 +97,8 @@ public:
     // `from` may come back with its decimal commas turned into points.
     // Throws base::RuntimeError for a result no grid or table can hold: a
     // latitude outside 0 to 90°, a zone outside 1 to 60, a number overflowed.
-    void Convert(Coordinates& from, Coordinates& to);
+    // `pivot`, when given, receives the point in WGS 84.
+    void Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot = nullptr);
 
 private:
     SystemChoice in_, out_;

@@ -115,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
         CheckCase{"no_output_path", [](BatchChoices& c) { c.outputPath.clear(); },
                   "Choisissez un fichier de sortie (enregistrer)."},
         CheckCase{"other_ending", [](BatchChoices& c) { c.outputPath = "/tmp/out.xls"; },
-                  "Le fichier de sortie doit se terminer par .mdb (base de données), .txt ou .csv (texte)."},
+                  "Le fichier de sortie doit se terminer par .mdb ou .sqlite (base SQLite), .gpkg (GeoPackage), "
+                  ".xlsx (classeur Excel), .txt ou .csv (texte)."},
         CheckCase{"output_is_input", [](BatchChoices& c) { c.outputPath = c.inputPath; },
                   "Le fichier de sortie ne peut pas être la source des données."},
         CheckCase{"output_is_scratch", [](BatchChoices& c) { c.outputPath = "/tmp/in._travena.mdb"; },

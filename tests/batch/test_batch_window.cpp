@@ -299,6 +299,24 @@ TEST_F(Convert, KeepGoingWritesEveryRecordAndNamesTheFailedOnes) {
     EXPECT_TRUE(fs::exists(params_.File("out.txt")));
 }
 
+TEST_F(Convert, ExcelTextLocksTheSemicolonAndReachesTheRunWithThePrecision) {
+    Prepare("pts_crlf.txt", "out.csv");
+    model.Check_excel_Click(true);
+    model.Opt_ch_Click(0);  // locked: stays a semicolon
+    model.Combo_prec.index = 1;
+    EXPECT_EQ(model.Choices().delimiter, batch::OutputDelimiter::Semicolon);
+    EXPECT_EQ(model.Choices().precision, batch::OutputPrecision::Millimetre);
+    model.Com_calc_Click();
+    std::ifstream in(params_.File("out.csv"), std::ios::binary);
+    std::string header;
+    std::getline(in, header);
+    EXPECT_EQ(header.rfind("\xEF\xBB\xBF\"", 0), 0u) << header;
+    EXPECT_NE(header.find("\";\""), std::string::npos) << header;
+    model.Check_excel_Click(false);
+    model.Opt_ch_Click(0);
+    EXPECT_EQ(model.Choices().delimiter, batch::OutputDelimiter::Comma);
+}
+
 // --- Preview
 
 TEST(Preview, PlacementAndCaption) {

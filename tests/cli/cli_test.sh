@@ -105,6 +105,12 @@ check batch_mdb 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --
     --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
 check batch_mdb_exists 1 '^$' '^Erreur lors de la conversion\. .*\n3204 ' -- batch --in "$work/pts.txt" --in-delim ';' \
     --x x --y y --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
+check batch_excel_rounded 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
+    --from "BE LB72" --to "BE Geographic ED50" --excel --precision 0.001 --out "$work/excel.csv"
+matches '^\xEF\xBB\xBF"id";"x";"y";"BE_Long";"BE_Lat"\n"1";"148679,447";"171066,810";"4,\d{1,6}";"50,\d{1,6}"\n' \
+    "$work/excel.csv" || { echo "FAIL batch_excel_rounded output:"; cat "$work/excel.csv"; failures=$((failures + 1)); }
+check batch_excel_not_text 2 '^$' '^--excel ne s.applique qu.à une sortie texte' -- batch --in "$work/pts.txt" \
+    --in-delim ';' --x x --y y --from "BE LB72" --to "BE UTM" --excel --out "$work/never.gpkg"
 check batch_refused 2 '^$' '^Indiquez la correspondance Y\.\n$' -- batch --in "$work/pts.txt" --x x \
     --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
 check batch_bad_ending 2 '^$' 'doit se terminer par' -- batch --in "$work/pts.txt" --x x --y y \
@@ -113,7 +119,7 @@ check batch_wrong_field 1 '^$' '^Erreur lors de la conversion.*\n.*« z »' -- b
     --in-delim semicolon --x x --y z --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
 check batch_bad_text 1 '^$' '^Erreur dans la lecture du fichier texte\. Vérifiez ce fichier\n' -- batch \
     --in "$work/pts.txt" --in-delim ';;' --x x --y y --from "BE LB72" --to "BE UTM" --out "$work/never.txt"
-test ! -e "$work/never.txt" || { echo "FAIL a refused or failed batch left output"; failures=$((failures + 1)); }
+test ! -e "$work/never.txt" && test ! -e "$work/never.gpkg" || { echo "FAIL a refused or failed batch left output"; failures=$((failures + 1)); }
 
 # --keep-going: every record written, the bad ones marked, the counts reported.
 mkdir "$work/dbase" && cp "$data/dbase/points.dbf" "$work/dbase/"

@@ -90,9 +90,14 @@ Ouvrir::Ouvrir(app::Messages* messages, QWidget* parent)
         return path.toStdString();
     };
     saveDialog = [this](const std::string& filter) -> std::optional<std::string> {
-        const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer"), {}, QtFilter(filter),
-                                                          nullptr, QFileDialog::DontConfirmOverwrite);
+        QString chosenFilter;
+        QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Enregistrer"), {}, QtFilter(filter),
+                                                    &chosenFilter, QFileDialog::DontConfirmOverwrite);
         if (path.isEmpty()) return std::nullopt;
+        // A name typed without its ending takes the chosen kind's.
+        const qsizetype star = chosenFilter.indexOf("(*.");
+        if (batch::OutputKindOf(path.toStdString()) == batch::OutputKind::None && star >= 0)
+            path += chosenFilter.mid(star + 2, chosenFilter.indexOf(' ', star) - star - 2);
         return path.toStdString();
     };
     BuildWidgets();
@@ -208,7 +213,9 @@ void Ouvrir::BuildWidgets() {
     grid->addWidget(Com_save, row, 0, Qt::AlignRight);
     grid->addWidget(Lb_save, row++, 1, 1, 3);
     Frame_txt = new QGroupBox(this);
-    auto* txt = new QHBoxLayout(Frame_txt);
+    auto* txtLines = new QVBoxLayout(Frame_txt);
+    auto* txt = new QHBoxLayout;
+    txtLines->addLayout(txt);
     txt->addWidget(new QLabel(QStringLiteral("Délimitation des champs :"), Frame_txt));
     auto* chGroup = new QButtonGroup(this);
     const std::array<const char*, 3> delimiters{"virgule", "tabulation", "point-virgule"};
@@ -222,8 +229,18 @@ void Ouvrir::BuildWidgets() {
     connect(Check_txt, &QCheckBox::toggled, this, [this](bool on) { model_.Check_txt = on; });
     txt->addWidget(Check_txt);
     txt->addStretch();
+    Check_excel = new QCheckBox(QString::fromUtf8(batch::ExcelTextCaption), Frame_txt);
+    connect(Check_excel, &QCheckBox::toggled, this, [this](bool on) { Forward([&] { model_.Check_excel_Click(on); }); });
+    txtLines->addWidget(Check_excel);
     KeepSpaceWhenHidden(Frame_txt);
     grid->addWidget(Frame_txt, row++, 1, 1, 3);
+    auto* precision = new QHBoxLayout;
+    precision->addWidget(new QLabel(QStringLiteral("précision des résultats :"), this));
+    Combo_prec = new QComboBox(this);
+    connect(Combo_prec, &QComboBox::activated, this, [this](int i) { model_.Combo_prec.index = i; });
+    precision->addWidget(Combo_prec);
+    precision->addStretch();
+    grid->addLayout(precision, row++, 1, 1, 3);
 
     heading("5.", "Calculer :");
     Check_suite = new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
@@ -260,7 +277,8 @@ void Ouvrir::BuildWidgets() {
         {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},
         {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
         {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
-        {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_suite, "Check_suite"},
+        {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_excel, "Check_excel"},
+        {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"},
         {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
         {Lb_compteur, "Lb_compteur"}, {Shape, "Shape"}};
     for (const auto& [object, name] : names) object->setObjectName(QString::fromUtf8(name));
@@ -272,6 +290,7 @@ void Ouvrir::SyncFromModel() {
     SyncCombo(Combo_in, model_.Combo_in);
     SyncCombo(Combo_out, model_.Combo_out);
     SyncCombo(Combo_out2, model_.Combo_out2);
+    SyncCombo(Combo_prec, model_.Combo_prec);
     SyncList(List_tb, model_.List_tb);
     SyncList(List_ch, model_.List_ch);
     List_tb->setEnabled(model_.List_tb_enabled);
@@ -287,9 +306,12 @@ void Ouvrir::SyncFromModel() {
         Check_txt->setChecked(model_.Check_txt);
         const QSignalBlocker blockSuite(Check_suite);
         Check_suite->setChecked(model_.Check_suite);
+        const QSignalBlocker blockExcel(Check_excel);
+        Check_excel->setChecked(model_.Check_excel);
     }
     Opt[std::size_t(std::clamp<int>(model_.GeoInputFormat - 1, 0, 2))]->setChecked(true);
     Opt_ch[std::size_t(std::clamp<int>(model_.OutputDelimiter, 0, 2))]->setChecked(true);
+    for (QRadioButton* option : Opt_ch) option->setEnabled(model_.Opt_ch_enabled);
     Com_X->setVisible(model_.Com_X_visible);
     Com_Y->setVisible(model_.Com_Y_visible);
     Com_fus->setVisible(model_.Com_fus_visible);

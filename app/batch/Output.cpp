@@ -1,0 +1,100 @@
+#include "app/batch/Output.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "base/Errors.h"
+#include "core/Constants.h"
+#include "app/batch/OutputGdal.h"
+
+namespace batch {
+
+namespace {
+
+std::string LowerEnding(const std::string& path) {
+    const auto dot = path.find_last_of("./");
+    if (dot == std::string::npos || path[dot] != '.') return {};
+    std::string e = path.substr(dot + 1);
+    for (char& c : e)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return e;
+}
+
+// Rounded to the nearest multiple of 1 / `per`; the quotient is the double
+// nearest the decimal, so it prints without float noise.
+double RoundTo(double v, double per) {
+    const double r = std::round(v * per) / per;
+    return std::isfinite(r) ? r : v;
+}
+
+}  // namespace
+
+OutputKind OutputKindOf(const std::string& path) {
+    const std::string e = LowerEnding(path);
+    if (e == "txt" || e == "csv") return OutputKind::Text;
+    if (e == "mdb" || e == "sqlite") return OutputKind::Database;
+    if (e == "gpkg") return OutputKind::GeoPackage;
+    if (e == "xlsx") return OutputKind::Workbook;
+    return OutputKind::None;
+}
+
+void RoundCoordinateValues(SystemKind kind, OutputPrecision precision, std::vector<store::Value>& values,
+                           std::size_t first) {
+    if (precision == OutputPrecision::Full) return;
+    double per = 0;
+    switch (kind) {
+    case SystemKind::Projected:
+    case SystemKind::Utm: per = 1e3; break;
+    case SystemKind::Geographic: per = 1e6; break;
+    default: return;
+    }
+    for (std::size_t i = first; i < values.size() && i < first + 2; ++i)
+        if (values[i].GetKind() == store::Value::Kind::Double) values[i] = RoundTo(values[i].Double(), per);
+}
+
+bool SpellsNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    if (text.empty() || text.front() == '.' || text.back() == '.') return false;
+    if (text.size() > 1 && text[0] == '0' && text[1] != '.') return false;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) point = true;
+        else if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+std::string DecimalCommaText(const store::Value& value) {
+    std::string text = value.Text();
+    const auto kind = value.GetKind();
+    if (kind == store::Value::Kind::Double || (kind == store::Value::Kind::Text && SpellsNumber(text)))
+        std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+LonLat Wgs84Degrees(const core::Wgs84Pivot& pivot) {
+    const double half = core::HalfCircleDeg;
+    double lon = pivot.lon * half / core::Pi;
+    if (lon > half) lon -= 2 * half;
+    else if (lon < -half) lon += 2 * half;
+    return {lon, pivot.lat * half / core::Pi};
+}
+
+GDALDriver* GdalDriver(const char* name) {
+    static std::once_flag registered;
+    std::call_once(registered, [] { GDALAllRegister(); });
+    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name);
+    if (!driver) throw base::RuntimeError(base::err::FileAccess, std::string("pilote GDAL ") + name + " absent.");
+    return driver;
+}
+
+std::unique_ptr<OutputSink> MakeSink(OutputKind kind, const std::string& path) {
+    switch (kind) {
+    case OutputKind::GeoPackage: return MakeGeoPackageSink(path);
+    case OutputKind::Workbook: return MakeWorkbookSink(path);
+    default: throw base::RuntimeError(base::err::InvalidCall, "format de sortie sans écriture directe : " + path);
+    }
+}
+
+}  // namespace batch

@@ -1,0 +1,208 @@
+// The Excel workbook: one sheet "Conversions", the header row bold and
+// frozen, numbers as numeric cells. Written here rather than through GDAL's
+// XLSX driver, which can neither freeze a row nor style it; GDAL's zip writer
+// packs the parts, the sheet streamed a block at a time.
+
+#include <cpl_conv.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/batch/Output.h"
+#include "app/batch/OutputGdal.h"
+#include "base/Errors.h"
+#include "base/Utf8.h"
+
+namespace batch {
+
+namespace {
+
+constexpr long MaxRows = 1048576;         // Excel's limit, the header included
+constexpr std::size_t MaxCellText = 32767;  // characters Excel keeps in a cell
+constexpr std::size_t FlushAt = 1 << 20;
+
+constexpr const char* Xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
+constexpr const char* MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+constexpr const char* RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+
+const std::string ContentTypes =
+    std::string(Xml) +
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+    "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+    "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+    "<Override PartName=\"/xl/workbook.xml\" "
+    "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/>"
+    "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+    "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+    "<Override PartName=\"/xl/styles.xml\" "
+    "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+    "</Types>";
+
+const std::string PackageRels =
+    std::string(Xml) +
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" Type=\"" + RelNs + "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+    "</Relationships>";
+
+const std::string WorkbookRels =
+    std::string(Xml) +
+    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+    "<Relationship Id=\"rId1\" Type=\"" + RelNs + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+    "<Relationship Id=\"rId2\" Type=\"" + RelNs + "/styles\" Target=\"styles.xml\"/>"
+    "</Relationships>";
+
+const std::string Workbook = std::string(Xml) + "<workbook xmlns=\"" + MainNs + "\" xmlns:r=\"" + RelNs +
+                             "\"><sheets><sheet name=\"" + SinkTable +
+                             "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+
+// Style 1 is the header's bold.
+const std::string Styles =
+    std::string(Xml) + "<styleSheet xmlns=\"" + MainNs + "\">"
+    "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
+    "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+    "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+    "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+    "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+    "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
+    "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+    "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyFont=\"1\"/></cellXfs>"
+    "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+    "</styleSheet>";
+
+const std::string SheetStart =
+    std::string(Xml) + "<worksheet xmlns=\"" + MainNs + "\"><sheetViews><sheetView workbookViewId=\"0\">"
+    "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"
+    "<selection pane=\"bottomLeft\"/></sheetView></sheetViews><sheetData>";
+constexpr const char* SheetEnd = "</sheetData></worksheet>";
+
+// "A", ..., "Z", "AA", ...
+std::string ColumnName(std::size_t column) {
+    std::string name;
+    for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26) name.insert(name.begin(), char('A' + (n - 1) % 26));
+    return name;
+}
+
+// XML text; control characters, which XML cannot carry, in the workbook's
+// own escape, and bytes that are no UTF-8 as U+FFFD.
+void AppendEscaped(std::string& out, const std::string& raw) {
+    const std::string text = base::FirstCharacters(raw, MaxCellText);
+    const bool valid = base::ValidUtf8(text);
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+            if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
+                char code[8];
+                std::snprintf(code, sizeof code, "_x%04X_", c);
+                out += code;
+            } else if (c >= 0x80 && !valid) {
+                out += "\xEF\xBF\xBD";
+            } else {
+                out += ch;
+            }
+        }
+    }
+}
+
+class WorkbookSink : public OutputSink {
+public:
+    explicit WorkbookSink(const std::string& path) : path_(path) {
+        zip_ = CPLCreateZip(path.c_str(), nullptr);
+        if (!zip_) throw GdalFailure(path);
+        Part("[Content_Types].xml", ContentTypes);
+        Part("_rels/.rels", PackageRels);
+        Part("xl/workbook.xml", Workbook);
+        Part("xl/_rels/workbook.xml.rels", WorkbookRels);
+        Part("xl/styles.xml", Styles);
+        Check(CPLCreateFileInZip(zip_, "xl/worksheets/sheet1.xml", nullptr));
+        block_ = SheetStart;
+    }
+
+    ~WorkbookSink() override {
+        if (zip_) CPLCloseZip(zip_);
+    }
+
+    void Begin(const std::vector<store::FieldDef>& fields) override {
+        OpenRow();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            block_ += "<c r=\"" + ColumnName(i) + "1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+            AppendEscaped(block_, fields[i].Name);
+            block_ += "</t></is></c>";
+        }
+        CloseRow();
+    }
+
+    void Add(const std::vector<store::Value>& values, const std::optional<LonLat>&) override {
+        if (row_ >= MaxRows)
+            throw base::RuntimeError(base::err::Overflow, "un classeur Excel ne peut contenir plus de " +
+                                                              std::to_string(MaxRows - 1) + " enregistrements.");
+        OpenRow();
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const store::Value& v = values[i];
+            if (v.IsNull()) continue;
+            const std::string text = v.Text();
+            const std::string ref = ColumnName(i) + std::to_string(row_);
+            // A text read as a number by the conversion is one here too, its
+            // decimal comma included.
+            std::string number = text;
+            if (v.GetKind() == store::Value::Kind::Text) std::replace(number.begin(), number.end(), ',', '.');
+            if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
+                block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
+            } else {
+                block_ += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+                AppendEscaped(block_, text);
+                block_ += "</t></is></c>";
+            }
+        }
+        CloseRow();
+        if (block_.size() >= FlushAt) Flush();
+    }
+
+    void Finish() override {
+        block_ += SheetEnd;
+        Flush();
+        Check(CPLCloseFileInZip(zip_));
+        void* zip = zip_;
+        zip_ = nullptr;
+        Check(CPLCloseZip(zip));
+    }
+
+private:
+    static bool FiniteText(const std::string& text) {
+        return text.find_first_of("nN") == std::string::npos;  // "nan", "inf"
+    }
+
+    void OpenRow() { block_ += "<row r=\"" + std::to_string(++row_) + "\">"; }
+    void CloseRow() { block_ += "</row>"; }
+
+    void Part(const char* name, const std::string& content) {
+        Check(CPLCreateFileInZip(zip_, name, nullptr));
+        Check(CPLWriteFileInZip(zip_, content.data(), int(content.size())));
+        Check(CPLCloseFileInZip(zip_));
+    }
+
+    void Flush() {
+        Check(CPLWriteFileInZip(zip_, block_.data(), int(block_.size())));
+        block_.clear();
+    }
+
+    void Check(CPLErr e) const {
+        if (e != CE_None) throw GdalFailure(path_);
+    }
+
+    std::string path_;
+    GdalErrors quiet_;
+    void* zip_ = nullptr;
+    std::string block_;
+    long row_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<OutputSink> MakeWorkbookSink(const std::string& path) { return std::make_unique<WorkbookSink>(path); }
+
+}  // namespace batch

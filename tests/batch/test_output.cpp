@@ -1,0 +1,265 @@
+// The GeoPackage, workbook, Excel text and rounded outputs, read back by
+// other programs' readers: SQLite, GDAL/OGR and its ogrinfo.
+
+#include <gtest/gtest.h>
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
+#include <ogrsf_frmts.h>
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "store/Engine.h"
+#include "tests/Support.h"
+#include "app/batch/BatchRun.h"
+#include "app/batch/Output.h"
+#include "app/batch/TextImport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using batch::BatchChoices;
+using batch::OutputPrecision;
+using store::Value;
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Split(const std::string& text, char d) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == d) parts.emplace_back();
+        else parts.back().push_back(c);
+    }
+    return parts;
+}
+
+std::string Output(const std::string& command) {
+    std::string text;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    char buffer[4096];
+    for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;) text.append(buffer, n);
+    return text;
+}
+
+// One SQL query's rows, every column as text.
+std::vector<std::vector<std::string>> Query(const std::string& path, const std::string& sql) {
+    sqlite3* db = nullptr;
+    std::vector<std::vector<std::string>> rows;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_exec(
+            db, sql.c_str(),
+            [](void* out, int n, char** values, char**) {
+                auto& r = static_cast<std::vector<std::vector<std::string>>*>(out)->emplace_back();
+                for (int i = 0; i < n; ++i) r.emplace_back(values[i] ? values[i] : "NULL");
+                return 0;
+            },
+            &rows, nullptr);
+    }
+    sqlite3_close(db);
+    return rows;
+}
+
+class Outputs : public ::testing::Test {
+protected:
+    // Twenty Lambert 72 points of the stored table, one more that cannot be
+    // read when `bad`, converted to UTM and WGS 84 longitude and latitude.
+    BatchChoices Choices(const std::string& output, bool bad = false) {
+        std::istringstream all(ReadFile(std::string(TRAVENA_TEST_DATA) + "/identical/batch_lb72.txt"));
+        std::string text, line;
+        for (int i = 0; i < 21 && std::getline(all, line); ++i) text += line + "\n";
+        text += "0042\tcode\t150000\t170000.5\n";
+        if (bad) text += "23\tmauvais\tabc\t170000\n";
+        const std::string input = params_.File("pts.txt");
+        std::ofstream(input, std::ios::binary) << text;
+        batch::ImportText(input, {});
+        BatchChoices c;
+        c.inIndex = 3;
+        c.inSystem = "BE LB72";
+        c.outIndex = 1;
+        c.outSystem = "WGS84 UTM";
+        c.out2Index = 2;
+        c.out2System = "W Geographic WGS84";
+        c.inputPath = input;
+        c.table = batch::ImportedTableName(input);
+        c.xField = "x";
+        c.yField = "y";
+        c.outputPath = params_.File(output);
+        c.keepGoing = bad;
+        return c;
+    }
+
+    // The rows of a tab-separated text run of the same choices, unquoted.
+    std::vector<std::vector<std::string>> TextRows(BatchChoices c) {
+        c.outputPath = params_.File("reference.txt");
+        c.quote = false;
+        c.excelText = false;
+        batch::RunBatch(c);
+        std::vector<std::vector<std::string>> rows;
+        std::istringstream in(ReadFile(c.outputPath));
+        for (std::string line; std::getline(in, line);) rows.push_back(Split(line, '\t'));
+        return rows;
+    }
+
+    bool NothingLeft() const {
+        for (const auto& e : fs::directory_iterator(fs::path(params_.File("x")).parent_path()))
+            if (e.path().filename().string().find("out.") == 0) return false;
+        return true;
+    }
+
+    testsupport::ParamDbCopy params_;
+};
+
+TEST_F(Outputs, GeoPackageIsValidAndItsPointsAreTheWgs84Results) {
+    const BatchChoices c = Choices("out.gpkg", true);
+    EXPECT_EQ(batch::RunBatch(c).failed, 1);
+    const std::string& gpkg = c.outputPath;
+    EXPECT_EQ(Query(gpkg, "PRAGMA application_id"), (std::vector<std::vector<std::string>>{{"1196444487"}}));
+    EXPECT_EQ(Query(gpkg, "SELECT data_type, srs_id FROM gpkg_contents WHERE table_name = 'Conversions'"),
+              (std::vector<std::vector<std::string>>{{"features", "4326"}}));
+    EXPECT_EQ(Query(gpkg, "SELECT geometry_type_name, srs_id FROM gpkg_geometry_columns WHERE table_name = 'Conversions'"),
+              (std::vector<std::vector<std::string>>{{"POINT", "4326"}}));
+
+    // Every column the text run writes, the failed record without a point.
+    const auto expected = TextRows(c);
+    const auto stored = Query(gpkg, "SELECT id, nom, x, y, E_WGS84_UTM, Fuseau, W__Long, W__Lat, Erreur, geom IS NULL "
+                                    "FROM Conversions ORDER BY fid");
+    ASSERT_EQ(stored.size() + 1, expected.size());
+    EXPECT_EQ(stored.back()[9], "1");
+    EXPECT_EQ(stored.back()[6], "NULL");
+    EXPECT_EQ(stored[20][0], "0042");  // text columns stay texts
+
+    std::istringstream info(Output("ogrinfo -ro -q -al '" + gpkg + "' 2>&1"));
+    std::size_t points = 0;
+    for (std::string line; std::getline(info, line);) {
+        double lon = 0, lat = 0;
+        if (std::sscanf(line.c_str(), " POINT (%lf %lf)", &lon, &lat) != 2) continue;
+        ASSERT_LT(points + 1, expected.size());
+        const auto& row = expected[++points];
+        EXPECT_NEAR(lon, std::stod(row[7]), 1e-9) << "record " << points;
+        EXPECT_NEAR(lat, std::stod(row[8]), 1e-9) << "record " << points;
+    }
+    EXPECT_EQ(points, stored.size() - 1);
+}
+
+TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {
+    const BatchChoices c = Choices("out.xlsx");
+    batch::RunBatch(c);
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)> book(
+        GDALDataset::Open(c.outputPath.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY), GDALClose);
+    ASSERT_TRUE(book);
+    OGRLayer* sheet = book->GetLayerByName("Conversions");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->GetFeatureCount(), 21);
+    std::map<std::string, OGRFieldType> types;
+    OGRFeatureDefn* columns = sheet->GetLayerDefn();
+    for (int i = 0; i < columns->GetFieldCount(); ++i)
+        types[columns->GetFieldDefn(i)->GetNameRef()] = columns->GetFieldDefn(i)->GetType();
+    // Numbers imported as text become numbers; an identifier with a leading
+    // zero and a name stay texts.
+    for (const char* name : {"x", "y", "E_WGS84_UTM", "N_WGS84_UTM", "W__Long", "W__Lat"})
+        EXPECT_EQ(types[name], OFTReal) << name;
+    EXPECT_EQ(types["Fuseau"], OFTInteger);
+    EXPECT_EQ(types["id"], OFTString);
+    EXPECT_EQ(types["nom"], OFTString);
+
+    const std::string sheetXml = "/vsizip/" + c.outputPath + "/xl/worksheets/sheet1.xml";
+    VSIStatBufL stat;
+    ASSERT_EQ(VSIStatL(sheetXml.c_str(), &stat), 0);
+    std::string xml(std::size_t(stat.st_size), '\0');
+    VSILFILE* f = VSIFOpenL(sheetXml.c_str(), "rb");
+    VSIFReadL(xml.data(), 1, xml.size(), f);
+    VSIFCloseL(f);
+    EXPECT_NE(xml.find("ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\""), std::string::npos);
+}
+
+TEST_F(Outputs, ExcelTextHasDecimalCommasInColumnsSplitBySemicolons) {
+    BatchChoices c = Choices("out.csv");
+    c.excelText = true;
+    c.delimiter = batch::OutputDelimiter::Tab;  // the Excel form wins
+    batch::RunBatch(c);
+    const std::string text = ReadFile(c.outputPath);
+    ASSERT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+    const auto expected = TextRows(c);
+    std::istringstream in(text.substr(3));
+    std::size_t n = 0;
+    for (std::string line; std::getline(in, line); ++n) {
+        ASSERT_LT(n, expected.size());
+        const auto fields = Split(line, ';');
+        ASSERT_EQ(fields.size(), expected[n].size()) << line;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            std::string want = expected[n][i];
+            if (n > 0 && want != "0042") std::replace(want.begin(), want.end(), '.', ',');
+            EXPECT_EQ(fields[i], "\"" + want + "\"");
+        }
+    }
+    EXPECT_EQ(n, expected.size());
+}
+
+struct RoundCase {
+    const char* name;
+    batch::SystemKind kind;
+    OutputPrecision precision;
+    std::vector<Value> in, out;
+};
+
+class Rounding : public ::testing::TestWithParam<RoundCase> {};
+
+TEST_P(Rounding, RemovesFloatNoiseOnlyWhereAsked) {
+    std::vector<Value> values{"kept", 0.850000000000001};
+    values.insert(values.end(), GetParam().in.begin(), GetParam().in.end());
+    batch::RoundCoordinateValues(GetParam().kind, GetParam().precision, values, 2);
+    std::vector<Value> want{"kept", 0.850000000000001};
+    want.insert(want.end(), GetParam().out.begin(), GetParam().out.end());
+    EXPECT_EQ(values, want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, Rounding,
+    ::testing::Values(
+        RoundCase{"metres", batch::SystemKind::Projected, OutputPrecision::Millimetre,
+                  {0.850000000000001, 148679.44749999}, {0.85, 148679.447}},
+        RoundCase{"utm_zone_untouched", batch::SystemKind::Utm, OutputPrecision::Millimetre,
+                  {-585104.09451, 5594913.11949, 31}, {-585104.095, 5594913.119, 31}},
+        RoundCase{"degrees", batch::SystemKind::Geographic, OutputPrecision::Millimetre,
+                  {4.35170000000001, -50.84660049}, {4.3517, -50.8466}},
+        RoundCase{"grid_reference", batch::SystemKind::Mgrs, OutputPrecision::Millimetre, {"31UER8510494913"},
+                  {"31UER8510494913"}},
+        RoundCase{"full", batch::SystemKind::Projected, OutputPrecision::Full, {0.850000000000001, 1.5},
+                  {0.850000000000001, 1.5}}),
+    testsupport::RowName());
+
+TEST_F(Outputs, SqliteEndingWritesTheSameDatabaseAsMdb) {
+    const BatchChoices mdb = Choices("out.mdb");
+    BatchChoices sqlite = Choices("out.sqlite");
+    batch::RunBatch(mdb);
+    batch::RunBatch(sqlite);
+    const std::string sql = "SELECT * FROM Conversions";
+    EXPECT_EQ(Query(mdb.outputPath, sql), Query(sqlite.outputPath, sql));
+    EXPECT_EQ(Query(sqlite.outputPath, sql).size(), 21u);
+}
+
+TEST_F(Outputs, FailedOrRefusedRunsLeaveNoFile) {
+    for (const char* name : {"out.gpkg", "out.xlsx"}) {
+        BatchChoices c = Choices(name, true);
+        c.keepGoing = false;
+        EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure) << name;
+        EXPECT_TRUE(NothingLeft()) << name;
+    }
+    BatchChoices c = Choices("out.gpkg");
+    std::ofstream(c.outputPath) << "kept";
+    EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure);
+    EXPECT_EQ(ReadFile(c.outputPath), "kept");
+}
+
+}  // namespace

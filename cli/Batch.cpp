@@ -80,7 +80,7 @@ private:
     int last_ = -1;
 };
 
-int Run(const Options& o) {
+int Run(const Options& o, int threads) {
     if (o.Has("--params")) store::SetParamDbPath(o.Get("--params"));
     std::vector<std::string> items;
     {
@@ -111,6 +111,7 @@ int Run(const Options& o) {
     if (c.excelText && o.Has("--delim") && c.delimiter != batch::OutputDelimiter::Semicolon)
         throw Refused{"--excel sépare les champs par des points-virgules : --delim ne peut valoir que semicolon."};
     c.keepGoing = o.Has("--keep-going");
+    c.threads = threads;
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 
     const bool text = batch::IsTextPath(c.inputPath);
@@ -150,9 +151,9 @@ int Run(const Options& o) {
 
 }  // namespace
 
-int RunBatchCommand(const Options& options) {
+int RunBatchCommand(const Options& options, int threads) {
     try {
-        return Run(options);
+        return Run(options, threads);
     } catch (const Refused& r) {
         std::fprintf(stderr, "%s\n", r.message.c_str());
         return ExitRefused;

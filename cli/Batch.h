@@ -7,6 +7,7 @@ namespace cli {
 
 // Returns the exit status: 0 done, 1 the import or the run failed (no
 // output left), 2 a choice was refused or is missing.
-int RunBatchCommand(const Options& options);
+// `threads` converting threads, 0 for one per core.
+int RunBatchCommand(const Options& options, int threads);
 
 }  // namespace cli

@@ -11,16 +11,13 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <functional>
-#include <mutex>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "base/Errors.h"
 #include "base/SystemText.h"
+#include "base/Workers.h"
 #include "core/Grid.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
@@ -166,9 +163,9 @@ public:
             if (int(fields_.size()) != batch::CoordinateCount(kind))
                 throw base::RuntimeError(base::err::TypeMismatch, std::string("attendu : ") + Expected(kind) + ".");
         }
-        batch::ReadCoordinates(kind, form_, [&](int k) { return std::string(fields_[std::size_t(k)]); }, point_);
+        batch::ReadCoordinates(kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
         conversion_.Convert(point_, converted_);
-        if (conversion_.Out().kind == SystemKind::Ifbl && converted_.x == core::IfblOutsideGrid)
+        if (conversion_.Out().kind == SystemKind::Ifbl && converted_.reference == core::IfblOutsideGrid)
             throw base::RuntimeError(base::err::BadReference, "point hors de la grille IFBL.");
         bool first = true;
         batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
@@ -198,67 +195,6 @@ private:
     batch::ReadingForm form_;
     std::vector<std::string_view> fields_;
     batch::Coordinates point_, converted_;
-};
-
-// Runs parts of a round on worker threads while the caller runs the first.
-class Workers {
-public:
-    explicit Workers(int count) {
-        for (int i = 1; i < count; ++i) threads_.emplace_back([this, i] { Loop(i); });
-    }
-    ~Workers() {
-        {
-            const std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        wake_.notify_all();
-        for (auto& t : threads_) t.join();
-    }
-    Workers(const Workers&) = delete;
-    Workers& operator=(const Workers&) = delete;
-
-    int Count() const { return int(threads_.size()) + 1; }
-
-    // Calls job(k) for k from 0 to parts - 1 (at most Count()), job(0) on
-    // this thread; returns when every call has.
-    void Run(int parts, const std::function<void(int)>& job) {
-        {
-            const std::lock_guard lock(mutex_);
-            job_ = &job;
-            parts_ = parts;
-            pending_ = parts - 1;
-            ++round_;
-        }
-        wake_.notify_all();
-        job(0);
-        std::unique_lock lock(mutex_);
-        done_.wait(lock, [this] { return pending_ == 0; });
-    }
-
-private:
-    void Loop(int index) {
-        long seen = 0;
-        for (;;) {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [&] { return stop_ || round_ != seen; });
-            if (stop_) return;
-            seen = round_;
-            if (index >= parts_) continue;
-            const auto* job = job_;
-            lock.unlock();
-            (*job)(index);
-            lock.lock();
-            if (--pending_ == 0) done_.notify_one();
-        }
-    }
-
-    std::vector<std::thread> threads_;
-    std::mutex mutex_;
-    std::condition_variable wake_, done_;
-    const std::function<void(int)>* job_ = nullptr;
-    int parts_ = 0, pending_ = 0;
-    long round_ = 0;
-    bool stop_ = false;
 };
 
 // One thread's share of a round: its lines' output and messages, in order.
@@ -297,7 +233,7 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
     const std::size_t count = static_cast<std::size_t>(threads);
     std::vector<Converter> converters(count, Converter(options));
     std::vector<Share> shares(count);
-    Workers workers(threads);
+    base::Workers workers(threads);
     LineReader reader(in);
     std::vector<Line> lines;
     long long lineNo = 0;
@@ -340,9 +276,6 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
     return anyFailed ? 1 : 0;
 }
 
-int DefaultThreads() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : int(std::min(n, 64u));
-}
+int DefaultThreads() { return base::CoreCount(); }
 
 }  // namespace cli

@@ -55,7 +55,7 @@ const char* const BatchUsage =
     "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
     "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going]\n"
-    "                    [--method 1|2|3] [--params FICHIER]\n";
+    "                    [--method 1|2|3] [--threads N] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
     "fichiers dBase, fichier texte .txt ou .csv) ; --geo vaut dms par défaut.\n"
@@ -68,6 +68,7 @@ const char* const BatchHelp =
     "Sans --keep-going, le premier enregistrement inconvertible arrête tout et rien\n"
     "n'est écrit ; avec, chaque enregistrement est écrit, ceux en échec avec des\n"
     "coordonnées vides et leur cause dans une dernière colonne « Erreur ».\n"
+    "--threads : nombre de fils de calcul (défaut : un par cœur) ; la sortie est la même.\n"
     "Statut : 0 succès, 1 échec de la conversion (ou d'enregistrements avec\n"
     "--keep-going), 2 choix refusé.\n";
 const char* const TableUsage =
@@ -124,7 +125,7 @@ int Convert(const cli::Options& options) {
 int Batch(const cli::Options& options) {
     if (options.Has("--quote") && options.Has("--no-quote"))
         throw cli::UsageError{"--quote ou --no-quote, pas les deux"};
-    return cli::RunBatchCommand(options);
+    return cli::RunBatchCommand(options, Threads(options));
 }
 
 struct Command {
@@ -139,7 +140,7 @@ const Command Commands[] = {
     {"convert", ConvertUsage, ConvertHelp, {{"--from", "--to", "--method", "--geo", "--threads", "--params"}, {}, false}, Convert},
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
-       "--in-delim", "--method", "--params", "--precision"},
+       "--in-delim", "--method", "--params", "--precision", "--threads"},
       {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel"},
       false},
      Batch},

@@ -13,6 +13,7 @@
 #include "core/NumberText.h"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -239,27 +240,35 @@ constexpr std::array<double, 23> PowersOfTen = [] {
 
 // The 15 significant digits of |value| as an integer from 10^14 to 10^15 - 1,
 // and the power of ten of the first digit, when one multiplication by an
-// exact power of ten settles them beyond doubt: the product is then within
-// 1/16 of the exact one, so a fraction clear of one half by more than that
-// rounds as the exact value does. False otherwise (the caller then takes the
-// exact, slower way).
+// exact power of ten settles them: the multiplication's rounding error, found
+// exactly with a fused multiply-add, tells on which side of one half the
+// exact product's fraction lies. False otherwise (an exact tie, a value out
+// of the range handled here): the caller then takes the exact, slower way.
 bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
     constexpr double Low = 1e14, High = 1e15;  // the digits' range, both exact
-    constexpr double Margin = 0.07;
     if (!(magnitude >= 1e-7 && magnitude < High)) return false;
-    int e = 14;
-    while (e > 0 && magnitude < PowersOfTen[static_cast<std::size_t>(e)]) --e;
-    if (e == 0 && magnitude < 1) {
-        // Below one: the first digit's power from the scaled value.
-        e = -1;
-        while (e > -8 && magnitude * PowersOfTen[static_cast<std::size_t>(-e)] < 1) --e;
+    // The first digit's power is floor(log10(magnitude)): from the binary
+    // exponent it is e or e + 1.
+    const int binary = int((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
+    int e = int(std::floor(binary * 0.30102999566398120));
+    double power = PowersOfTen[static_cast<std::size_t>(14 - e)];
+    double scaled = magnitude * power;
+    if (scaled >= High) {
+        ++e;
+        power = PowersOfTen[static_cast<std::size_t>(14 - e)];
+        scaled = magnitude * power;
     }
-    const double scaled = magnitude * PowersOfTen[static_cast<std::size_t>(14 - e)];
     if (!(scaled >= Low + 1 && scaled < High - 1)) return false;
+    const double error = std::fma(magnitude, power, -scaled);  // exact product minus scaled
     const double whole = std::floor(scaled);
-    const double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5) < Margin) return false;
-    digits = static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+    const double fraction = scaled - whole;  // exact, a multiple of scaled's ulp, as is 0.5
+    // |error| is at most half an ulp: only an even split leaves the side to it.
+    bool up = fraction > 0.5;
+    if (fraction == 0.5) {
+        if (error == 0) return false;  // an exact tie
+        up = error > 0;
+    }
+    digits = static_cast<std::uint64_t>(whole) + (up ? 1 : 0);
     exponent = e;
     return true;
 }

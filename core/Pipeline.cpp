@@ -31,12 +31,10 @@ constexpr std::string_view IfblSuffix = "IFBL";
 constexpr std::size_t SuffixLength = 4;
 const std::string Wgs84 = "WGS84";
 
-bool Contains(const std::string& text, std::string_view part) {
-    return text.find(part) != std::string::npos;
-}
+bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 // The projection a grid reference sits on: the name without its grid suffix.
-std::string BaseProjection(const std::string& projection) {
+std::string_view BaseProjection(std::string_view projection) {
     if ((Contains(projection, MgrsSuffix) || Contains(projection, IfblSuffix)) &&
         projection.size() >= SuffixLength)
         return projection.substr(0, projection.size() - SuffixLength);
@@ -48,9 +46,9 @@ template <typename Entry>
 class StepCache {
 public:
     // The entry `matches` finds, else the one `make` builds (nothing kept
-    // when it throws).
+    // when it throws). Valid until the next call.
     template <typename Matches, typename Make>
-    Entry Get(Matches matches, Make make) {
+    const Entry& Get(Matches matches, Make make) {
         const std::uint64_t generation = store::detail::ParamGeneration();
         if (generation != generation_ || entries_.size() >= MaxEntries) {
             entries_.clear();
@@ -85,14 +83,15 @@ struct DatumShift {
     EllipsoidParams sEll, tEll;
 };
 
-ProjectionParams CachedProjection(const std::string& name) {
+// Valid until the next call.
+const ProjectionParams& CachedProjection(std::string_view name) {
     thread_local StepCache<NamedProjection> cache;
     return cache.Get([&](const NamedProjection& e) { return e.name == name; },
-                     [&] { return NamedProjection{name, LoadProjection(name)}; })
+                     [&] { return NamedProjection{std::string(name), LoadProjection(std::string(name))}; })
         .params;
 }
 
-EllipsoidParams CachedEllipsoidOf(const std::string& datum) {
+const EllipsoidParams& CachedEllipsoidOf(const std::string& datum) {
     thread_local StepCache<DatumEllipsoid> cache;
     return cache.Get([&](const DatumEllipsoid& e) { return e.datum == datum; },
                      [&] { return DatumEllipsoid{datum, LoadEllipsoid(LoadDatum(datum).Ellipsoide)}; })
@@ -103,7 +102,7 @@ EllipsoidParams CachedEllipsoidOf(const std::string& datum) {
 void Transform(const std::string& source, const std::string& target, double lonIn, double latIn, double& lonOut,
                double& latOut, std::int16_t method) {
     thread_local StepCache<DatumShift> cache;
-    const DatumShift d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
+    const DatumShift& d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
                                    [&] {
                                        DatumShift e{source, target, LoadDatum(source), LoadDatum(target), {}, {}};
                                        e.sEll = LoadEllipsoid(e.s.Ellipsoide);
@@ -128,38 +127,31 @@ bool IsWgs84Alias(const std::string& datum) {
     return false;
 }
 
-void ConvertRecord(std::string& inDatum, const std::string& inProjection,
-                   std::string& xText, std::string& yText, std::int16_t& inZone,
-                   std::string& outDatum, const std::string& outProjection,
-                   std::string& outXText, std::string& outYText, std::int16_t& outZone,
-                   std::int16_t method, Wgs84Pivot* pivot) {
+void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
+                  const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot) {
     store::ParamReadScope scope;
 
     if (!inDatum.empty() && !inProjection.empty()) inDatum.clear();
     if (!outDatum.empty() && !outProjection.empty()) outDatum.clear();
-    CommaToPoint(xText);
-    CommaToPoint(yText);
 
     double lon = 0, lat = 0;
     if (inDatum.empty()) {
-        double x = ValNumber(xText);
-        double y = ValNumber(yText);
-        std::string projection = inProjection;
+        double x = in.x, y = in.y;
         if (Contains(inProjection, MgrsSuffix)) {
-            projection = BaseProjection(inProjection);
-            std::string reference = Trimmed(xText);
-            MgrsToUtm(inZone, x, y, reference);
+            CommaToPoint(in.reference);
+            std::string reference = Trimmed(in.reference);
+            MgrsToUtm(in.zone, x, y, reference);
         } else if (Contains(inProjection, IfblSuffix)) {
-            projection = BaseProjection(inProjection);
-            std::string code = Trimmed(xText);
+            CommaToPoint(in.reference);
+            std::string code = Trimmed(in.reference);
             IfblToLambert(x, y, code);
         }
-        const ProjectionParams p = CachedProjection(projection);
+        const ProjectionParams& p = CachedProjection(BaseProjection(inProjection));
         inDatum = p.Datum;
-        ProjectInverseWith(p, CachedEllipsoidOf(p.Datum), lat, lon, x, y, inZone);
+        ProjectInverseWith(p, CachedEllipsoidOf(p.Datum), lat, lon, x, y, in.zone);
     } else {
-        lon = ValNumber(xText);
-        lat = ValNumber(yText);
+        lon = in.x;
+        lat = in.y;
     }
 
     double lonW = lon, latW = lat;
@@ -167,27 +159,47 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
     if (pivot) *pivot = {lonW, latW};
 
     if (outDatum.empty()) {
-        const std::string projection = BaseProjection(outProjection);
-        const ProjectionParams p = CachedProjection(projection);
+        const ProjectionParams& p = CachedProjection(BaseProjection(outProjection));
         outDatum = p.Datum;
         double lonO = lonW, latO = latW;
         if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method);
-        double xo = 0, yo = 0;
-        ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, xo, yo, outZone);
-        outXText = FormatGeneral(xo);
-        outYText = FormatGeneral(yo);
+        out.x = out.y = 0;
+        ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, out.x, out.y, out.zone);
         if (Contains(outProjection, MgrsSuffix)) {
             // The band letter follows the WGS 84 latitude, whatever the output datum.
-            UtmToMgrs(latW, outZone, xo, yo, outXText);
+            UtmToMgrs(latW, out.zone, out.x, out.y, out.reference);
         } else if (Contains(outProjection, IfblSuffix)) {
-            LambertToIfbl(xo, yo, outXText);
+            LambertToIfbl(out.x, out.y, out.reference);
         }
     } else {
-        double lonO = lonW, latO = latW;
-        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method);
-        outXText = FormatGeneral(lonO);
-        outYText = FormatGeneral(latO);
+        out.x = lonW;
+        out.y = latW;
+        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, out.x, out.y, method);
     }
+}
+
+void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::string& xText, std::string& yText,
+                   std::int16_t& inZone, std::string& outDatum, const std::string& outProjection,
+                   std::string& outXText, std::string& outYText, std::int16_t& outZone, std::int16_t method,
+                   Wgs84Pivot* pivot) {
+    CommaToPoint(xText);
+    CommaToPoint(yText);
+    RecordPoint in{ValNumber(xText), ValNumber(yText), {}, inZone};
+    if (Contains(inProjection, MgrsSuffix) || Contains(inProjection, IfblSuffix)) in.reference = xText;
+    RecordPoint out;
+    out.zone = outZone;
+    try {
+        ConvertPoint(inDatum, inProjection, in, outDatum, outProjection, out, method, pivot);
+    } catch (...) {
+        inZone = in.zone;
+        outZone = out.zone;
+        throw;
+    }
+    inZone = in.zone;
+    outZone = out.zone;
+    outXText = FormatGeneral(out.x);
+    outYText = FormatGeneral(out.y);
+    if (Contains(outProjection, MgrsSuffix) || Contains(outProjection, IfblSuffix)) outXText = out.reference;
 }
 
 }  // namespace core

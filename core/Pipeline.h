@@ -27,6 +27,22 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection,
                    std::string& outXText, std::string& outYText, std::int16_t& outZone,
                    std::int16_t method, Wgs84Pivot* pivot = nullptr);
 
+// One side of a record as numbers: X and Y (radians for a datum, metres for a
+// projection), the reference of an MGRS or IFBL side, the UTM zone.
+struct RecordPoint {
+    double x = 0, y = 0;
+    std::string reference;
+    std::int16_t zone = 0;
+};
+
+// ConvertRecord without its texts. `in` holds the numbers ConvertRecord reads
+// from its texts (ValNumber of them) or, for a grid reference, the reference
+// (its commas turned into points here). `out` receives the numbers
+// ConvertRecord writes with FormatGeneral, and the reference of a grid output.
+void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in,
+                  std::string& outDatum, const std::string& outProjection, RecordPoint& out,
+                  std::int16_t method, Wgs84Pivot* pivot = nullptr);
+
 // Datums taken as WGS 84 itself by the table pipeline: no datum step.
 bool IsWgs84Alias(const std::string& datum);
 

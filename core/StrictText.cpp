@@ -61,8 +61,18 @@ std::string WithoutBlanks(std::string_view text) {
 }
 
 bool IsPlainNumber(std::string_view text) {
-    const std::string t = WithoutBlanks(text);
-    return !t.empty() && NumberLength(t, true) == t.size();
+    // Numbers are short: the blanks are dropped on the stack, not the heap.
+    char small[64];
+    std::size_t n = 0;
+    for (char c : text) {
+        if (IsBlank(c)) continue;
+        if (n == sizeof small) {
+            const std::string t = WithoutBlanks(text);
+            return NumberLength(t, true) == t.size();
+        }
+        small[n++] = c;
+    }
+    return n > 0 && NumberLength(std::string_view(small, n), true) == n;
 }
 
 std::string WithSecondsMark(const std::string& text) {

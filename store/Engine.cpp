@@ -677,7 +677,7 @@ std::unique_ptr<TableCursor> Database::OpenForwardOnly(const std::string& table)
 int Database::Execute(const std::string& sql, const std::vector<store::Value>& params) {
     Connection& conn = impl_->Native();
     Query q(conn, Trimmed(sql));
-    q.Bind(params);
+    q.Bind(params, true);  // `params` outlives `q`
     const auto before = conn.TotalChanges();
     while (q.Step()) {
     }

@@ -194,7 +194,7 @@ Query::~Query() {
     if (slot_) slot_->inUse = false;
 }
 
-void Query::Bind(const std::vector<Value>& params) {
+void Query::Bind(const std::vector<Value>& params, bool lasting) {
     if (int(params.size()) != sqlite3_bind_parameter_count(stmt_))
         throw Error(base::err::TooFewParameters, std::to_string(params.size()) + " valeur(s) pour " +
                                                std::to_string(sqlite3_bind_parameter_count(stmt_)));
@@ -206,8 +206,8 @@ void Query::Bind(const std::vector<Value>& params) {
         case Value::Kind::Integer: rc = sqlite3_bind_int64(stmt_, i + 1, v.Int64()); break;
         case Value::Kind::Double: rc = sqlite3_bind_double(stmt_, i + 1, v.Double()); break;
         case Value::Kind::Text: {
-            const std::string text = v.Text();
-            rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()), SQLITE_TRANSIENT);
+            const std::string& text = *v.IfText();
+            rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()), lasting ? SQLITE_STATIC : SQLITE_TRANSIENT);
             break;
         }
         }

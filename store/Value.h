@@ -25,6 +25,8 @@ public:
     Kind GetKind() const { return static_cast<Kind>(data_.index()); }
     bool IsNull() const { return data_.index() == 0; }
 
+    // The text itself when the value is a text, without a copy; else null.
+    const std::string* IfText() const { return std::get_if<std::string>(&data_); }
     // Numbers in their shortest form of at most 15 significant digits; Null
     // gives an empty text.
     std::string Text() const;

@@ -17,7 +17,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <exception>
 #include <memory>
+#include <optional>
 
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
@@ -32,6 +34,7 @@
 #include "app/batch/RecordIo.h"
 #include "app/batch/TableFeed.h"
 #include "app/batch/TextImport.h"
+#include "base/Workers.h"
 
 namespace batch {
 
@@ -47,9 +50,6 @@ constexpr int GridColumnSize = 25;
 constexpr const char* ErrorColumn = "Erreur";  // a keep-going run's reason a record failed
 constexpr int ErrorColumnSize = 255;
 constexpr std::size_t FailuresKept = 5;
-constexpr long RecordsPerScope = 4096;  // parameter reads share one scope per block
-constexpr long ProgressEvery = 256;
-constexpr std::size_t WriteBuffer = 1 << 20;
 
 std::string LastThreeLower(const std::string& path) {
     std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
@@ -154,7 +154,9 @@ public:
                 asked = &columns_[k];
                 const store::Value& v = row[asked->index];
                 if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
-                return v.Text();
+                if (const std::string* text = v.IfText()) return std::string_view(*text);
+                scratch_ = v.Text();  // read before the next field is asked for
+                return std::string_view(scratch_);
             }, point_);
         } catch (const base::RuntimeError& e) {
             throw base::RuntimeError(e.number, "champ « " + (asked ? asked->name : std::string()) + " » : " + e.what());
@@ -180,72 +182,127 @@ private:
     Column columns_[3];
     Coordinates point_;
     core::Wgs84Pivot pivot_;
+    std::string scratch_;
 };
 
-// Converts each record; a keep-going run counts a failure and keeps its
-// reason for the record's "Erreur" field where another run stops.
-class Tally {
-public:
-    explicit Tally(bool keepGoing) : keepGoing_(keepGoing) {}
+// One thread's share of a block: each record converted, then handed to
+// `emit` with its failure (null when converted). A run that does not keep
+// going stops the share at its first failure.
+struct Share {
+    struct Failure {
+        std::size_t index;  // in the block
+        int number;
+        std::string what;
+        std::string Reason() const { return std::to_string(number) + " " + what; }
+    };
+    std::vector<Failure> failures;  // in record order
+    std::exception_ptr error;       // anything else: the run stops there
+    std::string text;               // the text run's lines
+    std::vector<store::Value> values;  // scratch
+};
 
-    // False when the record failed (keep-going only; otherwise the failure propagates).
-    bool Convert(RecordConverter& converter, const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
-        reason_.clear();
-        if (!keepGoing_) {
-            converter.Convert(row, r1, r2);
-            ++report.converted;
-            return true;
+struct RecordResult {
+    Coordinates r1, r2;
+    core::Wgs84Pivot pivot;  // of r1
+};
+
+// Reads the records a block at a time under parameter read scopes, has the
+// threads convert contiguous shares of each block, and takes the shares back
+// in record order: the report, the failures and whatever `write` does with
+// them do not depend on the number of threads.
+class BlockRun {
+public:
+    BlockRun(const BatchChoices& c, const RecordConverter& converter)
+        : keepGoing_(c.keepGoing), workers_(c.threads > 0 ? c.threads : base::CoreCount()),
+          converters_(std::size_t(workers_.Count()), converter), results_(converters_.size()),
+          shares_(converters_.size()) {}
+
+    // emit(share, index, row, result, failure) builds a record's output on a
+    // worker thread; write(share, rows, from, to) writes a share's records in order.
+    template <typename Emit, typename Write>
+    BatchReport Run(store::TableCursor& cursor, long total, const std::function<void(const BatchProgress&)>& progress,
+                    Emit emit, Write write) {
+        BatchReport report;
+        std::vector<std::vector<store::Value>> rows(BlockRecords);
+        long done = 0;
+        for (bool more = true; more;) {
+            std::size_t count = 0;
+            std::optional<base::RuntimeError> readError;
+            try {
+                while (count < rows.size() && (more = cursor.Next(rows[count]))) ++count;
+            } catch (const base::RuntimeError& e) {
+                readError = e;  // after the records read before it
+                more = false;
+            }
+            const std::size_t parts = std::min<std::size_t>(shares_.size(), std::max<std::size_t>(1, count / MinShare));
+            const std::size_t per = (count + parts - 1) / std::max<std::size_t>(parts, 1);
+            workers_.Run(int(parts), [&](int k) {
+                const std::size_t from = std::min(count, per * std::size_t(k));
+                ConvertShare(std::size_t(k), rows, from, std::min(count, from + per), emit);
+            });
+            for (std::size_t k = 0; k < parts; ++k) {
+                Share& share = shares_[k];
+                if (share.error) std::rethrow_exception(share.error);
+                const std::size_t from = std::min(count, per * k), to = std::min(count, from + per);
+                if (!keepGoing_ && !share.failures.empty()) {
+                    const Share::Failure& f = share.failures.front();
+                    throw BatchFailure(f.number, f.what, done + long(f.index) + 1);
+                }
+                for (const Share::Failure& f : share.failures)
+                    if (report.firstFailures.size() < FailuresKept)
+                        report.firstFailures.push_back({done + long(f.index) + 1, f.Reason()});
+                report.failed += long(share.failures.size());
+                report.converted += long(to - from - share.failures.size());
+                try {
+                    write(share, rows, from, to);
+                } catch (const base::RuntimeError& e) {
+                    throw BatchFailure(e.number, e.what(), done + long(to));
+                }
+            }
+            done += long(count);
+            if (readError) throw BatchFailure(readError->number, readError->what(), done);
+            if (progress) progress({done, std::max(total, done)});
         }
-        try {
-            converter.Convert(row, r1, r2);
-            ++report.converted;
-            return true;
-        } catch (const base::RuntimeError& e) {
-            ++report.failed;
-            reason_ = std::to_string(e.number) + " " + e.what();
-            if (report.firstFailures.size() < FailuresKept)
-                report.firstFailures.push_back({report.converted + report.failed, reason_});
-            return false;
-        }
+        return report;
     }
 
-    bool KeepGoing() const { return keepGoing_; }
-    // The last record's reason; empty when it was converted.
-    const std::string& Reason() const { return reason_; }
-
-    BatchReport report;
+    static constexpr std::size_t BlockRecords = 4096;
 
 private:
-    bool keepGoing_;
-    std::string reason_;
-};
+    static constexpr std::size_t MinShare = 256;  // fewer records are not worth a thread
 
-// Walks the records under parameter read scopes, with progress, naming the
-// record any failure stopped at.
-template <typename Each>
-long ForEachRecord(store::TableCursor& cursor, long total, const std::function<void(const BatchProgress&)>& progress,
-                   Each each) {
-    std::vector<store::Value> row;
-    long done = 0;
-    for (bool more = true; more;) {
-        store::ParamReadScope scope;
-        for (long k = 0; k < RecordsPerScope; ++k) {
-            try {
-                more = cursor.Next(row);
-                if (!more) break;
-                ++done;
-                each(row);
-            } catch (const BatchFailure&) {
-                throw;
-            } catch (const base::RuntimeError& e) {
-                throw BatchFailure(e.number, e.what(), done);
+    template <typename Emit>
+    void ConvertShare(std::size_t k, std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to,
+                      Emit& emit) {
+        Share& share = shares_[k];
+        share.failures.clear();
+        share.error = nullptr;
+        share.text.clear();
+        try {
+            store::ParamReadScope scope;
+            for (std::size_t i = from; i < to; ++i) {
+                const Share::Failure* failure = nullptr;
+                try {
+                    converters_[k].Convert(rows[i], results_[k].r1, results_[k].r2);
+                    results_[k].pivot = converters_[k].Pivot();
+                } catch (const base::RuntimeError& e) {
+                    share.failures.push_back({i, e.number, e.what()});
+                    if (!keepGoing_) return;
+                    failure = &share.failures.back();
+                }
+                emit(share, i, rows[i], results_[k], failure);
             }
-            if (progress && done % ProgressEvery == 0) progress({done, std::max(total, done)});
+        } catch (...) {
+            share.error = std::current_exception();
         }
     }
-    if (progress) progress({done, std::max(total, done)});
-    return done;
-}
+
+    bool keepGoing_;
+    base::Workers workers_;
+    std::vector<RecordConverter> converters_;
+    std::vector<RecordResult> results_;
+    std::vector<Share> shares_;
+};
 
 // A converted record's output fields as database values, rounded as chosen.
 void AppendOutputValues(const RecordConverter& converter, const Coordinates& r1, const Coordinates& r2,
@@ -257,6 +314,24 @@ void AppendOutputValues(const RecordConverter& converter, const Coordinates& r1,
     }
 }
 
+// Delimited fields appended to a line: every field enclosed when quoting is
+// on, and any field that would otherwise not split back into the right fields.
+class LineFields {
+public:
+    LineFields(char delimiter, bool quote) : d_(delimiter), quote_(quote), special_(std::string("\"\r\n") + delimiter) {}
+
+    void Put(std::string& line, std::string_view field, bool first) const {
+        if (!first) line += d_;
+        if (quote_ || field.find_first_of(special_) != std::string_view::npos) AppendQuoted(line, field);
+        else line += field;
+    }
+
+private:
+    char d_;
+    bool quote_;
+    std::string special_;
+};
+
 BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const Source source = SourceOf(c.inputPath);
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
@@ -265,65 +340,67 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     RecordConverter converter(c, cursor->Fields());
 
     PendingFile pending(c.outputPath);
-    // The stream's own buffer: given none, the C library keeps its small
-    // default whatever size is asked for. Declared first, it outlives the stream.
-    std::vector<char> buffer(WriteBuffer);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(pending.Path().c_str(), "wb"), std::fclose);
     if (!file) throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
-    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
+    // Blocks of lines are written whole: the stream needs no buffer of its own.
+    std::setvbuf(file.get(), nullptr, _IONBF, 0);
+    const auto write = [&](std::string_view text) {
+        if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())
+            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(errno));
+    };
     // Excel reads a file as UTF-8 only when it starts with the byte order mark.
     if (c.excelText && std::fputs("\xEF\xBB\xBF", file.get()) < 0)
         throw BatchFailure(base::err::FileAccess, c.outputPath + " : " + base::SystemText(errno), 0);
 
-    const char d = c.excelText ? ';' : DelimiterChar(c.delimiter);
-    const std::string special = std::string("\"\r\n") + d;
-    std::string line;
-    // Every field enclosed when quoting is on, and any field that would
-    // otherwise not split back into the right fields.
-    const auto writeLine = [&](const std::vector<std::string>& fields) {
-        line.clear();
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (i) line += d;
-            const std::string& f = fields[i];
-            if (c.quote || f.find_first_of(special) != std::string::npos) AppendQuoted(line, f);
-            else line += f;
-        }
-        line += '\n';
-        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size())
-            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(errno));
-    };
+    const LineFields line(c.excelText ? ';' : DelimiterChar(c.delimiter), c.quote);
+    std::string header;
+    bool first = true;
+    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing)) {
+        line.Put(header, f.Name, first);
+        first = false;
+    }
+    header += '\n';
+    write(header);
 
-    std::vector<std::string> fields;
-    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing))
-        fields.push_back(f.Name);
-    writeLine(fields);
-
-    Tally tally(c.keepGoing);
-    const std::size_t outputCount =
-        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
-    Coordinates r1, r2;
-    const auto append = [&](std::string_view text) { fields.emplace_back(text); };
+    const SystemKind out1 = converter.Out().kind, out2 = converter.Out2().kind;
+    const int outputCount = CoordinateCount(out1) + CoordinateCount(out2);
     // Texts as written today unless rounded or written for Excel: then from
     // the values a database would hold.
     const bool asValues = c.excelText || c.precision != OutputPrecision::Full;
-    const auto text = [&](const store::Value& v) { return c.excelText ? DecimalCommaText(v) : v.Text(); };
-    std::vector<store::Value> values;
-    const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
-        fields.clear();
-        for (const auto& v : row) fields.push_back(text(v));
-        if (!tally.Convert(converter, row, r1, r2)) {
-            fields.resize(fields.size() + outputCount);
-        } else if (asValues) {
-            values.clear();
-            AppendOutputValues(converter, r1, r2, c.precision, values);
-            for (const auto& v : values) fields.push_back(text(v));
-        } else {
-            WriteCoordinateTexts(converter.Out().kind, r1, append);
-            WriteCoordinateTexts(converter.Out2().kind, r2, append);
-        }
-        if (tally.KeepGoing()) fields.push_back(tally.Reason());
-        writeLine(fields);
-    });
+    BlockRun run(c, converter);
+    const BatchReport report = run.Run(
+        *cursor, total, progress,
+        [&](Share& share, std::size_t, const std::vector<store::Value>& row, const RecordResult& r,
+            const Share::Failure* failure) {
+            std::string& text = share.text;
+            bool first = true;
+            const auto put = [&](std::string_view field) {
+                line.Put(text, field, first);
+                first = false;
+            };
+            const auto putValue = [&](const store::Value& v) {
+                if (c.excelText) put(DecimalCommaText(v));
+                else if (const std::string* t = v.IfText()) put(*t);
+                else put(v.Text());
+            };
+            for (const auto& v : row) putValue(v);
+            if (failure) {
+                for (int k = 0; k < outputCount; ++k) put({});
+            } else if (asValues) {
+                share.values.clear();
+                AppendOutputValues(converter, r.r1, r.r2, c.precision, share.values);
+                for (const auto& v : share.values) putValue(v);
+            } else {
+                WriteCoordinateTexts(out1, r.r1, put);
+                WriteCoordinateTexts(out2, r.r2, put);
+            }
+            if (c.keepGoing) put(failure ? failure->Reason() : std::string());
+            text += '\n';
+        },
+        [&](const Share& share, const std::vector<std::vector<store::Value>>&, std::size_t, std::size_t) {
+            write(share.text);
+        });
+    const long done = report.converted + report.failed;
     std::FILE* raw = file.release();
     if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
         const int saved = errno;
@@ -332,7 +409,21 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     }
     if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, base::SystemText(errno), done);
     pending.Commit(true);
-    return tally.report;
+    return report;
+}
+
+// Appends a record's output values to its row, Null where it failed, and
+// in a keep-going run its reason.
+auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
+    const std::size_t outputCount =
+        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
+    return [&c, &converter, outputCount](std::vector<store::Value>& row, const RecordResult& r,
+                                         const Share::Failure* failure) {
+        if (!failure) AppendOutputValues(converter, r.r1, r.r2, c.precision, row);
+        else row.resize(row.size() + outputCount);  // Null
+        if (c.keepGoing)
+            row.emplace_back(failure ? base::FirstCharacters(failure->Reason(), ErrorColumnSize) : std::string());
+    };
 }
 
 // Links the input table into the output database as "Connection".
@@ -356,7 +447,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         total = CountRecords(input, c.table);
     }
     PendingFile pending(c.outputPath);
-    Tally tally(c.keepGoing);
+    BatchReport report;
     {
         store::Database db = store::CreateDatabase(pending.Path(), store::dbLangGeneral);
         ConnectOutput(db, source, c.table);
@@ -371,27 +462,22 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         const std::string insert = InsertStatement(OutputTable, out.Fields.size());
 
         db.Execute("BEGIN");
-        const std::size_t outputCount =
-            std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
-        Coordinates r1, r2;
-        std::vector<store::Value> values;
-        ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
-            values = row;
-            if (tally.Convert(converter, row, r1, r2)) {
-                AppendOutputValues(converter, r1, r2, c.precision, values);
-            } else {
-                values.resize(values.size() + outputCount);  // Null
-            }
-            if (tally.KeepGoing()) values.emplace_back(base::FirstCharacters(tally.Reason(), ErrorColumnSize));
-            db.Execute(insert, values);
-        });
+        const auto append = AppendToRow(c, converter);
+        BlockRun run(c, converter);
+        report = run.Run(
+            *cursor, total, progress,
+            [&](Share&, std::size_t, std::vector<store::Value>& row, const RecordResult& r,
+                const Share::Failure* failure) { append(row, r, failure); },
+            [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to) {
+                for (std::size_t i = from; i < to; ++i) db.Execute(insert, rows[i]);
+            });
         db.Execute("COMMIT");
         cursor.reset();
         db.TableDefs().Delete(LinkTable);
         db.Close();
     }
     pending.Commit(false);
-    return tally.report;
+    return report;
 }
 
 // A GeoPackage or a workbook, from the source table straight to the sink.
@@ -407,23 +493,20 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
     PendingFile pending(c.outputPath);
     std::unique_ptr<OutputSink> sink = MakeSink(kind, pending.Path());
     sink->Begin(OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing));
-    Tally tally(c.keepGoing);
-    const std::size_t outputCount =
-        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
-    Coordinates r1, r2;
-    std::vector<store::Value> values;
-    const long done = ForEachRecord(*cursor, total, progress, [&](const std::vector<store::Value>& row) {
-        values = row;
-        std::optional<LonLat> point;
-        if (tally.Convert(converter, row, r1, r2)) {
-            AppendOutputValues(converter, r1, r2, c.precision, values);
-            point = Wgs84Degrees(converter.Pivot());
-        } else {
-            values.resize(values.size() + outputCount);
-        }
-        if (tally.KeepGoing()) values.emplace_back(base::FirstCharacters(tally.Reason(), ErrorColumnSize));
-        sink->Add(values, point);
-    });
+    const auto append = AppendToRow(c, converter);
+    std::vector<std::optional<LonLat>> points(BlockRun::BlockRecords);
+    BlockRun run(c, converter);
+    const BatchReport report = run.Run(
+        *cursor, total, progress,
+        [&](Share&, std::size_t i, std::vector<store::Value>& row, const RecordResult& r,
+            const Share::Failure* failure) {
+            append(row, r, failure);
+            points[i] = failure ? std::nullopt : std::optional<LonLat>(Wgs84Degrees(r.pivot));
+        },
+        [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to) {
+            for (std::size_t i = from; i < to; ++i) sink->Add(rows[i], points[i]);
+        });
+    const long done = report.converted + report.failed;
     try {
         sink->Finish();
     } catch (const base::RuntimeError& e) {
@@ -431,7 +514,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
     }
     sink.reset();
     pending.Commit(kind != OutputKind::GeoPackage);
-    return tally.report;
+    return report;
 }
 
 }  // namespace

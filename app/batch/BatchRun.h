@@ -50,6 +50,9 @@ struct BatchChoices {
     // fields and its reason in an added last column "Erreur". Otherwise the
     // run stops at the first such record and writes nothing.
     bool keepGoing = false;
+    // Threads converting records, blocks of them written in record order:
+    // the output is the same for any number. 0: one per core.
+    int threads = 0;
 };
 
 // Whether a path names a delimited text file (".txt" or ".csv", any case):

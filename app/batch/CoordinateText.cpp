@@ -12,54 +12,89 @@ namespace batch {
 
 namespace {
 
-base::RuntimeError NotANumber(const std::string& text) {
-    if (text.find_first_not_of(" \t") == std::string::npos)
+base::RuntimeError NotANumber(std::string_view text) {
+    if (text.find_first_not_of(" \t") == std::string_view::npos)
         return base::RuntimeError(base::err::TypeMismatch, "valeur vide.");
-    return base::RuntimeError(base::err::TypeMismatch, "« " + text + " » n'est pas un nombre.");
+    return base::RuntimeError(base::err::TypeMismatch, "« " + std::string(text) + " » n'est pas un nombre.");
 }
 
-// The field, decimal comma turned to a point, when it is wholly a number.
-std::string CheckedNumber(std::string field) {
-    core::CommaToPoint(field);
-    if (!core::IsPlainNumber(field)) throw NotANumber(field);
-    return field;
+// A field as CommaToPoint leaves it: outer blanks trimmed, decimal commas
+// made points. Fields are short: only a long one is copied to the heap.
+class PointText {
+public:
+    explicit PointText(std::string_view field) {
+        const std::size_t first = field.find_first_not_of(' ');
+        field = first == std::string_view::npos ? std::string_view() : field.substr(first, field.find_last_not_of(' ') + 1 - first);
+        char* out = small_;
+        if (field.size() > sizeof small_) {
+            large_.resize(field.size());
+            out = large_.data();
+        }
+        for (std::size_t i = 0; i < field.size(); ++i) out[i] = field[i] == ',' ? '.' : field[i];
+        text_ = std::string_view(out, field.size());
+    }
+    PointText(const PointText&) = delete;
+    PointText& operator=(const PointText&) = delete;
+
+    std::string_view View() const { return text_; }
+
+private:
+    char small_[64];
+    std::string large_;
+    std::string_view text_;
+};
+
+// The field's number, decimal comma read as a point, when it is wholly one.
+double CheckedNumber(std::string_view field) {
+    const PointText text(field);
+    if (!core::IsPlainNumber(text.View())) throw NotANumber(text.View());
+    return core::ValNumber(text.View());
 }
 
 }  // namespace
 
-std::string ProjectedText(std::string field, double scale) {
-    std::string text = CheckedNumber(std::move(field));
-    if (scale == 1) return text;  // the pipeline reads the same number from it
-    const double scaled = core::ValNumber(text) * scale;
+double ProjectedValue(std::string_view field, double scale) {
+    const PointText text(field);
+    if (!core::IsPlainNumber(text.View())) throw NotANumber(text.View());
+    const double value = core::ValNumber(text.View());
+    if (scale == 1) return value;  // read from the field's own text
+    const double scaled = value * scale;
     if (!std::isfinite(scaled))
-        throw base::RuntimeError(base::err::Overflow, "« " + text + " » fois l'échelle dépasse les nombres représentables.");
-    return core::FormatGeneral(scaled);
+        throw base::RuntimeError(base::err::Overflow,
+                                 "« " + std::string(text.View()) + " » fois l'échelle dépasse les nombres représentables.");
+    return core::GeneralValue(scaled);
 }
 
-std::string GeographicText(std::string field, std::int16_t mode) {
-    core::CommaToPoint(field);
+double GeographicValue(std::string_view field, std::int16_t mode) {
+    double degrees = 0;
+    double radians = 0;
+    bool zero = false;
     if (mode == core::angle::FromText) {
-        if (field.empty()) throw NotANumber(field);
+        std::string text(field);
+        core::CommaToPoint(text);
+        if (text.empty()) throw NotANumber(text);
         // Read strictly first: the classic reading takes "E4°21'0''" as 0.35°.
         bool plain = false;
-        core::ReadDmsStrict(field, plain);
+        core::ReadDmsStrict(text, plain);
         if (plain)
             throw base::RuntimeError(base::err::TypeMismatch,
-                                     "« " + field + " » n'est pas écrit en degrés, minutes et secondes.");
+                                     "« " + text + " » n'est pas écrit en degrés, minutes et secondes.");
+        zero = text.find_first_of("123456789") == std::string::npos;
+        degrees = radians = core::ValNumber(text);
+        core::ConvertAngle(text, degrees, radians, mode);
     } else {
-        field = CheckedNumber(std::move(field));
+        const PointText text(field);
+        if (!core::IsPlainNumber(text.View())) throw NotANumber(text.View());
+        // A zero angle has no digit but zeros in any of the three forms.
+        zero = text.View().find_first_of("123456789") == std::string_view::npos;
+        degrees = radians = core::ValNumber(text.View());
+        // Only the radians go on: the other forms' text is never built.
+        core::ConvertAngleValues(degrees, radians, mode);
     }
-    // A zero angle has no digit but zeros in any of the three forms.
-    const bool zero = field.find_first_of("123456789") == std::string::npos;
-    double degrees = core::ValNumber(field);
-    double radians = degrees;
-    // Only the radians go on: the other forms' text is never built.
-    if (mode == core::angle::FromText) core::ConvertAngle(field, degrees, radians, mode);
-    else core::ConvertAngleValues(degrees, radians, mode);
     // The range rules clear an angle beyond 0 to 360°, which would read as 0.
     if (!zero && degrees == 0 && radians == 0)
         throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");
-    return core::FormatGeneral(radians);
+    return core::GeneralValue(radians);
 }
 
 double ScaleValue(std::string text) {
@@ -72,21 +107,21 @@ double ScaleValue(std::string text) {
     }
 }
 
-std::int16_t ZoneNumber(std::string field) {
-    const double zone = core::ValNumber(CheckedNumber(std::move(field)));
+std::int16_t ZoneNumber(std::string_view field) {
+    const double zone = CheckedNumber(field);
     if (!(zone >= MinZone && zone < MaxZone + 1))
         throw base::RuntimeError(base::err::Overflow, "fuseau hors de 1 à 60.");
     return static_cast<std::int16_t>(zone);
 }
 
-std::string GridText(const std::string& field) {
-    if (field.find_first_not_of(' ') == std::string::npos)
+std::string GridText(std::string_view field) {
+    if (field.find_first_not_of(' ') == std::string_view::npos)
         throw base::RuntimeError(base::err::BadReference, "référence vide.");
-    return field;
+    return std::string(field);
 }
 
-std::string LatitudeText(std::string field, std::int16_t mode) {
-    std::string radians = GeographicText(std::move(field), mode);
+double LatitudeValue(std::string_view field, std::int16_t mode) {
+    const double radians = GeographicValue(field, mode);
     // The grids and range rules hold the northern hemisphere only; a southern
     // latitude would come back from the range rules as 270 to 360°.
     if (!core::InNorthernHemisphere(Degrees(radians)))
@@ -94,16 +129,10 @@ std::string LatitudeText(std::string field, std::int16_t mode) {
     return radians;
 }
 
-bool FiniteNumber(const std::string& text) { return core::IsPlainNumber(text) && std::isfinite(core::ValNumber(text)); }
+double Degrees(double radians) { return radians * core::HalfCircleDeg / core::Pi; }
 
-double Degrees(const std::string& radiansText) {
-    return core::ValNumber(radiansText) * core::HalfCircleDeg / core::Pi;
-}
-
-std::string DegreesText(const std::string& radiansText) { return core::FormatGeneral(Degrees(radiansText)); }
-
-double LongitudeDegrees(const std::string& radiansText) {
-    const double degrees = Degrees(radiansText);
+double LongitudeDegrees(double radians) {
+    const double degrees = Degrees(radians);
     return degrees > core::HalfCircleDeg ? degrees - 2 * core::HalfCircleDeg : degrees;
 }
 

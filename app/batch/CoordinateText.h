@@ -1,12 +1,16 @@
 #pragma once
-// One record's coordinate fields as the conversion pipeline takes them, and
-// its results as they are written. Every reader refuses what would otherwise
-// silently become the point (0, 0): an empty field, a word, a geographic
-// value in degrees-minutes-seconds form without any mark, an angle the
-// range rules clear.
+// One record's coordinate fields read as the conversion pipeline takes them,
+// and its results as they are written. Every reader refuses what would
+// otherwise silently become the point (0, 0): an empty field, a word, a
+// geographic value in degrees-minutes-seconds form without any mark, an angle
+// the range rules clear.
 //
-//   std::string x = batch::ProjectedText("148679,447", 1.0);  // "148679.447"
-//   std::string lon = batch::GeographicText("4°21'0''", 1);   // radians text
+// Angles travel in radians rounded to 15 significant digits, as the pipeline
+// has always held them between its steps; the rounding shows in the last
+// digit of some outputs, so it is kept.
+//
+//   double x = batch::ProjectedValue("148679,447", 1.0);  // 148679.447
+//   double lon = batch::GeographicValue("4°21'0''", 1);   // radians
 
 #include <cstdint>
 #include <string>
@@ -22,26 +26,23 @@ double ScaleValue(std::string text);
 
 // Throws base::RuntimeError 13 for a field that is not wholly a number, 6
 // when its product with `scale` overflows.
-// The field's value (decimal comma or point) times `scale`, as text.
-std::string ProjectedText(std::string field, double scale);
-// The radians text of a longitude or latitude written in `mode` (1 DMS text,
-// 2 decimal degrees, 3 radians).
-std::string GeographicText(std::string field, std::int16_t mode);
-// A result text that is a number ("NAN" and "INF" are not).
-bool FiniteNumber(const std::string& text);
-
-// GeographicText of a latitude, refused outside 0 to 90°.
-std::string LatitudeText(std::string field, std::int16_t mode);
+// The field's value (decimal comma or point) times `scale`: exactly as
+// written when `scale` is 1, else to 15 significant digits.
+double ProjectedValue(std::string_view field, double scale);
+// The radians of a longitude or latitude written in `mode` (1 DMS text,
+// 2 decimal degrees, 3 radians), to 15 significant digits.
+double GeographicValue(std::string_view field, std::int16_t mode);
+// GeographicValue of a latitude, refused outside 0 to 90°.
+double LatitudeValue(std::string_view field, std::int16_t mode);
 // The integer part of a UTM zone field, 1 to 60.
-std::int16_t ZoneNumber(std::string field);
+std::int16_t ZoneNumber(std::string_view field);
 // An MGRS or IFBL reference; only refused when empty.
-std::string GridText(const std::string& field);
+std::string GridText(std::string_view field);
 
-// A radians text as decimal degrees (180 / the 15-digit pi).
-std::string DegreesText(const std::string& radiansText);
-double Degrees(const std::string& radiansText);
-// A longitude's radians text in decimal degrees from -180 to 180: the range
-// rules give 0 to 360°, the datum step -180 to 180°.
-double LongitudeDegrees(const std::string& radiansText);
+// Radians as decimal degrees (180 / the 15-digit pi).
+double Degrees(double radians);
+// A longitude in decimal degrees from -180 to 180: the range rules give 0 to
+// 360°, the datum step -180 to 180°.
+double LongitudeDegrees(double radians);
 
 }  // namespace batch

@@ -4,10 +4,11 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace batch {
 
-inline void AppendQuoted(std::string& out, const std::string& text) {
+inline void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
     for (char c : text) {
         if (c == '"') out += '"';

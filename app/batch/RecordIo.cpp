@@ -1,5 +1,7 @@
 #include "app/batch/RecordIo.h"
 
+#include <cmath>
+
 #include "base/Errors.h"
 #include "core/NumberText.h"
 #include "core/StrictText.h"
@@ -10,31 +12,39 @@ namespace batch {
 void AppendCoordinateValues(SystemKind kind, const Coordinates& c, std::vector<store::Value>& values) {
     switch (kind) {
     case SystemKind::Projected:
-        values.emplace_back(core::ValNumber(c.x));
-        values.emplace_back(core::ValNumber(c.y));
+        values.emplace_back(core::GeneralValue(c.x));
+        values.emplace_back(core::GeneralValue(c.y));
         break;
     case SystemKind::Geographic:
-        values.emplace_back(LongitudeDegrees(c.x));
-        values.emplace_back(Degrees(c.y));
+        values.emplace_back(LongitudeDegrees(core::GeneralValue(c.x)));
+        values.emplace_back(Degrees(core::GeneralValue(c.y)));
         break;
     case SystemKind::Utm:
-        values.emplace_back(core::ValNumber(c.x));
-        values.emplace_back(core::ValNumber(c.y));
+        values.emplace_back(core::GeneralValue(c.x));
+        values.emplace_back(core::GeneralValue(c.y));
         values.emplace_back(int(c.zone));
         break;
     case SystemKind::Mgrs:
-    case SystemKind::Ifbl: values.emplace_back(c.x); break;
+    case SystemKind::Ifbl: values.emplace_back(c.reference); break;
     default: break;
     }
 }
 
 namespace {
 
+// A result is written to 15 significant digits: finite, and (as reading
+// that text back would) GeneralValue fails with 6 when it overflows.
+bool Finite(double value) {
+    return std::isfinite(value) && (std::fabs(value) < 1e308 || (core::GeneralValue(value), true));
+}
+
 void CheckResult(SystemKind kind, const Coordinates& c) {
     switch (kind) {
     case SystemKind::Geographic: {
-        if (!FiniteNumber(c.x) || !FiniteNumber(c.y) || !core::InNorthernHemisphere(Degrees(c.y)))
-            throw base::RuntimeError(base::err::InvalidCall, "latitude calculée hors de 0 à 90° : " + DegreesText(c.y) + ".");
+        // NaN reads back as 0 from its text "NAN".
+        if (!Finite(c.x) || !Finite(c.y) || !core::InNorthernHemisphere(Degrees(core::GeneralValue(c.y))))
+            throw base::RuntimeError(base::err::InvalidCall, "latitude calculée hors de 0 à 90° : " +
+                                                                 core::FormatGeneral(Degrees(core::GeneralValue(c.y))) + ".");
         break;
     }
     case SystemKind::Utm:
@@ -42,7 +52,7 @@ void CheckResult(SystemKind kind, const Coordinates& c) {
             throw base::RuntimeError(base::err::Overflow, "fuseau calculé hors de 1 à 60 : " + std::to_string(c.zone) + ".");
         [[fallthrough]];
     case SystemKind::Projected:
-        if (!FiniteNumber(c.x) || !FiniteNumber(c.y))
+        if (!Finite(c.x) || !Finite(c.y))
             throw base::RuntimeError(base::err::Overflow, "coordonnées calculées hors des nombres représentables.");
         break;
     default: break;
@@ -52,8 +62,7 @@ void CheckResult(SystemKind kind, const Coordinates& c) {
 }  // namespace
 
 void Conversion::Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot) {
-    core::ConvertRecord(inDatum_, in_.projection, from.x, from.y, from.zone, outDatum_, out_.projection, to.x, to.y,
-                        to.zone, method_, pivot);
+    core::ConvertPoint(inDatum_, in_.projection, from, outDatum_, out_.projection, to, method_, pivot);
     CheckResult(out_.kind, to);
 }
 

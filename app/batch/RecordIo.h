@@ -5,7 +5,7 @@
 // otherwise become the point (0, 0) (see CoordinateText.h).
 //
 //   batch::Coordinates in;
-//   batch::ReadCoordinates(kind, {geoMode, scale}, [&](int k) { return field[k]; }, in);
+//   batch::ReadCoordinates(kind, {geoMode, scale}, [&](int k) { return std::string_view(field[k]); }, in);
 //   conversion.Convert(in, out);
 //   batch::WriteCoordinateTexts(outKind, out, [&](std::string_view t) { line += t; line += '\t'; });
 
@@ -23,12 +23,9 @@
 
 namespace batch {
 
-// A point as the pipeline reads and writes it: X and Y texts (radians for
-// geographic, the reference alone in X for MGRS and IFBL), the UTM zone.
-struct Coordinates {
-    std::string x, y;
-    std::int16_t zone = 0;
-};
+// A point as the pipeline reads and writes it: X and Y (radians for
+// geographic), the reference alone for MGRS and IFBL, the UTM zone.
+using Coordinates = core::RecordPoint;
 
 struct ReadingForm {
     std::int16_t geoMode = core::angle::FromText;  // how geographic fields are written
@@ -38,24 +35,25 @@ struct ReadingForm {
 // The coordinate field positions of a record: X (or the reference), Y, zone.
 enum Field : int { FieldX = 0, FieldY = 1, FieldZone = 2 };
 
-// `field(k)` gives the text of coordinate field k; only the fields `kind`
-// has are asked for. Throws base::RuntimeError for a field it refuses.
+// `field(k)` gives the text of coordinate field k (anything a string_view is
+// made from); only the fields `kind` has are asked for. Throws
+// base::RuntimeError for a field it refuses.
 template <typename FieldText>
 void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, Coordinates& c) {
     c.zone = 0;
     switch (kind) {
     case SystemKind::Mgrs:
     case SystemKind::Ifbl:
-        c.x = GridText(field(FieldX));
-        c.y.clear();
+        c.reference = GridText(field(FieldX));
+        c.x = c.y = 0;
         break;
     case SystemKind::Geographic:
-        c.x = GeographicText(field(FieldX), form.geoMode);
-        c.y = LatitudeText(field(FieldY), form.geoMode);
+        c.x = GeographicValue(field(FieldX), form.geoMode);
+        c.y = LatitudeValue(field(FieldY), form.geoMode);
         break;
     default:
-        c.x = ProjectedText(field(FieldX), form.scale);
-        c.y = ProjectedText(field(FieldY), form.scale);
+        c.x = ProjectedValue(field(FieldX), form.scale);
+        c.y = ProjectedValue(field(FieldY), form.scale);
         if (kind == SystemKind::Utm) c.zone = ZoneNumber(field(FieldZone));
     }
 }
@@ -64,19 +62,21 @@ void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, 
 // geographic ones in decimal degrees, longitudes from -180 to 180.
 template <typename Put>
 void WriteCoordinateTexts(SystemKind kind, const Coordinates& c, Put put) {
+    char text[core::MaxGeneralLength];
+    const auto general = [&](double v) { put(std::string_view(text, core::FormatGeneralTo(v, text))); };
     switch (kind) {
     case SystemKind::Geographic:
-        put(core::FormatGeneral(LongitudeDegrees(c.x)));
-        put(DegreesText(c.y));
+        general(LongitudeDegrees(core::GeneralValue(c.x)));
+        general(Degrees(core::GeneralValue(c.y)));
         break;
     case SystemKind::Projected:
     case SystemKind::Utm:
-        put(c.x);
-        put(c.y);
-        if (kind == SystemKind::Utm) put(std::to_string(c.zone));
+        general(c.x);
+        general(c.y);
+        if (kind == SystemKind::Utm) general(c.zone);
         break;
     case SystemKind::Mgrs:
-    case SystemKind::Ifbl: put(c.x); break;
+    case SystemKind::Ifbl: put(std::string_view(c.reference)); break;
     default: break;
     }
 }
@@ -94,7 +94,9 @@ public:
 
     const SystemChoice& In() const { return in_; }
     const SystemChoice& Out() const { return out_; }
-    // `from` may come back with its decimal commas turned into points.
+    // `from` may come back with its reference's decimal commas turned into
+    // points. `to` holds the results unrounded; their texts and database
+    // values are those of WriteCoordinateTexts and AppendCoordinateValues.
     // Throws base::RuntimeError for a result no grid or table can hold: a
     // latitude outside 0 to 90°, a zone outside 1 to 60, a number overflowed.
     // `pivot`, when given, receives the point in WGS 84.

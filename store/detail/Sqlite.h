@@ -71,7 +71,9 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    void Bind(const std::vector<Value>& params);
+    // `lasting`: the texts outlive every Step of this query, and are bound
+    // without a copy (the query unbinds everything when it ends).
+    void Bind(const std::vector<Value>& params, bool lasting = false);
     bool Step();  // true while a row is there
     int ColumnCount() const;
     Value Column(int i) const;

@@ -172,8 +172,8 @@ TEST_F(BatchRun, QuotedTabHeaderAsTheExample) {
     EXPECT_EQ(batch::RunBatch(c).converted, 1);
     const std::string text = ReadFile(c.outputPath);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "\"id\"\t\"x\"\t\"y\"\t\"X_BE_LB72\"\t\"Y_BE_LB72\"\n");
-    const auto [x, y] = Expected("W Geographic WGS84", "BE LB72", batch::GeographicText("4.35", 2),
-                                 batch::GeographicText("50.85", 2));
+    const auto [x, y] = Expected("W Geographic WGS84", "BE LB72", core::FormatGeneral(batch::GeographicValue("4.35", 2)),
+                                 core::FormatGeneral(batch::GeographicValue("50.85", 2)));
     const auto fields = Split(text.substr(text.find('\n') + 1), '\t');
     ASSERT_EQ(fields.size(), 5u);
     EXPECT_NEAR(core::ValNumber(fields[3].substr(1)), core::ValNumber(x), 1e-6);

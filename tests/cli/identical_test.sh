@@ -81,6 +81,25 @@ for t in "${threads[@]}"; do
     echo "status $?" >> "$work/msg"
     same "batch_geo${t:+ threads $t}" "$work/geo_out.csv" "$data/batch_geo.out"
     same "batch_geo${t:+ threads $t} (messages)" "$work/msg" "$data/batch_geo.msg"
+    # Without --keep-going the run stops at the first bad record, whichever
+    # thread met it, and writes nothing.
+    # shellcheck disable=SC2046
+    "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "BE IFBL" \
+        --out "$work/stop_out.txt" $(thread_args "$t" batch) > "$work/msg" 2>&1
+    echo "status $? $(test -e "$work/stop_out.txt" && echo written)" >> "$work/msg"
+    same "batch_stop${t:+ threads $t} (messages)" "$work/msg" "$data/batch_stop.msg"
+    # A database output, its table dumped with every digit of its numbers.
+    if command -v sqlite3 > /dev/null; then
+        # shellcheck disable=SC2046
+        "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "W Geographic WGS84" \
+            --to2 "BE MGRS" --keep-going --method 2 --out "$work/lb72_out.mdb" $(thread_args "$t" batch) \
+            > "$work/msg" 2>&1
+        echo "status $?" >> "$work/msg"
+        sqlite3 "$work/lb72_out.mdb" .schema ".mode quote" "SELECT * FROM Conversions" >> "$work/msg"
+        same "batch_db${t:+ threads $t}" "$work/msg" "$data/batch_db.out"
+    else
+        echo "sqlite3 absent : sortie base non comparée"
+    fi
     rm -f "$work"/batch_* "$work"/*_out.*
 done
 

@@ -1,0 +1,92 @@
+// Reading one record's coordinate fields: the numbers the pipeline takes,
+// and the fields refused with the number and text the user is shown.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/batch/CoordinateText.h"
+#include "base/Errors.h"
+#include "core/Constants.h"
+#include "core/NumberText.h"
+#include "core/StrictText.h"
+
+namespace {
+
+constexpr double Rad = core::Pi / 180;
+const std::string LongZeros = "0." + std::string(80, '0') + "5";  // beyond any stack buffer
+
+struct ReadCase {
+    const char* name;
+    std::string field;
+    int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone
+    double scale;
+    double value;        // when accepted
+    int error;           // else the error number
+    std::string text;    // and its description
+};
+
+double Read(const ReadCase& c) {
+    switch (c.kind) {
+    case 0: return batch::ProjectedValue(c.field, c.scale);
+    case 1: return batch::GeographicValue(c.field, 2);
+    case 2: return batch::GeographicValue(c.field, 1);
+    case 3: return batch::LatitudeValue(c.field, 2);
+    default: return batch::ZoneNumber(c.field);
+    }
+}
+
+class FieldReading : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(FieldReading, ValueOrRefusal) {
+    const ReadCase& c = GetParam();
+    if (c.error == 0) {
+        EXPECT_EQ(Read(c), c.value);
+        return;
+    }
+    try {
+        Read(c);
+        FAIL() << "accepted";
+    } catch (const base::RuntimeError& e) {
+        EXPECT_EQ(e.number, c.error);
+        EXPECT_EQ(e.what(), c.text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, FieldReading,
+    ::testing::Values(
+        // Scale 1 keeps every digit written; another scale rounds to 15 digits.
+        ReadCase{"CommaAndBlanks", " 148679,447 ", 0, 1, 148679.447, 0, ""},
+        ReadCase{"AllDigitsKept", "0.12345678901234567", 0, 1, 0.12345678901234567, 0, ""},
+        ReadCase{"ScaledRounded", "0.1", 0, 3, core::GeneralValue(0.1 * 3), 0, ""},
+        ReadCase{"LongField", LongZeros, 0, 1, 5e-81, 0, ""},
+        ReadCase{"Empty", "  ", 0, 1, 0, base::err::TypeMismatch, "valeur vide."},
+        ReadCase{"Word", "12a", 0, 1, 0, base::err::TypeMismatch, "« 12a » n'est pas un nombre."},
+        ReadCase{"LongWord", LongZeros + "x", 0, 1, 0, base::err::TypeMismatch,
+                 "« " + LongZeros + "x » n'est pas un nombre."},
+        ReadCase{"ScaleOverflows", "1e300", 0, 1e10, 0, base::err::Overflow,
+                 "« 1e300 » fois l'échelle dépasse les nombres représentables."},
+        // Angles: radians to 15 digits; a negative one gets 360° added.
+        ReadCase{"Degrees", "4,35", 1, 1, core::GeneralValue(4.35 * Rad), 0, ""},
+        ReadCase{"NegativeDegrees", "-10", 1, 1, core::GeneralValue(350 * Rad), 0, ""},
+        ReadCase{"Zero", "0,000", 1, 1, 0, 0, ""},
+        ReadCase{"Dms", "4°21'0''", 2, 1, core::GeneralValue(4.35 * Rad), 0, ""},
+        ReadCase{"BeyondRange", "400", 1, 1, 0, base::err::InvalidCall, "angle hors de 0 à 360°."},
+        ReadCase{"DmsWithoutMarks", "4.35", 2, 1, 0, base::err::TypeMismatch,
+                 "« 4.35 » n'est pas écrit en degrés, minutes et secondes."},
+        ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
+        ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},
+        ReadCase{"ZoneBeyond60", "61", 4, 1, 0, base::err::Overflow, "fuseau hors de 1 à 60."}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlainNumber, BlanksAnywhereAtAnyLength) {
+    const std::string spaced = " 1 2" + std::string(100, ' ') + ".5e3 ";
+    EXPECT_TRUE(core::IsPlainNumber(spaced));
+    EXPECT_TRUE(core::IsPlainNumber(LongZeros));
+    EXPECT_FALSE(core::IsPlainNumber(LongZeros + "."));
+    EXPECT_FALSE(core::IsPlainNumber(" \t "));
+    EXPECT_FALSE(core::IsPlainNumber("12e"));
+}
+
+}  // namespace

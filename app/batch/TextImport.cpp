@@ -253,7 +253,9 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
                                                                 " champs, la première " + std::to_string(columns) + ".");
             for (std::size_t k = 0; k < columns; ++k) {
                 const std::string_view value = k < raw.size() ? text(raw[k], decoded[k]) : std::string_view();
-                if (base::CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());
+                // No more characters than bytes: only a long text needs counting.
+                if (value.size() > FieldSize && base::CharacterCount(value) > FieldSize)
+                    throw FieldTooLong(reader.LineNumber());
                 values[k] = value.empty() ? std::string_view(" ") : value;
             }
             insert.Run(values);

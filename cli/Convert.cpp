@@ -48,6 +48,7 @@ public:
             buf_.erase(buf_.begin(), buf_.begin() + static_cast<std::ptrdiff_t>(begin_));
             begin_ = 0;
         }
+        nextLf_ = NoLf;
         if (eof_) return !buf_.empty();
         const std::size_t start = buf_.size();
         do ReadOnce();
@@ -111,9 +112,18 @@ private:
         return ::poll(&p, 1, 0) > 0;
     }
 
-    std::size_t LineEnd(std::size_t from) const {
-        while (from < buf_.size() && buf_[from] != '\n' && buf_[from] != '\r') ++from;
-        return from;
+    // The first CR or LF from `from` on, or the buffer's end. The next LF is
+    // remembered until the buffer changes, so that a file of CR-ended lines
+    // is not searched to its end for every line.
+    std::size_t LineEnd(std::size_t from) {
+        if (from >= buf_.size()) return buf_.size();
+        const char* data = buf_.data();
+        if (nextLf_ < from || nextLf_ > buf_.size()) {
+            const void* lf = std::memchr(data + from, '\n', buf_.size() - from);
+            nextLf_ = lf ? std::size_t(static_cast<const char*>(lf) - data) : buf_.size();
+        }
+        const void* cr = std::memchr(data + from, '\r', nextLf_ - from);
+        return cr ? std::size_t(static_cast<const char*>(cr) - data) : nextLf_;
     }
 
     // The start of the next line after the line end at `end`; false when a CR
@@ -133,6 +143,8 @@ private:
     bool eof_ = false;
     bool skipping_ = false;
     int error_ = 0;
+    static constexpr std::size_t NoLf = std::size_t(-1);
+    std::size_t nextLf_ = NoLf;  // see LineEnd
 };
 
 // Words separated by blanks, tabs or semicolons.

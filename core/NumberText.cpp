@@ -273,15 +273,42 @@ bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
     return true;
 }
 
+// "00" .. "99", two digits per division instead of one.
+constexpr std::array<char, 200> DigitPairs = [] {
+    std::array<char, 200> p{};
+    for (int i = 0; i < 100; ++i) {
+        p[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+        p[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return p;
+}();
+
+// `count` (even) digits of `value`, most significant first.
+void WritePairs(std::uint32_t value, char* out, int count) {
+    for (int k = count - 2; k >= 0; k -= 2) {
+        const std::size_t pair = 2 * static_cast<std::size_t>(value % 100);
+        out[k] = DigitPairs[pair];
+        out[k + 1] = DigitPairs[pair + 1];
+        value /= 100;
+    }
+}
+
+// The 15 digits of a value below 10^15, leading zeros included; 32-bit
+// arithmetic on either half.
+void WriteDigits(std::uint64_t value, char* out) {
+    const auto high = static_cast<std::uint32_t>(value / 100000000);  // 7 digits
+    const auto low = static_cast<std::uint32_t>(value % 100000000);   // 8 digits
+    out[0] = static_cast<char>('0' + high / 1000000);
+    WritePairs(high % 1000000, out + 1, 6);
+    WritePairs(low, out + 7, 8);
+}
+
 Digits ToDigits(double value) {
     Digits d;
     std::uint64_t quick = 0;
     if (QuickDigits(std::fabs(value), quick, d.exponent)) {
         d.negative = value < 0;
-        for (int k = SignificantDigits - 1; k >= 0; --k) {
-            d.digits[static_cast<std::size_t>(k)] = static_cast<char>('0' + quick % 10);
-            quick /= 10;
-        }
+        WriteDigits(quick, d.digits.data());
         d.count = SignificantDigits;
         while (d.count > 1 && d.digits[static_cast<std::size_t>(d.count - 1)] == '0') --d.count;
         return d;

@@ -189,15 +189,20 @@ Query::Query(Connection& conn, const std::string& sql) : conn_(conn) {
 }
 
 Query::~Query() {
+    if (!stmt_) return;
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
     if (slot_) slot_->inUse = false;
 }
 
+void Query::CheckCount(std::size_t given) const {
+    const int wanted = sqlite3_bind_parameter_count(stmt_);
+    if (int(given) != wanted)
+        throw Error(base::err::TooFewParameters, std::to_string(given) + " valeur(s) pour " + std::to_string(wanted));
+}
+
 void Query::Bind(const std::vector<Value>& params, bool lasting) {
-    if (int(params.size()) != sqlite3_bind_parameter_count(stmt_))
-        throw Error(base::err::TooFewParameters, std::to_string(params.size()) + " valeur(s) pour " +
-                                               std::to_string(sqlite3_bind_parameter_count(stmt_)));
+    CheckCount(params.size());
     for (int i = 0; i < int(params.size()); ++i) {
         const Value& v = params[std::size_t(i)];
         int rc = SQLITE_OK;
@@ -213,6 +218,22 @@ void Query::Bind(const std::vector<Value>& params, bool lasting) {
         }
         if (rc != SQLITE_OK) conn_.Fail(rc);
     }
+}
+
+void Query::BindTexts(const std::vector<std::string_view>& texts) {
+    CheckCount(texts.size());
+    for (int i = 0; i < int(texts.size()); ++i) {
+        const std::string_view text = texts[std::size_t(i)];
+        const int rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()), SQLITE_STATIC);
+        if (rc != SQLITE_OK) conn_.Fail(rc);
+    }
+}
+
+void Query::Reset() { sqlite3_reset(stmt_); }
+
+void Query::Abandon() {
+    if (slot_) stmt_ = nullptr;  // an uncached one is still finalized here
+    slot_ = nullptr;
 }
 
 bool Query::Step() {

@@ -9,13 +9,17 @@
 
 #include "app/batch/TextImport.h"
 
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "base/SystemText.h"
 #include "store/Engine.h"
+#include "store/Statement.h"
 #include "base/TextCodec.h"
 #include "base/Utf8.h"
 #include "app/batch/PendingFile.h"
@@ -43,11 +47,15 @@ TextImportError FieldTooLong(long line) {
                                                   " dépasse " + std::to_string(FieldSize) + " caractères.");
 }
 
-// Reads the file block by block and hands out one line's fields at a time.
+// Reads the file block by block and hands out one line's fields at a time,
+// as views into a buffer reused from line to line: nothing is allocated per
+// field. Unquoted text is taken in runs up to the next delimiter or line end,
+// quoted text in runs up to the next quote.
 class DelimitedReader {
 public:
     DelimitedReader(const std::string& path, char delimiter) : in_(path, std::ios::binary), delimiter_(delimiter) {
         if (!in_) throw Failure(base::err::NoSuchFile, "Fichier introuvable : " + path);
+        stops_[static_cast<unsigned char>(delimiter)] = stops_['\r'] = stops_['\n'] = true;
         Fill();
         static constexpr char Bom[] = "\xEF\xBB\xBF";
         if (buffer_.compare(0, 3, Bom) == 0) pos_ = 3;
@@ -55,9 +63,9 @@ public:
 
     long LineNumber() const { return line_; }
 
-    // The next non-empty line's fields, raw (quotes resolved, not trimmed);
-    // false at the end of the file.
-    bool Contenu(std::vector<std::string>& fields) {
+    // The next non-empty line's fields, raw (quotes resolved, not trimmed),
+    // valid until the next call; false at the end of the file.
+    bool Contenu(std::vector<std::string_view>& fields) {
         fields.clear();
         for (;;) {
             if (!More()) return false;
@@ -65,20 +73,25 @@ public:
             if (!AtLineEnd()) break;
             SkipLineEnd();  // an empty line
         }
-        std::string field;
+        text_.clear();
+        ends_.clear();
         for (;;) {
-            Champ(field);
-            fields.push_back(std::move(field));
-            field.clear();
-            if (!More()) return true;
-            const char c = buffer_[pos_];
-            if (c == delimiter_) {
+            Champ();
+            ends_.push_back(text_.size());
+            if (!More()) break;
+            if (buffer_[pos_] == delimiter_) {
                 ++pos_;
                 continue;
             }
             SkipLineEnd();
-            return true;
+            break;
         }
+        std::size_t begin = 0;
+        for (const std::size_t end : ends_) {
+            fields.emplace_back(text_.data() + begin, end - begin);
+            begin = end;
+        }
+        return true;
     }
 
 private:
@@ -105,63 +118,93 @@ private:
         if (buffer_[pos_++] == '\r' && More() && buffer_[pos_] == '\n') ++pos_;
     }
 
-    void Append(std::string& field, char c) {
-        if (field.size() >= MaxRawField) throw FieldTooLong(line_);
-        field += c;
+    // Adds buffer_[pos_, pos_ + n) to the field that began at text_[start].
+    void Take(std::size_t start, std::size_t n) {
+        if (text_.size() - start + n > MaxRawField) throw FieldTooLong(line_);
+        text_.append(buffer_, pos_, n);
+        pos_ += n;
     }
 
-    // The next field of the line, raw; the delimiter or line end after it is left unread.
-    void Champ(std::string& field) {
+    // Line breaks inside quotes still count as lines: an LF, or a CR not
+    // followed by one.
+    void CountBreaks(const char* p, const char* end, const char* bufferEnd) {
+        for (; p != end; ++p)
+            if (*p == '\n' || (*p == '\r' && (p + 1 == bufferEnd || p[1] != '\n'))) ++line_;
+    }
+
+    // The next field of the line, raw, appended to text_; the delimiter or
+    // line end after it is left unread.
+    void Champ() {
+        const std::size_t start = text_.size();
         // Blanks before an opening quote do not stop it from quoting.
         while (More() && buffer_[pos_] == ' ') {
-            Append(field, ' ');
-            ++pos_;
+            std::size_t n = 1;
+            while (pos_ + n < buffer_.size() && buffer_[pos_ + n] == ' ') ++n;
+            Take(start, n);
         }
         if (More() && buffer_[pos_] == '"') {
-            field.clear();
+            text_.resize(start);
             ++pos_;
-            for (;;) {
-                if (!More()) return;  // unclosed at the end of the file: what was read
-                const char c = buffer_[pos_++];
-                if (c != '"') {
-                    if (c == '\n' || (c == '\r' && !(More() && buffer_[pos_] == '\n'))) ++line_;
-                    Append(field, c);
-                    continue;
+            while (More()) {  // unclosed at the end of the file: what was read
+                const char* from = buffer_.data() + pos_;
+                const char* end = buffer_.data() + buffer_.size();
+                const char* quote = static_cast<const char*>(std::memchr(from, '"', std::size_t(end - from)));
+                const char* stop = quote ? quote : end;
+                // A CR ending the block waits for the next: an LF may follow it.
+                if (!quote && stop[-1] == '\r' && !in_.eof()) {
+                    if (stop - from == 1) {
+                        Fill();
+                        continue;
+                    }
+                    --stop;
                 }
-                if (More() && buffer_[pos_] == '"') {
-                    Append(field, '"');
-                    ++pos_;
-                    continue;
-                }
-                break;
+                const std::size_t n = std::size_t(stop - from);
+                const std::size_t room = MaxRawField - (text_.size() - start);
+                CountBreaks(from, n > room ? from + room + 1 : stop, end);
+                Take(start, n);
+                if (!quote) continue;
+                ++pos_;  // the quote
+                if (!(More() && buffer_[pos_] == '"')) break;
+                Take(start, 1);  // a doubled quote stands for one
             }
         }
         // Up to the delimiter or the line end; text after a closing quote is kept.
         while (More()) {
-            const char c = buffer_[pos_];
-            if (c == delimiter_ || c == '\r' || c == '\n') return;
-            Append(field, c);
-            ++pos_;
+            std::size_t end = pos_;
+            while (end < buffer_.size() && !stops_[static_cast<unsigned char>(buffer_[end])]) ++end;
+            Take(start, end - pos_);
+            if (end < buffer_.size()) return;
         }
     }
 
     std::ifstream in_;
     char delimiter_;
+    std::array<bool, 256> stops_{};  // the characters that end an unquoted field
     std::string buffer_;
     std::size_t pos_ = 0;
     long line_ = 0;
+    std::string text_;               // the line's fields back to back
+    std::vector<std::size_t> ends_;  // where each field ends in text_
 };
 
-std::string Trimmed(const std::string& s) {
+std::string_view Trimmed(std::string_view s) {
     const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
+    if (first == std::string_view::npos) return {};
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
+// A raw field as stored: trimmed, and decoded from Windows-1252 when it is
+// not UTF-8 into `decoded`, which the result may then point into.
 class FieldText {
 public:
-    std::string operator()(const std::string& raw) {
-        return base::ValidUtf8(raw) ? Trimmed(raw) : Trimmed(cp1252_.ToUtf8(raw));
+    std::string_view operator()(std::string_view raw, std::string& decoded) {
+        if (base::ValidUtf8(raw)) return Trimmed(raw);
+        decoded = cp1252_.ToUtf8(raw);
+        return Trimmed(decoded);
+    }
+    std::string operator()(std::string_view raw) {
+        std::string decoded;
+        return std::string((*this)(raw, decoded));
     }
 
 private:
@@ -173,7 +216,7 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     const char delimiter = options.delimiter[0];
     DelimitedReader reader(textPath, delimiter);
     FieldText text;
-    std::vector<std::string> raw;
+    std::vector<std::string_view> raw;
     const bool any = reader.Contenu(raw);
 
     if (any && raw.size() > MaxColumns)
@@ -192,28 +235,33 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     }
     db.TableDefs().Append(def);
 
-    const std::string insert = InsertStatement(result.tableName, columns);
-
     db.Execute("BEGIN");
-    std::vector<store::Value> values(columns);
-    // Without a header the first line is already the first record.
-    bool have = any && (!options.header || reader.Contenu(raw));
-    for (; have; have = reader.Contenu(raw)) {
-        // Fields beyond the first line's would be lost; empty ones (a
-        // trailing delimiter) hold nothing to lose.
-        for (std::size_t k = columns; k < raw.size(); ++k)
-            if (!text(raw[k]).empty())
-                throw Failure(base::err::FieldTooSmall, "La ligne " + std::to_string(reader.LineNumber()) + " compte " +
-                                                            std::to_string(raw.size()) + " champs, la première " +
-                                                            std::to_string(columns) + ".");
-        for (std::size_t k = 0; k < columns; ++k) {
-            std::string value = k < raw.size() ? text(raw[k]) : std::string();
-            if (base::CharacterCount(value) > FieldSize) throw FieldTooLong(reader.LineNumber());
-            values[k] = store::Value(value.empty() ? std::string(" ") : std::move(value));
+    {
+        store::Statement insert(db, InsertStatement(result.tableName, columns));
+        std::vector<std::string_view> values(columns);
+        std::vector<std::string> decoded(columns);
+        std::string spare;
+        // Without a header the first line is already the first record.
+        bool have = any && (!options.header || reader.Contenu(raw));
+        for (; have; have = reader.Contenu(raw)) {
+            // Fields beyond the first line's would be lost; empty ones (a
+            // trailing delimiter) hold nothing to lose.
+            for (std::size_t k = columns; k < raw.size(); ++k)
+                if (!text(raw[k], spare).empty())
+                    throw Failure(base::err::FieldTooSmall, "La ligne " + std::to_string(reader.LineNumber()) +
+                                                                " compte " + std::to_string(raw.size()) +
+                                                                " champs, la première " + std::to_string(columns) + ".");
+            for (std::size_t k = 0; k < columns; ++k) {
+                const std::string_view value = k < raw.size() ? text(raw[k], decoded[k]) : std::string_view();
+                // No more characters than bytes: only a long text needs counting.
+                if (value.size() > FieldSize && base::CharacterCount(value) > FieldSize)
+                    throw FieldTooLong(reader.LineNumber());
+                values[k] = value.empty() ? std::string_view(" ") : value;
+            }
+            insert.Run(values);
+            ++result.records;
+            if (progress && result.records % ProgressEvery == 0) progress(result.records);
         }
-        db.Execute(insert, values);
-        ++result.records;
-        if (progress && result.records % ProgressEvery == 0) progress(result.records);
     }
     db.Execute("COMMIT");
     db.Close();

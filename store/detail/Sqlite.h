@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -74,12 +75,20 @@ public:
     // `lasting`: the texts outlive every Step of this query, and are bound
     // without a copy (the query unbinds everything when it ends).
     void Bind(const std::vector<Value>& params, bool lasting = false);
+    // Texts only, bound in place: they must outlive every Step until Reset.
+    void BindTexts(const std::vector<std::string_view>& texts);
+    // Ready to run again; the bindings stay until bound anew.
+    void Reset();
+    // Its connection has closed, taking a cached statement with it.
+    void Abandon();
     bool Step();  // true while a row is there
     int ColumnCount() const;
     Value Column(int i) const;
     FieldDef ColumnDef(int i) const;  // Type 0 when no declared type tells
 
 private:
+    void CheckCount(std::size_t given) const;  // 3061 unless one value per parameter
+
     Connection& conn_;
     sqlite3_stmt* stmt_ = nullptr;
     Connection::Slot* slot_ = nullptr;

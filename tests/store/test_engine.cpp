@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "store/Engine.h"
+#include "store/Statement.h"
 #include "tests/Support.h"
 
 namespace {
@@ -58,6 +59,24 @@ TEST_F(EngineTest, OpenNeverCreatesAFile) {
                                             "........................................";
     EXPECT_EQ(ErrorNumber([&] { store::OpenDatabase(dir_.File("junk.mdb")); }), base::err::BadFormat);
     EXPECT_EQ(ErrorNumber([] { store::Workspaces(1); }), base::err::NotInCollection);
+}
+
+// Texts bound in place: each run reads them as they are at that run.
+TEST_F(EngineTest, StatementRunsOnceForEachRecord) {
+    using Texts = std::vector<std::string_view>;
+    {
+        store::Statement insert(db_, "INSERT INTO Points VALUES (?, ?, ?)");
+        std::string name = "D";
+        insert.Run(Texts{name, "4.5", "33"});
+        name = "E";
+        insert.Run(Texts{name, "5.5", "34"});
+        insert.Run(std::vector<Value>{Value("F"), Value(), Value(35)});
+        EXPECT_EQ(ErrorNumber([&] { insert.Run(Texts{"G"}); }), base::err::TooFewParameters);
+    }
+    EXPECT_EQ(Names("SELECT * FROM Points WHERE Zone > 32 ORDER BY Zone"), (std::vector<std::string>{"D", "E", "F"}));
+    store::Statement insert(db_, "INSERT INTO Points VALUES (?, ?, ?)");
+    db_.Close();
+    EXPECT_EQ(ErrorNumber([&] { insert.Run(Texts{"H", "1", "1"}); }), base::err::ObjectClosed);
 }
 
 TEST_F(EngineTest, NamesIgnoreCase) {

@@ -6,7 +6,7 @@
 // "Sheet$" (plain "Sheet" also opens it), the first row always gives the
 // field names, and a column is Double when GDAL finds only numbers in it,
 // Text otherwise (numbers then read as the text stored in the file). Dates
-// are text. A GeoPackage lists its feature and attribute tables by name;
+// are text, written as FreeXL writes them. A GeoPackage lists its feature and attribute tables by name;
 // whole numbers stay whole (Long), and a table of points offers the X and Y
 // of each point as two more Double fields, "<geometry column>_X" and "_Y", as
 // stored in the file: they are often the only coordinates it holds. Lines
@@ -24,6 +24,8 @@
 #include <gdal.h>
 #include <ogr_api.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 
@@ -95,9 +97,23 @@ DatasetPtr OpenDataset(const Format& format, const std::string& path) {
 
 // A layer's fields as the engine sees them: what each reads from a feature.
 struct Column {
-    enum class From { Number, Integer, Text, PointX, PointY } from;
+    enum class From { Number, Integer, Text, Date, PointX, PointY } from;
     int index = -1;  // the OGR field
 };
+
+// A date, a time or both as FreeXL gives Excel 97 dates: "2024-01-31",
+// "08:30:00", "2024-01-31 08:30:00" (fractions of seconds dropped).
+Value DateText(OGRFeatureH feature, int index) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, tz = 0;
+    float sec = 0;
+    if (!OGR_F_GetFieldAsDateTimeEx(feature, index, &y, &mo, &d, &h, &mi, &sec, &tz)) return Value();
+    char text[48];
+    const int type = OGR_Fld_GetType(OGR_F_GetFieldDefnRef(feature, index));
+    if (type == OFTDate) std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, mo, d);
+    else if (type == OFTTime) std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, mi, int(sec));
+    else std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, int(sec));
+    return Value(std::string(text));
+}
 
 class GdalCursor final : public TableCursor {
 public:
@@ -121,9 +137,12 @@ public:
                 column.from = Column::From::Number;
                 def = {def.Name, dbDouble, 0};
                 break;
+            case OFTDate:
+            case OFTTime:
+            case OFTDateTime: column.from = Column::From::Date; break;
             default:
                 if (OGR_Fld_GetType(field) == OFTString && OGR_Fld_GetWidth(field) > 0)
-                    def.Size = OGR_Fld_GetWidth(field);
+                    def.Size = std::min(OGR_Fld_GetWidth(field), DefaultTextSize);
                 break;
             }
             fields_.push_back(def);
@@ -173,6 +192,7 @@ public:
             case Column::From::Integer:
                 row[c] = Value(std::int64_t(OGR_F_GetFieldAsInteger64(feature.get(), column.index)));
                 break;
+            case Column::From::Date: row[c] = DateText(feature.get(), column.index); break;
             default: row[c] = Value(std::string(OGR_F_GetFieldAsString(feature.get(), column.index))); break;
             }
         }

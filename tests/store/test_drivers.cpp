@@ -284,6 +284,15 @@ INSTANTIATE_TEST_SUITE_P(Files, GdalFiles,
                                            GdalCase{"geopackage", "GeoPackage;", Gpkg, {"Points"}}),
                          testsupport::RowName());
 
+TEST(XlsxDriver, DatesAreTextAsInExcel97Sheets) {
+    store::Recordset rs = store::OpenDatabase(Data + "/dates.xlsx", "Excel 12.0 Xml;").OpenRecordset("dates$");
+    EXPECT_EQ(rs.Field("day").Value(), Value("2024-01-31"));
+    EXPECT_EQ(rs.Field("hour").Value(), Value("08:30:00"));
+    EXPECT_EQ(rs.Field("moment").Value(), Value("2024-01-31 08:30:15"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Field("moment").Value().IsNull());
+}
+
 TEST(GeoPackageDriver, PointsGiveTheirCoordinatesAndLeaveNoSideFile) {
     TempDir dir;
     const std::string copy = dir.File("c.gpkg");

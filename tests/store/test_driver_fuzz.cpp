@@ -154,16 +154,14 @@ TEST(HostileFiles, DamagedWorkbookIsRefusedWithoutCrashing) {
 
 TEST(HostileFiles, DamagedXlsxIsRefusedInFrench) {
     TempDir dir;
-    const std::string good = ReadAll(Data + "/coords.xlsx");
-    WriteAll(dir.File("cut.xlsx"), good.substr(0, good.size() / 2));
+    const std::string good = ReadAll(Data + "/coords.xlsx"), path = dir.File("cut.xlsx");
+    WriteAll(path, good.substr(0, good.size() / 2));
     try {
-        store::OpenDatabase(dir.File("cut.xlsx"), "Excel 12.0 Xml;");
+        store::OpenDatabase(path, "Excel 12.0 Xml;");
         FAIL() << "opened";
     } catch (const store::EngineError& e) {
         EXPECT_EQ(e.number, base::err::UnreadableFile);
-        EXPECT_EQ(std::string(e.what()), "Le fichier '" + dir.File("cut.xlsx") +
-                                             "' ne peut pas être lu : il est endommagé ou n'est pas du format que "
-                                             "son extension annonce.");
+        EXPECT_NE(std::string(e.what()).find("'" + path + "' ne peut pas être lu : il est endommagé"), std::string::npos);
     }
 }
 

@@ -39,33 +39,53 @@ namespace {
 
 constexpr int DefaultTextSize = 255;
 
-void SetUpGdal() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");  // no ".aux.xml" side files
-        // The first row names the fields, as in an Excel 97 sheet, even when
-        // it holds numbers.
-        CPLSetConfigOption("OGR_XLSX_HEADERS", "FORCE");
-        CPLSetConfigOption("OGR_ODS_HEADERS", "FORCE");
-        GDALAllRegister();
-    });
-}
+// How this driver has GDAL read, set for this thread only so that other
+// users of GDAL in the process keep its defaults.
+constexpr std::pair<const char*, const char*> ReadingOptions[] = {
+    {"GDAL_PAM_ENABLED", "NO"},  // no ".aux.xml" side files
+    // The first row names the fields, as in an Excel 97 sheet, even when it
+    // holds numbers. (Workbooks are parsed lazily: on any call, not only opening.)
+    {"OGR_XLSX_HEADERS", "FORCE"},
+    {"OGR_ODS_HEADERS", "FORCE"}};
 
-// Silences GDAL on this thread while it lives; failures are told by return
-// values and CPLGetLastErrorType, and reported in French by the caller.
+// While it lives, this thread's GDAL calls are silent and read as above;
+// failures are told by return values and CPLGetLastErrorType, and reported
+// in French by the caller.
 class QuietGdal {
 public:
     QuietGdal() {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            CPLPushErrorHandler(CPLQuietErrorHandler);  // drivers loading may complain
+            GDALAllRegister();
+            CPLPopErrorHandler();
+        });
+        for (const auto& [key, value] : ReadingOptions) {
+            const char* before = CPLGetThreadLocalConfigOption(key, nullptr);
+            before_.emplace_back(before ? before : "", before != nullptr);
+            CPLSetThreadLocalConfigOption(key, value);
+        }
         CPLPushErrorHandler(CPLQuietErrorHandler);
         CPLErrorReset();
     }
-    ~QuietGdal() { CPLPopErrorHandler(); }
+    ~QuietGdal() {
+        CPLPopErrorHandler();
+        for (std::size_t i = 0; i < before_.size(); ++i)
+            CPLSetThreadLocalConfigOption(ReadingOptions[i].first,
+                                          before_[i].second ? before_[i].first.c_str() : nullptr);
+    }
     QuietGdal(const QuietGdal&) = delete;
     QuietGdal& operator=(const QuietGdal&) = delete;
+
+private:
+    std::vector<std::pair<std::string, bool>> before_;
 };
 
 struct DatasetCloser {
-    void operator()(void* dataset) const { GDALClose(dataset); }
+    void operator()(void* dataset) const {
+        const QuietGdal quiet;
+        GDALClose(dataset);
+    }
 };
 using DatasetPtr = std::unique_ptr<void, DatasetCloser>;
 
@@ -80,7 +100,7 @@ struct Format {
 };
 
 DatasetPtr OpenDataset(const Format& format, const std::string& path) {
-    SetUpGdal();
+    const QuietGdal quiet;
     const char* const allowed[] = {format.gdalName, nullptr};
     // Immutable: SQLite takes no lock and writes no journal beside the file.
     // A "-wal" file already there belongs to a program writing the file, and
@@ -88,10 +108,11 @@ DatasetPtr OpenDataset(const Format& format, const std::string& path) {
     std::error_code ec;
     const bool wal = std::filesystem::exists(path + "-wal", ec);
     const char* const options[] = {wal ? nullptr : "IMMUTABLE=YES", nullptr};
-    const QuietGdal quiet;
     DatasetPtr dataset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed,
                                   format.workbook ? nullptr : options, nullptr));
-    if (!dataset) throw Error(base::err::UnreadableFile, path);
+    // A failure on the way (a workbook's sheet cut short) would leave a table
+    // missing its last records.
+    if (!dataset || CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path);
     return dataset;
 }
 
@@ -117,12 +138,15 @@ Value DateText(OGRFeatureH feature, int index) {
 
 class GdalCursor final : public TableCursor {
 public:
-    GdalCursor(const Format& format, const std::string& path, int layer)
+    GdalCursor(const Format& format, const std::string& path, const std::string& layer)
         : format_(format), path_(path), dataset_(OpenDataset(format, path)) {
         const QuietGdal quiet;
-        layer_ = GDALDatasetGetLayer(dataset_.get(), layer);
-        if (!layer_) throw Error(base::err::UnreadableFile, path_);
+        layer_ = GDALDatasetGetLayerByName(dataset_.get(), layer.c_str());
+        if (!layer_) throw Error(base::err::ObjectNotFound, layer);
+        // A workbook's sheet is parsed here: one that fails part-way would
+        // read as a table cut short.
         OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer_);
+        if (CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
         for (int i = 0, n = OGR_FD_GetFieldCount(defn); i < n; ++i) {
             OGRFieldDefnH field = OGR_FD_GetFieldDefn(defn, i);
             FieldDef def{OGR_Fld_GetNameRef(field), dbText, DefaultTextSize};
@@ -228,7 +252,7 @@ public:
     std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
         for (std::size_t i = 0; i < layers_.size(); ++i)
             if (SameText(layers_[i], name) || (format_.workbook && SameText(layers_[i] + "$", name)))
-                return std::make_unique<GdalCursor>(format_, path_, int(i));
+                return std::make_unique<GdalCursor>(format_, path_, layers_[i]);
         throw Error(base::err::ObjectNotFound, name);
     }
 

@@ -60,6 +60,7 @@ constexpr int BadFieldType = 3259;
 constexpr int Locked = 3260;
 constexpr int NoFields = 3264;
 constexpr int NotInCollection = 3265;
+constexpr int UnreadableFile = 3274;  // a workbook or GeoPackage its reader refuses or fails on
 constexpr int BadFormat = 3343;
 constexpr int ObjectClosed = 3420;
 }  // namespace err

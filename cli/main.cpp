@@ -57,8 +57,9 @@ const char* const BatchUsage =
     "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going]\n"
     "                    [--method 1|2|3] [--threads N] [--params FICHIER]\n";
 const char* const BatchHelp =
-    "batch convertit une table entière (Access .mdb, Excel .xls, dossier de\n"
-    "fichiers dBase, fichier texte .txt ou .csv) ; --geo vaut dms par défaut.\n"
+    "batch convertit une table entière (Access .mdb, Excel .xls ou .xlsx,\n"
+    "OpenDocument .ods, GeoPackage .gpkg, dossier de fichiers dBase, fichier\n"
+    "texte .txt ou .csv) ; --geo vaut dms par défaut.\n"
     "La sortie dépend de la fin de --out : .mdb ou .sqlite base SQLite, .gpkg\n"
     "GeoPackage (points en WGS 84), .xlsx classeur Excel (table « Conversions »),\n"
     "sinon fichier texte .txt ou .csv. --excel écrit ce texte pour Excel en\n"

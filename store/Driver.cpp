@@ -20,7 +20,10 @@ struct Registry {
     std::vector<std::pair<std::string, std::shared_ptr<Driver>>> drivers{
         {"", detail::MakeAccessDriver(detail::MakeSqliteDriver())},
         {"Excel 8.0", detail::MakeXlsDriver()},
-        {"dBase 5.0", detail::MakeDbfDriver()}};
+        {"dBase 5.0", detail::MakeDbfDriver()},
+        {"Excel 12.0 Xml", detail::MakeXlsxDriver()},
+        {"OpenDocument", detail::MakeOdsDriver()},
+        {"GeoPackage", detail::MakeGpkgDriver()}};
 };
 
 Registry& Drivers() {

@@ -10,7 +10,7 @@ namespace store {
 
 namespace {
 
-constexpr std::array<std::pair<int, const char*>, 27> Descriptions{{
+constexpr std::array<std::pair<int, const char*>, 28> Descriptions{{
     {base::err::Engine, "Erreur du moteur de base de données : |"},
     {base::err::TableExists, "La table '|' existe déjà."},
     {base::err::ObjectNotFound, "Le moteur de base de données ne peut pas trouver l'objet '|'."},
@@ -36,6 +36,7 @@ constexpr std::array<std::pair<int, const char*>, 27> Descriptions{{
     {base::err::Locked, "Impossible de mettre à jour ; actuellement verrouillé."},
     {base::err::NoFields, "Aucun champ défini - impossible d'ajouter la table '|'."},
     {base::err::NotInCollection, "Élément non trouvé dans cette collection."},
+    {base::err::UnreadableFile, "Le fichier '|' ne peut pas être lu : il est endommagé ou n'est pas du format que son extension annonce."},
     {base::err::BadFormat, "Format de base de données non reconnu : '|'."},
     {base::err::ObjectClosed, "L'objet n'est plus valide."},
 }};

@@ -68,10 +68,8 @@ struct Source {
 };
 
 Source SourceOf(const std::string& inputPath) {
-    const std::string e = LastThreeLower(inputPath);
-    if (e == "mdb") return {inputPath, ""};
     if (IsTextPath(inputPath)) return {ScratchDatabasePath(inputPath), ""};
-    if (e == "xls") return {inputPath, "Excel 8.0"};
+    if (const auto driver = FileDriver(inputPath)) return {inputPath, *driver};
     return {inputPath, "dBase 5.0"};
 }
 

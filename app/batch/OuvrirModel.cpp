@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "store/ParamDb.h"
+#include "app/batch/InputFormat.h"
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"
 #include "app/help/Module_aide.h"
@@ -98,10 +99,8 @@ void OuvrirModel::Com_open_Click() {
     const std::string kind = LastThreeLower(path);
     Source source;
     std::string shown = path;
-    if (kind == "mdb") {
-        source = {"", path};
-    } else if (kind == "xls") {
-        source = {"Excel 8.0;", path};
+    if (const auto driver = FileDriver(path)) {
+        source = {driver->empty() ? "" : *driver + ";", path};
     } else if (kind == "dbf") {
         // A dBase source is the folder: every file in it is a table.
         shown = path.substr(0, path.find_last_of('/') + 1);

@@ -20,8 +20,11 @@
 namespace batch {
 
 // Filters of the open and save dialogs, as "caption|pattern|caption|pattern".
+// Every readable kind first, so a workbook shows without choosing its filter.
 inline constexpr const char* OpenFilter =
-    "(*.mdb Access 97)|*.mdb|(*.xls Exel 97)|*.xls|(*.dbf dBase 5.0)|*.dbf|(*.txt fichier texte délimité)|*.txt";
+    "(toutes les tables lues)|*.mdb *.xls *.xlsx *.ods *.gpkg *.dbf *.txt|"
+    "(*.mdb Access 97)|*.mdb|(*.xls Exel 97)|*.xls|(*.xlsx Excel)|*.xlsx|(*.ods OpenDocument)|*.ods|"
+    "(*.gpkg GeoPackage)|*.gpkg|(*.dbf dBase 5.0)|*.dbf|(*.txt fichier texte délimité)|*.txt";
 // The ".mdb" output is an SQLite database, as ".sqlite" is: Access cannot open it.
 inline constexpr const char* SaveFilter =
     "(*.mdb base SQLite)|*.mdb|(*.sqlite base SQLite)|*.sqlite|(*.gpkg GeoPackage, points en WGS 84)|*.gpkg|"

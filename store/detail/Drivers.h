@@ -19,6 +19,10 @@ FileKind SniffFile(const std::string& path);
 std::shared_ptr<Driver> MakeAccessDriver(std::shared_ptr<Driver> native);
 std::shared_ptr<Driver> MakeXlsDriver();  // "Excel 8.0"
 std::shared_ptr<Driver> MakeDbfDriver();  // "dBase 5.0"
+// Through GDAL: "Excel 12.0 Xml" (.xlsx), "OpenDocument" (.ods), "GeoPackage" (.gpkg).
+std::shared_ptr<Driver> MakeXlsxDriver();
+std::shared_ptr<Driver> MakeOdsDriver();
+std::shared_ptr<Driver> MakeGpkgDriver();
 
 // A field name as the engine accepts it: the characters it refuses become
 // '_' ('.' becomes '#', as the classic drivers spell it), cut to 64.

@@ -503,7 +503,7 @@ TEST_F(BatchRun, NullCoordinateOfTheDbaseFixtureNamesRecordSeven) {
 
 TEST_F(BatchRun, EverySourceFormatGivesTheSameValues) {
     // The Excel fixture's Lambert 72 columns, copied to a text file, an
-    // engine database and a dBase table.
+    // engine database and a dBase table; its .xlsx, .ods and GeoPackage copies.
     std::vector<std::pair<std::string, std::string>> points;
     {
         store::Recordset rs = store::OpenDatabase(Data + "/coords.xls", "Excel 8.0;").OpenRecordset("Points$");
@@ -555,7 +555,9 @@ TEST_F(BatchRun, EverySourceFormatGivesTheSameValues) {
     };
     const auto fromXls = run(Data + "/coords.xls", "Points$");
     ASSERT_EQ(fromXls.size(), 20u);
-    for (const auto& other : {run(textPath, "Points"), run(mdb, "Points"), run(File("dbf"), "Points")}) {
+    for (const auto& other : {run(textPath, "Points"), run(mdb, "Points"), run(File("dbf"), "Points"),
+                              run(Data + "/coords.xlsx", "Points$"), run(Data + "/coords.ods", "Points$"),
+                              run(Data + "/coords.gpkg", "Points")}) {
         ASSERT_EQ(other.size(), fromXls.size());
         for (std::size_t i = 0; i < other.size(); ++i) {
             // The xls row has the other columns first: compare the converted ones, at the end.

@@ -171,6 +171,18 @@ TEST_F(BatchWindow, CancelOrUnreadableFileKeepsSourceListsAndMapping) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+TEST_F(BatchWindow, WorkbooksAndGeoPackagesOpenThroughTheirDriver) {
+    for (const char* file : {"coords.xlsx", "coords.ods", "coords.gpkg"}) {
+        Open(Copy(file, file));
+        ASSERT_EQ(model.List_tb.items.size(), 1u) << file;
+        SelectTable(model.List_tb.items[0]);
+        Map("x_lb72", &batch::OuvrirModel::Com_X_Click);
+        EXPECT_EQ(model.DataSource.database, params_.File(file));
+        EXPECT_TRUE(model.Com_ap_enabled) << file;
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
 TEST_F(BatchWindow, FieldButtonsWithoutASelectedFieldChangeNothing) {
     Open(Copy("coords.xls", "coords.xls"));
     SelectTable("Points$");

@@ -56,7 +56,7 @@ struct FuzzCase {
     const char* connect;
     const char* fileName;  // of the damaged copy
     std::size_t keepHead;  // bytes left intact by flips (the format's signature)
-    bool garbageFails;     // dBase headers have no signature to refuse garbage by
+    int garbageError;      // 0: dBase headers have no signature to refuse garbage by
 };
 
 class DamagedFiles : public ::testing::TestWithParam<FuzzCase> {
@@ -107,25 +107,29 @@ TEST_P(DamagedFiles, GarbageAndEmpty) {
     std::string garbage(8192, '\0');
     for (char& c : garbage) c = char(random());
     const int number = ReadEverything(Target(Write(garbage)), GetParam().connect);
-    if (GetParam().garbageFails) {
-        EXPECT_EQ(number, base::err::BadFormat);
+    if (GetParam().garbageError) {
+        EXPECT_EQ(number, GetParam().garbageError);
     }
     // The signature followed by garbage gets past the first check.
     const std::string good = ReadAll(GetParam().source);
     ReadEverything(Target(Write(good.substr(0, GetParam().keepHead) + garbage)), GetParam().connect);
     const int empty = ReadEverything(Target(Write({})), GetParam().connect);
-    if (GetParam().garbageFails && std::string(GetParam().connect) != "") {
-        EXPECT_EQ(empty, base::err::BadFormat);  // an empty file is an empty SQLite database
+    if (GetParam().garbageError && std::string(GetParam().connect) != "") {
+        EXPECT_EQ(empty, GetParam().garbageError);  // an empty file is an empty SQLite database
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, DamagedFiles,
-    ::testing::Values(FuzzCase{"access97", Data + "/access/testV1997.mdb", "", "bad.mdb", 20, true},
-                      FuzzCase{"access97_overflow", Data + "/access/overflowTestV1997.mdb", "", "bad.mdb", 20, true},
-                      FuzzCase{"access2000", Data + "/access/compIndexTestV2000.mdb", "", "bad.mdb", 20, true},
-                      FuzzCase{"excel", Data + "/coords.xls", "Excel 8.0;", "bad.xls", 8, true},
-                      FuzzCase{"dbase", Data + "/dbase/points.dbf", "dBase 5.0;", "bad.dbf", 1, false}),
+    ::testing::Values(
+        FuzzCase{"access97", Data + "/access/testV1997.mdb", "", "bad.mdb", 20, base::err::BadFormat},
+        FuzzCase{"access97_overflow", Data + "/access/overflowTestV1997.mdb", "", "bad.mdb", 20, base::err::BadFormat},
+        FuzzCase{"access2000", Data + "/access/compIndexTestV2000.mdb", "", "bad.mdb", 20, base::err::BadFormat},
+        FuzzCase{"excel", Data + "/coords.xls", "Excel 8.0;", "bad.xls", 8, base::err::BadFormat},
+        FuzzCase{"dbase", Data + "/dbase/points.dbf", "dBase 5.0;", "bad.dbf", 1, 0},
+        FuzzCase{"xlsx", Data + "/coords.xlsx", "Excel 12.0 Xml;", "bad.xlsx", 4, base::err::UnreadableFile},
+        FuzzCase{"ods", Data + "/coords.ods", "OpenDocument;", "bad.ods", 4, base::err::UnreadableFile},
+        FuzzCase{"gpkg", Data + "/coords.gpkg", "GeoPackage;", "bad.gpkg", 16, base::err::UnreadableFile}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HostileFiles, MissingFilesFailWith3024) {
@@ -146,6 +150,23 @@ TEST(HostileFiles, WrongFormatForTheDriver) {
 TEST(HostileFiles, DamagedWorkbookIsRefusedWithoutCrashing) {
     // Sixteen zeroed bytes in a record FreeXL trusts: it read out of bounds.
     EXPECT_EQ(ReadEverything(Data + "/hostile/coords_damaged.xls", "Excel 8.0;"), base::err::BadFormat);
+}
+
+TEST(HostileFiles, DamagedXlsxIsRefusedInFrench) {
+    // Cut short, and whole but for its sheet, of which GDAL would read the first 8 records.
+    TempDir dir;
+    const std::string good = ReadAll(Data + "/coords.xlsx"), cut = dir.File("cut.xlsx");
+    WriteAll(cut, good.substr(0, good.size() / 2));
+    for (const std::string& path : {cut, Data + "/hostile/coords_halfsheet.xlsx"}) {
+        try {
+            store::OpenDatabase(path, "Excel 12.0 Xml;").OpenRecordset("Points$");
+            ADD_FAILURE() << path << " read";
+        } catch (const store::EngineError& e) {
+            EXPECT_EQ(e.number, base::err::UnreadableFile);
+            EXPECT_NE(std::string(e.what()).find("'" + path + "' ne peut pas être lu : il est endommagé"),
+                      std::string::npos);
+        }
+    }
 }
 
 TEST(HostileFiles, NonRegularFilesAreRefusedBeforeAnyRead) {

@@ -28,6 +28,10 @@ const std::string Overflow = Data + "/access/overflowTestV1997.mdb";
 const std::string Jet4 = Data + "/access/compIndexTestV2000.mdb";
 const std::string Xls = Data + "/coords.xls";
 const std::string DbfFolder = Data + "/dbase/";
+// The Points sheet of coords.xls, converted by ogr2ogr (tests/data/README.md).
+const std::string Xlsx = Data + "/coords.xlsx";
+const std::string Ods = Data + "/coords.ods";
+const std::string Gpkg = Data + "/coords.gpkg";
 
 std::vector<std::string> TableNames(const store::Database& db) {
     std::vector<std::string> names;
@@ -93,6 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
                    {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbDouble, 0},
                    {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}}},
         FieldCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}},
+        // Whole numbers stay whole; the points' coordinates come last.
+        FieldCase{"geopackage", "GeoPackage;", Gpkg, "Points",
+                  {{"id", store::dbLong, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
+                   {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
+                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbLong, 0},
+                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}, {"geom_X", store::dbDouble, 0},
+                   {"geom_Y", store::dbDouble, 0}}},
         FieldCase{"dbase", "dBase 5.0;", DbfFolder, "points",
                   {{"ID", store::dbLong, 0}, {"NAME", store::dbText, 30}, {"X", store::dbDouble, 0},
                    {"Y", store::dbDouble, 0}, {"ZONE", store::dbLong, 0}}}),
@@ -229,6 +240,63 @@ TEST(ExcelDriver, ReadsNumbersTextsAndBlanks) {
     EXPECT_TRUE(names[15].IsNull());  // an explicit blank cell
     const std::vector<Value> ifbl = Column(rs, "ifbl");
     EXPECT_TRUE(std::all_of(ifbl.begin(), ifbl.end(), [](const Value& v) { return v.IsNull(); }));
+}
+
+// --- Workbooks and GeoPackages through GDAL
+
+struct GdalCase {
+    const char* name;
+    const char* connect;
+    std::string path;
+    std::vector<std::string> tables;
+};
+
+class GdalFiles : public ::testing::TestWithParam<GdalCase> {};
+
+TEST_P(GdalFiles, ReadTheValuesOfTheExcel97Sheet) {
+    const GdalCase& c = GetParam();
+    store::Database db = store::OpenDatabase(c.path, c.connect);
+    EXPECT_EQ(TableNames(db), c.tables);
+    store::Recordset rs = db.OpenRecordset(c.tables[0]);
+    store::Recordset xls = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("Points$");
+    int records = 0;
+    for (; !rs.Eof() && !xls.Eof(); rs.MoveNext(), xls.MoveNext(), ++records)
+        for (int f = 0; f < xls.FieldCount(); ++f) {
+            const Value want = xls.Field(f).Value(), got = rs.Field(xls.Field(f).Name()).Value();
+            SCOPED_TRACE(xls.Field(f).Name() + " of record " + std::to_string(records + 1));
+            EXPECT_EQ(got.Text(), want.Text());
+            EXPECT_EQ(got.GetKind() == Value::Kind::Text, want.GetKind() == Value::Kind::Text);
+        }
+    EXPECT_TRUE(rs.Eof() && xls.Eof());
+    EXPECT_EQ(records, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, GdalFiles,
+                         ::testing::Values(GdalCase{"xlsx", "Excel 12.0 Xml;", Xlsx, {"Points$"}},
+                                           GdalCase{"ods", "OpenDocument;", Ods, {"Points$"}},
+                                           GdalCase{"geopackage", "GeoPackage;", Gpkg, {"Points"}}),
+                         testsupport::RowName());
+
+TEST(XlsxDriver, DatesAreTextAsInExcel97Sheets) {
+    store::Recordset rs = store::OpenDatabase(Data + "/dates.xlsx", "Excel 12.0 Xml;").OpenRecordset("dates$");
+    EXPECT_EQ(rs.Field("day").Value(), Value("2024-01-31"));
+    EXPECT_EQ(rs.Field("hour").Value(), Value("08:30:00"));
+    EXPECT_EQ(rs.Field("moment").Value(), Value("2024-01-31 08:30:15"));
+    rs.MoveNext();
+    EXPECT_TRUE(rs.Field("moment").Value().IsNull());
+}
+
+TEST(GeoPackageDriver, PointsGiveTheirCoordinatesAndLeaveNoSideFile) {
+    TempDir dir;
+    const std::string copy = dir.File("c.gpkg");
+    fs::copy_file(Gpkg, copy);
+    {
+        store::Recordset rs = store::OpenDatabase(copy, "GeoPackage;").OpenRecordset("Points");
+        rs.MoveNext();  // the first point's lon is the text "4,35"
+        EXPECT_EQ(rs.Field("geom_X").Value().Text(), rs.Field("lon").Value().Text());
+        EXPECT_EQ(rs.Field("geom_Y").Value(), rs.Field("lat").Value());
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("")), fs::directory_iterator()), 1);
 }
 
 struct NameCase {

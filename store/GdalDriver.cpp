@@ -1,0 +1,294 @@
+// Office Open XML (.xlsx) and OpenDocument (.ods) workbooks and GeoPackage
+// (.gpkg) files read through GDAL's vector drivers, one GDAL driver per
+// format so a file is never handed to another reader than its ending names.
+//
+// Workbooks read as Excel 97 workbooks do: every sheet is a table, named
+// "Sheet$" (plain "Sheet" also opens it), the first row always gives the
+// field names, and a column is Double when GDAL finds only numbers in it,
+// Text otherwise (numbers then read as the text stored in the file). Dates
+// are text, written as FreeXL writes them. A GeoPackage lists its feature and attribute tables by name;
+// whole numbers stay whole (Long), and a table of points offers the X and Y
+// of each point as two more Double fields, "<geometry column>_X" and "_Y", as
+// stored in the file: they are often the only coordinates it holds. Lines
+// and polygons are left out.
+//
+// GDAL reports trouble through its error handler, which would print on
+// standard error: it is silenced, and a failure becomes an engine error. A
+// file is first read from end to end in a child process, as workbooks and
+// Access files are, so a damaged one cannot crash or stall the program. No
+// file is ever written beside the input: GDAL keeps no auxiliary ".aux.xml"
+// and a GeoPackage opens immutable, which leaves no "-wal" or "-shm" files.
+
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
+#include <ogr_api.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+
+#include "store/EngineError.h"
+#include "store/detail/Drivers.h"
+#include "store/detail/Isolated.h"
+
+namespace store::detail {
+
+namespace {
+
+constexpr int DefaultTextSize = 255;
+
+// How this driver has GDAL read, set for this thread only so that other
+// users of GDAL in the process keep its defaults.
+constexpr std::pair<const char*, const char*> ReadingOptions[] = {
+    {"GDAL_PAM_ENABLED", "NO"},  // no ".aux.xml" side files
+    // The first row names the fields, as in an Excel 97 sheet, even when it
+    // holds numbers. (Workbooks are parsed lazily: on any call, not only opening.)
+    {"OGR_XLSX_HEADERS", "FORCE"},
+    {"OGR_ODS_HEADERS", "FORCE"}};
+
+// While it lives, this thread's GDAL calls are silent and read as above;
+// failures are told by return values and CPLGetLastErrorType, and reported
+// in French by the caller.
+class QuietGdal {
+public:
+    QuietGdal() {
+        static std::once_flag once;
+        std::call_once(once, [] {
+            CPLPushErrorHandler(CPLQuietErrorHandler);  // drivers loading may complain
+            GDALAllRegister();
+            CPLPopErrorHandler();
+        });
+        for (const auto& [key, value] : ReadingOptions) {
+            const char* before = CPLGetThreadLocalConfigOption(key, nullptr);
+            before_.emplace_back(before ? before : "", before != nullptr);
+            CPLSetThreadLocalConfigOption(key, value);
+        }
+        CPLPushErrorHandler(CPLQuietErrorHandler);
+        CPLErrorReset();
+    }
+    ~QuietGdal() {
+        CPLPopErrorHandler();
+        for (std::size_t i = 0; i < before_.size(); ++i)
+            CPLSetThreadLocalConfigOption(ReadingOptions[i].first,
+                                          before_[i].second ? before_[i].first.c_str() : nullptr);
+    }
+    QuietGdal(const QuietGdal&) = delete;
+    QuietGdal& operator=(const QuietGdal&) = delete;
+
+private:
+    std::vector<std::pair<std::string, bool>> before_;
+};
+
+struct DatasetCloser {
+    void operator()(void* dataset) const {
+        const QuietGdal quiet;
+        GDALClose(dataset);
+    }
+};
+using DatasetPtr = std::unique_ptr<void, DatasetCloser>;
+
+struct FeatureCloser {
+    void operator()(void* feature) const { OGR_F_Destroy(feature); }
+};
+using FeaturePtr = std::unique_ptr<void, FeatureCloser>;
+
+struct Format {
+    const char* gdalName;  // the only GDAL driver tried on the file
+    bool workbook;         // sheets: "$" names, numbers as doubles
+};
+
+DatasetPtr OpenDataset(const Format& format, const std::string& path) {
+    const QuietGdal quiet;
+    const char* const allowed[] = {format.gdalName, nullptr};
+    // Immutable: SQLite takes no lock and writes no journal beside the file.
+    // A "-wal" file already there belongs to a program writing the file, and
+    // holds part of its data: then it is opened as usual.
+    std::error_code ec;
+    const bool wal = std::filesystem::exists(path + "-wal", ec);
+    const char* const options[] = {wal ? nullptr : "IMMUTABLE=YES", nullptr};
+    DatasetPtr dataset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed,
+                                  format.workbook ? nullptr : options, nullptr));
+    // A failure on the way (a workbook's sheet cut short) would leave a table
+    // missing its last records.
+    if (!dataset || CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path);
+    return dataset;
+}
+
+// A layer's fields as the engine sees them: what each reads from a feature.
+struct Column {
+    enum class From { Number, Integer, Text, Date, PointX, PointY } from;
+    int index = -1;  // the OGR field
+};
+
+// A date, a time or both as FreeXL gives Excel 97 dates: "2024-01-31",
+// "08:30:00", "2024-01-31 08:30:00" (fractions of seconds dropped).
+Value DateText(OGRFeatureH feature, int index) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, tz = 0;
+    float sec = 0;
+    if (!OGR_F_GetFieldAsDateTimeEx(feature, index, &y, &mo, &d, &h, &mi, &sec, &tz)) return Value();
+    char text[48];
+    const int type = OGR_Fld_GetType(OGR_F_GetFieldDefnRef(feature, index));
+    if (type == OFTDate) std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, mo, d);
+    else if (type == OFTTime) std::snprintf(text, sizeof text, "%02d:%02d:%02d", h, mi, int(sec));
+    else std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", y, mo, d, h, mi, int(sec));
+    return Value(std::string(text));
+}
+
+class GdalCursor final : public TableCursor {
+public:
+    GdalCursor(const Format& format, const std::string& path, const std::string& layer)
+        : format_(format), path_(path), dataset_(OpenDataset(format, path)) {
+        const QuietGdal quiet;
+        layer_ = GDALDatasetGetLayerByName(dataset_.get(), layer.c_str());
+        if (!layer_) throw Error(base::err::ObjectNotFound, layer);
+        // A workbook's sheet is parsed here: one that fails part-way would
+        // read as a table cut short.
+        OGRFeatureDefnH defn = OGR_L_GetLayerDefn(layer_);
+        if (CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
+        for (int i = 0, n = OGR_FD_GetFieldCount(defn); i < n; ++i) {
+            OGRFieldDefnH field = OGR_FD_GetFieldDefn(defn, i);
+            FieldDef def{OGR_Fld_GetNameRef(field), dbText, DefaultTextSize};
+            Column column{Column::From::Text, i};
+            switch (OGR_Fld_GetType(field)) {
+            case OFTInteger:
+                column.from = format_.workbook ? Column::From::Number : Column::From::Integer;
+                def = {def.Name, format_.workbook ? dbDouble : dbLong, 0};
+                break;
+            case OFTInteger64:
+            case OFTReal:
+                column.from = Column::From::Number;
+                def = {def.Name, dbDouble, 0};
+                break;
+            case OFTDate:
+            case OFTTime:
+            case OFTDateTime: column.from = Column::From::Date; break;
+            default:
+                if (OGR_Fld_GetType(field) == OFTString && OGR_Fld_GetWidth(field) > 0)
+                    def.Size = std::min(OGR_Fld_GetWidth(field), DefaultTextSize);
+                break;
+            }
+            fields_.push_back(def);
+            columns_.push_back(column);
+        }
+        // A column declared "GEOMETRY" may hold points: its others read as Null.
+        if (const auto type = wkbFlatten(OGR_L_GetGeomType(layer_)); type == wkbPoint || type == wkbUnknown) {
+            std::string geometry = OGR_L_GetGeometryColumn(layer_);
+            if (geometry.empty()) geometry = "geom";
+            fields_.push_back({geometry + "_X", dbDouble, 0});
+            fields_.push_back({geometry + "_Y", dbDouble, 0});
+            columns_.push_back({Column::From::PointX});
+            columns_.push_back({Column::From::PointY});
+        }
+        CleanFieldNames(fields_);
+        OGR_L_ResetReading(layer_);
+    }
+
+    const std::vector<FieldDef>& Fields() const override { return fields_; }
+
+    bool Next(std::vector<Value>& row) override {
+        const QuietGdal quiet;
+        const FeaturePtr feature(OGR_L_GetNextFeature(layer_));
+        if (!feature) {
+            // The end of the table, or a read that failed part-way: the
+            // records after it must not silently go missing.
+            if (CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
+            return false;
+        }
+        row.assign(fields_.size(), Value());
+        OGRGeometryH point = OGR_F_GetGeometryRef(feature.get());
+        if (point && (wkbFlatten(OGR_G_GetGeometryType(point)) != wkbPoint || OGR_G_IsEmpty(point))) point = nullptr;
+        for (std::size_t c = 0; c < columns_.size(); ++c) {
+            const Column& column = columns_[c];
+            switch (column.from) {
+            case Column::From::PointX:
+                if (point) row[c] = Value(OGR_G_GetX(point, 0));
+                continue;
+            case Column::From::PointY:
+                if (point) row[c] = Value(OGR_G_GetY(point, 0));
+                continue;
+            default: break;
+            }
+            if (!OGR_F_IsFieldSetAndNotNull(feature.get(), column.index)) continue;
+            switch (column.from) {
+            case Column::From::Number: row[c] = Value(OGR_F_GetFieldAsDouble(feature.get(), column.index)); break;
+            case Column::From::Integer:
+                row[c] = Value(std::int64_t(OGR_F_GetFieldAsInteger64(feature.get(), column.index)));
+                break;
+            case Column::From::Date: row[c] = DateText(feature.get(), column.index); break;
+            default: row[c] = Value(std::string(OGR_F_GetFieldAsString(feature.get(), column.index))); break;
+            }
+        }
+        return true;
+    }
+
+private:
+    Format format_;
+    std::string path_;
+    DatasetPtr dataset_;
+    OGRLayerH layer_ = nullptr;
+    std::vector<FieldDef> fields_;
+    std::vector<Column> columns_;
+};
+
+// The tables are listed once; each cursor opens the file again, as a GDAL
+// layer has a single reading position and two cursors may read one table.
+class GdalSource final : public SourceDatabase {
+public:
+    GdalSource(const Format& format, const std::string& path) : format_(format), path_(path) {
+        const DatasetPtr dataset = OpenDataset(format_, path_);
+        const QuietGdal quiet;
+        for (int i = 0, n = GDALDatasetGetLayerCount(dataset.get()); i < n; ++i)
+            layers_.emplace_back(OGR_L_GetName(GDALDatasetGetLayer(dataset.get(), i)));
+    }
+
+    std::vector<std::string> TableNames() override {
+        std::vector<std::string> names;
+        for (const auto& layer : layers_) names.push_back(format_.workbook ? layer + "$" : layer);
+        return names;
+    }
+
+    std::unique_ptr<TableCursor> OpenTable(const std::string& name) override {
+        for (std::size_t i = 0; i < layers_.size(); ++i)
+            if (SameText(layers_[i], name) || (format_.workbook && SameText(layers_[i] + "$", name)))
+                return std::make_unique<GdalCursor>(format_, path_, layers_[i]);
+        throw Error(base::err::ObjectNotFound, name);
+    }
+
+private:
+    Format format_;
+    std::string path_;
+    std::vector<std::string> layers_;
+};
+
+class GdalDriver final : public Driver {
+public:
+    explicit GdalDriver(Format format) : format_(format) {}
+
+    std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
+        CheckFileKind(path);
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) throw Error(base::err::FileNotFound, path);
+        CheckFileInChild(format_.gdalName, path, [&] {
+            GdalSource source(format_, path);
+            std::vector<Value> row;
+            for (const std::string& name : source.TableNames())
+                for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {
+                }
+            return true;
+        });
+        return std::make_unique<GdalSource>(format_, path);
+    }
+
+private:
+    Format format_;
+};
+
+}  // namespace
+
+std::shared_ptr<Driver> MakeXlsxDriver() { return std::make_shared<GdalDriver>(Format{"XLSX", true}); }
+std::shared_ptr<Driver> MakeOdsDriver() { return std::make_shared<GdalDriver>(Format{"ODS", true}); }
+std::shared_ptr<Driver> MakeGpkgDriver() { return std::make_shared<GdalDriver>(Format{"GPKG", false}); }
+
+}  // namespace store::detail

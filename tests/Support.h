@@ -1,15 +1,20 @@
 #pragma once
-// Helpers shared by the test binaries: error numbers, table row names, and
-// temporary folders and parameter databases removed after each test.
+// Helpers shared by the test binaries: error numbers, table row names, whole
+// files, recorded message boxes, and temporary folders and parameter
+// databases removed after each test.
 
 #include <stdlib.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/Messages.h"
 #include "base/Errors.h"
 #include "store/ParamDb.h"
 
@@ -32,6 +37,41 @@ struct RowName {
     std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
         return info.param.name;
     }
+};
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+// Message boxes recorded instead of shown; questions get `answer`.
+struct Shown {
+    std::string kind;  // "info", "critical" or "question"
+    std::string title;
+    std::string text;
+};
+
+class RecordingMessages : public app::Messages {
+public:
+    void Info(const std::string& title, const std::string& text) override { shown.push_back({"info", title, text}); }
+    void Critical(const std::string& title, const std::string& text) override {
+        shown.push_back({"critical", title, text});
+    }
+    bool Question(const std::string& title, const std::string& text) override {
+        shown.push_back({"question", title, text});
+        return answer;
+    }
+    int Count(const std::string& text) const {
+        int n = 0;
+        for (const auto& s : shown) n += s.text == text;
+        return n;
+    }
+    std::vector<Shown> shown;
+    bool answer = true;
 };
 
 // A temporary folder, removed with everything in it.

@@ -19,13 +19,9 @@ namespace fs = std::filesystem;
 using batch::BatchChoices;
 using batch::MakeSystemChoice;
 using testsupport::ParamDbCopy;
+using testsupport::ReadFile;
 
 const std::string Data = TRAVENA_TEST_DATA;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::string> Split(const std::string& line, char d) {
     std::vector<std::string> fields(1);
@@ -49,6 +45,13 @@ BatchChoices Valid(const std::string& input, const std::string& output) {
     c.yField = "y";
     c.outputPath = output;
     return c;
+}
+
+// WGS 84 in, as decimal degrees (format 2) or degrees-minutes-seconds (1).
+void Wgs84Input(BatchChoices& c, int format = 2) {
+    c.inSystem = "W Geographic WGS84";
+    c.inIndex = 9;
+    c.geoFormat = format;
 }
 
 class BatchRun : public ::testing::Test {
@@ -138,37 +141,13 @@ TEST(BatchChecks, GridInputsNeedNoYAndUpperCaseEndingsAreKnown) {
     EXPECT_FALSE(batch::CheckChoices(c).has_value());
 }
 
-// --- Output columns
-
-struct ColumnsCase {
-    const char* item;
-    bool second;
-    std::vector<std::string> columns;
-};
-
-TEST(BatchColumns, EachKindNamesItsColumns) {
-    const std::vector<ColumnsCase> cases = {
-        {"BE LB72", false, {"X_BE_LB72", "Y_BE_LB72"}},
-        {"BE Geographic ED50", false, {"BE_Long", "BE_Lat"}},
-        {"W Geographic WGS84", false, {"W__Long", "W__Lat"}},
-        {"WGS84 UTM", false, {"E_WGS84_UTM", "N_WGS84_UTM", "Fuseau"}},
-        {"BE UTM", true, {"E_BE_UTM", "N_BE_UTM", "Fuseau_2"}},
-        {"W MGRS", false, {"W_MGRS"}},
-        {"BE IFBL", true, {"BE_IFBL"}},
-        {"", true, {}},
-    };
-    for (const auto& c : cases) EXPECT_EQ(batch::OutputColumns(MakeSystemChoice(c.item), c.second), c.columns) << c.item;
-}
-
 // --- Text run
 
 TEST_F(BatchRun, QuotedTabHeaderAsTheExample) {
     BatchChoices c = Valid(Imported("id\tx\ty\n1\t4.35\t50.85\n"), File("out.txt"));
-    c.inSystem = "W Geographic WGS84";
-    c.inIndex = 9;
+    Wgs84Input(c);
     c.outSystem = "BE LB72";
     c.outIndex = 3;
-    c.geoFormat = 2;
     EXPECT_EQ(batch::RunBatch(c).converted, 1);
     const std::string text = ReadFile(c.outputPath);
     EXPECT_EQ(text.substr(0, text.find('\n') + 1), "\"id\"\t\"x\"\t\"y\"\t\"X_BE_LB72\"\t\"Y_BE_LB72\"\n");
@@ -293,13 +272,11 @@ TEST_F(BatchRun, NullFieldGivesAnEmptyFieldAndDatabaseRunStoresDegrees) {
     }
     BatchChoices c = Valid(input, File("out.txt"));
     c.table = "pts";
-    c.inSystem = "W Geographic WGS84";
-    c.inIndex = 9;
+    Wgs84Input(c);
     c.outSystem = "BE Geographic BD72";
     c.outIndex = 11;
     c.xField = "LON";  // names match without regard to case
     c.yField = "lat";
-    c.geoFormat = 2;
     c.quote = false;
     batch::RunBatch(c);
     const auto lines = Split(ReadFile(c.outputPath), '\n');
@@ -387,39 +364,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"no_break_space_thousands", "x\ty\n1\t2\n148\u00A0679,447\t171066,810\n", [](BatchChoices&) {}, 2},
         FailureCase{"point_thousands", "x\ty\n148.679,447\t171066,810\n", [](BatchChoices&) {}, 1},
         FailureCase{"scaled_beyond_doubles", "x\ty\n1E300\t1\n", [](BatchChoices& c) { c.scale = "1E10"; }, 1},
-        FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "W Geographic WGS84";
-                        c.inIndex = 9;
-                    },
-                    1},
+        FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n", [](BatchChoices& c) { Wgs84Input(c, 1); }, 1},
         FailureCase{"dms_with_a_hemisphere_letter", "x\ty\nE4°21'0''\t50°51'0''\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "W Geographic WGS84";
-                        c.inIndex = 9;
-                    },
-                    1},
-        FailureCase{"angle_out_of_range", "x\ty\n4.35\t750\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "W Geographic WGS84";
-                        c.inIndex = 9;
-                        c.geoFormat = 2;
-                    },
-                    1},
-        FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "W Geographic WGS84";
-                        c.inIndex = 9;
-                        c.geoFormat = 2;
-                    },
-                    1},
-        FailureCase{"latitude_beyond_the_pole", "x\ty\n4.35\t95\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "W Geographic WGS84";
-                        c.inIndex = 9;
-                        c.geoFormat = 2;
-                    },
-                    1},
+                    [](BatchChoices& c) { Wgs84Input(c, 1); }, 1},
+        FailureCase{"angle_out_of_range", "x\ty\n4.35\t750\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
+        FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
+        FailureCase{"latitude_beyond_the_pole", "x\ty\n4.35\t95\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
         FailureCase{"zone_out_of_range", Three,
                     [](BatchChoices& c) {
                         c.inSystem = "BE UTM";

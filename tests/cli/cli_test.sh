@@ -83,6 +83,7 @@ check missing_params 2 '^$' 'introuvable' -- convert --from "BE LB72" --to "BE U
 test ! -e "$work/none.mdb" || { echo "FAIL missing_params created the file"; failures=$((failures + 1)); }
 check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --method 4
 check unknown_option 2 '^$' 'option inconnue' -- convert --from "BE LB72" --to "BE UTM" --speed 9
+check missing_value 2 '^$' 'valeur manquante après --to' -- convert --from "BE LB72" --to
 check no_command 2 '^$' 'commande manquante' --
 for command in convert batch table systems; do
     check "help_$command" 0 "^Usage :\n  travena-cli $command " '^$' -- "$command" --help

@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 
 #include "store/Engine.h"
@@ -22,14 +20,8 @@ using testsupport::TempDir;
 
 const std::string Data = TRAVENA_TEST_DATA;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), std::streamsize(bytes.size()));
-}
+const auto ReadAll = testsupport::ReadFile;
+const auto WriteAll = testsupport::WriteFile;
 
 // Opens, lists and reads every table to its end. Returns the number of the
 // engine error that stopped it, 0 when all was read; any other exception
@@ -74,28 +66,21 @@ protected:
     TempDir dir_;
 };
 
-TEST_P(DamagedFiles, CutShort) {
+TEST_P(DamagedFiles, CutShortOrWithBytesFlipped) {
     const std::string good = ReadAll(GetParam().source);
-    ASSERT_FALSE(good.empty());
-    const std::size_t n = good.size();
+    const std::size_t n = good.size(), head = GetParam().keepHead;
+    ASSERT_GT(n, head);
     for (std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{16}, std::size_t{31}, std::size_t{100},
                                std::size_t{512}, std::size_t{2048}, std::size_t{4096}, n / 3, n / 2, n - 100, n - 1}) {
         if (length >= n) continue;
         SCOPED_TRACE(length);
-        const std::string path = Write(good.substr(0, length));
-        ReadEverything(Target(path), GetParam().connect);
+        ReadEverything(Target(Write(good.substr(0, length))), GetParam().connect);
     }
-}
-
-TEST_P(DamagedFiles, BytesFlipped) {
-    const std::string good = ReadAll(GetParam().source);
-    const std::size_t head = GetParam().keepHead;
-    ASSERT_GT(good.size(), head);
     for (unsigned seed = 1; seed <= 40; ++seed) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         std::string bad = good;
-        std::uniform_int_distribution<std::size_t> where(head, bad.size() - 1);
+        std::uniform_int_distribution<std::size_t> where(head, n - 1);
         const int flips = seed % 4 == 0 ? 200 : 8;  // a few bytes, or many
         for (int i = 0; i < flips; ++i) bad[where(random)] ^= char(1u << (random() % 8));
         ReadEverything(Target(Write(bad)), GetParam().connect);
@@ -196,6 +181,14 @@ TEST(HostileFiles, DbaseHeaderPromisingMoreRecordsThanTheFileHolds) {
     WriteAll(dir.File("points.dbf"), bytes);
     store::Recordset rs = store::OpenDatabase(dir.File(""), "dBase 5.0;").OpenRecordset("points");
     EXPECT_EQ(rs.RecordCount(), 20);
+}
+
+TEST(HostileFiles, DbaseRecordsOfNoLengthAreRefused) {
+    TempDir dir;
+    std::string bytes = ReadAll(Data + "/dbase/points.dbf");
+    bytes[10] = bytes[11] = '\0';
+    WriteAll(dir.File("points.dbf"), bytes);
+    EXPECT_EQ(ReadEverything(dir.File(""), "dBase 5.0;"), base::err::BadFormat);
 }
 
 }  // namespace

@@ -374,15 +374,11 @@ TEST_P(DbaseCharsets, NameTheIconvCharset) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Pages, DbaseCharsets,
-                         ::testing::Values(CharsetCase{"ldid_ansi", "LDID/3", "CP1252"},
-                                           CharsetCase{"ldid_dos", "LDID/2", "CP850"},
-                                           CharsetCase{"ldid_windows_ansi", "LDID/87", "CP1252"},
-                                           CharsetCase{"ldid_cyrillic", "LDID/201", "CP1251"},
+                         ::testing::Values(CharsetCase{"ldid_dos", "LDID/2", "CP850"},
                                            CharsetCase{"ldid_unknown", "LDID/250", "CP1252"},
                                            CharsetCase{"none", nullptr, "CP1252"},
                                            CharsetCase{"cpg_utf8", "utf-8\r\n", "UTF-8"},
                                            CharsetCase{"cpg_number", "1250", "CP1250"},
-                                           CharsetCase{"cpg_esri_latin1", "88591", "ISO-8859-1"},
                                            CharsetCase{"cpg_ansi", "ANSI 1252", "CP1252"}),
                          testsupport::RowName());
 

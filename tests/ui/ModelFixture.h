@@ -14,33 +14,11 @@
 #include "app/main/ConversionTable.h"
 #include "app/main/MainModel.h"
 #include "app/Messages.h"
+#include "tests/Support.h"
 
 namespace uitest {
 
-struct Shown {
-    std::string kind;  // "info", "critical" or "question"
-    std::string title;
-    std::string text;
-};
-
-class RecordingMessages : public app::Messages {
-public:
-    void Info(const std::string& title, const std::string& text) override { shown.push_back({"info", title, text}); }
-    void Critical(const std::string& title, const std::string& text) override {
-        shown.push_back({"critical", title, text});
-    }
-    bool Question(const std::string& title, const std::string& text) override {
-        shown.push_back({"question", title, text});
-        return answer;
-    }
-    int Count(const std::string& text) const {
-        int n = 0;
-        for (const auto& s : shown) n += s.text == text;
-        return n;
-    }
-    std::vector<Shown> shown;
-    bool answer = true;
-};
+using testsupport::RecordingMessages;
 
 class RecordingHost : public app::MainHost {
 public:

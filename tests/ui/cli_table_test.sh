@@ -35,14 +35,11 @@ check_text() {  # label system
     [ "$(row "$1")" = "$(convert "$2")" ] || fail "$1: $(row "$1") vs $(convert "$2")"
 }
 
-check_geo "Geographic WGS 84" "W Geographic WGS84"
+# Every row's values are the model's (compared with the pipeline there); here,
+# that each kind of row, fixed or from a list, is printed whole.
 check_geo "Geographic ED 50" "BE Geographic ED50"
-check_geo "Geographic LB 72" "BE Geographic BD72"
-check_geo "Geographic LUREF" "LU Geographic LUREF"
 check_geo "NL Geographic AMSF" "NL Geographic AMSF"
 check_projected "UTM WGS 84" "WGS84 UTM" 3 6e-4
-check_projected "UTM UD 50 (BE)" "BE UTM" 3 6e-4
-check_projected "LU TM" "LU TM" 2 6e-4
 check_projected "FR LB93" "FR LB93" 2 6e-4
 check_text "MGRS WGS 84" "W MGRS"
 check_text "IFBL" "BE IFBL"

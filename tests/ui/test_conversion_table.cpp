@@ -102,9 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Methods, LambertPoint, ::testing::Values(1, 2, 3),
 // ---------------------------------------------------------------------------
 // Every row as input: the point typed back into any row gives the same pivot.
 
-using Table = std::map<std::pair<Ctl, int>, std::string>;
-
-Table ReferenceTable() {
+Cells ReferenceTable() {
     RecordingMessages messages;
     RecordingHost host;
     store::SetParamDbPath(TRAVENA_PARAM_DB);
@@ -117,10 +115,7 @@ Table ReferenceTable() {
     m.Text(Ctl::TxtE, 8) = LambertX;
     m.Text(Ctl::TxtN, 8) = LambertY;
     m.Com_calculer_Click(8);
-    Table t;
-    for (int r = 0; r < app::RowCount; ++r)
-        for (const auto& c : app::RowCells(m, r, false)) t[{c.ctl, c.index}] = m.Text(c.ctl, c.index);
-    return t;
+    return AllCells(m);
 }
 
 struct RowCase {
@@ -134,7 +129,7 @@ void PrintTo(const RowCase& c, std::ostream* os) { *os << c.name; }
 class EveryRow : public ModelTest, public ::testing::WithParamInterface<RowCase> {};
 
 TEST_P(EveryRow, GivesThePivotBackAndKeepsTheRow) {
-    static const Table reference = ReferenceTable();
+    static const Cells reference = ReferenceTable();
     const RowCase& c = GetParam();
     Select(0, "FR LB93");
     Select(1, "NL Geographic AMSF");
@@ -174,49 +169,40 @@ INSTANTIATE_TEST_SUITE_P(
 
 using ConversionTable = ModelTest;
 
-TEST_F(ConversionTable, UtmRowFillsMgrsFromTheTypedCells) {
-    T(Ctl::TxtE, 4) = "585104.094";
-    T(Ctl::TxtN, 4) = "5594913.119";
-    T(Ctl::TxtFus, 4) = "31";
-    model.Com_calculer_Click(4);
-    EXPECT_EQ(T(Ctl::TxtE, 4), "585104.094");
-    EXPECT_EQ(T(Ctl::TxtN, 4), "5594913.119");
-    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER8510494913");
-}
+// A grid row rewrites its source row in the general format (not recomputed),
+// and a source row fills its grid row; the typed cells stay as typed.
+struct GridCase {
+    const char* name;
+    int row;
+    std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed, filled;
+};
+void PrintTo(const GridCase& c, std::ostream* os) { *os << c.name; }
+class GridRows : public ModelTest, public ::testing::WithParamInterface<GridCase> {};
 
-TEST_F(ConversionTable, MgrsRowRewritesTheUtmRowInGeneralFormat) {
-    Type(Ctl::TxtE, 6, "31uer 85104 94913");
-    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER 85104 94913");
-    model.Com_calculer_Click(6);
-    std::string ref = "31UER8510494913";
-    std::int16_t zone = 0;
-    double e = 0, n = 0;
-    core::MgrsToUtm(zone, e, n, ref);
-    EXPECT_EQ(T(Ctl::TxtE, 4), core::FormatGeneral(e));  // no fixed decimals: not recomputed
-    EXPECT_EQ(T(Ctl::TxtN, 4), core::FormatGeneral(n));
-    EXPECT_EQ(T(Ctl::TxtFus, 4), "31");
-    EXPECT_EQ(T(Ctl::TxtE, 6), "31UER 85104 94913");
+TEST_P(GridRows, FillTheirSourceRowsAndBack) {
+    const GridCase& c = GetParam();
+    for (const auto& [cell, text] : c.typed) Type(cell.first, cell.second, text);
+    model.Com_calculer_Click(c.row);
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+    for (const auto& [cell, text] : c.filled) EXPECT_EQ(T(cell.first, cell.second), text);
     EXPECT_FALSE(T(Ctl::TxtE, 7).empty());
 }
 
-TEST_F(ConversionTable, IfblRowRewritesTheLambertRow) {
-    T(Ctl::TxtE, 10) = "A01111";
-    model.Com_calculer_Click(10);
-    std::string code = "A01111";
-    double x = 0, y = 0;
-    core::IfblToLambert(x, y, code);
-    EXPECT_EQ(T(Ctl::TxtE, 8), core::FormatGeneral(x));
-    EXPECT_EQ(T(Ctl::TxtN, 8), core::FormatGeneral(y));
-    EXPECT_EQ(T(Ctl::TxtE, 10), "A01111");
-}
-
-TEST_F(ConversionTable, LambertRowGivesTheIfblOfTheTypedPoint) {
-    T(Ctl::TxtE, 8) = "2500,4";  // a decimal comma reads as a point
-    T(Ctl::TxtN, 8) = "257500";
-    model.Com_calculer_Click(8);
-    EXPECT_EQ(T(Ctl::TxtE, 10), "A01111");
-    EXPECT_EQ(T(Ctl::TxtE, 8), "2500,4");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Rows, GridRows,
+    ::testing::Values(
+        GridCase{"utm_fills_mgrs", 4,
+                 {{{Ctl::TxtE, 4}, "585104.094"}, {{Ctl::TxtN, 4}, "5594913.119"}, {{Ctl::TxtFus, 4}, "31"}},
+                 {{{Ctl::TxtE, 4}, "585104.094"}, {{Ctl::TxtN, 4}, "5594913.119"}, {{Ctl::TxtE, 6}, "31UER8510494913"}}},
+        GridCase{"mgrs_rewrites_utm", 6, {{{Ctl::TxtE, 6}, "31uer 85104 94913"}},
+                 {{{Ctl::TxtE, 4}, "585104"}, {{Ctl::TxtN, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"},
+                  {{Ctl::TxtE, 6}, "31UER 85104 94913"}}},
+        GridCase{"ifbl_rewrites_lambert", 10, {{{Ctl::TxtE, 10}, "A01111"}},
+                 {{{Ctl::TxtE, 8}, "2500"}, {{Ctl::TxtN, 8}, "257500"}, {{Ctl::TxtE, 10}, "A01111"}}},
+        // A decimal comma reads as a point.
+        GridCase{"lambert_fills_ifbl", 8, {{{Ctl::TxtE, 8}, "2500,4"}, {{Ctl::TxtN, 8}, "257500"}},
+                 {{{Ctl::TxtE, 10}, "A01111"}, {{Ctl::TxtE, 8}, "2500,4"}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConversionTable, Ed50MgrsTakesItsBandFromTheEd50Latitude) {
     // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the
@@ -394,24 +380,13 @@ TEST_F(ConversionTable, RowsTheFillCannotComputeAreEmptiedAndNamedOnce) {
 class MissingParams : public ModelTest {
 protected:
     void UseDatabaseWithout(const std::string& table, const std::string& name) {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() / (std::string("travena_ui_") + test->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-        copy_ = dir_ / "SystGéo.mdb";
-        fs::copy_file(TRAVENA_PARAM_DB, copy_);
         if (!table.empty()) {
-            store::Database db = store::OpenDatabase(copy_.string());
+            store::Database db = store::OpenDatabase(copy_.Path());
             ASSERT_EQ(db.Execute("DELETE FROM " + table + " WHERE Nom = ?", {store::Value(name)}), 1);
-            db.Close();
         }
-        Load(copy_.string());
+        Load(copy_.Path());
     }
-    void TearDown() override {
-        ModelTest::TearDown();
-        fs::remove_all(dir_);
-    }
-    fs::path dir_, copy_;
+    testsupport::ParamDbCopy copy_;
 };
 
 TEST_F(MissingParams, MissingProjectionEmptiesItsRowOnly) {
@@ -447,7 +422,7 @@ TEST_F(MissingParams, MissingDatumRefusesTheClickOnce) {
 
 TEST_F(MissingParams, DatabaseRemovedWhileRunningShowsOneMessage) {
     UseDatabaseWithout("", "");
-    fs::remove(copy_);
+    fs::remove(copy_.Path());
     T(Ctl::TxtE, 8) = LambertX;
     T(Ctl::TxtN, 8) = LambertY;
     model.Com_calculer_Click(8);

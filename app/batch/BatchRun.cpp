@@ -330,11 +330,26 @@ private:
     std::string special_;
 };
 
-BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+// The input table open for one forward pass, with its record count for the
+// progress. The cursor is declared last so that it closes before its database.
+struct InputTable {
+    store::Database db;
+    long total;
+    std::unique_ptr<store::TableCursor> cursor;
+};
+
+InputTable OpenInput(const BatchChoices& c) {
     const Source source = SourceOf(c.inputPath);
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
     const long total = CountRecords(db, c.table);
     auto cursor = db.OpenForwardOnly(c.table);
+    return InputTable{std::move(db), total, std::move(cursor)};
+}
+
+BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
+    InputTable input = OpenInput(c);
+    auto& cursor = input.cursor;
+    const long total = input.total;
     RecordConverter converter(c, cursor->Fields());
 
     PendingFile pending(c.outputPath);
@@ -482,10 +497,9 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
 BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const OutputKind kind = OutputKindOf(c.outputPath);
     if (kind == OutputKind::GeoPackage) RefuseExisting(c.outputPath);
-    const Source source = SourceOf(c.inputPath);
-    store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
-    const long total = CountRecords(db, c.table);
-    auto cursor = db.OpenForwardOnly(c.table);
+    InputTable input = OpenInput(c);
+    auto& cursor = input.cursor;
+    const long total = input.total;
     RecordConverter converter(c, cursor->Fields());
 
     PendingFile pending(c.outputPath);

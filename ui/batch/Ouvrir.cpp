@@ -59,6 +59,18 @@ void KeepSpaceWhenHidden(QWidget* w) {
     w->setSizePolicy(p);
 }
 
+// A row of option buttons in `layout`, numbered from 0 in caption order.
+QButtonGroup* AddOptions(QWidget* owner, QWidget* parent, QBoxLayout* layout,
+                         const std::array<const char*, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
+    auto* group = new QButtonGroup(owner);
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i] = new QRadioButton(QString::fromUtf8(captions[i]), parent);
+        group->addButton(buttons[i], int(i));
+        layout->addWidget(buttons[i]);
+    }
+    return group;
+}
+
 void SyncList(QListWidget* list, const batch::ListControl& m) {
     const QSignalBlocker block(list);
     bool same = list->count() == int(m.items.size());
@@ -178,13 +190,7 @@ void Ouvrir::BuildWidgets() {
 
     Frame_geo = new QGroupBox(this);
     auto* geo = new QVBoxLayout(Frame_geo);
-    auto* optGroup = new QButtonGroup(this);
-    const std::array<const char*, 3> geoCaptions{"DD°MM'SS.SS''", "DD.MMSS", "radians"};
-    for (int i = 0; i < 3; ++i) {
-        Opt[std::size_t(i)] = new QRadioButton(QString::fromUtf8(geoCaptions[std::size_t(i)]), Frame_geo);
-        optGroup->addButton(Opt[std::size_t(i)], i);
-        geo->addWidget(Opt[std::size_t(i)]);
-    }
+    auto* optGroup = AddOptions(this, Frame_geo, geo, {"DD°MM'SS.SS''", "DD.MMSS", "radians"}, Opt);
     connect(optGroup, &QButtonGroup::idClicked, this, [this](int i) { Forward([&] { model_.Opt_Click(i); }); });
     Frame_ech = new QGroupBox(this);
     auto* ech = new QHBoxLayout(Frame_ech);
@@ -217,13 +223,7 @@ void Ouvrir::BuildWidgets() {
     auto* txt = new QHBoxLayout;
     txtLines->addLayout(txt);
     txt->addWidget(new QLabel(QStringLiteral("Délimitation des champs :"), Frame_txt));
-    auto* chGroup = new QButtonGroup(this);
-    const std::array<const char*, 3> delimiters{"virgule", "tabulation", "point-virgule"};
-    for (int i = 0; i < 3; ++i) {
-        Opt_ch[std::size_t(i)] = new QRadioButton(QString::fromUtf8(delimiters[std::size_t(i)]), Frame_txt);
-        chGroup->addButton(Opt_ch[std::size_t(i)], i);
-        txt->addWidget(Opt_ch[std::size_t(i)]);
-    }
+    auto* chGroup = AddOptions(this, Frame_txt, txt, {"virgule", "tabulation", "point-virgule"}, Opt_ch);
     connect(chGroup, &QButtonGroup::idClicked, this, [this](int i) { Forward([&] { model_.Opt_ch_Click(i); }); });
     Check_txt = new QCheckBox(QStringLiteral("champs encadrés par des \" \""), Frame_txt);
     connect(Check_txt, &QCheckBox::toggled, this, [this](bool on) { model_.Check_txt = on; });

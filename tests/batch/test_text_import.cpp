@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -14,25 +13,19 @@ using testsupport::TempDir;
 
 const std::string TextData = std::string(TRAVENA_TEST_DATA) + "/text";
 
-struct Table {
-    std::vector<std::string> names;
-    std::vector<std::vector<std::string>> rows;
-};
-
-Table ReadBack(const batch::ImportedTable& imported) {
+// The imported table as text: the field names, then one line a record, fields split by "|".
+std::string ReadBack(const batch::ImportedTable& imported) {
     store::Database db = store::OpenDatabase(imported.databasePath);
     store::Recordset rs = db.OpenRecordset(imported.tableName);
-    Table t;
+    std::string text;
     for (int f = 0; f < rs.FieldCount(); ++f) {
-        t.names.push_back(rs.Field(f).Name());
+        text += (f ? "|" : "") + rs.Field(f).Name();
         EXPECT_EQ(rs.Field(f).Type(), store::dbText);
         EXPECT_EQ(rs.Field(f).Size(), 50);
     }
-    for (; !rs.Eof(); rs.MoveNext()) {
-        t.rows.emplace_back();
-        for (int f = 0; f < rs.FieldCount(); ++f) t.rows.back().push_back(rs.Field(f).Value().Text());
-    }
-    return t;
+    for (; !rs.Eof(); rs.MoveNext())
+        for (int f = 0; f < rs.FieldCount(); ++f) text += (f ? "|" : "\n") + rs.Field(f).Value().Text();
+    return text;
 }
 
 class TextImport : public ::testing::Test {
@@ -41,9 +34,6 @@ protected:
         const std::string path = dir_.File(name);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
         return path;
-    }
-    Table Import(const std::string& bytes, batch::TextImportOptions options = {}) {
-        return ReadBack(batch::ImportText(Write(bytes), options));
     }
     std::string Copy(const std::string& fixture) {
         const std::string path = dir_.File(fixture);
@@ -59,72 +49,54 @@ TEST(TextImportNames, ScratchDatabaseAndTableFollowTheFileName) {
     EXPECT_EQ(batch::ImportedTableName("/data/pts.2024.v2.txt"), "pts_2024_v2");  // dots cannot be in a table name
 }
 
-// Every line-end convention and a last line with or without its line end.
-struct LinesCase {
+struct ReadCase {
     const char* name;
-    const char* bytes;
+    std::string bytes;
+    const char* delimiter;
+    bool header;
+    const char* table;  // as ReadBack gives it
 };
 
-class LineEnds : public ::testing::TestWithParam<LinesCase> {};
+class Reads : public TextImport, public ::testing::WithParamInterface<ReadCase> {};
 
-TEST_P(LineEnds, GiveTheSameTable) {
-    TempDir dir;
-    const std::string path = dir.File("l.txt");
-    std::ofstream(path, std::ios::binary) << GetParam().bytes;
-    const Table t = ReadBack(batch::ImportText(path, {}));
-    EXPECT_EQ(t.names, (std::vector<std::string>{"id", "x"}));
-    EXPECT_EQ(t.rows, (std::vector<std::vector<std::string>>{{"1", "10"}, {"2", "20"}}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Text, LineEnds,
-                         ::testing::Values(LinesCase{"crlf", "id\tx\r\n1\t10\r\n2\t20\r\n"},
-                                           LinesCase{"crlf_no_end", "id\tx\r\n1\t10\r\n2\t20"},
-                                           LinesCase{"lf", "id\tx\n1\t10\n2\t20\n"},
-                                           LinesCase{"cr", "id\tx\r1\t10\r2\t20"},
-                                           LinesCase{"empty_lines", "\r\nid\tx\r\n\r\n1\t10\n\n2\t20\r\n\r\n"},
-                                           LinesCase{"bom", "\xEF\xBB\xBFid\tx\n1\t10\n2\t20"}),
-                         testsupport::RowName());
-
-TEST_F(TextImport, FieldRulesOfOneLine) {
-    batch::TextImportOptions semicolon;
-    semicolon.delimiter = ";";
-    const Table t = Import(" \"X coord\" ;b;c;d;e\n\"a;b\";;  pad  ;\"say \"\"hi\"\"\";x\"y\"\n", semicolon);
-    EXPECT_EQ(t.names, (std::vector<std::string>{"X coord", "b", "c", "d", "e"}));
-    ASSERT_EQ(t.rows.size(), 1u);
-    // Quoted delimiter kept, empty field a blank, blanks trimmed, doubled
-    // quotes, quotes inside an unquoted field left alone.
-    EXPECT_EQ(t.rows[0], (std::vector<std::string>{"a;b", " ", "pad", "say \"hi\"", "x\"y\""}));
-}
-
-TEST_F(TextImport, ShortAndLongLinesAndQuotedLineBreaks) {
-    const Table t = Import("a\tb\tc\n1\n1\t2\t3\t \t\n\"two\nlines\"\t5\n");
-    EXPECT_EQ(t.rows, (std::vector<std::vector<std::string>>{
-                          {"1", " ", " "}, {"1", "2", "3"}, {"two\nlines", "5", " "}}));
-}
-
-TEST_F(TextImport, HeaderNamesAreCutTo25Characters) {
-    const Table t = Import("abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n");
-    EXPECT_EQ(t.names[0], "abcdefghijklmnopqrstuvwxy");
-    EXPECT_EQ(t.names[1], "Éléments ŒÉÈÀÂÙÛÎÏÔ éèàâù");  // characters, not bytes
-}
-
-TEST_F(TextImport, WithoutHeaderTheFirstLineIsARecord) {
+TEST_P(Reads, GiveTheTable) {
     batch::TextImportOptions options;
-    options.header = false;
-    const Table t = Import("1\t2\t3\n4\t5\t6", options);
-    EXPECT_EQ(t.names, (std::vector<std::string>{"Champ1", "Champ2", "Champ3"}));
-    EXPECT_EQ(t.rows, (std::vector<std::vector<std::string>>{{"1", "2", "3"}, {"4", "5", "6"}}));
-    EXPECT_EQ(Import("", options).names, std::vector<std::string>{"Champ1"});
-    EXPECT_TRUE(Import("id\tx\r\n").rows.empty());
+    options.delimiter = GetParam().delimiter;
+    options.header = GetParam().header;
+    EXPECT_EQ(ReadBack(batch::ImportText(Write(GetParam().bytes), options)), GetParam().table);
 }
+
+const char* const Two = "id|x\n1|10\n2|20";
+
+INSTANTIATE_TEST_SUITE_P(
+    Text, Reads,
+    ::testing::Values(
+        // Every line-end convention, a last line with or without its line end.
+        ReadCase{"crlf", "id\tx\r\n1\t10\r\n2\t20\r\n", "\t", true, Two},
+        ReadCase{"crlf_no_end", "id\tx\r\n1\t10\r\n2\t20", "\t", true, Two},
+        ReadCase{"lf", "id\tx\n1\t10\n2\t20\n", "\t", true, Two},
+        ReadCase{"cr", "id\tx\r1\t10\r2\t20", "\t", true, Two},
+        ReadCase{"empty_lines", "\r\nid\tx\r\n\r\n1\t10\n\n2\t20\r\n\r\n", "\t", true, Two},
+        ReadCase{"bom", "\xEF\xBB\xBFid\tx\n1\t10\n2\t20", "\t", true, Two},
+        // Quoted delimiter kept, empty field a blank, blanks trimmed, doubled quotes, quotes inside an
+        // unquoted field left alone.
+        ReadCase{"field_rules", " \"X coord\" ;b;c;d;e\n\"a;b\";;  pad  ;\"say \"\"hi\"\"\";x\"y\"\n", ";", true,
+                 "X coord|b|c|d|e\na;b| |pad|say \"hi\"|x\"y\""},
+        ReadCase{"short_long_and_quoted_line_breaks", "a\tb\tc\n1\n1\t2\t3\t \t\n\"two\nlines\"\t5\n", "\t", true,
+                 "a|b|c\n1| | \n1|2|3\ntwo\nlines|5| "},
+        // Names cut to 25 characters, not bytes.
+        ReadCase{"long_names", "abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n", "\t", true,
+                 "abcdefghijklmnopqrstuvwxy|Éléments ŒÉÈÀÂÙÛÎÏÔ éèàâù\n1|2"},
+        ReadCase{"no_header", "1\t2\t3\n4\t5\t6", "\t", false, "Champ1|Champ2|Champ3\n1|2|3\n4|5|6"},
+        ReadCase{"no_header_empty_file", "", "\t", false, "Champ1"},
+        ReadCase{"no_record", "id\tx\r\n", "\t", true, "id|x"}),
+    testsupport::RowName());
 
 TEST_F(TextImport, WindowsAndUtf8FixturesReadTheSame) {
-    const Table ansi = ReadBack(batch::ImportText(Copy("pts_cp1252.txt"), {}));
-    const Table utf8 = ReadBack(batch::ImportText(Copy("pts_utf8_bom.txt"), {}));
-    EXPECT_EQ(ansi.names, (std::vector<std::string>{"id", "NAME", "x", "y"}));
-    EXPECT_EQ(ansi.names, utf8.names);
-    EXPECT_EQ(ansi.rows, utf8.rows);
-    EXPECT_TRUE(std::any_of(ansi.rows.begin(), ansi.rows.end(), [](const auto& r) { return r[1].find("Œ") != std::string::npos; }));
+    const std::string ansi = ReadBack(batch::ImportText(Copy("pts_cp1252.txt"), {}));
+    EXPECT_EQ(ansi.substr(0, ansi.find('\n')), "id|NAME|x|y");
+    EXPECT_NE(ansi.find("Œ"), std::string::npos);
+    EXPECT_EQ(ansi, ReadBack(batch::ImportText(Copy("pts_utf8_bom.txt"), {})));
 }
 
 TEST_F(TextImport, ReimportReplacesTheScratchDatabase) {
@@ -133,9 +105,7 @@ TEST_F(TextImport, ReimportReplacesTheScratchDatabase) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << "b\tc\n3\t4\n";
     long calls = 0;
     const batch::ImportedTable again = batch::ImportText(path, {}, [&](long) { ++calls; });
-    const Table t = ReadBack(again);
-    EXPECT_EQ(t.names, (std::vector<std::string>{"b", "c"}));
-    EXPECT_EQ(t.rows.size(), 1u);
+    EXPECT_EQ(ReadBack(again), "b|c\n3|4");
     EXPECT_EQ(again.records, 1);
     EXPECT_EQ(calls, 0);
 }
@@ -173,7 +143,7 @@ TEST_P(Refusals, StopWithTheMessageAndLeaveNothingHalfMade) {
         message = e.Message();
     }
     EXPECT_EQ(message, std::string("Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r") + GetParam().message);
-    EXPECT_EQ(ReadBack(before).names, std::vector<std::string>{"ok"});
+    EXPECT_EQ(ReadBack(before), "ok\n1");
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.File(""))) ++files;
     EXPECT_EQ(files, 2);  // the text file and the untouched scratch database

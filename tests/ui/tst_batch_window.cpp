@@ -85,8 +85,10 @@ private slots:
             QTest::keyClick(t->Txt_lim(), Qt::Key_Backspace);
             t->Com_appl()->click();
         });
-        const std::string input = Copy("text/pts_semicolon_quoted.txt", "pts.txt");
-        Open(input);
+        const std::string input = params_->File("pts.txt");
+        fs::copy_file(Data + "/text/pts_semicolon_quoted.txt", input);
+        answers_.push_back(input);
+        window_->Com_open->click();
         QCOMPARE(messages_->shown.size(), size_t(1));
         QCOMPARE(messages_->shown[0].text.rfind("Indiquez un seul caractère", 0), 0u);
         window_->List_tb->setCurrentItem(window_->List_tb->findItems("pts", Qt::MatchExactly)[0]);
@@ -171,15 +173,6 @@ private slots:
     }
 
 private:
-    std::string Copy(const std::string& fixture, const std::string& name) {
-        const std::string path = params_->File(name);
-        fs::copy_file(Data + "/" + fixture, path);
-        return path;
-    }
-    void Open(const std::string& path) {
-        answers_.push_back(path);
-        window_->Com_open->click();
-    }
     void Choose(QComboBox* combo, const char* item) {
         const int i = combo->findText(QString::fromUtf8(item));
         QVERIFY2(i > 0, item);

@@ -83,7 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"DmsWithoutMarks", "4.35", 2, 1, 0, base::err::TypeMismatch,
                  "« 4.35 » n'est pas écrit en degrés, minutes et secondes."},
         ReadCase{"DmsWithAHemisphereLetter", "E4°21'0''", 2, 1, 0, base::err::TypeMismatch,
-                 "Angle illisible : « E4°21'0'' ». Écrivez par exemple 50°30'15.5'' (ou 50°30'15.5\"), ou 50.504 en degrés."},
+                 "Angle illisible : « E4°21'0'' ». Écrivez par exemple 50°30'15.5'' (ou 50°30'15.5\"), ou 50.504 "
+                 "en degrés."},
         ReadCase{"LatitudeBeyondThePole", "95", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},

@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"short_long_and_quoted_line_breaks", "a\tb\tc\n1\n1\t2\t3\t \t\n\"two\nlines\"\t5\n", "\t", true,
                  "a|b|c\n1| | \n1|2|3\ntwo\nlines|5| "},
         // Names cut to 25 characters, not bytes.
-        ReadCase{"long_names", "abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n", "\t", true,
+        ReadCase{"long_names", "abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n", "\t",
+                 true,
                  "abcdefghijklmnopqrstuvwxy|Éléments ŒÉÈÀÂÙÛÎÏÔ éèàâù\n1|2"},
         ReadCase{"no_header", "1\t2\t3\n4\t5\t6", "\t", false, "Champ1|Champ2|Champ3\n1|2|3\n4|5|6"},
         ReadCase{"no_header_empty_file", "", "\t", false, "Champ1"},
@@ -162,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"two_char_delimiter", "a\n1\n", ";;", Delimiter},
         RefusalCase{"no_delimiter", "a\n1\n", "", Delimiter},
         RefusalCase{"quote_delimiter", "a\n1\n", "\"", Delimiter},
-        RefusalCase{"fields_beyond_the_first", "a\tb\n1\t2\n1\t2\t3\n", "\t", "3163 La ligne 3 compte 3 champs, la première 2."},
+        RefusalCase{"fields_beyond_the_first", "a\tb\n1\t2\n1\t2\t3\n", "\t",
+                    "3163 La ligne 3 compte 3 champs, la première 2."},
         // Refused at once, before any column is made.
         RefusalCase{"too_many_fields", std::string(200000, '\t') + "\n1\n", "\t",
                     "3163 La ligne 1 compte 200001 champs ; une table en accepte 255 au plus."}),

@@ -43,6 +43,7 @@ constexpr const char* NotAFile = "n'est pas un fichier ordinaire";
 INSTANTIATE_TEST_SUITE_P(
     Paths, Inputs,
     ::testing::Values(InputCase{"access", "a.MDB", InputCase::Regular, Accepted},
+                      InputCase{"dbase_file", "a.dbf", InputCase::Regular, Accepted},
                       InputCase{"dbase_folder", "tables", InputCase::Folder, Accepted},
                       InputCase{"missing_is_left_to_the_open", "a.xlsx", InputCase::Missing, Accepted},
                       InputCase{"xlsx", "a.XLSX", InputCase::Regular, Accepted},

@@ -76,6 +76,13 @@ private slots:
     // A text file imported through the import window's controls, previewed, then converted from
     // choices made on the widgets: the command line gives the same bytes.
     void textRunMatchesTheCommandLine() {
+        const std::string input = params_->File("pts.txt");
+        fs::copy_file(Data + "/text/pts_semicolon_quoted.txt", input);
+        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_anl()->click(); });
+        answers_.push_back(input);
+        window_->Com_open->click();
+        QCOMPARE(window_->List_tb->count(), 0);  // cancelled: no source
+
         OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) {
             QVERIFY(!t->Txt_lim()->isEnabled());
             t->Opt(3)->click();
@@ -85,8 +92,6 @@ private slots:
             QTest::keyClick(t->Txt_lim(), Qt::Key_Backspace);
             t->Com_appl()->click();
         });
-        const std::string input = params_->File("pts.txt");
-        fs::copy_file(Data + "/text/pts_semicolon_quoted.txt", input);
         answers_.push_back(input);
         window_->Com_open->click();
         QCOMPARE(messages_->shown.size(), size_t(1));
@@ -101,6 +106,7 @@ private slots:
         QCOMPARE(title, QStringLiteral("Aperçu - pts  (20 enregistrements) 20"));
 
         Choose(window_->Combo_in, "BE LB72");
+        QVERIFY(window_->Com_Y->isVisible() && !window_->Com_fus->isVisible() && window_->Frame_ech->isVisible());
         Choose(window_->Combo_out, "WGS84 UTM");
         Choose(window_->Combo_out2, "W MGRS");
         Map("x", window_->Com_X);

@@ -111,3 +111,17 @@ private:
 };
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// The parts of `text` between the `d` characters; an empty text is one empty part.
+inline std::vector<std::string> Split(const std::string& text, char d) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == d) parts.emplace_back();
+        else parts.back().push_back(c);
+    }
+    return parts;
+}
+
+}  // namespace testsupport

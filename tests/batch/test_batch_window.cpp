@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -79,12 +80,9 @@ protected:
         model.Com_open_Click();
     }
     void Select(batch::ListControl& list, const std::string& item) {
-        for (int i = 0; i < int(list.items.size()); ++i)
-            if (list.items[std::size_t(i)] == item) {
-                list.index = i;
-                return;
-            }
-        FAIL() << "no item " << item;
+        const auto at = std::find(list.items.begin(), list.items.end(), item);
+        ASSERT_NE(at, list.items.end()) << item;
+        list.index = int(at - list.items.begin());
     }
     void SelectTable(const std::string& name) {
         Select(model.List_tb, name);
@@ -93,6 +91,11 @@ protected:
     void Map(const std::string& field, void (batch::OuvrirModel::*button)()) {
         Select(model.List_ch, field);
         (model.*button)();
+    }
+    // The one message box shown, as "kind text"; "none" when none was.
+    std::string Box() const {
+        EXPECT_LE(messages.shown.size(), 1u);
+        return messages.shown.empty() ? "none" : messages.shown[0].kind + " " + messages.shown[0].text;
     }
 
     ParamDbCopy params_;
@@ -103,47 +106,59 @@ protected:
 
 // --- Controls the input system shows
 
-struct ShowsCase {
-    const char* item;
-    bool x, y, zone, geo, scale;
-};
-
-class InputSystemShows : public BatchWindow, public ::testing::WithParamInterface<ShowsCase> {};
-
-TEST_P(InputSystemShows, ItsFieldAndFormatControls) {
-    const ShowsCase& c = GetParam();
-    if (*c.item) Select(model.Combo_in, c.item);
-    else model.Combo_in.index = 0;
-    model.Combo_in_Click();
-    EXPECT_EQ(model.Com_X_visible && model.Lb_X_visible, c.x);
-    EXPECT_EQ(model.Com_Y_visible && model.Lb_Y_visible, c.y);
-    EXPECT_EQ(model.Com_fus_visible && model.Lb_fus_visible, c.zone);
-    EXPECT_EQ(model.Frame_geo_visible, c.geo);
-    EXPECT_EQ(model.Frame_ech_visible, c.scale);
+// The names of the visible field and format controls.
+std::string Shown(const batch::OuvrirModel& m) {
+    std::string names;
+    for (const auto& [name, visible] : std::initializer_list<std::pair<const char*, bool>>{
+             {"Com_X", m.Com_X_visible}, {"Lb_X", m.Lb_X_visible}, {"Com_Y", m.Com_Y_visible}, {"Lb_Y", m.Lb_Y_visible},
+             {"Com_fus", m.Com_fus_visible}, {"Lb_fus", m.Lb_fus_visible}, {"Frame_geo", m.Frame_geo_visible},
+             {"Frame_ech", m.Frame_ech_visible}})
+        if (visible) names += std::string(name) + " ";
+    return names;
 }
 
-INSTANTIATE_TEST_SUITE_P(Batch, InputSystemShows,
-                         ::testing::Values(ShowsCase{"", false, false, false, false, false},
-                                           ShowsCase{"BE LB72", true, true, false, false, true},
-                                           ShowsCase{"WGS84 UTM", true, true, true, false, true},
-                                           ShowsCase{"BE Geographic ED50", true, true, false, true, false},
-                                           ShowsCase{"W MGRS", true, false, false, false, false},
-                                           ShowsCase{"BE IFBL", true, false, false, false, false}));
-
-TEST_F(BatchWindow, ListsStartOnTheirPlaceholdersWithTheSameItems) {
-    ASSERT_EQ(model.Combo_in.items.size(), model.Combo_out2.items.size());
-    EXPECT_EQ(model.Combo_in.index, 0);
-    EXPECT_TRUE(std::equal(model.Combo_in.items.begin() + 1, model.Combo_in.items.end(),
-                           model.Combo_out2.items.begin() + 1));
+TEST_F(BatchWindow, EachInputSystemShowsItsFieldAndFormatControls) {
+    const std::pair<const char*, const char*> shows[] = {
+        {"", ""},
+        {"BE LB72", "Com_X Lb_X Com_Y Lb_Y Frame_ech "},
+        {"LU TM", "Com_X Lb_X Com_Y Lb_Y Frame_ech "},
+        {"WGS84 UTM", "Com_X Lb_X Com_Y Lb_Y Com_fus Lb_fus Frame_ech "},
+        {"BE Geographic ED50", "Com_X Lb_X Com_Y Lb_Y Frame_geo "},
+        {"W MGRS", "Com_X Lb_X "},
+        {"BE IFBL", "Com_X Lb_X "}};
+    for (const auto& [item, controls] : shows) {
+        if (*item) Select(model.Combo_in, item);
+        else model.Combo_in.index = 0;
+        model.Combo_in_Click();
+        EXPECT_EQ(Shown(model), controls) << item;
+    }
 }
 
 // --- Opening sources
 
-TEST_F(BatchWindow, CancelOrUnreadableFileKeepsSourceListsAndMapping) {
-    Open(Copy("coords.xls", "coords.xls"));
-    SelectTable("Points$");
+TEST_F(BatchWindow, EachFormatOpensAndACancelledOrUnreadableOneChangesNothing) {
+    const struct {
+        const char *fixture, *name, *table;
+        std::size_t fields;
+    } formats[] = {{"access/testV1997.mdb", "t.mdb", "Table1", 9}, {"coords.xlsx", "coords.xlsx", "Points$", 11},
+                   {"coords.ods", "coords.ods", "Points$", 11},    {"coords.gpkg", "coords.gpkg", "Points", 13},
+                   {"dbase/points.dbf", "points.dbf", "points", 5}, {"text/pts_crlf.txt", "pts.txt", "pts", 3},
+                   {"coords.xls", "coords.xls", "Points$", 11}};
+    for (const auto& f : formats) {
+        SCOPED_TRACE(f.name);
+        const std::string path = Copy(f.fixture, f.name);
+        Open(path);
+        SelectTable(f.table);
+        EXPECT_EQ(model.List_ch.items.size(), f.fields);
+        EXPECT_EQ(model.Lb_open, std::string(f.name).ends_with(".dbf") ? params_.File("") : path);
+        EXPECT_TRUE(model.Com_ap_enabled);
+    }
+    // A field button without a selected field changes nothing.
+    model.Lb_X = "lon";
+    model.Com_X_Click();
+    EXPECT_EQ(model.Lb_X, "lon");
     Map("x_lb72", &batch::OuvrirModel::Com_X_Click);
-    const std::string before = model.Lb_open;
+    Map("zone", &batch::OuvrirModel::Com_fus_Click);
     const auto tables = model.List_tb.items;
 
     Open(std::nullopt);
@@ -151,43 +166,20 @@ TEST_F(BatchWindow, CancelOrUnreadableFileKeepsSourceListsAndMapping) {
     std::ofstream(broken) << "not a workbook";
     Open(broken);
     Open(params_.File("missing.mdb"));
-
-    EXPECT_EQ(model.Lb_open, before);
+    EXPECT_EQ(model.Lb_open, params_.File("coords.xls"));
     EXPECT_EQ(model.List_tb.items, tables);
-    EXPECT_EQ(model.List_tb.Text(), "Points$");
-    EXPECT_EQ(model.Lb_X, "x_lb72");
+    EXPECT_EQ(model.List_tb.Text() + " " + model.Lb_X + " " + model.Lb_fus, "Points$ x_lb72 zone");
     EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(BatchWindow, WorkbooksAndGeoPackagesOpenThroughTheirDriver) {
-    for (const char* file : {"coords.xlsx", "coords.ods", "coords.gpkg"}) {
-        Open(Copy(file, file));
-        ASSERT_EQ(model.List_tb.items.size(), 1u) << file;
-        SelectTable(model.List_tb.items[0]);
-        Map("x_lb72", &batch::OuvrirModel::Com_X_Click);
-        EXPECT_EQ(model.DataSource.database, params_.File(file));
-        EXPECT_TRUE(model.Com_ap_enabled) << file;
-    }
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST_F(BatchWindow, FieldButtonsWithoutASelectedFieldChangeNothing) {
-    Open(Copy("coords.xls", "coords.xls"));
-    SelectTable("Points$");
-    model.Lb_X = "lon";
-    model.Com_X_Click();
-    EXPECT_EQ(model.Lb_X, "lon");
-    Map("zone", &batch::OuvrirModel::Com_fus_Click);
-    EXPECT_EQ(model.Lb_fus, "zone");
 }
 
 // --- Text import window
 
 struct ImportCase {
     const char* name;
+    const char* text;  // the file, or nullptr for a fixture with semicolons
     ImportScript script;
     bool applied;
-    const char* message;  // start of the critical box, empty when none
+    const char* box;  // its start
 };
 
 class TextImportWindow : public BatchWindow, public ::testing::WithParamInterface<ImportCase> {};
@@ -196,7 +188,9 @@ TEST_P(TextImportWindow, AppliesOrLeavesTheWindowWithoutSource) {
     const ImportCase& c = GetParam();
     Open(Copy("coords.xls", "coords.xls"));
     host.import = c.script;
-    const std::string path = Copy("text/pts_semicolon_quoted.txt", "pts.txt");
+    const std::string path = params_.File("pts.txt");
+    if (c.text) std::ofstream(path, std::ios::binary) << c.text;
+    else Copy("text/pts_semicolon_quoted.txt", "pts.txt");
     Open(path);
     if (c.applied) {
         EXPECT_EQ(model.Lb_open, path);
@@ -207,36 +201,17 @@ TEST_P(TextImportWindow, AppliesOrLeavesTheWindowWithoutSource) {
         EXPECT_EQ(model.Lb_open, "");
         EXPECT_TRUE(model.List_tb.items.empty() && model.List_ch.items.empty());
     }
-    if (*c.message) {
-        ASSERT_EQ(messages.shown.size(), 1u);
-        EXPECT_EQ(messages.shown[0].kind, "critical");
-        EXPECT_EQ(messages.shown[0].title, app::AppTitle);
-        EXPECT_EQ(messages.shown[0].text.rfind(c.message, 0), 0u) << messages.shown[0].text;
-    } else {
-        EXPECT_TRUE(messages.shown.empty());
-    }
+    EXPECT_EQ(Box().rfind(c.box, 0), 0u) << Box();
     EXPECT_FALSE(host.waiting);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Batch, TextImportWindow,
-    ::testing::Values(ImportCase{"semicolons", {2, "", true}, true, ""},
-                      ImportCase{"other_semicolon", {3, ";", true}, true, ""},
-                      ImportCase{"cancelled", {2, "", false}, false, ""},
-                      ImportCase{"other_empty", {3, "", true}, false, "Indiquez un seul caractère"},
-                      ImportCase{"other_two", {3, ";;", true}, false, "Indiquez un seul caractère"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(BatchWindow, FailedImportShowsItsMessageAndLeavesNoSource) {
-    const std::string path = params_.File("bad.txt");
-    std::ofstream(path, std::ios::binary) << "a\t\tb\r\n1\t2\t3\r\n";  // an empty column name
-    Open(path);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, "critical");
-    EXPECT_EQ(messages.shown[0].text.rfind("Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r", 0), 0u);
-    EXPECT_EQ(model.Lb_open, "");
-    EXPECT_FALSE(host.waiting);
-}
+    ::testing::Values(ImportCase{"semicolons", nullptr, {2, "", true}, true, "none"},
+                      ImportCase{"cancelled", nullptr, {2, "", false}, false, "none"},
+                      ImportCase{"empty_column_name", "a\t\tb\r\n1\t2\t3\r\n", {0, "", true}, false,
+                                 "critical Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r"}),
+    testsupport::RowName());
 
 // --- Convertir
 
@@ -264,8 +239,7 @@ struct RunCase {
     const char* fixture;
     const char* output;
     bool keepGoing;
-    const char* kind;
-    const char* start;  // of the box's text
+    const char* box;  // its start
     bool written;
 };
 
@@ -277,9 +251,7 @@ TEST_P(Runs, EndInOneBox) {
     EXPECT_EQ(model.Frame_txt_visible, std::string(c.output).ends_with(".txt"));
     model.Check_suite = c.keepGoing;
     model.Com_calc_Click();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, c.kind);
-    EXPECT_EQ(messages.shown[0].text.rfind(c.start, 0), 0u) << messages.shown[0].text;
+    EXPECT_EQ(Box().rfind(c.box, 0), 0u) << Box();
     EXPECT_EQ(fs::exists(params_.File(c.output)), c.written);
     EXPECT_FALSE(host.waiting);
     EXPECT_FALSE(model.Running());
@@ -292,16 +264,25 @@ TEST_P(Runs, EndInOneBox) {
 
 INSTANTIATE_TEST_SUITE_P(
     Batch, Runs,
-    ::testing::Values(RunCase{"done", "pts_crlf.txt", "out.txt", false, "info", batch::DoneText, true},
-                      RunCase{"failed", "pts_semicolon_quoted.txt", "out.mdb", false, "critical",
-                              "Erreur lors de la conversion. Vérifiez vos données et les paramètres des projections.\r"
-                              "Enregistrement 9 : ",
+    ::testing::Values(RunCase{"done", "pts_crlf.txt", "out.txt", false, "info Conversion terminée avec succès.", true},
+                      RunCase{"failed", "pts_semicolon_quoted.txt", "out.mdb", false,
+                              "critical Erreur lors de la conversion. Vérifiez vos données et les paramètres des "
+                              "projections.\rEnregistrement 9 : ",
                               false},
-                      RunCase{"kept_going", "pts_semicolon_quoted.txt", "out.txt", true, "critical",
-                              "Conversion terminée : 19 enregistrement(s) converti(s), 1 en échec (colonne « Erreur »).\r"
-                              "Enregistrement 9 : ",
+                      RunCase{"kept_going", "pts_semicolon_quoted.txt", "out.txt", true,
+                              "critical Conversion terminée : 19 enregistrement(s) converti(s), 1 en échec (colonne "
+                              "« Erreur »).\rEnregistrement 9 : ",
                               true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    testsupport::RowName());
+
+TEST_F(Convert, WithoutATableNothingRuns) {
+    Prepare("pts_crlf.txt", "out.txt");
+    model.List_tb.index = -1;
+    model.List_tb_Click();
+    model.Com_calc_Click();
+    EXPECT_EQ(Box(), "critical Choisissez une table à convertir (ouvrir).");
+    EXPECT_FALSE(fs::exists(params_.File("out.txt")));
+}
 
 TEST_F(Convert, ExcelTextLocksTheSemicolonAndReachesTheRunWithThePrecision) {
     Prepare("pts_crlf.txt", "out.csv");
@@ -311,11 +292,7 @@ TEST_F(Convert, ExcelTextLocksTheSemicolonAndReachesTheRunWithThePrecision) {
     EXPECT_EQ(model.Choices().delimiter, batch::OutputDelimiter::Semicolon);
     EXPECT_EQ(model.Choices().precision, batch::OutputPrecision::Millimetre);
     model.Com_calc_Click();
-    std::ifstream in(params_.File("out.csv"), std::ios::binary);
-    std::string header;
-    std::getline(in, header);
-    EXPECT_EQ(header.rfind("\xEF\xBB\xBF\"", 0), 0u) << header;
-    EXPECT_NE(header.find("\";\""), std::string::npos) << header;
+    EXPECT_EQ(testsupport::ReadFile(params_.File("out.csv")).substr(0, 15), "\xEF\xBB\xBF\"id\";\"x\";\"y\"");
     model.Check_excel_Click(false);
     model.Opt_ch_Click(0);
     EXPECT_EQ(model.Choices().delimiter, batch::OutputDelimiter::Comma);
@@ -323,12 +300,11 @@ TEST_F(Convert, ExcelTextLocksTheSemicolonAndReachesTheRunWithThePrecision) {
 
 // --- Preview
 
-TEST(Preview, PlacementAndCaption) {
+TEST(Preview, Placement) {
     const batch::PreviewPlacement wide = batch::PlacePreview(1024 * 15, 768 * 15);
     EXPECT_FALSE(wide.maximised);
     EXPECT_EQ(std::vector<int>({wide.left, wide.top, wide.width}), std::vector<int>({1620, 1200, 12120}));
     EXPECT_TRUE(batch::PlacePreview(800 * 15, 600 * 15).maximised);
-    EXPECT_EQ(batch::PreviewCaption("Aperçu", "pts", 120), "Aperçu - pts  (120 enregistrements)");
 }
 
 }  // namespace

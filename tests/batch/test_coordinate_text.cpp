@@ -9,7 +9,7 @@
 #include "base/Errors.h"
 #include "core/Constants.h"
 #include "core/NumberText.h"
-#include "core/StrictText.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -65,6 +65,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"Word", "12a", 0, 1, 0, base::err::TypeMismatch, "« 12a » n'est pas un nombre."},
         ReadCase{"LongWord", LongZeros + "x", 0, 1, 0, base::err::TypeMismatch,
                  "« " + LongZeros + "x » n'est pas un nombre."},
+        ReadCase{"BlanksInside", " 1 2" + std::string(100, ' ') + ".5e3 ", 0, 1, 12500, 0, ""},
+        ReadCase{"ExponentWithoutDigits", "12e", 0, 1, 0, base::err::TypeMismatch, "« 12e » n'est pas un nombre."},
+        ReadCase{"Tab", " \t ", 0, 1, 0, base::err::TypeMismatch, "valeur vide."},
+        // Thousands separators make a field only begin with a number.
+        ReadCase{"NoBreakSpaceThousands", "148\u00A0679,447", 0, 1, 0, base::err::TypeMismatch,
+                 "« 148\u00A0679.447 » n'est pas un nombre."},
+        ReadCase{"PointThousands", "148.679,447", 0, 1, 0, base::err::TypeMismatch, "« 148.679.447 » n'est pas un nombre."},
         ReadCase{"ScaleOverflows", "1e300", 0, 1e10, 0, base::err::Overflow,
                  "« 1e300 » fois l'échelle dépasse les nombres représentables."},
         // Angles: radians to 15 digits; a negative one gets 360° added.
@@ -75,18 +82,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BeyondRange", "400", 1, 1, 0, base::err::InvalidCall, "angle hors de 0 à 360°."},
         ReadCase{"DmsWithoutMarks", "4.35", 2, 1, 0, base::err::TypeMismatch,
                  "« 4.35 » n'est pas écrit en degrés, minutes et secondes."},
+        ReadCase{"DmsWithAHemisphereLetter", "E4°21'0''", 2, 1, 0, base::err::TypeMismatch,
+                 "Angle illisible : « E4°21'0'' ». Écrivez par exemple 50°30'15.5'' (ou 50°30'15.5\"), ou 50.504 "
+                 "en degrés."},
+        ReadCase{"LatitudeBeyondThePole", "95", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},
         ReadCase{"ZoneBeyond60", "61", 4, 1, 0, base::err::Overflow, "fuseau hors de 1 à 60."}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(PlainNumber, BlanksAnywhereAtAnyLength) {
-    const std::string spaced = " 1 2" + std::string(100, ' ') + ".5e3 ";
-    EXPECT_TRUE(core::IsPlainNumber(spaced));
-    EXPECT_TRUE(core::IsPlainNumber(LongZeros));
-    EXPECT_FALSE(core::IsPlainNumber(LongZeros + "."));
-    EXPECT_FALSE(core::IsPlainNumber(" \t "));
-    EXPECT_FALSE(core::IsPlainNumber("12e"));
-}
+    testsupport::RowName());
 
 }  // namespace

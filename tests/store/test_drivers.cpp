@@ -1,8 +1,6 @@
-// The read-only drivers on small real files: an Access 97 and an Access 2000
-// database, an Excel 97 workbook and a dBase folder. Tables, field names and
-// types, values (exact numbers, Nulls, accented text), the refusal of writes,
-// telling formats by their first bytes, and linked tables reading through.
-// The same binary runs again under a French locale (decimal commas).
+// The read-only drivers on small real files (Access 97 and 2000, Excel 97,
+// workbooks and GeoPackages through GDAL, dBase): tables, field types, exact
+// values, refused writes and linked tables. Also run under a French locale.
 
 #include <gtest/gtest.h>
 
@@ -40,8 +38,18 @@ std::vector<std::string> TableNames(const store::Database& db) {
     return names;
 }
 
-bool Has(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
+// Every value of the current record.
+std::vector<Value> Record(store::Recordset& rs) {
+    std::vector<Value> values;
+    for (int f = 0; f < rs.FieldCount(); ++f) values.push_back(rs.Field(f).Value());
+    return values;
+}
+
+// "name type size" of each field.
+std::vector<std::string> Described(const std::vector<store::FieldDef>& fields) {
+    std::vector<std::string> out;
+    for (const auto& f : fields) out.push_back(f.Name + " " + std::to_string(f.Type) + " " + std::to_string(f.Size));
+    return out;
 }
 
 // Every value of one column, first record to last.
@@ -51,70 +59,93 @@ std::vector<Value> Column(store::Recordset& rs, const std::string& field) {
     return values;
 }
 
-// --- Field names and types, per driver.
-
-struct FieldCase {
+struct TableCase {
     const char* name;
     const char* connect;
     std::string path;
     const char* table;
     std::vector<store::FieldDef> fields;
+    long records;
+    const char* field;  // read by name in any case
+    Value first;
+    friend void PrintTo(const TableCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class DriverFields : public ::testing::TestWithParam<FieldCase> {};
+class DriverTables : public ::testing::TestWithParam<TableCase> {};
 
-TEST_P(DriverFields, MapToEngineTypes) {
-    const FieldCase& c = GetParam();
-    store::Database db = store::OpenDatabase(c.path, c.connect);
-    const store::TableDef def = db.TableDefs().Item(c.table);
-    ASSERT_EQ(def.Fields.size(), c.fields.size());
-    for (std::size_t i = 0; i < c.fields.size(); ++i) {
-        EXPECT_EQ(def.Fields[i].Name, c.fields[i].Name) << i;
-        EXPECT_EQ(def.Fields[i].Type, c.fields[i].Type) << c.fields[i].Name;
-        EXPECT_EQ(def.Fields[i].Size, c.fields[i].Size) << c.fields[i].Name;
+// Each table read directly, then through a link kept in a database of ours.
+TEST_P(DriverTables, MapToEngineTypesAndReadThroughALink) {
+    const TableCase& c = GetParam();
+    EXPECT_EQ(Described(store::OpenDatabase(c.path, c.connect).TableDefs().Item(c.table).Fields), Described(c.fields));
+    TempDir dir;
+    const std::string outPath = dir.File("out.mdb"), connect = c.connect + std::string("database=") + c.path;
+    {
+        store::Database out = store::CreateDatabase(outPath, store::dbLangGeneral);
+        store::TableDef link = out.CreateTableDef("Connection");
+        link.Connect = connect;
+        link.SourceTableName = c.table;
+        out.TableDefs().Append(link);
     }
-    // The record set shows the same fields.
-    store::Recordset rs = db.OpenRecordset(c.table);
+    store::Database out = store::OpenDatabase(outPath);
+    const store::TableDef def = out.TableDefs().Item("connection");
+    EXPECT_EQ(def.Connect + " " + def.SourceTableName, connect + " " + c.table);
+    store::Recordset rs = out.OpenRecordset("Connection");
     ASSERT_EQ(rs.FieldCount(), int(c.fields.size()));
     for (int i = 0; i < rs.FieldCount(); ++i) EXPECT_EQ(rs.Field(i).Type(), c.fields[std::size_t(i)].Type);
+    if (c.field) {
+        EXPECT_EQ(rs.Field(c.field).Value(), c.first);
+        rs.MoveLast();
+    }
+    EXPECT_EQ(rs.RecordCount(), c.records);
+    rs.Close();
+
+    out.TableDefs().Delete("Connection");
+    EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), base::err::UnknownTable);
+    // Nothing the user did not ask for stays behind, not even an empty table of links.
+    EXPECT_EQ(out.OpenRecordset("SELECT count(*) FROM sqlite_master").Field(0).Value().Int32(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Files, DriverFields,
+    Files, DriverTables,
     ::testing::Values(
-        FieldCase{"access97", "", Jet3, "Table1",
+        TableCase{"access97", ";", Jet3, "Table1",
                   {{"A", store::dbText, 50}, {"B", store::dbText, 100}, {"C", store::dbByte, 0},
                    {"D", store::dbInteger, 0}, {"E", store::dbLong, 0}, {"F", store::dbDouble, 0},
-                   {"G", store::dbDate, 0}, {"H", store::dbCurrency, 0}, {"I", store::dbBoolean, 0}}},
-        FieldCase{"access97_guid", "", Jet3, "Table4", {{"name", store::dbText, 50}, {"data", store::dbText, 38}}},
+                   {"G", store::dbDate, 0}, {"H", store::dbCurrency, 0}, {"I", store::dbBoolean, 0}},
+                  2, "e", 0},
+        TableCase{"access97_guid", ";", Jet3, "Table4", {{"name", store::dbText, 50}, {"data", store::dbText, 38}},
+                  0, nullptr, {}},
         // Jet 4 stores text sizes in bytes of UCS-2; fields count characters.
-        FieldCase{"access2000", "", Jet4, "Table1",
-                  {{"CD_AGENTE", store::dbLong, 0}, {"RS_AGENTE", store::dbText, 55}, {"DC_AGENTE", store::dbText, 55}}},
+        TableCase{"access2000", ";", Jet4, "Table1",
+                  {{"CD_AGENTE", store::dbLong, 0}, {"RS_AGENTE", store::dbText, 55}, {"DC_AGENTE", store::dbText, 55}},
+                  512, "Cd_Agente", 19},
         // lon holds one text cell ("4,35"), so the column is text; ifbl has only its name.
-        FieldCase{"excel", "Excel 8.0;", Xls, "Points$",
+        TableCase{"excel", "Excel 8.0;HDR=YES;", Xls, "Points$",
                   {{"id", store::dbDouble, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
                    {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
                    {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbDouble, 0},
-                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}}},
-        FieldCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}},
+                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}},
+                  20, "LAT", 50.85},
+        TableCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}, 0, nullptr, {}},
         // Whole numbers stay whole; the points' coordinates come last.
-        FieldCase{"geopackage", "GeoPackage;", Gpkg, "Points",
+        TableCase{"geopackage", "GeoPackage;", Gpkg, "Points",
                   {{"id", store::dbLong, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
                    {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
                    {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbLong, 0},
                    {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}, {"geom_X", store::dbDouble, 0},
-                   {"geom_Y", store::dbDouble, 0}}},
-        FieldCase{"dbase", "dBase 5.0;", DbfFolder, "points",
+                   {"geom_Y", store::dbDouble, 0}},
+                  20, "zone", 31},
+        TableCase{"dbase", "dBase 5.0;", DbfFolder, "points",
                   {{"ID", store::dbLong, 0}, {"NAME", store::dbText, 30}, {"X", store::dbDouble, 0},
-                   {"Y", store::dbDouble, 0}, {"ZONE", store::dbLong, 0}}}),
+                   {"Y", store::dbDouble, 0}, {"ZONE", store::dbLong, 0}},
+                  20, "x", 595032.295}),
     testsupport::RowName());
 
-// --- Access
-
-TEST(AccessDriver, ListsEveryTableInCatalogOrder) {
-    const std::vector<std::string> names = TableNames(store::OpenDatabase(Jet3));
-    // System tables are listed too, as the classic engine listed them.
-    EXPECT_TRUE(Has(names, "MSysObjects"));
+TEST(AccessDriver, ListsEveryTableInCatalogOrderWhateverTheFileName) {
+    TempDir dir;
+    fs::copy_file(Jet3, dir.File("renamed.dat"));  // told by its first bytes
+    const std::vector<std::string> names = TableNames(store::OpenDatabase(dir.File("renamed.dat")));
+    EXPECT_NE(std::find(names.begin(), names.end(), "MSysObjects"), names.end());  // as the classic engine listed them
     std::vector<std::string> user;
     std::copy_if(names.begin(), names.end(), std::back_inserter(user), [](const auto& n) { return n.rfind("MSys", 0); });
     EXPECT_EQ(user, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
@@ -123,24 +154,13 @@ TEST(AccessDriver, ListsEveryTableInCatalogOrder) {
 
 TEST(AccessDriver, ReadsEveryScalarTypeExactly) {
     store::Recordset rs = store::OpenDatabase(Jet3).OpenRecordset("Table1");
-    rs.MoveLast();
-    ASSERT_EQ(rs.RecordCount(), 2);
-    rs.MoveFirst();
     rs.MoveNext();  // the second record holds the non-zero values
-    EXPECT_EQ(rs.Field("A").Value(), Value("abcdefg"));
-    EXPECT_EQ(rs.Field("b").Value(), Value("hijklmnop"));
-    EXPECT_EQ(rs.Field("C").Value(), Value(2));
-    EXPECT_EQ(rs.Field("D").Value(), Value(222));
-    EXPECT_EQ(rs.Field("E").Value(), Value(333333333));
-    EXPECT_EQ(rs.Field("F").Value(), Value(444.555));  // the stored double, not a 16-digit text of it
-    EXPECT_EQ(rs.Field("G").Value(), Value(27293.0));  // 21/09/1974, in days since 30/12/1899
-    EXPECT_EQ(rs.Field("H").Value(), Value(3.5));
-    EXPECT_EQ(rs.Field("I").Value(), Value(-1));
+    // F is the stored double, not a 16-digit text of it; G is 21/09/1974 in days since 30/12/1899.
+    EXPECT_EQ(Record(rs), (std::vector<Value>{"abcdefg", "hijklmnop", 2, 222, 333333333, 444.555, 27293.0, 3.5, -1}));
     rs.MoveFirst();
     EXPECT_EQ(rs.Field("F").Value(), Value(0.0));
     EXPECT_EQ(rs.Field("G").Value(), Value(29932.0));  // 12/12/1981
     EXPECT_EQ(rs.Field("I").Value(), Value(0));
-    EXPECT_EQ(store::OpenDatabase(Jet3).OpenRecordset("Table3").RecordCount(), 0);
 }
 
 TEST(AccessDriver, TellsNullFromEmpty) {
@@ -153,129 +173,63 @@ TEST(AccessDriver, TellsNullFromEmpty) {
     EXPECT_EQ(nulls, 51);
     const std::vector<Value> first = Column(rs, "data1");
     for (std::size_t row : {2u, 4u, 5u}) EXPECT_TRUE(first[row].IsNull()) << row;
-    EXPECT_EQ(first[0], Value("row1col1"));
     // The overflow rows read like the others.
     EXPECT_EQ(Column(rs, "data3")[2], Value("row3col3"));
     EXPECT_EQ(Column(rs, "data9")[2], Value("row3col9"));
 }
 
-TEST(AccessDriver, ReadsJet4) {
+TEST(AccessDriver, ReadsJet4TextsAndNulls) {
     store::Recordset rs = store::OpenDatabase(Jet4).OpenRecordset("SELECT * FROM Table1");
-    rs.MoveLast();
-    EXPECT_EQ(rs.RecordCount(), 512);
+    EXPECT_EQ(rs.Field("RS_AGENTE").Value(), Value("abc"));  // UCS-2 in the file
     const std::vector<Value> codes = Column(rs, "cd_agente");
-    EXPECT_EQ(codes.front(), Value(19));
-    EXPECT_TRUE(codes[510].IsNull());
-    EXPECT_TRUE(codes[511].IsNull());
+    ASSERT_EQ(codes.size(), 512u);
+    EXPECT_TRUE(codes[510].IsNull() && codes[511].IsNull());
     EXPECT_EQ(std::count_if(codes.begin(), codes.end(), [](const Value& v) { return v.IsNull(); }), 2);
-    EXPECT_EQ(Column(rs, "RS_AGENTE").front(), Value("abc"));
 }
 
 TEST(AccessDriver, RefusesWrites) {
     store::Database db = store::OpenDatabase(Jet3);
-    store::Recordset rs = db.OpenRecordset("Table1");
-    EXPECT_FALSE(rs.Updatable());
-    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), base::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { rs.Edit(); }), base::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { rs.Delete(); }), base::err::ReadOnly);
+    EXPECT_FALSE(db.OpenRecordset("Table1").Updatable());
     EXPECT_EQ(ErrorNumber([&] { db.Execute("DELETE FROM Table1"); }), base::err::ReadOnly);
     store::TableDef t = db.CreateTableDef("New");
     t.Append(t.CreateField("X", store::dbDouble));
     EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Append(t); }), base::err::ReadOnly);
     EXPECT_EQ(ErrorNumber([&] { db.TableDefs().Delete("Table1"); }), base::err::ReadOnly);
-    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("Nowhere"); }), base::err::UnknownTable);
 }
 
-TEST(AccessDriver, TellsFormatsByTheirFirstBytes) {
-    TempDir dir;
-    // An Access file whatever its name, and our own SQLite file named .mdb.
-    const std::string jet = dir.File("renamed.dat");
-    fs::copy_file(Jet3, jet);
-    EXPECT_EQ(store::detail::SniffFile(jet), store::detail::FileKind::Jet);
-    EXPECT_TRUE(Has(TableNames(store::OpenDatabase(jet)), "Table1"));
-
-    const std::string own = dir.File("scratch.mdb");
-    {
-        store::Database db = store::CreateDatabase(own, store::dbLangGeneral);
-        store::TableDef t = db.CreateTableDef("Pts");
-        t.Append(t.CreateField("X", store::dbDouble));
-        db.TableDefs().Append(t);
-        db.Execute("INSERT INTO Pts VALUES (1.5)");
-    }
-    EXPECT_EQ(store::detail::SniffFile(own), store::detail::FileKind::Sqlite);
-    store::Database db = store::OpenDatabase(own);
-    EXPECT_EQ(db.Execute("UPDATE Pts SET X = 2.5"), 1);  // writable: the engine's own file
-    EXPECT_EQ(store::FindDriver("")->Open(own)->TableNames(), std::vector<std::string>{"Pts"});
-
-    const std::string text = dir.File("notes.mdb");
-    std::ofstream(text) << "Standard Jet DB, or so it says";
-    EXPECT_EQ(store::detail::SniffFile(text), store::detail::FileKind::Other);
-    EXPECT_EQ(store::detail::SniffFile(dir.File("none.mdb")), store::detail::FileKind::Missing);
-}
-
-// --- Excel
-
-TEST(ExcelDriver, NamesSheetsWithDollar) {
+TEST(ExcelDriver, KeepsTextsAsTypedAndBlanksAsNull) {
     store::Database db = store::OpenDatabase(Xls, "excel 8.0;");
     EXPECT_EQ(TableNames(db), (std::vector<std::string>{"Points$", "Vide$"}));
-    EXPECT_EQ(db.OpenRecordset("Vide$").RecordCount(), 0);
-}
-
-TEST(ExcelDriver, ReadsNumbersTextsAndBlanks) {
-    store::Recordset rs = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("SELECT * FROM [Points$]");
-    rs.MoveLast();
-    ASSERT_EQ(rs.RecordCount(), 20);
-    rs.MoveFirst();
-    EXPECT_EQ(rs.Field("id").Value(), Value(1.0));
-    EXPECT_EQ(rs.Field("NAME").Value(), Value("Bruxelles"));
+    // Drivers hand over whole tables only.
+    EXPECT_EQ(ErrorNumber([&] { db.OpenRecordset("SELECT * FROM [Points$] WHERE id = 1"); }), base::err::NotSupported);
+    store::Recordset rs = db.OpenRecordset("SELECT * FROM [Points$]");
     EXPECT_EQ(rs.Field("lon").Value(), Value("4,35"));  // typed as text in the sheet, kept as typed
-    EXPECT_EQ(rs.Field("lat").Value(), Value(50.85));
-    EXPECT_EQ(rs.Field("utm_e").Value(), Value(595032.295));
-    EXPECT_EQ(rs.Field("zone").Value(), Value(31.0));
-    EXPECT_TRUE(rs.Field("ifbl").Value().IsNull());
     rs.MoveNext();
     EXPECT_EQ(rs.Field("lon").Value(), Value("4.4025"));  // a number in a text column
-    const std::vector<Value> names = Column(rs, "name");
-    EXPECT_EQ(names[4], Value("Li\xC3\xA8ge"));
-    EXPECT_TRUE(names[15].IsNull());  // an explicit blank cell
-    const std::vector<Value> ifbl = Column(rs, "ifbl");
-    EXPECT_TRUE(std::all_of(ifbl.begin(), ifbl.end(), [](const Value& v) { return v.IsNull(); }));
+    EXPECT_TRUE(Column(rs, "name")[15].IsNull());         // an explicit blank cell
 }
 
-// --- Workbooks and GeoPackages through GDAL
-
-struct GdalCase {
-    const char* name;
-    const char* connect;
-    std::string path;
-    std::vector<std::string> tables;
-};
-
-class GdalFiles : public ::testing::TestWithParam<GdalCase> {};
-
-TEST_P(GdalFiles, ReadTheValuesOfTheExcel97Sheet) {
-    const GdalCase& c = GetParam();
-    store::Database db = store::OpenDatabase(c.path, c.connect);
-    EXPECT_EQ(TableNames(db), c.tables);
-    store::Recordset rs = db.OpenRecordset(c.tables[0]);
-    store::Recordset xls = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("Points$");
-    int records = 0;
-    for (; !rs.Eof() && !xls.Eof(); rs.MoveNext(), xls.MoveNext(), ++records)
-        for (int f = 0; f < xls.FieldCount(); ++f) {
-            const Value want = xls.Field(f).Value(), got = rs.Field(xls.Field(f).Name()).Value();
-            SCOPED_TRACE(xls.Field(f).Name() + " of record " + std::to_string(records + 1));
-            EXPECT_EQ(got.Text(), want.Text());
-            EXPECT_EQ(got.GetKind() == Value::Kind::Text, want.GetKind() == Value::Kind::Text);
-        }
-    EXPECT_TRUE(rs.Eof() && xls.Eof());
-    EXPECT_EQ(records, 20);
+TEST(GdalFiles, ReadTheValuesOfTheExcel97Sheet) {
+    for (const auto& [path, connect, table] : {std::tuple{Xlsx, "Excel 12.0 Xml;", "Points$"},
+                                               std::tuple{Ods, "OpenDocument;", "Points$"},
+                                               std::tuple{Gpkg, "GeoPackage;", "Points"}}) {
+        SCOPED_TRACE(path);
+        store::Database db = store::OpenDatabase(path, connect);
+        EXPECT_EQ(TableNames(db), std::vector<std::string>{table});
+        store::Recordset rs = db.OpenRecordset(table);
+        store::Recordset xls = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("Points$");
+        int records = 0;
+        for (; !rs.Eof() && !xls.Eof(); rs.MoveNext(), xls.MoveNext(), ++records)
+            for (int f = 0; f < xls.FieldCount(); ++f) {
+                const Value want = xls.Field(f).Value(), got = rs.Field(xls.Field(f).Name()).Value();
+                SCOPED_TRACE(xls.Field(f).Name() + " of record " + std::to_string(records + 1));
+                EXPECT_EQ(got.Text(), want.Text());
+                EXPECT_EQ(got.GetKind() == Value::Kind::Text, want.GetKind() == Value::Kind::Text);
+            }
+        EXPECT_TRUE(rs.Eof() && xls.Eof());
+        EXPECT_EQ(records, 20);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Files, GdalFiles,
-                         ::testing::Values(GdalCase{"xlsx", "Excel 12.0 Xml;", Xlsx, {"Points$"}},
-                                           GdalCase{"ods", "OpenDocument;", Ods, {"Points$"}},
-                                           GdalCase{"geopackage", "GeoPackage;", Gpkg, {"Points"}}),
-                         testsupport::RowName());
 
 TEST(XlsxDriver, DatesAreTextAsInExcel97Sheets) {
     store::Recordset rs = store::OpenDatabase(Data + "/dates.xlsx", "Excel 12.0 Xml;").OpenRecordset("dates$");
@@ -299,32 +253,22 @@ TEST(GeoPackageDriver, PointsGiveTheirCoordinatesAndLeaveNoSideFile) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.File("")), fs::directory_iterator()), 1);
 }
 
-struct NameCase {
-    const char* name;
-    std::vector<std::string> in, out;
-};
-
-class FieldNames : public ::testing::TestWithParam<NameCase> {};
-
-TEST_P(FieldNames, BecomeNamesTheEngineAccepts) {
-    std::vector<store::FieldDef> fields;
-    for (const auto& n : GetParam().in) fields.push_back({n, store::dbText, 0});
-    store::detail::CleanFieldNames(fields);
-    std::vector<std::string> names;
-    for (const auto& f : fields) names.push_back(f.Name);
-    EXPECT_EQ(names, GetParam().out);
+TEST(FieldNames, BecomeNamesTheEngineAccepts) {
+    const struct {
+        std::vector<std::string> in, out;
+    } cases[] = {{{"x.lb72", "[a]!b", " lead"}, {"x#lb72", "_a__b", "lead"}},
+                 {{"", "Y", ""}, {"F1", "Y", "F3"}},
+                 {{"X", "x", "F2"}, {"X", "F2", "F3"}},
+                 {{std::string(63, 'a') + "\xC3\xA9" + "z"}, {std::string(63, 'a')}}};
+    for (const auto& c : cases) {
+        std::vector<store::FieldDef> fields;
+        for (const auto& n : c.in) fields.push_back({n, store::dbText, 0});
+        store::detail::CleanFieldNames(fields);
+        std::vector<std::string> names;
+        for (const auto& f : fields) names.push_back(f.Name);
+        EXPECT_EQ(names, c.out);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Headers, FieldNames,
-    ::testing::Values(NameCase{"plain", {"X", "Y"}, {"X", "Y"}},
-                      NameCase{"dots_and_brackets", {"x.lb72", "[a]!b", " lead"}, {"x#lb72", "_a__b", "lead"}},
-                      NameCase{"unnamed", {"", "Y", ""}, {"F1", "Y", "F3"}},
-                      NameCase{"repeated_any_case", {"X", "x", "F2"}, {"X", "F2", "F3"}},
-                      NameCase{"too_long_utf8", {std::string(63, 'a') + "\xC3\xA9" + "z"}, {std::string(63, 'a')}}),
-    testsupport::RowName());
-
-// --- dBase
 
 TEST(DbaseDriver, FolderOfFilesAsTables) {
     TempDir dir;
@@ -344,134 +288,40 @@ TEST(DbaseDriver, ReadsNumbersBlanksAndCodePage) {
     rs.MoveLast();
     ASSERT_EQ(rs.RecordCount(), 20);
     const std::vector<Value> x = Column(rs, "X"), names = Column(rs, "name"), zones = Column(rs, "zone");
-    EXPECT_EQ(x[0], Value(595032.295));  // not 595032, whatever the locale
-    EXPECT_TRUE(x[6].IsNull());          // blank, not 0
+    EXPECT_TRUE(x[6].IsNull());  // blank, not 0
     EXPECT_EQ(Column(rs, "Y")[6], Value(5589565.956));
     EXPECT_EQ(zones[12], Value(32));
-    EXPECT_EQ(Column(rs, "ID")[19], Value(20));
     EXPECT_EQ(names[4], Value("Li\xC3\xA8ge"));
     EXPECT_EQ(names[16], Value("\xC5\x92udeghien"));  // 0x8C in cp1252, which Latin-1 lacks
     EXPECT_EQ(names[17], Value("\xC3\x89ghez\xC3\xA9" "e"));
     EXPECT_EQ(names[19], Value("Neufch\xC3\xA2teau"));
 }
 
-TEST(DbaseDriver, MissingFolder) {
-    EXPECT_EQ(ErrorNumber([] { store::OpenDatabase("/nonexistent/folder/", "dBase 5.0;"); }), base::err::FileNotFound);
+TEST(DbaseText, CodePagesNameTheIconvCharset) {
+    const std::pair<const char*, std::string> cases[] = {{"LDID/2", "CP850"},  {"LDID/250", "CP1252"},
+                                                          {nullptr, "CP1252"}, {"utf-8\r\n", "UTF-8"},
+                                                          {"1250", "CP1250"},  {"ANSI 1252", "CP1252"}};
+    for (const auto& [codePage, charset] : cases) EXPECT_EQ(base::DbaseCharset(codePage), charset);
 }
 
-// --- Code pages
-
-struct CharsetCase {
-    const char* name;
-    const char* codePage;  // as shapelib reports it
-    std::string charset;
-};
-
-class DbaseCharsets : public ::testing::TestWithParam<CharsetCase> {};
-
-TEST_P(DbaseCharsets, NameTheIconvCharset) {
-    EXPECT_EQ(base::DbaseCharset(GetParam().codePage), GetParam().charset);
-}
-
-INSTANTIATE_TEST_SUITE_P(Pages, DbaseCharsets,
-                         ::testing::Values(CharsetCase{"ldid_dos", "LDID/2", "CP850"},
-                                           CharsetCase{"ldid_unknown", "LDID/250", "CP1252"},
-                                           CharsetCase{"none", nullptr, "CP1252"},
-                                           CharsetCase{"cpg_utf8", "utf-8\r\n", "UTF-8"},
-                                           CharsetCase{"cpg_number", "1250", "CP1250"},
-                                           CharsetCase{"cpg_ansi", "ANSI 1252", "CP1252"}),
-                         testsupport::RowName());
-
-struct DecodeCase {
-    const char* name;
-    const char* charset;
-    std::string bytes, utf8;
-};
-
-class Decoding : public ::testing::TestWithParam<DecodeCase> {};
-
-TEST_P(Decoding, GivesUtf8) {
-    base::TextDecoder decoder(GetParam().charset);
-    EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);
-    EXPECT_EQ(decoder.ToUtf8(GetParam().bytes), GetParam().utf8);  // no state left from the first
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, Decoding,
-    ::testing::Values(DecodeCase{"cp1252", "CP1252", "\x8C" "e \xE9", "\xC5\x92" "e \xC3\xA9"},
-                      DecodeCase{"cp850", "CP850", "\x82t\x82", "\xC3\xA9t\xC3\xA9"},
-                      // 0x81 has no character in cp1252: marked, and the rest still read.
-                      DecodeCase{"undefined_byte", "CP1252", "a\x81" "b", "a\xEF\xBF\xBD" "b"},
-                      DecodeCase{"cut_utf8", "UTF-8", "ab\xC3", "ab\xEF\xBF\xBD"},
-                      DecodeCase{"unknown_charset", "NO-SUCH-CHARSET", "\xE9", "\xC3\xA9"},
-                      DecodeCase{"long", "CP1252", std::string(3000, '\xE9'), [] {
-                                     std::string s;
-                                     for (int i = 0; i < 3000; ++i) s += "\xC3\xA9";
-                                     return s;
-                                 }()}),
-    testsupport::RowName());
-
-// --- Linked tables
-
-struct LinkCase {
-    const char* name;
-    std::string connect;  // without the path
-    std::string path;
-    const char* source;
-    long records;
-    const char* field;  // read by name in any case
-    Value first;
-};
-
-class LinkedTables : public ::testing::TestWithParam<LinkCase> {};
-
-TEST_P(LinkedTables, ReadThroughToTheirSource) {
-    const LinkCase& c = GetParam();
-    TempDir dir;
-    const std::string outPath = dir.File("out.mdb");
-    const std::string connect = c.connect + ";DATABASE=" + c.path;
-    {
-        store::Database out = store::CreateDatabase(outPath, store::dbLangGeneral);
-        store::TableDef link = out.CreateTableDef("Connection");
-        link.Connect = connect;
-        link.SourceTableName = c.source;
-        out.TableDefs().Append(link);
+TEST(DbaseText, DecodesToUtf8) {
+    std::string longUtf8;
+    for (int i = 0; i < 3000; ++i) longUtf8 += "\xC3\xA9";
+    const struct {
+        const char* charset;
+        std::string bytes, utf8;
+    } cases[] = {{"CP850", "\x82t\x82", "\xC3\xA9t\xC3\xA9"},
+                 // 0x81 has no character in cp1252: marked, and the rest still read.
+                 {"CP1252", "a\x81" "b", "a\xEF\xBF\xBD" "b"},
+                 {"UTF-8", "ab\xC3", "ab\xEF\xBF\xBD"},
+                 {"NO-SUCH-CHARSET", "\xE9", "\xC3\xA9"},
+                 {"CP1252", std::string(3000, '\xE9'), longUtf8}};
+    for (const auto& c : cases) {
+        base::TextDecoder decoder(c.charset);
+        EXPECT_EQ(decoder.ToUtf8(c.bytes), c.utf8) << c.charset;
+        EXPECT_EQ(decoder.ToUtf8(c.bytes), c.utf8) << c.charset;  // no state left from the first
     }
-    // The link is kept in the file: a later opening still lists and reads it.
-    store::Database out = store::OpenDatabase(outPath);
-    ASSERT_TRUE(Has(TableNames(out), "Connection"));
-    const store::TableDef def = out.TableDefs().Item("connection");
-    EXPECT_EQ(def.Connect, connect);
-    EXPECT_EQ(def.SourceTableName, c.source);
-
-    store::Recordset rs = out.OpenRecordset("Connection");
-    rs.MoveLast();
-    rs.MoveFirst();
-    EXPECT_EQ(rs.RecordCount(), c.records);
-    EXPECT_EQ(rs.Field(c.field).Value(), c.first);
-    const store::TableDef source = store::OpenDatabase(c.path, c.connect + ";").TableDefs().Item(c.source);
-    ASSERT_EQ(rs.FieldCount(), int(source.Fields.size()));
-    for (int i = 0; i < rs.FieldCount(); ++i) {
-        EXPECT_EQ(rs.Field(i).Name(), source.Fields[std::size_t(i)].Name);
-        EXPECT_EQ(rs.Field(i).Type(), source.Fields[std::size_t(i)].Type);
-    }
-    EXPECT_EQ(ErrorNumber([&] { rs.AddNew(); }), base::err::ReadOnly);
-    rs.Close();
-
-    out.TableDefs().Delete("Connection");
-    EXPECT_FALSE(Has(TableNames(out), "Connection"));
-    EXPECT_EQ(ErrorNumber([&] { out.OpenRecordset("Connection"); }), base::err::UnknownTable);
-    // Nothing the user did not ask for stays behind, not even an empty table of links.
-    EXPECT_EQ(out.OpenRecordset("SELECT count(*) FROM sqlite_master").Field(0).Value().Int32(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Sources, LinkedTables,
-    ::testing::Values(LinkCase{"access97", "", Jet3, "Table1", 2, "e", Value(0)},
-                      LinkCase{"access2000", "", Jet4, "Table1", 512, "Cd_Agente", Value(19)},
-                      LinkCase{"excel", "Excel 8.0", Xls, "Points$", 20, "LAT", Value(50.85)},
-                      LinkCase{"dbase", "dBase 5.0", DbfFolder, "points", 20, "x", Value(595032.295)}),
-    testsupport::RowName());
 
 TEST(LinkedTable, FailsAtOnceOnABadSource) {
     TempDir dir;

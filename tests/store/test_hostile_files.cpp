@@ -1,0 +1,100 @@
+// Missing, damaged and hostile files through the read-only drivers: each is
+// refused with its error number, never crashing or waiting (these tests also
+// run under AddressSanitizer; the fuzz targets try many more damaged files).
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "store/Engine.h"
+#include "tests/Support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ReadFile;
+using testsupport::TempDir;
+using testsupport::WriteFile;
+
+const std::string Data = TRAVENA_TEST_DATA;
+
+// Opens, lists and reads every table to its end. Returns the engine error
+// that stopped it, number 0 when all was read; any other exception escapes.
+store::EngineError ReadEverything(const std::string& path, const std::string& connect) {
+    try {
+        store::Database db = store::OpenDatabase(path, connect);
+        const store::TableDefs defs = db.TableDefs();
+        for (int i = 0; i < defs.Count(); ++i) {
+            store::Recordset rs = db.OpenRecordset(defs.Item(i).Name);
+            for (; !rs.Eof(); rs.MoveNext())
+                for (int f = 0; f < rs.FieldCount(); ++f) (void)rs.Field(f).Value().Text();
+        }
+    } catch (const store::EngineError& e) {
+        return e;
+    }
+    return store::EngineError(0, "");
+}
+
+// The dBase fixture with `bytes` written at `offset`, alone in a new folder `name`.
+std::string PatchedDbase(const TempDir& dir, const std::string& name, std::size_t offset, const std::string& bytes) {
+    std::string dbf = ReadFile(Data + "/dbase/points.dbf");
+    dbf.replace(offset, bytes.size(), bytes);
+    fs::create_directory(dir.File(name));
+    WriteFile(dir.File(name + "/points.dbf"), dbf);
+    return dir.File(name);
+}
+
+TEST(HostileFiles, AreRefusedWithTheirNumber) {
+    TempDir dir;
+    // Opening a FIFO for reading waits for a writer that never comes.
+    for (const char* name : {"pipe.mdb", "pipe.xls", "pipe.dbf"}) ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+    std::mt19937 random(7);
+    std::string garbage(8192, '\0');
+    for (char& c : garbage) c = char(random());
+    for (const char* name : {"g.xlsx", "g.gpkg"}) WriteFile(dir.File(name), garbage);
+
+    const struct {
+        std::string path;
+        const char* connect;
+        int error;
+    } cases[] = {
+        {dir.File("none.mdb"), "", base::err::FileNotFound},
+        {dir.File("none.xls"), "Excel 8.0;", base::err::FileNotFound},
+        {dir.File("none.mdb"), "dBase 5.0;", base::err::FileNotFound},
+        {"x", "Paradox 3.X;", base::err::NoDriver},
+        {Data + "/coords.xls", "", base::err::BadFormat},
+        {Data + "/access/testV1997.mdb", "Excel 8.0;", base::err::BadFormat},
+        {dir.File("g.xlsx"), "Excel 12.0 Xml;", base::err::UnreadableFile},
+        {dir.File("g.gpkg"), "GeoPackage;", base::err::UnreadableFile},
+        // Sixteen zeroed bytes in a record FreeXL trusts: it read out of bounds.
+        {Data + "/hostile/coords_damaged.xls", "Excel 8.0;", base::err::BadFormat},
+        // Whole but for its sheet, of which GDAL would read the first 8 records.
+        {Data + "/hostile/coords_halfsheet.xlsx", "Excel 12.0 Xml;", base::err::UnreadableFile},
+        {PatchedDbase(dir, "nolength", 10, std::string(2, '\0')), "dBase 5.0;", base::err::BadFormat},
+        {dir.File("pipe.mdb"), "", base::err::NotAFile},
+        {dir.File("pipe.xls"), "Excel 8.0;", base::err::NotAFile},
+        {dir.File("pipe.dbf"), "dBase 5.0;", base::err::NotAFile},
+        {"/dev/zero", "", base::err::NotAFile},
+        {Data + "/access", "", base::err::NotAFile},
+        // A folder holding a FIFO among its tables: only the regular files are tables.
+        {dir.File(""), "dBase 5.0;", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path + " " + c.connect);
+        EXPECT_EQ(ReadEverything(c.path, c.connect).number, c.error);
+    }
+    const std::string halfSheet = Data + "/hostile/coords_halfsheet.xlsx";
+    EXPECT_NE(std::string(ReadEverything(halfSheet, "Excel 12.0 Xml;").what())
+                  .find("'" + halfSheet + "' ne peut pas être lu : il est endommagé"),
+              std::string::npos);
+}
+
+TEST(HostileFiles, DbaseHeaderPromisingMoreRecordsThanTheFileHolds) {
+    TempDir dir;
+    const std::string folder = PatchedDbase(dir, "many", 4, "\xFF\xFF\xFF");  // about 16 million records
+    EXPECT_EQ(store::OpenDatabase(folder, "dBase 5.0;").OpenRecordset("points").RecordCount(), 20);
+}
+
+}  // namespace

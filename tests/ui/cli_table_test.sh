@@ -16,14 +16,15 @@ row() { printf '%s\n' "$table" | awk -F'\t' -v label="$1" '$1 == label { $1 = ""
 convert() { echo "151234.5 171234.5" | "$cli" convert --from "BE LB72" --to "$1" | tr '\t' ' '; }
 
 # check LABEL SYSTEM FIRST LAST TOLERANCE: fields FIRST..LAST of the row
-# (0 0 0: the whole row, as text) against the conversion
+# (0 0 0: the whole row, as text) against the conversion; numbers read with
+# a decimal point whatever the locale
 check() {
     local got want; got=$(row "$1"); want=$(convert "$2")
     if [ "$5" = 0 ]; then
         [ "$got" = "$want" ] || fail "$1: $got vs $want"
         return
     fi
-    awk -v a="$got" -v b="$want" -v from="$3" -v to="$4" -v tol="$5" 'BEGIN {
+    LC_ALL=C awk -v a="$got" -v b="$want" -v from="$3" -v to="$4" -v tol="$5" 'BEGIN {
         split(a, x, " "); n = split(b, y, " "); if (n != to - from + 1) exit 1
         for (i = 1; i <= n; i++) { d = x[from + i - 1] - y[i]; if (d < 0) d = -d; if (d > tol) exit 1 }
     }' || fail "$1: $got vs $want"

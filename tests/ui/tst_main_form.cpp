@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QFont>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -66,6 +67,8 @@ private slots:
         QVERIFY(!form_->Cell(Ctl::TxtE, 12)->isVisible());
         QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());  // under the decimal latitudes
         QTest::keyClick(list, Qt::Key_Shift, Qt::ShiftModifier);
+        QKeyEvent both(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+        QCoreApplication::sendEvent(list, &both);  // Shift and Ctrl together: no sheet
         QTest::mouseClick(form_->Control(Ctl::Lb, 8), Qt::LeftButton);
         QCOMPARE(messages_->shown.size(), std::size_t(2));
         QCOMPARE(messages_->shown[0].title + "|" + messages_->shown[1].title, std::string("UE UTM|Lambert 72 (LB 72)"));

@@ -1,6 +1,8 @@
 // The cells: normalisation when left, cross-filling of the three forms of a
 // geographic coordinate, upper-casing, zone range, and Enter moving along the row.
 
+#include <optional>
+
 #include "ModelFixture.h"
 
 namespace uitest {
@@ -98,62 +100,43 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"longitude_beyond_circle", Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}),
     testsupport::RowName());
 
-struct ZoneCase {
-    const char* typed;
-    const char* kept;
-};
-class ZoneCell : public ModelTest, public ::testing::WithParamInterface<ZoneCase> {};
-
-TEST_P(ZoneCell, KeepsOnlyWholeZones1To60) {
-    T(Ctl::TxtFus, 4) = GetParam().typed;
-    PressEnter(Ctl::TxtFus, 4);
-    EXPECT_EQ(T(Ctl::TxtFus, 4), GetParam().kept);
-    const auto focus = model.TakeFocusRequest();
-    if (*GetParam().kept) {
-        EXPECT_EQ(focus, (ControlRef{Ctl::Com_calculer, 4}));
-        EXPECT_TRUE(messages.shown.empty());
-    } else {
-        EXPECT_FALSE(focus);
-        EXPECT_EQ(messages.shown.size(), 1u);  // emptied, and told why
+// A zone cell keeps whole zones 1 to 60 and moves on; anything else is
+// emptied, and said.
+TEST_F(InputFields, ZoneCellKeepsOnlyWholeZones1To60) {
+    const std::pair<const char*, const char*> zones[] = {{"31", "31"}, {"1", "1"},   {"60", "60"}, {"31,0", "31,0"},
+                                                         {"31,6", ""}, {"0", ""},    {"61", ""},   {"-3", ""},
+                                                         {"abc", ""},  {"1e999", ""}};
+    for (const auto& [typed, kept] : zones) {
+        messages.shown.clear();
+        T(Ctl::TxtFus, 4) = typed;
+        PressEnter(Ctl::TxtFus, 4);
+        EXPECT_EQ(T(Ctl::TxtFus, 4), kept) << typed;
+        const std::optional<ControlRef> calc = ControlRef{Ctl::Com_calculer, 4};
+        EXPECT_EQ(model.TakeFocusRequest(), *kept ? calc : std::nullopt) << typed;
+        EXPECT_EQ(messages.shown.size(), *kept ? 0u : 1u) << typed;
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Zones, ZoneCell,
-                         ::testing::Values(ZoneCase{"31", "31"}, ZoneCase{"1", "1"}, ZoneCase{"60", "60"},
-                                           ZoneCase{"31,0", "31,0"}, ZoneCase{"31,6", ""}, ZoneCase{"0", ""}, ZoneCase{"61", ""},
-                                           ZoneCase{"-3", ""}, ZoneCase{"abc", ""}, ZoneCase{"1e999", ""}));
-
 // Where Enter in a non-empty cell sends the focus.
-struct FocusCase {
-    Ctl ctl;
-    int index;
-    const char* text;
-    ControlRef next;
-};
-class EnterMoves : public ModelTest, public ::testing::WithParamInterface<FocusCase> {};
-
-TEST_P(EnterMoves, AlongTheRow) {
-    const FocusCase& c = GetParam();
-    T(c.ctl, c.index) = c.text;
-    PressEnter(c.ctl, c.index);
-    EXPECT_EQ(model.TakeFocusRequest(), c.next);
-    EXPECT_FALSE(model.EnterPressed);
+TEST_F(InputFields, EnterMovesAlongTheRow) {
+    const struct {
+        Ctl ctl;
+        int index;
+        const char* text;
+        ControlRef next;
+    } moves[] = {{Ctl::TxtLgDeg, 0, "4°", {Ctl::TxtLtDeg, 0}},      {Ctl::TxtLtDeg, 1, "50°", {Ctl::Com_calculer, 1}},
+                 {Ctl::TxtLtDeg, 4, "50°", {Ctl::Com_calculer, 11}}, {Ctl::TxtLgDec, 5, "4", {Ctl::TxtLtDec, 5}},
+                 {Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},             {Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
+                 {Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},    {Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
+                 {Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},   {Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
+                 {Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},   {Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}}};
+    for (const auto& m : moves) {
+        T(m.ctl, m.index) = m.text;
+        PressEnter(m.ctl, m.index);
+        EXPECT_EQ(model.TakeFocusRequest(), m.next) << static_cast<int>(m.ctl) << "(" << m.index << ")";
+        EXPECT_FALSE(model.EnterPressed);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cells, EnterMoves,
-    ::testing::Values(FocusCase{Ctl::TxtLgDeg, 0, "4°", {Ctl::TxtLtDeg, 0}},
-                      FocusCase{Ctl::TxtLtDeg, 1, "50°", {Ctl::Com_calculer, 1}},
-                      FocusCase{Ctl::TxtLtDeg, 4, "50°", {Ctl::Com_calculer, 11}},
-                      FocusCase{Ctl::TxtLgDec, 5, "4", {Ctl::TxtLtDec, 5}},
-                      FocusCase{Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},
-                      FocusCase{Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
-                      FocusCase{Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},
-                      FocusCase{Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
-                      FocusCase{Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},
-                      FocusCase{Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
-                      FocusCase{Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},
-                      FocusCase{Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}}));
 
 // Other keys pass through; Enter is swallowed, and in an empty cell it is
 // forgotten once the cell is left by Tab or the mouse.

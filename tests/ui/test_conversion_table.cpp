@@ -110,35 +110,27 @@ TEST_F(ConversionTable, EveryRowGivesThePointBack) {
 
 // A grid row rewrites its source row in the general format (not recomputed),
 // and a source row fills its grid row; the typed cells stay as typed.
-struct GridCase {
-    const char* name;
-    int row;
-    std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed, filled;
-};
-class GridRows : public ModelTest, public ::testing::WithParamInterface<GridCase> {};
-
-TEST_P(GridRows, FillTheirSourceRowsAndBack) {
-    const GridCase& c = GetParam();
-    for (const auto& [cell, text] : c.typed) Type(cell.first, cell.second, text);
-    model.Com_calculer_Click(c.row);
-    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
-    for (const auto& [cell, text] : c.filled) EXPECT_EQ(T(cell.first, cell.second), text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, GridRows,
-    ::testing::Values(
-        GridCase{"mgrs_rewrites_utm", 6, {{{Ctl::TxtE, 6}, "31uer 85104 94913"}},
-                 {{{Ctl::TxtE, 4}, "585104"}, {{Ctl::TxtN, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"},
-                  {{Ctl::TxtE, 6}, "31UER 85104 94913"}}},
-        GridCase{"ifbl_rewrites_lambert", 10, {{{Ctl::TxtE, 10}, "A01111"}},
-                 {{{Ctl::TxtE, 8}, "2500"}, {{Ctl::TxtN, 8}, "257500"}, {{Ctl::TxtE, 10}, "A01111"}}},
+TEST_F(ConversionTable, GridRowsFillTheirSourceRowsAndBack) {
+    using Texts = std::vector<std::pair<std::pair<Ctl, int>, const char*>>;
+    const struct {
+        int row;
+        Texts typed, filled;
+    } cases[] = {
+        {6, {{{Ctl::TxtE, 6}, "31uer 85104 94913"}},
+         {{{Ctl::TxtE, 4}, "585104"}, {{Ctl::TxtN, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"}, {{Ctl::TxtE, 6}, "31UER 85104 94913"}}},
+        {10, {{{Ctl::TxtE, 10}, "A01111"}}, {{{Ctl::TxtE, 8}, "2500"}, {{Ctl::TxtN, 8}, "257500"}, {{Ctl::TxtE, 10}, "A01111"}}},
         // A decimal comma reads as a point; the typed text is not rewritten.
-        GridCase{"lambert_fills_ifbl", 8, {{{Ctl::TxtE, 8}, "2500,4"}, {{Ctl::TxtN, 8}, "257500"}},
-                 {{{Ctl::TxtE, 10}, "A01111"}, {{Ctl::TxtE, 8}, "2500,4"}}},
-        GridCase{"lu_tm_stays_as_typed", 9, {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}},
-                 {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}}}),
-    RowName());
+        {8, {{{Ctl::TxtE, 8}, "2500,4"}, {{Ctl::TxtN, 8}, "257500"}}, {{{Ctl::TxtE, 10}, "A01111"}, {{Ctl::TxtE, 8}, "2500,4"}}},
+        {9, {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}},
+         {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row);
+        for (const auto& [cell, text] : c.typed) Type(cell.first, cell.second, text);
+        model.Com_calculer_Click(c.row);
+        ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+        for (const auto& [cell, text] : c.filled) EXPECT_EQ(T(cell.first, cell.second), text);
+    }
+}
 
 TEST_F(ConversionTable, Ed50MgrsTakesItsBandFromTheEd50Latitude) {
     // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "ModelFixture.h"
-#include "app/help/Module_aide.h"
 #include "app/main/ParamSheet.h"
 
 namespace uitest {
@@ -26,35 +25,31 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
     EXPECT_EQ(model.TransformMethod, 1);
 }
 
-// Which cells of a list row show, and where its Calc button stands: that of
-// the fixed row whose cells it then shares.
-struct SelectionCase {
-    const char* item;
-    const char* shown;  // DMS, decimal, radians, zone, Calc
-    int calcAsRow;  // -1: no button
-};
-class ListSelection : public ModelTest, public ::testing::WithParamInterface<SelectionCase> {};
-
-TEST_P(ListSelection, RearrangesTheListRow) {
-    const SelectionCase& c = GetParam();
+// A list row shows the cells of its system's kind, its Calc button where the
+// fixed row of that kind has it, and keeps the texts it hides.
+TEST_F(MainModelTest, ListSelectionRearrangesTheListRow) {
+    const struct {
+        const char* item;
+        const char* shown;  // DMS, decimal, radians, zone, Calc
+        int calcAsRow;      // -1: no button
+    } cases[] = {{"DE Geographic DHDN", "11101", 0}, {"UE UTM", "10011", 4}, {"NL RD", "10001", 8}, {"-", "00000", -1}};
+    const auto shown = [&](Ctl ctl, int i) { return model.At(ctl, i).visible ? '1' : '0'; };
     for (int k = 0; k < 2; ++k) {
         const int r = 11 + k;
         T(Ctl::TxtE, r) = "0.07";
-        Select(k, c.item);
-        const auto shown = [&](Ctl ctl, int i) { return model.At(ctl, i).visible ? '1' : '0'; };
-        EXPECT_EQ(std::string({shown(Ctl::TxtLgDeg, k + 4), shown(Ctl::TxtLgDec, k + 4), shown(Ctl::TxtN, r),
-                               shown(Ctl::TxtFus, r), shown(Ctl::Com_calculer, r)}), c.shown);
-        if (c.calcAsRow >= 0) {
-            EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, model.At(Ctl::Com_calculer, c.calcAsRow).rect.left);
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.item);
+            Select(k, c.item);
+            EXPECT_EQ(std::string({shown(Ctl::TxtLgDeg, k + 4), shown(Ctl::TxtLgDec, k + 4), shown(Ctl::TxtN, r),
+                                   shown(Ctl::TxtFus, r), shown(Ctl::Com_calculer, r)}),
+                      c.shown);
+            if (c.calcAsRow >= 0) {
+                EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, model.At(Ctl::Com_calculer, c.calcAsRow).rect.left);
+            }
+            EXPECT_EQ(T(Ctl::TxtE, r), "0.07");
         }
-        EXPECT_EQ(T(Ctl::TxtE, r), "0.07");  // kept when hidden
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Items, ListSelection,
-                         ::testing::Values(SelectionCase{"DE Geographic DHDN", "11101", 0},
-                                           SelectionCase{"UE UTM", "10011", 4}, SelectionCase{"NL RD", "10001", 8},
-                                           SelectionCase{"-", "00000", -1}));
 
 TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
     const std::pair<void (app::MainModel::*)(), std::int16_t> clicks[] = {
@@ -157,12 +152,6 @@ TEST_F(MainModelTest, SheetOfAMissingNameIsReportedNotThrown) {
     EXPECT_NO_THROW(model.Combo_projec_KeyDown(0, 16, app::ShiftMask));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].kind + " " + messages.shown[0].title, "critical Travena");
-}
-
-TEST_F(MainModelTest, HelpPictureShowsTheMainHelp) {
-    model.Img_help_Click();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind + " " + messages.shown[0].title, "info " + app::MainHelp().title);
 }
 
 }  // namespace

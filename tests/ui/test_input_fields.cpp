@@ -13,16 +13,15 @@ using app::ControlRef;
 
 using InputFields = ModelTest;
 
-TEST_F(InputFields, ProjectedListRowKeepsItsNumbersAndZeroesTheHiddenCells) {
+// Metres are not read as angles: a list row showing a projection keeps its
+// number (its hidden angle cells zeroed), grid cells are only upper-cased.
+TEST_F(InputFields, ProjectedAndGridCellsKeepTheirText) {
     Select(0, "FR LB93");
     Type(Ctl::TxtLgDeg, 4, "652000,5");
-    EXPECT_EQ(T(Ctl::TxtLgDeg, 4) + " " + T(Ctl::TxtLgDec, 4) + " " + T(Ctl::TxtE, 11), "652000.5 0.000000 0");
-}
-
-TEST_F(InputFields, GridCellsAreUpperCasedOnly) {
     Type(Ctl::TxtE, 6, " 31uer 851 949");
     Type(Ctl::TxtE, 8, "150000,5");
     Type(Ctl::TxtN, 8, "abc");
+    EXPECT_EQ(T(Ctl::TxtLgDeg, 4) + " " + T(Ctl::TxtLgDec, 4) + " " + T(Ctl::TxtE, 11), "652000.5 0.000000 0");
     EXPECT_EQ(T(Ctl::TxtE, 6) + "|" + T(Ctl::TxtE, 8) + "|" + T(Ctl::TxtN, 8), " 31UER 851 949|150000,5|abc");
 }
 

@@ -51,7 +51,12 @@ TEST_F(MainModelTest, ListSelectionRearrangesTheListRow) {
     }
 }
 
-TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
+TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
+    model.mnu_apropos_Click();
+    model.mnu_quitter_Click();
+    model.Com_anl_Click();
+    model.mnu_ouvrir_Click();
+    EXPECT_EQ(std::vector<int>({host.aboutShown, host.batchShown, host.closed}), std::vector<int>({1, 1, 2}));
     const std::pair<void (app::MainModel::*)(), std::int16_t> clicks[] = {
         {&app::MainModel::mnu_calc2_Click, 2}, {&app::MainModel::mnu_calc3_Click, 3}, {&app::MainModel::mnu_calc1_Click, 1}};
     for (const auto& [click, method] : clicks) {
@@ -65,14 +70,6 @@ TEST_F(MainModelTest, MethodMenuMovesTheCheckMark) {
     app::MainModel restarted(messages, host);
     restarted.Form_Load();
     EXPECT_EQ(restarted.TransformMethod, 1);
-}
-
-TEST_F(MainModelTest, MenusReachTheHost) {
-    model.mnu_apropos_Click();
-    model.mnu_quitter_Click();
-    model.Com_anl_Click();
-    model.mnu_ouvrir_Click();
-    EXPECT_EQ(std::vector<int>({host.aboutShown, host.batchShown, host.closed}), std::vector<int>({1, 1, 2}));
 }
 
 TEST(ParamSheet, NoSevenParameterBlockWhenItsTranslationsSumToZero) {

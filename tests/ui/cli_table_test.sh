@@ -7,9 +7,8 @@ cli=$1
 failures=0
 fail() { echo "FAIL $*"; failures=$((failures + 1)); }
 
-table=$("$cli" table --row 8 --list1 "FR LB93" --list2 "NL Geographic AMSF" 151234.5 171234.5)
-status=$?
-[ "$status" = 0 ] || fail "table exit status $status"
+table=$("$cli" table --row 8 --list1 "FR LB93" --list2 "NL Geographic AMSF" 151234.5 171234.5) ||
+    fail "table exit status $?"
 
 # row LABEL: the row's fields after its label
 row() { printf '%s\n' "$table" | awk -F'\t' -v label="$1" '$1 == label { $1 = ""; sub(/^ /, ""); print; exit }'; }

@@ -12,7 +12,6 @@ namespace uitest {
 namespace {
 
 using app::Ctl;
-using testsupport::RowName;
 
 // Off every 1 km IFBL boundary, so both paths give the same square.
 const std::string LambertX = "151234.5", LambertY = "171234.5";
@@ -92,7 +91,8 @@ TEST_F(ConversionTable, EveryRowGivesThePointBack) {
     for (int row = 0; row < app::RowCount; ++row) {
         SCOPED_TRACE(row);
         for (int r = 0; r < app::RowCount; ++r)
-            for (const auto& c : app::RowCells(model, r)) T(c.ctl, c.index) = r == row ? reference.at({c.ctl, c.index}) : "#";
+            for (const auto& c : app::RowCells(model, r))
+                T(c.ctl, c.index) = r == row ? reference.at({c.ctl, c.index}) : "#";
         model.Com_calculer_Click(row);
         ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
         EXPECT_NEAR(Num(T(Ctl::TxtE, 0)), Num(reference.at({Ctl::TxtE, 0})), tolerance[row]);
@@ -111,18 +111,17 @@ TEST_F(ConversionTable, EveryRowGivesThePointBack) {
 // A grid row rewrites its source row in the general format (not recomputed),
 // and a source row fills its grid row; the typed cells stay as typed.
 TEST_F(ConversionTable, GridRowsFillTheirSourceRowsAndBack) {
-    using Texts = std::vector<std::pair<std::pair<Ctl, int>, const char*>>;
+    const Ctl E = Ctl::TxtE, N = Ctl::TxtN;
     const struct {
         int row;
-        Texts typed, filled;
+        std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed, filled;
     } cases[] = {
-        {6, {{{Ctl::TxtE, 6}, "31uer 85104 94913"}},
-         {{{Ctl::TxtE, 4}, "585104"}, {{Ctl::TxtN, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"}, {{Ctl::TxtE, 6}, "31UER 85104 94913"}}},
-        {10, {{{Ctl::TxtE, 10}, "A01111"}}, {{{Ctl::TxtE, 8}, "2500"}, {{Ctl::TxtN, 8}, "257500"}, {{Ctl::TxtE, 10}, "A01111"}}},
+        {6, {{{E, 6}, "31uer 85104 94913"}},
+         {{{E, 4}, "585104"}, {{N, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"}, {{E, 6}, "31UER 85104 94913"}}},
+        {10, {{{E, 10}, "A01111"}}, {{{E, 8}, "2500"}, {{N, 8}, "257500"}, {{E, 10}, "A01111"}}},
         // A decimal comma reads as a point; the typed text is not rewritten.
-        {8, {{{Ctl::TxtE, 8}, "2500,4"}, {{Ctl::TxtN, 8}, "257500"}}, {{{Ctl::TxtE, 10}, "A01111"}, {{Ctl::TxtE, 8}, "2500,4"}}},
-        {9, {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}},
-         {{{Ctl::TxtE, 9}, "80000,12345"}, {{Ctl::TxtN, 9}, "100000"}}}};
+        {8, {{{E, 8}, "2500,4"}, {{N, 8}, "257500"}}, {{{E, 10}, "A01111"}, {{E, 8}, "2500,4"}}},
+        {9, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
         for (const auto& [cell, text] : c.typed) Type(cell.first, cell.second, text);
@@ -185,53 +184,43 @@ TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
 
 // A click whose input cannot be read, decoded or converted changes nothing
 // and says why; the table never shows the previous point as the new one.
-struct RefusedCase {
-    const char* name;
-    const char* list;  // item of list 0, "" for none
-    int row;
-    std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed;
-    const char* cause;  // part of the message
-};
-class RefusedClick : public ConversionTable, public ::testing::WithParamInterface<RefusedCase> {};
-
-TEST_P(RefusedClick, ChangesNoCellAndNamesTheCause) {
-    const RefusedCase& c = GetParam();
-    Select(0, "FR LB2E");
-    ClickLambert();  // a full table, for a point in Belgium
-    if (*c.list) Select(0, c.list);
-    for (const auto& [cell, text] : c.typed) T(cell.first, cell.second) = text;
-    const Cells before = AllCells(model);
-    messages.shown.clear();
-
-    model.Com_calculer_Click(c.row);
-    EXPECT_TRUE(model.LastCalcRefused);
-    EXPECT_EQ(AllCells(model), before);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, "critical");
-    EXPECT_NE(messages.shown[0].text.find(c.cause), std::string::npos) << messages.shown[0].text;
+TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
+    const struct {
+        const char* list;  // item of list 0
+        int row;
+        std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed;
+        const char* cause;  // part of the message
+    } cases[] = {
+        {"FR LB2E", 10, {{{Ctl::TxtE, 10}, "ZZZ"}},
+         "Calcul impossible depuis la ligne « IFBL » : Code IFBL illisible : ZZZ."},
+        {"FR LB2E", 6, {{{Ctl::TxtE, 6}, "ZZZ"}}, "Référence MGRS illisible"},
+        {"FR LB2E", 7, {{{Ctl::TxtE, 7}, ""}}, "est vide"},
+        {"FR LB2E", 4, {{{Ctl::TxtFus, 4}, ""}}, "la case Fus est vide"},
+        {"FR LB2E", 5, {{{Ctl::TxtFus, 5}, "31,6"}}, "fuseau de 1 à 60"},
+        {"FR LB2E", 8, {{{Ctl::TxtE, 8}, ""}, {{Ctl::TxtN, 8}, ""}}, "la case X est vide"},
+        {"FR LB2E", 8, {{{Ctl::TxtN, 8}, "abc"}}, "la case Y ne contient pas un nombre"},
+        {"FR LB2E", 0, {{{Ctl::TxtE, 0}, ""}}, "Longitude (rad) est vide"},
+        {"FR LB2E", 1, {{{Ctl::TxtN, 1}, "1.66"}}, "Latitude hors limites"},
+        {"FR LB2E", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "hémisphère nord"},
+        {"FR Geographic RGF93", 11, {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
+        {"NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"},
+        {"UE UTM", 11, {{{Ctl::TxtLgDeg, 4}, "500000"}, {{Ctl::TxtLtDeg, 4}, "5600000"}, {{Ctl::TxtFus, 11}, "40"}},
+         "Hors fuseau"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cause);
+        Select(0, c.list);
+        ClickLambert();  // a full table, for a point in Belgium
+        for (const auto& [cell, text] : c.typed) T(cell.first, cell.second) = text;
+        const Cells before = AllCells(model);
+        messages.shown.clear();
+        model.Com_calculer_Click(c.row);
+        EXPECT_TRUE(model.LastCalcRefused);
+        EXPECT_EQ(AllCells(model), before);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].kind, "critical");
+        EXPECT_NE(messages.shown[0].text.find(c.cause), std::string::npos) << messages.shown[0].text;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Inputs, RefusedClick,
-    ::testing::Values(
-        RefusedCase{"unreadable_ifbl", "", 10, {{{Ctl::TxtE, 10}, "ZZZ"}},
-                    "Calcul impossible depuis la ligne « IFBL » : Code IFBL illisible : ZZZ."},
-        RefusedCase{"unreadable_mgrs", "", 6, {{{Ctl::TxtE, 6}, "ZZZ"}}, "Référence MGRS illisible"},
-        RefusedCase{"empty_mgrs", "", 7, {{{Ctl::TxtE, 7}, ""}}, "est vide"},
-        RefusedCase{"utm_without_zone", "", 4, {{{Ctl::TxtFus, 4}, ""}}, "la case Fus est vide"},
-        RefusedCase{"zone_not_whole", "", 5, {{{Ctl::TxtFus, 5}, "31,6"}}, "fuseau de 1 à 60"},
-        RefusedCase{"empty_lambert", "", 8, {{{Ctl::TxtE, 8}, ""}, {{Ctl::TxtN, 8}, ""}}, "la case X est vide"},
-        RefusedCase{"word_in_lambert", "", 8, {{{Ctl::TxtN, 8}, "abc"}}, "la case Y ne contient pas un nombre"},
-        RefusedCase{"empty_pivot_row", "", 0, {{{Ctl::TxtE, 0}, ""}}, "Longitude (rad) est vide"},
-        RefusedCase{"latitude_beyond_pole", "", 1, {{{Ctl::TxtN, 1}, "1.66"}}, "Latitude hors limites"},
-        RefusedCase{"southern_utm_point", "", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "hémisphère nord"},
-        RefusedCase{"southern_list_point", "FR Geographic RGF93", 11,
-                    {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
-        RefusedCase{"empty_list_projection", "NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"},
-        RefusedCase{"utm_list_zone_beyond_its_limits", "UE UTM", 11,
-                    {{{Ctl::TxtLgDeg, 4}, "500000"}, {{Ctl::TxtLtDeg, 4}, "5600000"}, {{Ctl::TxtFus, 11}, "40"}},
-                    "Hors fuseau"}),
-    RowName());
 
 // Hostile texts in any row: the click is refused with the table untouched, or
 // goes through; it never throws nor leaves the wait cursor on.
@@ -269,49 +258,44 @@ TEST_F(ConversionTable, RowsTheFillCannotComputeAreEmptiedAndNamedOnce) {
     EXPECT_FALSE(model.LastCalcRefused);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, std::string(app::SafeModeMessage) +
-                                          "\n\nLa ligne « MGRS WGS 84 » est laissée vide : Latitude hors des bandes MGRS "
-                                          "(88° au plus) : 88.5.\nLaissées vides aussi : « MGRS UD 50 (BE) ».");
+                                          "\n\nLa ligne « MGRS WGS 84 » est laissée vide : Latitude hors des bandes "
+                                          "MGRS (88° au plus) : 88.5.\nLaissées vides aussi : « MGRS UD 50 (BE) ».");
     for (int r = 1; r < app::RowCount; ++r)
         for (const auto& c : app::RowCells(model, r)) EXPECT_NE(T(c.ctl, c.index), "#") << r;
     EXPECT_EQ(T(Ctl::TxtE, 6) + T(Ctl::TxtE, 7), "");
     EXPECT_FALSE(T(Ctl::TxtE, 5).empty());
 }
 
-// Parameters missing, on a copy of the parameter database.
-class MissingParams : public ConversionTable {
-protected:
-    void UseDatabaseWithout(const std::string& table, const std::string& name) {
-        if (!table.empty()) {
-            store::Database db = store::OpenDatabase(copy_.Path());
-            ASSERT_EQ(db.Execute("DELETE FROM " + table + " WHERE Nom = ?", {store::Value(name)}), 1);
-        }
-        Load(copy_.Path());
-    }
-    testsupport::ParamDbCopy copy_;
-};
-
-TEST_F(MissingParams, MissingProjectionEmptiesItsRowOnly) {
-    UseDatabaseWithout("Projections", "LU TM");
+// Parameters missing from a copy of the parameter database: a projection
+// empties its row only, each click saying so; without a datum, or without the
+// database, the click is refused once.
+TEST_F(ConversionTable, MissingParameters) {
+    testsupport::ParamDbCopy copy;
+    const auto without = [&](const std::string& table, const std::string& name) {
+        store::Database db = store::OpenDatabase(copy.Path());
+        EXPECT_EQ(db.Execute("DELETE FROM " + table + " WHERE Nom = ?", {store::Value(name)}), 1);
+        Load(copy.Path());
+    };
+    without("Projections", "LU TM");
     T(Ctl::TxtE, 9) = T(Ctl::TxtN, 9) = "old";
     ClickLambert();
     ClickLambert();  // each click reports afresh
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].kind, "info");
-    EXPECT_NE(messages.shown[0].text.find("« LU TM » est laissée vide"), std::string::npos);
+    EXPECT_EQ(messages.shown[1].kind, "info");
+    EXPECT_NE(messages.shown[1].text.find("« LU TM » est laissée vide"), std::string::npos);
     EXPECT_EQ(T(Ctl::TxtE, 9) + T(Ctl::TxtN, 9), "");
     EXPECT_EQ(T(Ctl::TxtE, 10), FromLambert("", "BE LB72IFBL", 1).x);
-    EXPECT_FALSE(model.WaitCursor());
-}
-
-TEST_F(MissingParams, MissingDatumOrDatabaseRefusesTheClickOnce) {
-    for (const char* datum : {"BE BD72", ""}) {
-        UseDatabaseWithout(*datum ? "Datums" : "", datum);
-        if (!*datum) std::filesystem::remove(copy_.Path());
+    for (const bool removed : {false, true}) {
+        if (removed)
+            std::filesystem::remove(copy.Path());
+        else
+            without("Datums", "BE BD72");
+        const Cells before = AllCells(model);
         messages.shown.clear();
         ClickLambert();
-        ASSERT_EQ(messages.shown.size(), 1u) << datum;
+        ASSERT_EQ(messages.shown.size(), 1u) << removed;
         EXPECT_EQ(messages.shown[0].kind, "critical");
-        EXPECT_TRUE(T(Ctl::TxtE, 0).empty());
+        EXPECT_EQ(AllCells(model), before);
         EXPECT_FALSE(model.WaitCursor());
     }
 }

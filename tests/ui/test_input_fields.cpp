@@ -28,72 +28,67 @@ TEST_F(InputFields, ProjectedAndGridCellsKeepTheirText) {
 // What an angle cell reads, or refuses: a refused text stays for correction
 // and keeps the focus, the other two forms of the coordinate are emptied (a
 // Calc must not use the value they showed before), one message says why.
-struct ReadCase {
-    const char* name;
-    Ctl ctl;
-    int index;
-    const char* typed;
-    const char* dms;      // the DMS cell afterwards; nullptr when refused
-    const char* decimal;  // or the part of the refusal message
-    const char* radians = nullptr;  // when given, the radian cell afterwards
-};
-class AngleCell : public ModelTest, public ::testing::WithParamInterface<ReadCase> {};
-
-TEST_P(AngleCell, ReadsWhatIsWrittenOrRefusesIt) {
-    const ReadCase& c = GetParam();
-    const bool latitude = c.ctl == Ctl::TxtLtDeg || c.ctl == Ctl::TxtLtDec || c.ctl == Ctl::TxtN;
-    const bool radians = c.ctl == Ctl::TxtE || c.ctl == Ctl::TxtN;
-    const int j = radians && c.index > 10 ? c.index - 7 : c.index, k = radians ? c.index : j > 3 ? j + 7 : j;
-    const Ctl dms = latitude ? Ctl::TxtLtDeg : Ctl::TxtLgDeg, dec = latitude ? Ctl::TxtLtDec : Ctl::TxtLgDec;
-    const Ctl rad = latitude ? Ctl::TxtN : Ctl::TxtE;
-    for (Ctl ctl : {dms, dec}) T(ctl, j) = "old";
-    T(rad, k) = "old";
-    T(c.ctl, c.index) = c.typed;
-    PressEnter(c.ctl, c.index);
-    if (c.dms) {
-        EXPECT_EQ(T(dms, j) + " " + T(dec, j), c.dms + std::string(" ") + c.decimal);
-        if (c.radians) {
-            EXPECT_EQ(T(rad, k), c.radians);
+TEST_F(InputFields, AngleCellReadsWhatIsWrittenOrRefusesIt) {
+    const struct {
+        Ctl ctl;
+        int index;
+        const char* typed;
+        const char* dms;                // the DMS cell afterwards; nullptr when refused
+        const char* decimal;            // or the part of the refusal message
+        const char* radians = nullptr;  // when given, the radian cell afterwards
+    } cases[] = {
+        {Ctl::TxtLtDeg, 0, "50°30'15.5''", "50°30'15.5''", "50.504306"},
+        {Ctl::TxtLtDeg, 1, "50°30'15\"", "50°30'15''", "50.504167"},
+        {Ctl::TxtLtDeg, 2, "50° 30' 15''", "50° 30' 15''", "50.504167"},
+        {Ctl::TxtLgDeg, 3, "30''", "30''", "0.008333"},
+        {Ctl::TxtLtDeg, 0, "50.5", "50°30'0.000''", "50.500000"},
+        {Ctl::TxtLgDeg, 4, "-4°30'", "356°30'0.000''", "356.500000"},
+        {Ctl::TxtLgDeg, 4, "4°30'0''", "4°30'0''", "4.500000", "0.0785398163397448"},
+        {Ctl::TxtLgDec, 0, "4.35", "4°21'0.000''", "4.35"},
+        {Ctl::TxtLtDec, 5, "50,5", "50°30'0.000''", "50.5", "0.881391272257136"},
+        {Ctl::TxtLtDec, 5, "90", "90°0'0.000''", "90"},
+        {Ctl::TxtE, 1, "0,5", "28°38'52.403''", "28.647890", "0.5"},
+        {Ctl::TxtE, 0, "-0.1", "354°16'13.519''", "354.270422", "6.18318530717958"},
+        {Ctl::TxtLtDeg, 0, "N50°30'", nullptr, "Angle illisible"},
+        {Ctl::TxtLgDeg, 0, "10'20°", nullptr, "Angle illisible"},
+        {Ctl::TxtLtDeg, 1, "50°30", nullptr, "Angle illisible"},
+        {Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
+        {Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
+        {Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
+        {Ctl::TxtLgDec, 2, "12abc", nullptr, "ne contient pas un nombre"},
+        {Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        messages.shown.clear();
+        const bool latitude = c.ctl == Ctl::TxtLtDeg || c.ctl == Ctl::TxtLtDec || c.ctl == Ctl::TxtN;
+        const bool radians = c.ctl == Ctl::TxtE || c.ctl == Ctl::TxtN;
+        const int j = radians && c.index > 10 ? c.index - 7 : c.index, k = radians ? c.index : j > 3 ? j + 7 : j;
+        const Ctl dms = latitude ? Ctl::TxtLtDeg : Ctl::TxtLgDeg, dec = latitude ? Ctl::TxtLtDec : Ctl::TxtLgDec;
+        const Ctl rad = latitude ? Ctl::TxtN : Ctl::TxtE;
+        for (Ctl ctl : {dms, dec}) T(ctl, j) = "old";
+        T(rad, k) = "old";
+        T(c.ctl, c.index) = c.typed;
+        PressEnter(c.ctl, c.index);
+        if (c.dms) {
+            EXPECT_EQ(T(dms, j) + " " + T(dec, j), c.dms + std::string(" ") + c.decimal);
+            if (c.radians) {
+                EXPECT_EQ(T(rad, k), c.radians);
+            }
+            EXPECT_TRUE(messages.shown.empty());
+            EXPECT_TRUE(model.TakeFocusRequest());
+            const Cells once = AllCells(model);
+            model.LostFocus(c.ctl, c.index);
+            EXPECT_EQ(AllCells(model), once);  // leaving again changes nothing
+            continue;
         }
-        EXPECT_TRUE(messages.shown.empty());
-        EXPECT_TRUE(model.TakeFocusRequest());
-        const Cells once = AllCells(model);
-        model.LostFocus(c.ctl, c.index);
-        EXPECT_EQ(AllCells(model), once);  // leaving again changes nothing
-        return;
+        EXPECT_EQ(T(dms, j) + T(dec, j) + T(rad, k), c.typed);  // the other two emptied
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].kind, "critical");
+        EXPECT_NE(messages.shown[0].text.find(c.decimal), std::string::npos) << messages.shown[0].text;
+        EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{c.ctl, c.index}));
+        EXPECT_FALSE(model.EnterPressed);
     }
-    EXPECT_EQ(T(dms, j) + T(dec, j) + T(rad, k), c.typed);  // the other two emptied
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].kind, "critical");
-    EXPECT_NE(messages.shown[0].text.find(c.decimal), std::string::npos) << messages.shown[0].text;
-    EXPECT_EQ(model.TakeFocusRequest(), (ControlRef{c.ctl, c.index}));
-    EXPECT_FALSE(model.EnterPressed);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AngleCell,
-    ::testing::Values(
-        ReadCase{"dms_full", Ctl::TxtLtDeg, 0, "50°30'15.5''", "50°30'15.5''", "50.504306"},
-        ReadCase{"dms_double_quote", Ctl::TxtLtDeg, 1, "50°30'15\"", "50°30'15''", "50.504167"},
-        ReadCase{"dms_blanks", Ctl::TxtLtDeg, 2, "50° 30' 15''", "50° 30' 15''", "50.504167"},
-        ReadCase{"dms_seconds_only", Ctl::TxtLgDeg, 3, "30''", "30''", "0.008333"},
-        ReadCase{"dms_plain_degrees", Ctl::TxtLtDeg, 0, "50.5", "50°30'0.000''", "50.500000"},
-        ReadCase{"dms_west", Ctl::TxtLgDeg, 4, "-4°30'", "356°30'0.000''", "356.500000"},
-        ReadCase{"list_dms_fills_list_radians", Ctl::TxtLgDeg, 4, "4°30'0''", "4°30'0''", "4.500000", "0.0785398163397448"},
-        ReadCase{"decimal_carries_seconds", Ctl::TxtLgDec, 0, "4.35", "4°21'0.000''", "4.35"},
-        ReadCase{"decimal_keeps_its_digits", Ctl::TxtLtDec, 5, "50,5", "50°30'0.000''", "50.5", "0.881391272257136"},
-        ReadCase{"north_pole", Ctl::TxtLtDec, 5, "90", "90°0'0.000''", "90"},
-        ReadCase{"radians_decimal_comma", Ctl::TxtE, 1, "0,5", "28°38'52.403''", "28.647890", "0.5"},
-        ReadCase{"radians_into_the_circle", Ctl::TxtE, 0, "-0.1", "354°16'13.519''", "354.270422", "6.18318530717958"},
-        ReadCase{"dms_hemisphere_letter", Ctl::TxtLtDeg, 0, "N50°30'", nullptr, "Angle illisible"},
-        ReadCase{"dms_marks_out_of_order", Ctl::TxtLgDeg, 0, "10'20°", nullptr, "Angle illisible"},
-        ReadCase{"dms_minutes_without_mark", Ctl::TxtLtDeg, 1, "50°30", nullptr, "Angle illisible"},
-        ReadCase{"dms_beyond_pole", Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
-        ReadCase{"decimal_southern", Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
-        ReadCase{"radians_southern", Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
-        ReadCase{"decimal_word", Ctl::TxtLgDec, 2, "12abc", nullptr, "ne contient pas un nombre"},
-        ReadCase{"longitude_beyond_circle", Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}),
-    testsupport::RowName());
 
 // A zone cell keeps whole zones 1 to 60 and moves on; anything else is
 // emptied, and said.

@@ -22,24 +22,16 @@ using testsupport::RecordingMessages;
 
 class RecordingHost : public app::MainHost {
 public:
-    void SetWaitCursor(bool wait) override {
-        wait_ = wait;
-        ++cursorChanges;
-    }
+    void SetWaitCursor(bool) override {}
     void ShowAbout() override { ++aboutShown; }
     void ShowBatch() override { ++batchShown; }
     void ShowEditor() override {
         ++editorShown;
         if (editor) editor();
     }
-    std::function<void()> editor;  // what the editor does while it is open
-    int editorShown = 0;
     void CloseWindow() override { ++closed; }
-    bool Waiting() const { return wait_; }
-    int cursorChanges = 0, aboutShown = 0, batchShown = 0, closed = 0;
-
-private:
-    bool wait_ = false;
+    std::function<void()> editor;  // what the editor does while it is open
+    int aboutShown = 0, batchShown = 0, editorShown = 0, closed = 0;
 };
 
 // Every text cell of the table, shown or not.

@@ -2,6 +2,8 @@
 // rows in use, into the PNG file named on the command line; the about window
 // into the second file when one is named.
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
@@ -18,13 +20,10 @@ int main(int argc, char** argv) {
     ui::MainForm window;
     window.Load();
     app::MainModel& m = window.Model();
-    auto select = [&](int k, const std::string& item) {
+    for (const auto& [k, item] : {std::pair{0, "FR LB93"}, {1, "NL Geographic AMSF"}}) {
         const auto& items = m.At(app::Ctl::Combo_projec, k).items;
-        for (int i = 0; i < static_cast<int>(items.size()); ++i)
-            if (items[i] == item) m.SelectListItem(k, i);
-    };
-    select(0, "FR LB93");
-    select(1, "NL Geographic AMSF");
+        m.SelectListItem(k, static_cast<int>(std::find(items.begin(), items.end(), item) - items.begin()));
+    }
     m.Text(app::Ctl::TxtE, 8) = "151234.5";
     m.Text(app::Ctl::TxtN, 8) = "171234.5";
     m.Com_calculer_Click(8);

@@ -1,14 +1,13 @@
-// The Qt windows' wiring, offscreen: cells, Enter, Calc, lists, menus, the
-// row labels and the about window's links.
+// The Qt windows' wiring, offscreen: keys and focus, Calc, lists, menus, the
+// row labels, room for the widest texts and the about window's links.
 
 #include <QAction>
 #include <QComboBox>
-#include <QLabel>
 #include <QFont>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTest>
 
 #include "ModelFixture.h"
@@ -37,14 +36,6 @@ private slots:
         store::SetParamDbPath("");
     }
 
-    void startsWithEmptyListRows() {
-        QCOMPARE(form_->windowTitle(), QStringLiteral("Travena - Transformation de coordonnées"));
-        QVERIFY(!form_->Control(Ctl::Com_calculer, 11)->isVisible());
-        QVERIFY(!form_->Cell(Ctl::TxtE, 12)->isVisible());
-        QVERIFY(form_->Cell(Ctl::TxtE, 8)->isVisible());
-        QVERIFY(form_->MenuAction(form_->Model().mnu_calc1)->isChecked());
-    }
-
     // Enter moves along the row selecting the next cell's text, then presses the focused Calc.
     void enterMovesAlongTheRowAndCalcFillsTheTable() {
         QLineEdit* x = form_->Cell(Ctl::TxtE, 8);
@@ -66,36 +57,21 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
-    void leavingACellNormalisesIt() {
-        QLineEdit* rad = form_->Cell(Ctl::TxtE, 1);
-        rad->setFocus();
-        QTest::keyClicks(rad, "0,5");
-        form_->Cell(Ctl::TxtN, 1)->setFocus(Qt::TabFocusReason);
-        QCOMPARE(rad->text(), QStringLiteral("0.5"));
-        QCOMPARE(form_->Cell(Ctl::TxtLgDec, 1)->text(), QStringLiteral("28.647890"));
-    }
-
-    void listSelectionMovesTheCalcButton() {
-        QComboBox* list = form_->Combo_projec(0);
-        const int utm = list->findText(QStringLiteral("UE UTM"));
-        QVERIFY(utm > 0);
-        list->setCurrentIndex(utm);
-        emit list->activated(utm);
-        QWidget* calc = form_->Control(Ctl::Com_calculer, 11);
-        QVERIFY(calc->isVisible());
-        QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());  // under the decimal latitudes
-        QVERIFY(form_->Cell(Ctl::TxtFus, 11)->isVisible());
-        QVERIFY(!form_->Cell(Ctl::TxtE, 11)->isVisible());
-    }
-
-    void shiftOnAListAndARowLabelShowTheirSheets() {
+    // A list's selection rearranges its row; Shift on the list and a click on a
+    // row label show their sheets.
+    void listSelectionShiftAndRowLabel() {
         QComboBox* list = form_->Combo_projec(1);
-        emit list->activated(list->findText(QStringLiteral("NL RD")));
+        emit list->activated(list->findText(QStringLiteral("UE UTM")));
+        QWidget* calc = form_->Control(Ctl::Com_calculer, 12);
+        QVERIFY(calc->isVisible() && form_->Cell(Ctl::TxtFus, 12)->isVisible());
+        QVERIFY(!form_->Cell(Ctl::TxtE, 12)->isVisible());
+        QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());  // under the decimal latitudes
         QTest::keyClick(list, Qt::Key_Shift, Qt::ShiftModifier);
+        QKeyEvent both(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
+        QCoreApplication::sendEvent(list, &both);  // Shift and Ctrl together: no sheet
         QTest::mouseClick(form_->Control(Ctl::Lb, 8), Qt::LeftButton);
         QCOMPARE(messages_->shown.size(), std::size_t(2));
-        QCOMPARE(messages_->shown[0].title, std::string("NL RD"));
-        QCOMPARE(messages_->shown[1].title, std::string("Lambert 72 (LB 72)"));
+        QCOMPARE(messages_->shown[0].title + "|" + messages_->shown[1].title, std::string("UE UTM|Lambert 72 (LB 72)"));
     }
 
     void methodMenuChecksOneItem() {
@@ -105,19 +81,6 @@ private slots:
         QVERIFY(form_->MenuAction(m.mnu_calc2)->isChecked() && !form_->MenuAction(m.mnu_calc1)->isChecked());
         form_->MenuAction(m.mnu_apropos)->trigger();
         QCOMPARE(aboutShown_, 1);
-    }
-
-    void aPendingEnterDoesNotFollowTheMouse() {
-        QLineEdit* empty = form_->Cell(Ctl::TxtE, 8);
-        empty->setFocus();
-        QTest::keyClick(empty, Qt::Key_Return);  // nothing to move on from yet
-        QTest::mouseClick(form_->Cell(Ctl::TxtE, 9), Qt::LeftButton);
-        QTest::keyClicks(form_->Cell(Ctl::TxtE, 9), "80000");
-        QTest::mouseClick(form_->Cell(Ctl::TxtE, 4), Qt::LeftButton);
-        QVERIFY(form_->Cell(Ctl::TxtE, 4)->hasFocus());
-        QTest::keyClicks(form_->Cell(Ctl::TxtE, 4), "585104");
-        QCOMPARE(form_->Cell(Ctl::TxtE, 4)->text(), QStringLiteral("585104"));
-        QCOMPARE(form_->Cell(Ctl::TxtN, 9)->text(), QString());
     }
 
     void aRefusedAngleGetsTheFocusBackToBeRetyped() {
@@ -132,10 +95,8 @@ private slots:
         QCOMPARE(form_->Cell(Ctl::TxtLtDec, 0)->text(), QStringLiteral("50.500000"));
     }
 
-    void menusHaveMnemonicsAndAltTypesNothing() {
-        QStringList titles;
-        for (QAction* menu : form_->menuBar()->actions()) titles << menu->text();
-        QCOMPARE(titles, (QStringList{"&Fichier", "&Calculs", "&Projections", "&?"}));
+    // Alt with a letter opens a menu or does nothing; it types nothing.
+    void altTypesNothing() {
         QLineEdit* cell = form_->Cell(Ctl::TxtE, 8);
         cell->setFocus();
         QTest::keyClicks(cell, "15");
@@ -159,45 +120,34 @@ private slots:
         const QString widest[] = {dms, dms, QStringLiteral("359.999999"), QStringLiteral("359.999999"),
                                   QStringLiteral("6.28318530717958"), QStringLiteral("1.5707963267949"),
                                   QStringLiteral("60")};
+        QStringList tooNarrow;
         for (int c = 0; c <= static_cast<int>(Ctl::TxtFus); ++c)
             for (int i = 0; i < app::RowCount; ++i) {
                 QLineEdit* edit = form_->Cell(static_cast<Ctl>(c), i);
                 if (!edit) continue;
-                QString text = widest[c];
-                const bool gridRow = i >= 4 && i <= 10;
-                if (gridRow && (c == int(Ctl::TxtE) || c == int(Ctl::TxtN))) text = metres;
-                if ((i == 4 || i == 5) && c <= int(Ctl::TxtLtDeg)) text = dms.size() > metres.size() ? dms : metres;
-                const int room = edit->width() - 8;  // frame and text margins
-                QVERIFY2(edit->fontMetrics().horizontalAdvance(text) <= room,
-                         qPrintable(QStringLiteral("%1(%2): %3 px for %4, room %5").arg(c).arg(i)
-                                        .arg(edit->fontMetrics().horizontalAdvance(text)).arg(text).arg(room)));
+                const bool gridRow = i >= 4 && i <= 10 && (c == int(Ctl::TxtE) || c == int(Ctl::TxtN));
+                const QString text = gridRow ? metres : widest[c];
+                if (edit->fontMetrics().horizontalAdvance(text) > edit->width() - 8)  // frame and text margins
+                    tooNarrow << QStringLiteral("%1(%2): %3").arg(c).arg(i).arg(text);
             }
         for (int k = 0; k < 2; ++k) {
             QComboBox* list = form_->Combo_projec(k);
             list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-            QVERIFY2(list->sizeHint().width() <= list->width(),
-                     qPrintable(QStringLiteral("list %1 needs %2 px, has %3").arg(k).arg(list->sizeHint().width())
-                                    .arg(list->width())));
+            if (list->sizeHint().width() > list->width()) tooNarrow << QStringLiteral("list %1").arg(k);
         }
+        QCOMPARE(tooNarrow.join(QStringLiteral("; ")), QString());
     }
 
     void aboutLinksHighlightAndOpen() {
         ui::A_propos about;
         QList<QUrl> opened;
         about.openUrl = [&](const QUrl& url) { opened << url; };
-        const QColor darkBlue(0, 0, 192), red(255, 0, 0), blue(0, 0, 255);
-        for (int i = 1; i <= 5; ++i) QCOMPARE(about.Lb(i)->palette().color(QPalette::WindowText), darkBlue);
+        const auto colour = [&](int i) { return about.Lb(i)->palette().color(QPalette::WindowText); };
         about.Lb_MouseMove(4);
-        QCOMPARE(about.Lb(4)->palette().color(QPalette::WindowText), red);
-        QCOMPARE(about.LinkHot(), std::int16_t(1));
         about.Lb_MouseMove(5);  // straight from one link to the other: the first stays red
-        QCOMPARE(about.Lb(4)->palette().color(QPalette::WindowText), red);
+        QCOMPARE(colour(4), QColor(255, 0, 0));
         about.Form_MouseMove();
-        QCOMPARE(about.Lb(4)->palette().color(QPalette::WindowText), blue);
-        QCOMPARE(about.Lb(5)->palette().color(QPalette::WindowText), blue);
-        QCOMPARE(about.LinkHot(), std::int16_t(0));
-        about.Lb_MouseMove(2);
-        QCOMPARE(about.LinkHot(), std::int16_t(0));
+        QVERIFY(colour(4) == QColor(0, 0, 255) && colour(5) == QColor(0, 0, 255));
 
         about.Lb_Click(1);
         QVERIFY(opened.isEmpty());
@@ -209,7 +159,6 @@ private slots:
         if (contact) QCOMPARE(opened[0].scheme(), QStringLiteral("mailto"));
         QCOMPARE(about.Lb(4)->isVisibleTo(&about), contact);
         QVERIFY(!about.Lb(4)->text().contains(QStringLiteral("localhost")));
-        QVERIFY(opened.back().isLocalFile());
         QVERIFY(opened.back().toLocalFile().endsWith(QStringLiteral("docs/index.html")));
     }
 

@@ -56,7 +56,9 @@ TEST_P(Reference, ForwardMatchesAndInversesReturnAroundIt) {
     core::ProjectForwardWith(*c.p, *c.ell, c.lat, lon, x, y, zone);
     EXPECT_NEAR(x, c.x, c.tol);
     EXPECT_NEAR(y, c.y, c.tol);
-    if (c.p->Type != 1) EXPECT_EQ(zone, 7);  // only transverse Mercator writes a zone
+    if (c.p->Type != 1) {
+        EXPECT_EQ(zone, 7);  // only transverse Mercator writes a zone
+    }
     for (double dLat : {-1.0, 0.0, 0.7}) {
         for (double dLon : {-1.2, 0.0, 1.1}) {
             const double lat = c.lat + dLat * Deg, lonIn = c.lon + dLon * Deg;

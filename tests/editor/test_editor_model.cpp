@@ -46,7 +46,9 @@ TEST(EditorFields, AnglesAreReadIntoTheFormulasRange) {
     for (const auto& r : rows) {
         const std::optional<double> radians = app::ReadAngle(r.text, r.kind);
         ASSERT_EQ(radians.has_value(), r.degrees.has_value()) << r.text;
-        if (radians) EXPECT_NEAR(*radians, Rad(*r.degrees), 1e-12) << r.text;
+        if (radians) {
+            EXPECT_NEAR(*radians, Rad(*r.degrees), 1e-12) << r.text;
+        }
     }
 }
 

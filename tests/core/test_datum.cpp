@@ -99,20 +99,6 @@ TEST(Switching, SevenParameterTranslationsSummingToZeroIgnoreRotations) {
               Transform(plain, Wgs84, Intl1924, Wgs84Ell, 4.5, 50.7, 3));
 }
 
-TEST(Methods, OutsideOneToThreeWriteNothing) {
-    for (std::int16_t method : {0, 4, -1})
-        EXPECT_EQ(Transform(Bd72, Wgs84, Intl1924, Wgs84Ell, 4.5, 50.7, method), Point(Untouched, Untouched));
-}
-
-TEST(Methods, ScaleActsOnAllThreeAxes) {
-    // 1 ppm on a point of the equator at longitude 0 moves it outwards only:
-    // the position keeps its longitude and its latitude.
-    const D s{"", 1, 0, 0, 1e-3f, 0, 0, 0, 0, 0, 1};
-    const Point p = Transform(s, Wgs84, Wgs84Ell, Wgs84Ell, 0, 0, 3);
-    EXPECT_NEAR(p.first, 0, 1e-15);
-    EXPECT_NEAR(p.second, 0, 1e-15);
-}
-
 TEST(Faults, DegeneratePointsRaiseInsteadOfHanging) {
     // A shift putting the point on the polar axis (p = 0), and one past it at
     // longitude 180 (X' + p = 0); then a latitude that is not a number.

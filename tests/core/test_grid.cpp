@@ -98,6 +98,7 @@ TEST(Mgrs, WritingRefusesWhatNoReferenceHolds) {
     }
 }
 
+// Their messages, with the reason, are pinned by the command line's stored outputs.
 TEST(Mgrs, ReadingRefusesMalformedReferences) {
     for (const char* bad : {"", "UER8510494913", "0UER", "61UER", "031UER", "31", "31UE", "31IER", "31OER", "31BER",
                             "31ZER", "31UIR", "31UJR", "32UOR", "31UEI", "31UEO", "32UNW", "31UEZ", "31UER851",
@@ -105,13 +106,7 @@ TEST(Mgrs, ReadingRefusesMalformedReferences) {
         std::string ref = bad;
         std::int16_t zone = 7;
         double e = 1, n = 2;
-        try {
-            core::MgrsToUtm(zone, e, n, ref);
-            ADD_FAILURE() << bad << " accepted";
-        } catch (const base::RuntimeError& err) {
-            EXPECT_EQ(err.number, base::err::BadReference) << bad;
-            EXPECT_NE(std::string(err.what()).find("Référence MGRS illisible"), std::string::npos) << bad;
-        }
+        EXPECT_EQ(ErrorNumber([&] { core::MgrsToUtm(zone, e, n, ref); }), base::err::BadReference) << bad;
         EXPECT_EQ(std::tuple(zone, e, n), std::tuple(7, 1.0, 2.0)) << bad;
     }
 }
@@ -134,29 +129,12 @@ TEST(Ifbl, ReadsTheCentreOfEachSquare) {
     const struct { const char* code; Read read; } rows[] = {
         {"A01111", {2500, 257500, "A01111"}}, {"A011", {4000, 256000, "A011"}}, {"A0111", {3000, 257000, "A0111"}},
         {"A01144", {5500, 254500, "A01144"}}, {" a0 11 11 ", {2500, 257500, "A01111"}},
-        {"L85844", {289500, 18500, "L85844"}}};
+        {"A01123", {4500, 256500, "A01123"}}, {"L85844", {289500, 18500, "L85844"}}};
     for (const auto& r : rows) {
         std::string code = r.code;
         double x = 0, y = 0;
         core::IfblToLambert(x, y, code);
         EXPECT_EQ(Read(x, y, code), r.read) << r.code;
-    }
-}
-
-TEST(Ifbl, RoundTripOverTheGrid) {
-    for (double x = 2000; x < 290000; x += 1733.3) {
-        for (double y = 18000.1; y <= 258000; y += 1377.7) {
-            std::string code;
-            core::LambertToIfbl(x, y, code);
-            double cx = 0, cy = 0;
-            std::string read = code;
-            core::IfblToLambert(cx, cy, read);
-            ASSERT_LE(std::fabs(cx - x), 500) << code;
-            ASSERT_LE(std::fabs(cy - y), 500) << code;
-            std::string again;
-            core::LambertToIfbl(cx, cy, again);
-            ASSERT_EQ(again, code);
-        }
     }
 }
 

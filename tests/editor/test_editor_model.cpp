@@ -52,8 +52,6 @@ TEST(EditorFields, AnglesAreReadIntoTheFormulasRange) {
     }
 }
 
-// --- The editor beside the main window
-
 class EditorTest : public ::testing::Test {
 public:
     EditorTest() {

@@ -49,9 +49,6 @@ for command in convert batch table systems; do
     check "help_$command" 0 "^Usage :\n  travena-cli $command " '^$' -- "$command" --help
 done
 
-input=''
-check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems
-
 # batch: the options reach the run; a refusal or failure leaves nothing.
 printf 'id;x;y\r\n1;148679,447;171066,810\r\n2;152357,483;212161,981\r\n' > "$work/pts.txt"
 check batch_excel_rounded 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \

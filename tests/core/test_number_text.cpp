@@ -20,7 +20,7 @@ namespace {
 using testsupport::ErrorNumber;
 using core::ValNumber;
 
-TEST(ValNumber, ReadsWhatItCanAndStopsAtTheRest) {
+TEST(ValNumber, ReadsWhatItCanStopsAtTheRestAndOverflows) {
     const struct { const char* text; double value; } rows[] = {
         {"585104.094", 585104.094}, {" 150 000 ", 150000}, {"1 . 5", 1.5}, {"\t-1\n2", -12}, {"+7.25", 7.25},
         {"-.5", -0.5}, {"5.", 5}, {"1.5e3", 1500}, {"2d-2", 0.02}, {"3D+2", 300}, {"1e", 1}, {"1E-x", 1},
@@ -32,9 +32,7 @@ TEST(ValNumber, ReadsWhatItCanAndStopsAtTheRest) {
     for (const auto& r : rows) EXPECT_EQ(ValNumber(r.text), r.value) << r.text;
     // Longer than any internal buffer: the value must not depend on the length.
     EXPECT_EQ(ValNumber(std::string(200, '0') + "12.5" + std::string(200, '0')), 12.5);
-}
-
-TEST(ValNumber, OverflowRaisesInsteadOfInfinity) {
+    // Overflow raises instead of giving infinity.
     const std::string longMantissa = "1" + std::string(400, '0') + "e-10";
     for (const std::string text : {"1E400", "-1e309", "&H100000000", longMantissa.c_str()})
         EXPECT_EQ(ErrorNumber([&] { ValNumber(text); }), base::err::Overflow) << text;

@@ -49,12 +49,19 @@ for command in convert batch table systems; do
     check "help_$command" 0 "^Usage :\n  travena-cli $command " '^$' -- "$command" --help
 done
 
-# batch: the options reach the run; a refusal or failure leaves nothing.
+input=''
+check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems
+
+# batch: the options reach the run; an existing database is not written over; a refusal or failure leaves nothing.
 printf 'id;x;y\r\n1;148679,447;171066,810\r\n2;152357,483;212161,981\r\n' > "$work/pts.txt"
 check batch_excel_rounded 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
     --from "BE LB72" --to "BE Geographic ED50" --excel --precision 0.001 --out "$work/excel.csv"
 matches '^\xEF\xBB\xBF"id";"x";"y";"BE_Long";"BE_Lat"\n"1";"148679,447";"171066,810";"4,\d{1,6}";"50,\d{1,6}"\n' \
     "$work/excel.csv" || { echo "FAIL batch_excel_rounded output:"; cat "$work/excel.csv"; failures=$((failures + 1)); }
+check batch_mdb 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
+    --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
+check batch_mdb_exists 1 '^$' '^Erreur lors de la conversion\. .*\n3204 ' -- batch --in "$work/pts.txt" --in-delim ';' \
+    --x x --y y --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
 check batch_excel_not_text 2 '^$' '^--excel ne s.applique qu.à une sortie texte' -- batch --in "$work/pts.txt" \
     --in-delim ';' --x x --y y --from "BE LB72" --to "BE UTM" --excel --out "$work/never.gpkg"
 check batch_refused 2 '^$' '^Indiquez la correspondance Y\.\n$' -- batch --in "$work/pts.txt" --x x \

@@ -11,15 +11,8 @@ update=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failures=0
-
 threads=(1 2)
-"$cli" convert --help 2>&1 | grep -q -- --threads || threads=("")
-[ "$update" = --update ] && threads=("${threads[0]}")
-
-# NAME COMMAND: the --threads option when COMMAND takes it.
-batch_threads=no
-"$cli" batch --help 2>&1 | grep -q -- --threads && batch_threads=yes
-thread_args() { [ -n "$1" ] && { [ "$2" = convert ] || [ "$batch_threads" = yes ]; } && echo "--threads $1"; }
+[ "$update" = --update ] && threads=(1)
 
 # same NAME GOT EXPECTED
 same() {
@@ -57,46 +50,33 @@ convert_cases=(
 for t in "${threads[@]}"; do
     for c in "${convert_cases[@]}"; do
         IFS='|' read -r -a a <<< "$c"
-        name=${a[0]}
-        # shellcheck disable=SC2046
-        "$cli" convert "${a[@]:2}" $(thread_args "$t" convert) < "$data/${a[1]}" > "$work/out" 2> "$work/err"
+        "$cli" convert "${a[@]:2}" --threads "$t" < "$data/${a[1]}" > "$work/out" 2> "$work/err"
         echo "status $?" >> "$work/err"
-        same "$name${t:+ threads $t}" "$work/out" "$data/$name.out"
-        same "$name${t:+ threads $t} (erreurs)" "$work/err" "$data/$name.err"
+        same "${a[0]} threads $t" "$work/out" "$data/${a[0]}.out"
+        same "${a[0]} threads $t (erreurs)" "$work/err" "$data/${a[0]}.err"
     done
 
-    # Batch runs through a text file: input fields, then two outputs.
+    # Batch runs through a text file; their messages and status go to $work/msg.
+    batch() { "$cli" batch "$@" --threads "$t" > "$work/msg" 2>&1; echo "status $?" >> "$work/msg"; }
     cp "$data/batch_lb72.txt" "$data/batch_geo.csv" "$work/"
-    # shellcheck disable=SC2046
-    "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "WGS84 UTM" \
-        --to2 "W Geographic WGS84" --keep-going --method 3 --out "$work/lb72_out.txt" $(thread_args "$t" batch) \
-        > "$work/msg" 2>&1
-    echo "status $?" >> "$work/msg"
-    same "batch_lb72${t:+ threads $t}" "$work/lb72_out.txt" "$data/batch_lb72.out"
-    same "batch_lb72${t:+ threads $t} (messages)" "$work/msg" "$data/batch_lb72.msg"
-    # shellcheck disable=SC2046
-    "$cli" batch --in "$work/batch_geo.csv" --in-delim semicolon --x lon --y lat --geo deg \
-        --from "BE Geographic ED50" --to "BE MGRS" --to2 "BE IFBL" --delim semicolon --no-quote \
-        --out "$work/geo_out.csv" $(thread_args "$t" batch) > "$work/msg" 2>&1
-    echo "status $?" >> "$work/msg"
-    same "batch_geo${t:+ threads $t}" "$work/geo_out.csv" "$data/batch_geo.out"
-    same "batch_geo${t:+ threads $t} (messages)" "$work/msg" "$data/batch_geo.msg"
+    lb72=(--in "$work/batch_lb72.txt" --x x --y y --from "BE LB72")
+    batch "${lb72[@]}" --to "WGS84 UTM" --to2 "W Geographic WGS84" --keep-going --method 3 --out "$work/lb72_out.txt"
+    same "batch_lb72 threads $t" "$work/lb72_out.txt" "$data/batch_lb72.out"
+    same "batch_lb72 threads $t (messages)" "$work/msg" "$data/batch_lb72.msg"
+    batch --in "$work/batch_geo.csv" --in-delim semicolon --x lon --y lat --geo deg --from "BE Geographic ED50" \
+        --to "BE MGRS" --to2 "BE IFBL" --delim semicolon --no-quote --out "$work/geo_out.csv"
+    same "batch_geo threads $t" "$work/geo_out.csv" "$data/batch_geo.out"
+    same "batch_geo threads $t (messages)" "$work/msg" "$data/batch_geo.msg"
     # Without --keep-going the run stops at the first bad record, whichever
     # thread met it, and writes nothing.
-    # shellcheck disable=SC2046
-    "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "BE IFBL" \
-        --out "$work/stop_out.txt" $(thread_args "$t" batch) > "$work/msg" 2>&1
-    echo "status $? $(test -e "$work/stop_out.txt" && echo written)" >> "$work/msg"
-    same "batch_stop${t:+ threads $t} (messages)" "$work/msg" "$data/batch_stop.msg"
+    batch "${lb72[@]}" --to "BE IFBL" --out "$work/stop_out.txt"
+    test ! -e "$work/stop_out.txt" || echo written >> "$work/msg"
+    same "batch_stop threads $t (messages)" "$work/msg" "$data/batch_stop.msg"
     # A database output, its table dumped with every digit of its numbers.
     if command -v sqlite3 > /dev/null; then
-        # shellcheck disable=SC2046
-        "$cli" batch --in "$work/batch_lb72.txt" --x x --y y --from "BE LB72" --to "W Geographic WGS84" \
-            --to2 "BE MGRS" --keep-going --method 2 --out "$work/lb72_out.mdb" $(thread_args "$t" batch) \
-            > "$work/msg" 2>&1
-        echo "status $?" >> "$work/msg"
+        batch "${lb72[@]}" --to "W Geographic WGS84" --to2 "BE MGRS" --keep-going --method 2 --out "$work/lb72_out.mdb"
         sqlite3 "$work/lb72_out.mdb" .schema ".mode quote" "SELECT * FROM Conversions" >> "$work/msg"
-        same "batch_db${t:+ threads $t}" "$work/msg" "$data/batch_db.out"
+        same "batch_db threads $t" "$work/msg" "$data/batch_db.out"
     else
         echo "sqlite3 absent : sortie base non comparée"
     fi

@@ -15,71 +15,41 @@
 namespace {
 
 using testsupport::ErrorNumber;
-using testsupport::RowName;
-
 using core::ConvertAngle;
 namespace angle = core::angle;
 
 constexpr double SecondDeg = 1.0 / 3600;
 
-struct AngleCase {
-    const char* name;
-    std::int16_t mode;
-    const char* text;  // input for mode 1
-    double value;      // degrees for mode 2, radians for mode 3
-    const char* textOut;
-    double degreesOut;
-};
-class ConvertAngleCases : public ::testing::TestWithParam<AngleCase> {};
-
-TEST_P(ConvertAngleCases, Converts) {
-    const AngleCase& c = GetParam();
-    std::string text = c.text;
-    double degrees = c.mode == angle::FromDegrees ? c.value : -999;
-    double radians = c.mode == angle::FromRadians ? c.value : -999;
-    ConvertAngle(text, degrees, radians, c.mode);
-    EXPECT_EQ(text, c.textOut);
-    EXPECT_NEAR(degrees, c.degreesOut, 1e-12);
-    if (c.mode == angle::FromRadians && c.value >= 0)
-        EXPECT_EQ(radians, c.value);  // left as given unless a range rule rewrote it
-    else
-        EXPECT_EQ(radians, degrees / 180 * core::Pi);
+TEST(ConvertAngle, EachModeWritesTheOtherForms) {
+    const struct {
+        std::int16_t mode;
+        const char* text;  // input for mode 1
+        double value;      // degrees for mode 2, radians for mode 3
+        const char* textOut;
+        double degreesOut;
+    } rows[] = {
+        {1, "50°30'15.5''", 0, "50°30'15.5''", 50 + 0.5 + 15.5 * SecondDeg}, {1, "30''", 0, "30''", 30 * SecondDeg},
+        {1, "30'", 0, "30'", 0.5}, {1, "12°", 0, "12°", 12}, {1, "12°30''", 0, "12°30''", 12 + 30 * SecondDeg},
+        {1, "50°30'15,5''", 0, "50°30'15,5''", 50.5 + 15 * SecondDeg},  // the comma ends the seconds
+        {1, "50.5°", 0, "50.5°", 50.5}, {1, "50°30'18\"", 0, "50°30'18\"", 50.505}, {1, "50.5", 0, "50.5", 0},
+        {1, "", 0, "", 0}, {1, "-4°30'", 0, "356°30'0.000''", 356.5}, {1, "360°", 0, "360°", 360},
+        {1, "400°", 0, "", 0}, {1, "-400°", 0, "", 0},  // one turn added, once
+        {2, "", 50.5, "50°30'0.000''", 50.5}, {2, "old", 0, "", 0}, {2, "", -4.5, "355°30'0.000''", 355.5},
+        {2, "", 400, "", 0}, {2, "", 360, "360°0'0.000''", 360}, {2, "", 10.9999999, "11°0'0.000''", 10.9999999},
+        {2, "", 4.35, "4°21'0.000''", 4.35}, {2, "", -4.0000001, "356°0'0.000''", 355.9999999},
+        {2, "", 50 + 15.4996 * SecondDeg, "50°0'15.500''", 50 + 15.4996 * SecondDeg},
+        {3, "", core::Pi, "180°0'0.000''", 180}, {3, "old", 0, "", 0}, {3, "", -core::Pi / 2, "270°0'0.000''", 270}};
+    for (const auto& r : rows) {
+        std::string text = r.text;
+        double degrees = r.mode == angle::FromDegrees ? r.value : -999;
+        double radians = r.mode == angle::FromRadians ? r.value : -999;
+        ConvertAngle(text, degrees, radians, r.mode);
+        EXPECT_EQ(text, r.textOut) << r.mode << " " << r.text << r.value;
+        EXPECT_NEAR(degrees, r.degreesOut, 1e-12) << r.mode << " " << r.text << r.value;
+        // Radians are left as given unless a range rule rewrote them.
+        EXPECT_EQ(radians, r.mode == angle::FromRadians && r.value >= 0 ? r.value : degrees / 180 * core::Pi);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(FromText, ConvertAngleCases, ::testing::Values(
-    AngleCase{"Full", 1, "50°30'15.5''", 0, "50°30'15.5''", 50 + 0.5 + 15.5 * SecondDeg},
-    AngleCase{"SecondsOnly", 1, "30''", 0, "30''", 30 * SecondDeg},
-    AngleCase{"MinutesOnly", 1, "30'", 0, "30'", 0.5},
-    AngleCase{"DegreesOnly", 1, "12°", 0, "12°", 12},
-    AngleCase{"NoMinuteMark", 1, "12°30''", 0, "12°30''", 12 + 30 * SecondDeg},
-    AngleCase{"CommaStopsSeconds", 1, "50°30'15,5''", 0, "50°30'15,5''", 50.5 + 15 * SecondDeg},
-    AngleCase{"DecimalDegrees", 1, "50.5°", 0, "50.5°", 50.5},
-    AngleCase{"DoubleQuoteSeconds", 1, "50°30'18\"", 0, "50°30'18\"", 50.505},
-    AngleCase{"NoMarkReadsZero", 1, "50.5", 0, "50.5", 0},
-    AngleCase{"Empty", 1, "", 0, "", 0},
-    AngleCase{"NegativeAddsFields", 1, "-4°30'", 0, "356°30'0.000''", 356.5},
-    AngleCase{"FullCircleKept", 1, "360°", 0, "360°", 360},
-    AngleCase{"AboveCircleCleared", 1, "400°", 0, "", 0},
-    AngleCase{"OnceOnlyThenCleared", 1, "-400°", 0, "", 0}),
-    RowName());
-
-INSTANTIATE_TEST_SUITE_P(FromDegrees, ConvertAngleCases, ::testing::Values(
-    AngleCase{"Half", 2, "", 50.5, "50°30'0.000''", 50.5},
-    AngleCase{"Zero", 2, "old", 0, "", 0},
-    AngleCase{"Negative", 2, "", -4.5, "355°30'0.000''", 355.5},
-    AngleCase{"AboveCircle", 2, "", 400, "", 0},
-    AngleCase{"FullCircle", 2, "", 360, "360°0'0.000''", 360},
-    AngleCase{"SecondsCarryToDegrees", 2, "", 10.9999999, "11°0'0.000''", 10.9999999},
-    AngleCase{"SecondsCarryToMinutes", 2, "", 4.35, "4°21'0.000''", 4.35},
-    AngleCase{"SecondsRounded", 2, "", 50 + 15.4996 * SecondDeg, "50°0'15.500''",
-              50 + 15.4996 * SecondDeg}),
-    RowName());
-
-INSTANTIATE_TEST_SUITE_P(FromRadians, ConvertAngleCases, ::testing::Values(
-    AngleCase{"HalfCircle", 3, "", core::Pi, "180°0'0.000''", 180},
-    AngleCase{"Zero", 3, "old", 0, "", 0},
-    AngleCase{"SouthernLatitude", 3, "", -core::Pi / 2, "270°0'0.000''", 270}),
-    RowName());
 
 // Degrees are written with the 15-digit pi the stored angles were computed
 // with; the full double value of pi changes the last digit of each of these.
@@ -94,63 +64,23 @@ TEST(ConvertAngle, DegreesCarryTheFifteenDigitPi) {
     }
 }
 
-TEST(ConvertAngle, OtherModeOnlyAppliesRangeRules) {
-    std::string text = "kept";
-    double degrees = 12, radians = 5;
-    ConvertAngle(text, degrees, radians, 0);
-    EXPECT_EQ(text, "kept");
-    EXPECT_EQ(radians, 5);
-    degrees = -10;
-    ConvertAngle(text, degrees, radians, 7);
-    EXPECT_EQ(text, "350°0'0.000''");
-    EXPECT_EQ(degrees, 350);
-}
-
 TEST(ConvertAngle, MarksOutOfOrderAreInvalidCall) {
     for (const char* typed : {"30'12°", "30''12°", "1'2°3''"}) {
         std::string text = typed;
         double degrees = 0, radians = 0;
-        EXPECT_EQ(ErrorNumber([&] { ConvertAngle(text, degrees, radians, angle::FromText); }),
-                  base::err::InvalidCall)
+        EXPECT_EQ(ErrorNumber([&] { ConvertAngle(text, degrees, radians, angle::FromText); }), base::err::InvalidCall)
             << typed;
     }
 }
 
-TEST(ConvertAngle, TextRoundTripKeepsDegrees) {
-    // Every written form, including negative inputs and seconds near 60, reads
-    // back within the rounding of the seconds' third decimal.
-    for (double d = -359.87654321; d < 360; d += 7.1234567) {
-        for (double nudge : {0.0, 0.49 * SecondDeg / 1000, 59.9996 * SecondDeg}) {
-            double degrees = d + nudge, radians = 0;
-            std::string text;
-            ConvertAngle(text, degrees, radians, angle::FromDegrees);
-            const double written = degrees;
-            double read = 0;
-            ConvertAngle(text, read, radians, angle::FromText);
-            EXPECT_NEAR(read, written, 0.0005 * SecondDeg) << text;
-        }
+TEST(CommaToPoint, ReplacesEveryCommaAndTrims) {
+    const struct { const char* in; const char* out; } rows[] = {
+        {"  1,5,6 ", "1.5.6"}, {" 150 000,5", "150 000.5"}, {"   ", ""}, {"", ""}};
+    for (const auto& r : rows) {
+        std::string text = r.in;
+        core::CommaToPoint(text);
+        EXPECT_EQ(text, r.out);
     }
 }
-
-TEST(FormatDms, NegativeRoundsDegreesDown) {
-    EXPECT_EQ(core::FormatDms(-4.5), "-5°30'0.000''");
-    EXPECT_EQ(core::FormatDms(0.25), "0°15'0.000''");
-}
-
-struct CommaCase { const char* name; const char* in; const char* out; };
-class CommaToPointCases : public ::testing::TestWithParam<CommaCase> {};
-
-TEST_P(CommaToPointCases, Replaces) {
-    std::string text = GetParam().in;
-    core::CommaToPoint(text);
-    EXPECT_EQ(text, GetParam().out);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, CommaToPointCases, ::testing::Values(
-    CommaCase{"EveryCommaAndTrim", "  1,5,6 ", "1.5.6"},
-    CommaCase{"InnerBlanksKept", " 150 000,5", "150 000.5"},
-    CommaCase{"BlanksOnly", "   ", ""},
-    CommaCase{"Empty", "", ""}),
-    RowName());
 
 }  // namespace

@@ -185,8 +185,9 @@ int main(int argc, char** argv) {
             return 0;
         }
         const int status = command->run(options);
-        // Output lost on a full disk or a closed pipe is a failure, not a success.
-        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        // Output lost on a full disk or a closed pipe is a failure, not a success;
+        // a command that failed has already said why.
+        if (status == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout))) {
             std::fprintf(stderr, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
             return ExitFailed;
         }

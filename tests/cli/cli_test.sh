@@ -31,7 +31,7 @@ check comma_crlf_cr 0 '^(148799\.08\d*\t170688\.56\d*\n){2}$' '^$' -- \
 
 # Output that cannot be written, input that cannot be read: a message and a failure status.
 input=$'2500 257500\n'
-full='écriture impossible : Aucun espace disponible sur le disque'
+full='^travena-cli : écriture impossible : Aucun espace disponible sur le disque\.?\n$'  # said once
 to=/dev/full check full_disk_convert 1 '' "$full" -- convert --from "BE LB72" --to "BE IFBL"
 to=/dev/full check full_disk_systems 1 '' "$full" -- systems
 to=/dev/full check full_disk_table 1 '' "$full" -- table --row 8 150000 170000

@@ -5,6 +5,8 @@
 
 #include <sys/stat.h>
 
+#include <initializer_list>
+
 #include "app/editor/FieldText.h"
 #include "app/help/Module_aide.h"
 #include "app/main/MainModel.h"
@@ -335,21 +337,24 @@ std::string FormName(const EditorModel& m, int section) {
     return Trim(t[1]) + " " + Trim(t[2]);
 }
 
-// The required fields, silently: an empty one ends the action.
-bool RequiredFilled(const EditorModel& m, int section) {
-    switch (section) {
-    case SecEllipsoid: return Filled(m.Txt_E[1]) && Filled(m.Txt_E[2]) && Filled(m.Txt_E[3]) && Filled(m.Txt_E[4]);
-    case SecDatum: return Filled(m.Txt_D[1]) && Filled(m.Txt_D[2]) && m.Combo_E.listIndex >= 0;
-    default: break;
+// The required fields: the first one left empty is named, since a confirmed
+// Add or Apply that does nothing would look like a success.
+void RequireFilled(const EditorModel& m, int section) {
+    const auto need = [](const auto& fields, const auto& labels, std::initializer_list<int> which) {
+        for (int i : which) Require(Filled(fields[std::size_t(i)]), labels[std::size_t(i)], "être rempli");
+    };
+    if (section == SecEllipsoid) return need(m.Txt_E, LabelsE, {1, 2, 3, 4});
+    if (section == SecDatum) {
+        need(m.Txt_D, LabelsD, {1, 2});
+        if (m.Combo_E.listIndex < 0) throw Refused{"Choisissez l'ellipsoïde du datum."};
+        return;
     }
-    const auto& t = m.Txt_P;
-    if (!(Filled(t[1]) && Filled(t[2]) && Filled(t[3]) && Filled(t[4]) && Filled(t[5]) && m.Combo_D.listIndex >= 0 &&
-          m.Combo_type.listIndex >= 0))
-        return false;
+    need(m.Txt_P, LabelsP, {1, 2, 3, 4, 5});
+    if (m.Combo_D.listIndex < 0) throw Refused{"Choisissez le datum de la projection."};
+    if (m.Combo_type.listIndex < 0) throw Refused{"Choisissez le type de projection."};
     const int code = TypeCode(m.Combo_type.Text());
-    if (code == LambertType) return Filled(t[6]) && Filled(t[7]) && Filled(t[8]) && Filled(t[9]);
-    if (code > LambertType) return Filled(t[6]) && Filled(t[7]);
-    return true;
+    if (code == LambertType) need(m.Txt_P, LabelsP, {6, 7, 8, 9});
+    if (code > LambertType) need(m.Txt_P, LabelsP, {6, 7});
 }
 
 // Every column of the row from the fields; refuses what the formulas cannot use.
@@ -418,7 +423,7 @@ void EditorModel::Add(int s) {
         };
         const bool nameFirst = s == SecProjection;
         if (nameFirst && taken()) return messages_.Critical(AppTitle, NameTaken[s]);
-        if (!RequiredFilled(*this, s)) return;
+        RequireFilled(*this, s);
         if (!nameFirst && taken()) return messages_.Critical(AppTitle, NameTaken[s]);
         const Columns columns = ReadColumns(*this, s, name);
         {
@@ -446,7 +451,7 @@ void EditorModel::Apply(int s) {
     if (!messages_.Question(AppTitle, ApplyQuestions[s])) return;
     Guarded(std::string("Impossible d'enregistrer les modifications de ") + ThisRow[s], true, [&] {
         static constexpr std::array<SetIndex, 3> set = {RsE, RsD, RsP};
-        if (!RequiredFilled(*this, s)) return;
+        RequireFilled(*this, s);
         const std::string name = FormName(*this, s), current = CurrentName[s];
         if (!store::SameText(name, current)) {
             store::Recordset& rs = Rs(set[s]);

@@ -150,7 +150,7 @@ TEST_F(EditorTest, ButtonsFollowLockAndReferences) {
     }
 }
 
-// What a refused Add leaves: no row, and the message (none when empty).
+// What a refused Add leaves: no row, and the message (none when the question is declined).
 TEST_F(EditorTest, RefusedAddsChangeNothing) {
     const auto addE = [&](const char* a, const char* ec, const char* unf) {
         editor.Txt_E = {"", a, ec, unf, "Mon ellipsoïde"};
@@ -161,11 +161,11 @@ TEST_F(EditorTest, RefusedAddsChangeNothing) {
     };
     const struct { const char* table; std::function<void()> act; const char* message; } rows[] = {
         {"Datums", [&] { AddDatum("BE", "ED50"); }, "Le nom du datum existe déjà !"},
-        {"Datums", [&] { AddDatum("BE", ""); }, ""},
+        {"Datums", [&] { AddDatum("BE", ""); }, "Le champ « Code » doit être rempli."},
         {"Datums", [&] { messages.answer = false; AddDatum("XX", "Y"); }, ""},
         {"Datums", [&] { AddDatum("XX", "Y", "12a"); }, "Le champ « dX (m) » doit contenir un nombre"},
         {"Projections", [&] { editor.Com_eff_Click(SecProjection); editor.Txt_P[1] = "BE"; editor.Txt_P[2] = "LB72"; editor.Com_aj_P_Click(); }, "Le nom de la projection existe déjà !"},
-        {"Projections", [&] { addP("T3", 3, {"3°", "", "", "", ""}); }, ""},
+        {"Projections", [&] { addP("T3", 3, {"3°", "", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine (d°m's'') » doit être rempli."},
         {"Projections", [&] { addP("T2", 2, {"3.5", "49°", "48°", "50°", ""}); }, "Le champ « Lg0 : méridien central (d°m's'') » doit contenir un angle"},
         {"Projections", [&] { addP("T2", 2, {"3°", "95°", "48°", "50°", ""}); }, "Le champ « Lt0"},
         {"Projections", [&] { addP("K0", 1, {"", "", "", "", ""}, "0"); }, "Le champ « k0 : facteur d'échelle » doit être supérieur à 0."},

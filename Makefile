@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 10
 JOBS ?= $(shell nproc)
 
 DEBIAN_PACKAGES = build-essential cmake pkg-config git \
-  qt6-base-dev libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   xvfb xauth fonts-dejavu-core locales proj-bin time \
   clang libclang-rt-dev

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "base/Errors.h"
 #include "store/ParamDb.h"
@@ -14,6 +16,11 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Travena"));
+    // Qt's own words (Oui/Non, the file dialogs, the edit menus) in French, as
+    // the rest of the program; English stays if the translation is not installed.
+    QTranslator qtFrench;
+    if (qtFrench.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtFrench);
     // The layout is measured for an 8-point sans serif face; Debian ships DejaVu Sans.
     if (QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")))
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 8));

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 #include "store/Engine.h"
 #include "tests/Support.h"
@@ -116,6 +117,35 @@ TEST_F(Outputs, GeoPackageIsValidAndItsPointsAreTheWgs84Columns) {
         EXPECT_NEAR(lat, std::stod(columns[2]), 1e-9) << "record " << points;
     }
     EXPECT_EQ(points, 2u);
+}
+
+// Our GeoPackage is an input our own reader takes back: its points, converted
+// back to Lambert 72, are the typed coordinates.
+TEST_F(Outputs, GeoPackageOutputIsAnInputAgain) {
+    const BatchChoices out = Choices("out.gpkg");
+    batch::RunBatch(out);
+    BatchChoices back = out;
+    back.inIndex = 9;
+    back.inSystem = "W Geographic WGS84";
+    back.geoFormat = 2;
+    back.outIndex = 3;
+    back.outSystem = "BE LB72";
+    back.out2Index = 0;
+    back.inputPath = out.outputPath;
+    back.table = "Conversions";
+    back.xField = "geom_X";
+    back.yField = "geom_Y";
+    back.outputPath = params_.File("back.txt");
+    back.quote = false;
+    EXPECT_EQ(batch::RunBatch(back).converted, 2);
+    const auto lines = Split(ReadFile(back.outputPath), '\n');
+    ASSERT_GE(lines.size(), 3u);
+    for (const auto& [line, x, y] : {std::tuple{lines[1], 36580.365, 94464.276}, std::tuple{lines[2], 150000.0, 170000.5}}) {
+        const auto f = Split(line, '\t');
+        ASSERT_GE(f.size(), 2u);
+        EXPECT_NEAR(std::stod(f[f.size() - 2]), x, 1e-3) << line;
+        EXPECT_NEAR(std::stod(f[f.size() - 1]), y, 1e-3) << line;
+    }
 }
 
 TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {

@@ -51,13 +51,6 @@ constexpr const char* ErrorColumn = "Erreur";  // a keep-going run's reason a re
 constexpr int ErrorColumnSize = 255;
 constexpr std::size_t FailuresKept = 5;
 
-std::string LastThreeLower(const std::string& path) {
-    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return tail;
-}
-
 // Where the run reads the input table: a text file through its scratch
 // database, other files through the driver their ending names.
 struct Source {
@@ -532,7 +525,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
 }  // namespace
 
 bool IsTextPath(const std::string& path) {
-    const std::string e = LastThreeLower(path);
+    const std::string e = LowerTail(path, 3);
     return e == "txt" || e == "csv";
 }
 

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <string_view>
+
 #include "app/batch/BatchRun.h"
 #include "store/Driver.h"
 #include "store/EngineError.h"
@@ -9,13 +11,6 @@
 namespace batch {
 
 namespace {
-
-std::string LowerTail(const std::string& path, std::size_t n) {
-    std::string tail = path.substr(path.size() >= n ? path.size() - n : 0);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return tail;
-}
 
 constexpr std::pair<const char*, const char*> Drivers[] = {{".mdb", ""},
                                                            {".xls", "Excel 8.0"},
@@ -25,9 +20,16 @@ constexpr std::pair<const char*, const char*> Drivers[] = {{".mdb", ""},
 
 }  // namespace
 
+std::string LowerTail(const std::string& path, std::size_t n) {
+    std::string tail = path.substr(path.size() >= n ? path.size() - n : 0);
+    for (char& c : tail)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return tail;
+}
+
 std::optional<std::string> FileDriver(const std::string& path) {
     for (const auto& [ending, driver] : Drivers)
-        if (LowerTail(path, std::string(ending).size()) == ending) return driver;
+        if (LowerTail(path, std::string_view(ending).size()) == ending) return driver;
     return std::nullopt;
 }
 

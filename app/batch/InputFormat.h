@@ -8,6 +8,9 @@
 
 namespace batch {
 
+// The last `n` characters of `path`, in lower case (all of it when shorter).
+std::string LowerTail(const std::string& path, std::size_t n);
+
 // The driver a file is read through, by its ending (any case): "" for ".mdb"
 // (Access, or the engine's own database), "Excel 8.0" for ".xls", "Excel 12.0
 // Xml" for ".xlsx", "OpenDocument" for ".ods", "GeoPackage" for ".gpkg".

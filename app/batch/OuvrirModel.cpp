@@ -18,13 +18,6 @@ bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::string LastThreeLower(const std::string& path) {
-    std::string tail = path.substr(path.size() >= 3 ? path.size() - 3 : 0);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return tail;
-}
-
 // The wait cursor from the start of a run to its message.
 class WaitCursor {
 public:
@@ -96,7 +89,7 @@ void OuvrirModel::Com_open_Click() {
     const std::optional<std::string> chosen = host_.OpenDialog(OpenFilter);
     if (!chosen || chosen->empty()) return;
     const std::string& path = *chosen;
-    const std::string kind = LastThreeLower(path);
+    const std::string kind = LowerTail(path, 3);
     Source source;
     std::string shown = path;
     if (const auto driver = FileDriver(path)) {

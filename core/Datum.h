@@ -13,6 +13,7 @@ namespace method {
 constexpr std::int16_t GeocentricTranslation = 1;
 constexpr std::int16_t Molodensky = 2;
 constexpr std::int16_t Helmert = 3;
+constexpr std::int16_t IgnGrid = 4;  // BD72 through the IGN grid, others by Helmert
 }  // namespace method
 
 // lonIn, latIn in radians on the source datum; lonOut, latOut written in

@@ -1,8 +1,9 @@
 // Lambert conformal conic: type 2 with two standard parallels and a rotation
 // of the grid, type 5 with one standard parallel and a scale factor.
 //
-// Type 2 carries no scale factor; its rotation aa is subtracted from the
-// cone angle (theta - aa), as in the 1972 definition of the Belgian grid.
+// Both scale the cone by k0 (the shipped grids have k0 = 1, where the
+// product is exact); type 2's rotation aa is subtracted from the cone angle
+// (theta - aa), as in the 1972 definition of the Belgian grid.
 // An origin at the pole makes t0 vanish; below 1e-10 it is taken as 0 so r0
 // is exactly 0. Type 5 has no rotation and no pole test. Both inverses find
 // the latitude by the fixed-point iteration on t, started at its spherical
@@ -22,7 +23,7 @@ constexpr double PoleT = 1e-10;
 // k and no rotation, and both share their projection formulas.
 struct Cone {
     double n, F, r0;
-    double k;   // scale factor: 1 for type 2
+    double k;   // scale factor k0
     double aa;  // rotation: 0 for type 5
 };
 
@@ -33,7 +34,7 @@ Cone TwoParallels(const ProjectionParams& p, const Ell& g) {
     if (std::fabs(t0) < PoleT) t0 = 0;
     const double n = (std::log(m1) - std::log(m2)) / (std::log(t1) - std::log(t2));
     const double F = m1 / (n * std::pow(t1, n));
-    return {n, F, g.a * F * std::pow(t0, n), 1.0, p.aa};
+    return {n, F, g.a * F * std::pow(t0, n) * p.k0, p.k0, p.aa};
 }
 
 Cone OneParallel(const ProjectionParams& p, const Ell& g) {
@@ -64,7 +65,7 @@ void ConeInverse(const Cone& c, const ProjectionParams& p, const Ell& g, double&
 }
 
 Cone TwoParallelsOf(const ProjectionParams& p, const Ell& g) {
-    return Remembered<Cone>(std::array{p.Lt0, p.Lt1, p.Lt2, p.aa, g.a, g.e, g.e2}, [&] { return TwoParallels(p, g); });
+    return Remembered<Cone>(std::array{p.Lt0, p.Lt1, p.Lt2, p.aa, p.k0, g.a, g.e, g.e2}, [&] { return TwoParallels(p, g); });
 }
 
 Cone OneParallelOf(const ProjectionParams& p, const Ell& g) {

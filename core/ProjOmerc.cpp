@@ -1,7 +1,9 @@
 // Oblique Mercator on the Gaussian conformal sphere (type 3), the Swiss
 // construction: the ellipsoid is mapped conformally onto a sphere of radius
 // R, the sphere is turned about its east-west axis until the origin lies on
-// its equator, and the result is projected by the normal Mercator.
+// its equator, and the result is projected by the normal Mercator. The
+// sphere's radius is scaled by k0 (1 for the Swiss grid, 0.99993 for the
+// Hungarian EOV).
 //
 // The first output (x, with FE) carries the Mercator ordinate along the
 // oblique meridian and the second (y, with FN) the arc along the oblique
@@ -22,7 +24,7 @@ struct Sphere {
 
 Sphere ConformalSphere(const ProjectionParams& p, const Ell& g) {
     const double phi0 = p.Lt0, sin0 = std::sin(phi0), cos0 = std::cos(phi0);
-    const double R = g.a * std::sqrt(1 - g.e2) / (1 - g.e2 * sin0 * sin0);
+    const double R = g.a * std::sqrt(1 - g.e2) / (1 - g.e2 * sin0 * sin0) * p.k0;
     const double alpha = std::sqrt(1 + g.ep2 * std::pow(cos0, 4));
     const double b0 = Asin(sin0 / alpha);
     const double K = std::log(std::tan(Pi / 4 + b0 / 2)) - alpha * std::log(std::tan(Pi / 4 + phi0 / 2)) +
@@ -33,7 +35,7 @@ Sphere ConformalSphere(const ProjectionParams& p, const Ell& g) {
 }  // namespace
 
 void OmercForward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
+    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
     const double esin = g.e * std::sin(lat);
     const double S = s.alpha * std::log(std::tan(Pi / 4 + lat / 2)) -
                      (s.alpha * g.e / 2) * std::log((1 + esin) / (1 - esin)) + s.K;
@@ -46,7 +48,7 @@ void OmercForward(const ProjectionParams& p, const Ell& g, double lat, double lo
 }
 
 void OmercInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
+    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
     const double xp = x - p.FE, yp = y - p.fn;
     const double lBar = yp / s.R;
     const double bBar = 2 * (std::atan(std::exp(xp / s.R)) - Pi / 4);

@@ -28,6 +28,8 @@ const core::EllipsoidParams Bessel = Ellipsoid(6377397.155, 299.1528128);
 const core::EllipsoidParams Airy = Ellipsoid(6377563.396, 299.3249646);
 const core::EllipsoidParams Clarke1866 = Ellipsoid(6378206.4, 294.9786982);
 const core::EllipsoidParams Wgs84 = Ellipsoid(6378137, 298.257223563);
+const core::EllipsoidParams Grs80 = Ellipsoid(6378137, 298.257222101);
+const core::EllipsoidParams Grs67 = Ellipsoid(6378160, 298.247167427);
 
 // Datum, FE, fn, k0, Lg0, Lt0, Lt1, Lt2, aa, Type
 const core::ProjectionParams Belge72Rotated{"", 150000.01, 5400088.44, 1, Dms(4, 21, 24.983), Dms(90, 0, 0),
@@ -38,6 +40,11 @@ const core::ProjectionParams DutchRd{"", 155000, 463000, 0.9999079, Dms(5, 23, 1
 const core::ProjectionParams BritishGrid{"", 400000, -100000, 0.9996012717, Dms(-2, 0, 0), Dms(49, 0, 0), 0, 0, 0, 1};
 const core::ProjectionParams Jamaica{"", 250000, 150000, 1, Dms(-77, 0, 0), Dms(18, 0, 0), 0, 0, 0, 5};
 const core::ProjectionParams SwissLv03{"", 200000, 600000, 1, 0.12984522414316133, 0.819474068676121, 0, 0, 0, 3};
+// Scale factors other than 1: the Hungarian EOV on the conformal sphere (its
+// FE the northing origin, as in the Swiss grid) and Lambert 93 scaled.
+const core::ProjectionParams HungarianEov{"", 200000, 650000, 0.99993, 19.04857177777778 * Deg,
+                                          47.14439372222222 * Deg, 0, 0, 0, 3};
+const core::ProjectionParams Lambert93Scaled{"", 700000, 6600000, 0.9999, 3 * Deg, 46.5 * Deg, 44 * Deg, 49 * Deg, 0, 2};
 const core::ProjectionParams Utm{"", 500000, 0, 0.9996, 0, 0, 0, 0, 0, 1};
 
 struct Case {
@@ -101,6 +108,14 @@ INSTANTIATE_TEST_SUITE_P(
         //   +lon_0=7.439583333333333 +k_0=1 +x_0=600000 +y_0=200000 +ellps=bessel <<< "8.0 47.5"
         //   -> 642220.2286 261023.9509  (here x is the northing, y the easting)
         Case{"omerc_swiss", &SwissLv03, &Bessel, 47.5 * Deg, 8.0 * Deg, 261023.9509, 642220.2286, 0.001},
+        // cs2cs -f %.4f +proj=longlat +ellps=GRS67 +to +proj=somerc +lat_0=47.14439372222222
+        //   +lon_0=19.04857177777778 +k_0=0.99993 +x_0=650000 +y_0=200000 +ellps=GRS67 <<< "19.5 47.5"
+        //   -> 684010.4215 239631.1300
+        Case{"omerc_k0_eov", &HungarianEov, &Grs67, 47.5 * Deg, 19.5 * Deg, 239631.1300, 684010.4215, 0.001},
+        // cs2cs -f %.4f +proj=longlat +ellps=GRS80 +to +proj=lcc +lat_1=44 +lat_2=49 +lat_0=46.5
+        //   +lon_0=3 +x_0=700000 +y_0=6600000 +k_0=0.9999 +ellps=GRS80 <<< "2.35 48.85"
+        //   -> 652306.3347 6861276.5956  (26 m from the unscaled grid's northing)
+        Case{"lcc2_k0_scaled", &Lambert93Scaled, &Grs80, 48.85 * Deg, 2.35 * Deg, 652306.3347, 6861276.5956, 0.001},
         Case{"utm_zone31", &Utm, &Wgs84, 50.5 * Deg, 4.2 * Deg, 585104.094, 5594913.119, 0.001},
         // At a zone edge, where a slip in the series shows most: the series stays within 0.1 mm there,
         // a slip in its fifth-order term moves x by 0.3 mm.

@@ -12,10 +12,11 @@ namespace core {
 
 namespace {
 
-constexpr std::string_view DegreeMark = "\u00B0", MinuteMark = "'", SecondMark = "''";
 constexpr double AngleSlack = 1e-9;
+constexpr std::size_t ThousandsGroup = 3;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Length of the number at the start of `t` (sign only when `sign`), 0 if none.
 std::size_t NumberLength(std::string_view t, bool sign) {
@@ -42,16 +43,39 @@ std::size_t NumberLength(std::string_view t, bool sign) {
     return i;
 }
 
-double ReadNumber(std::string_view number, const std::string& typed) {
-    try {
-        const double value = ValNumber(number);
-        if (std::isfinite(value)) return value;
-    } catch (const base::RuntimeError&) {
-    }
-    throw base::RuntimeError(base::err::Overflow, "Nombre trop grand : « " + typed + " ».");
+bool StartsWith(std::string_view text, std::size_t at, std::string_view what) {
+    return text.substr(at, what.size()) == what;
 }
 
 }  // namespace
+
+std::size_t TypedBlankLength(std::string_view text, std::size_t at) {
+    if (at >= text.size()) return 0;
+    if (IsBlank(text[at])) return 1;
+    for (std::string_view space : {"\u00A0", "\u202F", "\u2009", "\u2007"})
+        if (StartsWith(text, at, space)) return space.size();
+    return 0;
+}
+
+std::size_t TypedMinusLength(std::string_view text, std::size_t at) {
+    if (at < text.size() && text[at] == '-') return 1;
+    return StartsWith(text, at, "\u2212") ? std::string_view("\u2212").size() : 0;
+}
+
+std::string_view TrimTypedBlanks(std::string_view text) {
+    while (std::size_t b = TypedBlankLength(text, 0)) text.remove_prefix(b);
+    // Blanks are one to three bytes long: look back that far for one ending here.
+    for (bool trimmed = true; trimmed && !text.empty();) {
+        trimmed = false;
+        for (std::size_t n = 1; n <= 3 && n <= text.size(); ++n)
+            if (TypedBlankLength(text, text.size() - n) == n) {
+                text.remove_suffix(n);
+                trimmed = true;
+                break;
+            }
+    }
+    return text;
+}
 
 std::string WithoutBlanks(std::string_view text) {
     std::string out;
@@ -75,46 +99,60 @@ bool IsPlainNumber(std::string_view text) {
     return n > 0 && NumberLength(std::string_view(small, n), true) == n;
 }
 
-std::string WithSecondsMark(const std::string& text) {
-    std::string out;
-    for (char c : text) out += c == '"' ? std::string(SecondMark) : std::string(1, c);
-    return out;
-}
-
-double ReadDmsStrict(const std::string& text, bool& plain) {
-    const std::string t = WithSecondsMark(WithoutBlanks(text));
-    const base::RuntimeError unreadable(
-        base::err::TypeMismatch, "Angle illisible : « " + text +
-                                     " ». Écrivez par exemple 50°30'15.5'' (ou 50°30'15.5\"), ou 50.504 en degrés.");
-    plain = false;
-    if (t.empty()) throw unreadable;
-    if (NumberLength(t, true) == t.size()) {
-        plain = true;
-        return ReadNumber(t, text);
+double ReadNumberText(std::string_view typed) {
+    const std::string_view t = TrimTypedBlanks(typed);
+    const base::RuntimeError refused(base::err::TypeMismatch,
+                                     "« " + std::string(typed) + " » n'est pas un nombre.");
+    // The number in the form ValNumber reads exactly: sign, digits, point, exponent.
+    std::string number;
+    std::size_t i = 0;
+    if (const std::size_t minus = TypedMinusLength(t, 0)) {
+        number += '-';
+        i = minus;
+    } else if (!t.empty() && t[0] == '+') {
+        i = 1;
     }
-    // Numbers each followed by its mark, degrees before minutes before seconds.
-    constexpr double PerUnit[] = {1, 60, 3600};
-    constexpr std::string_view Marks[] = {DegreeMark, SecondMark, MinuteMark};  // "''" before "'"
-    constexpr int RankOf[] = {0, 2, 1};
-    double degrees = 0;
-    int lastRank = -1;
-    std::size_t at = 0;
-    while (at < t.size()) {
-        const std::size_t n = NumberLength(std::string_view(t).substr(at), at == 0);
-        if (n == 0) throw unreadable;
-        const std::string_view number = std::string_view(t).substr(at, n);
-        at += n;
-        int rank = -1;
-        for (int m = 0; m < 3 && rank < 0; ++m)
-            if (std::string_view(t).substr(at, Marks[m].size()) == Marks[m]) {
-                rank = RankOf[m];
-                at += Marks[m].size();
-            }
-        if (rank <= lastRank) throw unreadable;  // no mark, or marks out of order
-        lastRank = rank;
-        degrees += ReadNumber(number, text) / PerUnit[rank];
+    std::size_t group = 0, groups = 0, digits = 0;
+    for (;;) {
+        if (i < t.size() && IsDigit(t[i])) {
+            number += t[i++];
+            ++group;
+            ++digits;
+            continue;
+        }
+        const std::size_t blank = TypedBlankLength(t, i);
+        if (blank == 0) break;
+        // A thousands separator: after a first group of one to three digits,
+        // between groups of three.
+        if (group == 0 || group > ThousandsGroup || (groups > 0 && group != ThousandsGroup)) throw refused;
+        ++groups;
+        group = 0;
+        i += blank;
     }
-    return degrees;
+    if (groups > 0 && group != ThousandsGroup) throw refused;
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        number += '.';
+        ++i;
+        while (i < t.size() && IsDigit(t[i])) {
+            number += t[i++];
+            ++digits;
+        }
+    }
+    if (digits == 0) throw refused;
+    if (i < t.size() && std::strchr("EeDd", t[i])) {
+        number += 'e';
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) number += t[i++];
+        const std::size_t from = i;
+        while (i < t.size() && IsDigit(t[i])) number += t[i++];
+        if (i == from) throw refused;
+    }
+    if (i != t.size()) throw refused;
+    try {
+        return ValNumber(number);
+    } catch (const base::RuntimeError&) {
+        throw base::RuntimeError(base::err::Overflow, "Nombre trop grand : « " + std::string(typed) + " ».");
+    }
 }
 
 bool InNorthernHemisphere(double latitudeDegrees) {

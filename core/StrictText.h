@@ -1,9 +1,10 @@
 #pragma once
-// Numbers and angles read strictly: a text is read as what it says or
-// refused, never read as some other number (the classic reader takes
-// "148.679,447" as 148.679 and "E4°21'0''" as 0.35°). The main window's
-// cells and the batch's fields read through these.
+// Numbers read strictly: a text is read as what it says or refused, never
+// read as some other number (the classic reader takes "148.679,447" as
+// 148.679 and "150000 170000" as 150000170000). Angles are read by
+// ReadAngleText (core/AngleText.h), which builds on the same characters.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,15 +18,29 @@ bool IsPlainNumber(std::string_view text);
 // them wherever they stand).
 std::string WithoutBlanks(std::string_view text);
 
-// The text with a double quote written as the two-apostrophe seconds mark.
-std::string WithSecondsMark(const std::string& text);
+// A number as people type it, copy it from a spreadsheet or a web page:
+//   [sign] digits [decimal separator digits] [exponent]
+// - the sign is "+", "-" or the typographic minus U+2212;
+// - the decimal separator is a point or a comma (one of them, once);
+// - the integer digits may be grouped by thousands with a blank, a no-break
+//   space (U+00A0, U+202F) or a thin space (U+2009): "150 000,5", "1 234 567";
+//   every group after the first then has exactly three digits;
+// - an exponent is E or D (either case), an optional sign and digits;
+// - blanks before and after the number are ignored.
+// Anything else is refused: two numbers ("150000 170000"), two decimal
+// separators ("148.679,447"), a letter, a unit, an empty text.
+// Throws base::RuntimeError 13 (« 12abc » n'est pas un nombre.) quoting the
+// text as given, and 6 (Nombre trop grand : « 1e999 ».) beyond the double range.
+double ReadNumberText(std::string_view text);
 
-// An angle written D°M'S.s'' with any of its parts, in that order, each a
-// number followed by its mark (the seconds mark may also be "), or a plain
-// number of degrees (then `plain` is set). Returns the degrees as written,
-// before any range rule. Throws base::RuntimeError 13 for anything else, a
-// hemisphere letter included, and 6 for a number beyond the double range.
-double ReadDmsStrict(const std::string& text, bool& plain);
+// The byte length of the blank that starts at text[at]: a blank, tab, line
+// end, no-break space (U+00A0, U+202F), thin or figure space (U+2009, U+2007);
+// 0 when there is none.
+std::size_t TypedBlankLength(std::string_view text, std::size_t at);
+// The byte length of the minus sign at text[at]: "-" or U+2212; 0 when none.
+std::size_t TypedMinusLength(std::string_view text, std::size_t at);
+// The text without the typed blanks before and after it.
+std::string_view TrimTypedBlanks(std::string_view text);
 
 // 0 to 90°: the grids and range rules hold the northern hemisphere only. A
 // latitude of 90° written with 15 digits may exceed it by a hair.

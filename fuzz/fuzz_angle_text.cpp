@@ -1,4 +1,5 @@
-// Degrees-minutes-seconds text as a cell or a record field holds it.
+// Degrees-minutes-seconds text as a cell or a record field holds it, and
+// typed numbers of metres.
 
 #include <cmath>
 #include <cstdint>
@@ -7,9 +8,30 @@
 #include "base/Errors.h"
 #include "core/AngleText.h"
 #include "core/NumberText.h"
+#include "core/StrictText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
+    // The typed reader: a finite angle, whose printed text reads back as itself.
+    for (core::AngleAxis axis : {core::AngleAxis::Any, core::AngleAxis::Longitude, core::AngleAxis::Latitude}) {
+        double read = 0;
+        try {
+            read = core::ReadAngleText(input, axis).degrees;
+        } catch (const base::RuntimeError&) {
+            continue;
+        }
+        if (!std::isfinite(read)) __builtin_trap();
+        // Angles the program can meet print without an exponent, and read back.
+        constexpr double Printable = 1e9;
+        if (std::fabs(read) < Printable &&
+            std::fabs(core::ReadAngleText(core::FormatDms(read)).degrees - read) > 1e-6)
+            __builtin_trap();
+    }
+    try {
+        if (!std::isfinite(core::ReadNumberText(input))) __builtin_trap();
+    } catch (const base::RuntimeError&) {
+    }
+
     std::string text = input;
     double degrees = 0, radians = 0;
     try {

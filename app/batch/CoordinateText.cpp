@@ -85,15 +85,15 @@ double GeographicValue(std::string_view field, std::int16_t mode) {
         std::string text(field);
         core::CommaToPoint(text);
         if (text.empty()) throw NotANumber(text);
-        // Read strictly first: the classic reading takes "E4°21'0''" as 0.35°.
-        bool plain = false;
-        core::ReadDmsStrict(text, plain);
-        if (plain)
+        // The one angle reader: blanks, hemisphere letters, a sign for the whole angle.
+        const core::AngleReading reading = core::ReadAngleText(text);
+        if (reading.plain)
             throw base::RuntimeError(base::err::TypeMismatch,
                                      "« " + text + " » n'est pas écrit en degrés, minutes et secondes.");
         zero = text.find_first_of("123456789") == std::string::npos;
-        degrees = radians = core::ValNumber(text);
-        core::ConvertAngle(text, degrees, radians, mode);
+        degrees = reading.degrees;
+        // The range rules of the text form, without rewriting the text.
+        core::ConvertAngleValues(degrees, radians, core::angle::FromDegrees);
     } else {
         const PointText text(field);
         degrees = radians = WholeNumber(text.View());

@@ -15,23 +15,16 @@ constexpr double MaxLongitude = 360;
 
 std::string Quoted(const std::string& text) { return "« " + text + " »"; }
 
-double ReadNumber(std::string_view number, const std::string& typed) {
-    try {
-        const double value = core::ValNumber(number);
-        if (std::isfinite(value)) return value;
-    } catch (const base::RuntimeError&) {
-    }
-    throw Refused("Nombre trop grand : " + Quoted(typed) + ".");
-}
-
 }  // namespace
 
 double CellNumber(const std::string& text, const std::string& what) {
-    std::string t = text;
-    core::CommaToPoint(t);
-    if (core::WithoutBlanks(t).empty()) throw Refused("la case " + what + " est vide.");
-    if (!core::IsPlainNumber(t)) throw Refused("la case " + what + " ne contient pas un nombre : " + Quoted(text) + ".");
-    return ReadNumber(core::WithoutBlanks(t), text);
+    if (core::TrimTypedBlanks(text).empty()) throw Refused("la case " + what + " est vide.");
+    try {
+        return core::ReadNumberText(text);
+    } catch (const base::RuntimeError& e) {
+        if (e.number != base::err::TypeMismatch) throw Refused(e.what());
+        throw Refused("la case " + what + " ne contient pas un nombre : " + Quoted(text) + ".");
+    }
 }
 
 std::optional<std::int16_t> ReadZone(const std::string& text) {
@@ -48,9 +41,9 @@ std::optional<std::int16_t> ReadZone(const std::string& text) {
     return static_cast<std::int16_t>(zone);
 }
 
-double ReadDmsCell(const std::string& text, bool& plain) {
+core::AngleReading ReadDmsCell(const std::string& text, core::AngleAxis axis) {
     try {
-        return core::ReadDmsStrict(text, plain);
+        return core::ReadAngleText(text, axis);
     } catch (const base::RuntimeError& e) {
         throw Refused(e.what());
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/AngleText.h"
+
 namespace app {
 
 // A typed text the window will not compute with. what() is the message
@@ -18,16 +20,17 @@ struct Refused : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The number a cell holds, a decimal comma read as a point. An empty cell,
-// or one holding anything else than a number, is refused naming `what`.
+// The number a cell holds, as core::ReadNumberText reads it (a decimal comma
+// or point, thousands grouped by blanks). An empty cell, or one holding
+// anything else than a number, is refused naming the cell `what`.
 double CellNumber(const std::string& text, const std::string& what);
 
 // A UTM zone cell: a whole number from 1 to 60, or nothing.
 std::optional<std::int16_t> ReadZone(const std::string& text);
 
-// An angle typed in a degrees-minutes-seconds cell, as core::ReadDmsStrict
+// An angle typed in a degrees-minutes-seconds cell, as core::ReadAngleText
 // reads it; anything else is refused.
-double ReadDmsCell(const std::string& text, bool& plain);
+core::AngleReading ReadDmsCell(const std::string& text, core::AngleAxis axis);
 
 // Range checks of a typed or computed angle, degrees. The table works in the
 // northern hemisphere only: its grids have no southern false northing.

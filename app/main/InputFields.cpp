@@ -28,6 +28,26 @@ bool IsProjectedRow(int index) { return index >= row::UtmWgs84 && index <= row::
 int RadianIndexOf(int dmsIndex) { return dmsIndex > row::Luref ? dmsIndex + ListDmsOffset : dmsIndex; }
 bool IsSingleCellRow(int index) { return index == row::MgrsWgs84 || index == row::MgrsEd50 || index == row::Ifbl; }
 
+// Digits, points and the ASCII marks only: the form the table writes.
+bool IsClassicDms(const std::string& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if ((c >= '0' && c <= '9') || c == '.' || c == '\'' || c == '"') continue;
+        if (text.compare(i, 2, "\u00B0") == 0) {
+            ++i;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+std::string SecondsMarkAsApostrophes(const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '"' ? std::string("''") : std::string(1, c);
+    return out;
+}
+
 void UpperCase(std::string& text) {
     // ASCII only: a byte of a multi-byte character is left alone.
     for (char& c : text)
@@ -89,16 +109,17 @@ void MainModel::NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
     std::string text, decimal;
     double degrees = 0, radians = 0;
     if (source == dms) {
-        bool plain = false;
-        degrees = ReadDmsCell(cell, plain);
+        const core::AngleReading reading =
+            ReadDmsCell(cell, latitude ? core::AngleAxis::Latitude : core::AngleAxis::Longitude);
+        degrees = reading.degrees;
         inRange(degrees);
-        if (plain) {
-            // A plain number in a DMS cell is degrees, written back as DMS.
-            core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
-        } else {
-            text = core::WithSecondsMark(cell);
+        if (IsClassicDms(cell) && !reading.plain) {
+            // Written as the table writes angles: kept as typed.
+            text = SecondsMarkAsApostrophes(cell);
             core::ConvertAngle(text, degrees, radians, core::angle::FromText);
-            core::CommaToPoint(text);
+        } else {
+            // Any other form is rewritten, showing how it was read.
+            core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
         }
         decimal = core::FormatFixed(degrees, DecimalDegrees);
     } else if (source == dec) {

@@ -82,9 +82,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"BeyondRange", "400", 1, 1, 0, base::err::InvalidCall, "angle hors de 0 à 360°."},
         ReadCase{"DmsWithoutMarks", "4.35", 2, 1, 0, base::err::TypeMismatch,
                  "« 4.35 » n'est pas écrit en degrés, minutes et secondes."},
-        ReadCase{"DmsWithAHemisphereLetter", "E4°21'0''", 2, 1, 0, base::err::TypeMismatch,
-                 "Angle illisible : « E4°21'0'' ». Écrivez par exemple 50°30'15.5'' (ou 50°30'15.5\"), ou 50.504 "
-                 "en degrés."},
+        ReadCase{"DmsWithAHemisphereLetter", "E4°21'0''", 2, 1, core::GeneralValue(4.35 * Rad), 0, ""},
+        ReadCase{"DmsWithBlanksAndAWestLetter", "4 21 0 W", 2, 1, core::GeneralValue(355.65 * Rad), 0, ""},
+        ReadCase{"DmsSixtyMinutes", "4°60'", 2, 1, 0, base::err::TypeMismatch,
+                 "Angle illisible : « 4°60' » : les minutes vont de 0 à 59."},
         ReadCase{"LatitudeBeyondThePole", "95", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},

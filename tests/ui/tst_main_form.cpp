@@ -86,7 +86,7 @@ private slots:
     void aRefusedAngleGetsTheFocusBackToBeRetyped() {
         QLineEdit* lat = form_->Cell(Ctl::TxtLtDeg, 0);
         lat->setFocus();
-        QTest::keyClicks(lat, "N50°30'");
+        QTest::keyClicks(lat, "50°75'");
         QTest::keyClick(lat, Qt::Key_Tab);
         QTRY_VERIFY(lat->hasFocus());
         QCOMPARE(messages_->shown.size(), std::size_t(1));

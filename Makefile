@@ -62,6 +62,7 @@ screenshots: build
 
 bench: build
 	$(BUILD)/bin/travena_bench
+	bench/startup.sh $(BUILD)/bin/travena-cli
 	bench/compare_cs2cs.sh $(BUILD)/bin/travena-cli
 	bench/batch_run.sh $(BUILD)/bin/travena-cli
 

@@ -21,9 +21,9 @@ struct Registry {
         {"", detail::MakeAccessDriver(detail::MakeSqliteDriver())},
         {"Excel 8.0", detail::MakeXlsDriver()},
         {"dBase 5.0", detail::MakeDbfDriver()},
-        {"Excel 12.0 Xml", detail::MakeXlsxDriver()},
-        {"OpenDocument", detail::MakeOdsDriver()},
-        {"GeoPackage", detail::MakeGpkgDriver()}};
+        {"Excel 12.0 Xml", detail::MakeModuleDriver(&detail::GdalReaders::xlsx, "un classeur .xlsx")},
+        {"OpenDocument", detail::MakeModuleDriver(&detail::GdalReaders::ods, "un classeur .ods")},
+        {"GeoPackage", detail::MakeModuleDriver(&detail::GdalReaders::gpkg, "un GeoPackage")}};
 };
 
 Registry& Drivers() {

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 
 #include "base/Errors.h"
 #include "core/Constants.h"
-#include "app/batch/OutputGdal.h"
+#include "store/GdalModule.h"
 
 namespace batch {
 
@@ -81,18 +80,13 @@ LonLat Wgs84Degrees(const core::Wgs84Pivot& pivot) {
     return {lon, pivot.lat * half / core::Pi};
 }
 
-GDALDriver* GdalDriver(const char* name) {
-    static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
-    GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name);
-    if (!driver) throw base::RuntimeError(base::err::FileAccess, std::string("pilote GDAL ") + name + " absent.");
-    return driver;
-}
-
 std::unique_ptr<OutputSink> MakeSink(OutputKind kind, const std::string& path) {
+    const auto sinks = [&](const char* what) {
+        return static_cast<const GdalSinks*>(store::GdalModuleSymbol(GdalSinksSymbol, what));
+    };
     switch (kind) {
-    case OutputKind::GeoPackage: return MakeGeoPackageSink(path);
-    case OutputKind::Workbook: return MakeWorkbookSink(path);
+    case OutputKind::GeoPackage: return sinks("un GeoPackage")->geoPackage(path);
+    case OutputKind::Workbook: return sinks("un classeur .xlsx")->workbook(path);
     default: throw base::RuntimeError(base::err::InvalidCall, "format de sortie sans écriture directe : " + path);
     }
 }

@@ -20,9 +20,22 @@ std::shared_ptr<Driver> MakeAccessDriver(std::shared_ptr<Driver> native);
 std::shared_ptr<Driver> MakeXlsDriver();  // "Excel 8.0"
 std::shared_ptr<Driver> MakeDbfDriver();  // "dBase 5.0"
 // Through GDAL: "Excel 12.0 Xml" (.xlsx), "OpenDocument" (.ods), "GeoPackage" (.gpkg).
+// Built into the GDAL module (store/GdalModule.h) and reached through the
+// table it exports, never called directly from the executable.
 std::shared_ptr<Driver> MakeXlsxDriver();
 std::shared_ptr<Driver> MakeOdsDriver();
 std::shared_ptr<Driver> MakeGpkgDriver();
+
+// The module's table of the three, under the C name GdalReadersSymbol.
+using MakeDriverFn = std::shared_ptr<Driver> (*)();
+struct GdalReaders {
+    MakeDriverFn xlsx, ods, gpkg;
+};
+inline constexpr const char* GdalReadersSymbol = "travena_gdal_readers";
+// What the registry holds for a GDAL format: a driver that loads the module
+// on its first Open and hands every call to the module's driver `make`.
+// `what` names the format in the message of a missing module.
+std::shared_ptr<Driver> MakeModuleDriver(MakeDriverFn GdalReaders::*make, const char* what);
 
 // A field name as the engine accepts it: the characters it refuses become
 // '_' ('.' becomes '#', as the classic drivers spell it), cut to 64.

@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFont>
 #include <QKeyEvent>
 #include <QLabel>
@@ -55,6 +56,18 @@ private slots:
         QCOMPARE(form_->Cell(Ctl::TxtE, 6)->text().toStdString(), form_->Model().Text(Ctl::TxtE, 6));
         QVERIFY(messages_->shown.empty());
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    }
+
+    // The window starts and calculates without GDAL, which only workbooks and
+    // GeoPackages load.
+    void calcLoadsNoGdal() {
+        form_->Cell(Ctl::TxtE, 8)->setText(QStringLiteral("150000"));
+        form_->Cell(Ctl::TxtN, 8)->setText(QStringLiteral("170000"));
+        QTest::mouseClick(form_->Control(Ctl::Com_calculer, 8), Qt::LeftButton);
+        QVERIFY(!form_->Cell(Ctl::TxtE, 10)->text().isEmpty());
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("gdal"));
     }
 
     // A list's selection rearranges its row; Shift on the list and a click on a

@@ -1,0 +1,25 @@
+#pragma once
+// GDAL and the hundred-odd libraries it brings are loaded only when a
+// workbook (.xlsx, .ods) or a GeoPackage is read or written: every file that
+// calls GDAL is built into the module libtravena_gdal.so, opened here on its
+// first use, so that converting points, printing a table or opening the main
+// window costs no more than the program itself.
+//
+// The module is looked for beside the running executable, then in
+// <executable folder>/../lib/travena/ (an installed program: /usr/bin and
+// /usr/lib/travena). It resolves what it needs of the store and the batch
+// run from the executable, which exports them (see the top CMakeLists.txt).
+
+#include <string>
+
+namespace store {
+
+inline constexpr const char* GdalModuleFile = "libtravena_gdal.so";
+
+// The address of the C symbol `name` in the module, opened on the first call.
+// When the module cannot be found or loaded, throws EngineError 3170 saying
+// that `what` ("un classeur .xlsx", ...) cannot be read or written and where
+// the module was looked for.
+void* GdalModuleSymbol(const char* name, const std::string& what);
+
+}  // namespace store

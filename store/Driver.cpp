@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <mutex>
 #include <vector>
 
@@ -46,6 +47,24 @@ void CheckFileKind(const std::string& path, bool folderAllowed) {
     throw Error(base::err::NotAFile, path);
 }
 
+std::string RealFilePath(const std::string& path) {
+    std::error_code ec;
+    std::string absolute = std::filesystem::absolute(path, ec).string();
+    if (ec) absolute = path;
+    if (absolute.rfind("/vsi", 0) == 0)
+        throw EngineError(base::err::NotAFile,
+                          "'" + path + "' désigne un fichier virtuel de GDAL : seuls les fichiers réels sont lus et écrits.");
+    return absolute;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path pa = fs::weakly_canonical(a, ec);
+    const fs::path pb = fs::weakly_canonical(b, ec);
+    return fs::equivalent(pa, pb, ec) || pa == pb;
+}
+
 void RegisterDriver(const std::string& name, std::shared_ptr<Driver> driver) {
     Registry& r = Drivers();
     const std::lock_guard lock(r.mutex);
@@ -65,6 +84,8 @@ std::shared_ptr<Driver> FindDriver(const std::string& name) {
     throw Error(base::err::NoDriver, name);
 }
 
+// The path is everything after the first DATABASE= key: a file name may hold
+// semicolons, or even ";DATABASE=", and is never read as more keys.
 ConnectString ParseConnect(const std::string& connect) {
     ConnectString c;
     std::size_t start = 0;
@@ -75,7 +96,8 @@ ConnectString ParseConnect(const std::string& connect) {
             c.driver = Trimmed(part);
         } else if (const auto eq = part.find('='); eq != std::string::npos &&
                                                  SameText(Trimmed(part.substr(0, eq)), "DATABASE")) {
-            c.database = part.substr(eq + 1);
+            c.database = connect.substr(start + eq + 1);
+            break;
         }
         if (end == std::string::npos) break;
         start = end + 1;

@@ -56,12 +56,23 @@ public:
 // ever. A missing path passes; opening it names it (3024).
 void CheckFileKind(const std::string& path, bool folderAllowed = false);
 
+// The path to hand GDAL for a file: absolute, so that nothing in it reads as
+// a driver's prefix ("GPKG:file:table"). A GDAL virtual path ("/vsistdout/",
+// "/vsimem/", "/vsizip/", "/vsicurl/"...) is refused (3055): only real files
+// are read and written, never standard output, memory or the network.
+std::string RealFilePath(const std::string& path);
+
+// Whether two paths name one file: the same file through a link (symbolic
+// or hard), "./", "..", or the same path when neither exists yet.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Drivers by name ("Excel 8.0", "dBase 5.0"), compared without regard to
 // case. The empty name is the engine's own format, registered from the start.
 void RegisterDriver(const std::string& name, std::shared_ptr<Driver> driver);
 std::shared_ptr<Driver> FindDriver(const std::string& name);  // 3170 when unknown
 
-// "Excel 8.0;DATABASE=C:\t.xls" -> {"Excel 8.0", "C:\t.xls"}.
+// "Excel 8.0;DATABASE=C:\t.xls" -> {"Excel 8.0", "C:\t.xls"}. DATABASE is the
+// last key: the path is the rest of the text, semicolons and all.
 struct ConnectString {
     std::string driver;
     std::string database;

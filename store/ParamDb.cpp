@@ -178,6 +178,8 @@ std::string ParamDbPath() {
     return AppFolder() + FileName;
 }
 
+bool IsParamDatabase(const std::string& path) { return SameFile(path, ParamDbPath()); }
+
 void SetParamDbPath(const std::string& path) {
     PathSetting& s = Setting();
     const std::lock_guard lock(s.mutex);

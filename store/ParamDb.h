@@ -22,6 +22,9 @@ namespace store {
 std::string AppFolder();
 // The override of SetParamDbPath, else AppFolder() + "/SystGéo.mdb".
 std::string ParamDbPath();
+// Whether `path` names the parameter database, by any name (see SameFile):
+// no output may replace it.
+bool IsParamDatabase(const std::string& path);
 // Points every later load at another file (tests, tools); empty restores the
 // default. Cached records of the former file are dropped.
 void SetParamDbPath(const std::string& path);

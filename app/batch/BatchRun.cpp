@@ -50,6 +50,7 @@ constexpr int GridColumnSize = 25;
 constexpr const char* ErrorColumn = "Erreur";  // a keep-going run's reason a record failed
 constexpr int ErrorColumnSize = 255;
 constexpr std::size_t FailuresKept = 5;
+constexpr const char* ParamDatabaseRefusal = "Le fichier de sortie ne peut pas être la base de paramètres.";
 
 // Where the run reads the input table: a text file through its scratch
 // database, other files through the driver their ending names.
@@ -66,17 +67,9 @@ Source SourceOf(const std::string& inputPath) {
     return {inputPath, "dBase 5.0"};
 }
 
-bool SamePath(const std::string& a, const std::string& b) {
-    std::error_code ec;
-    const fs::path pa = fs::weakly_canonical(a, ec);
-    const fs::path pb = fs::weakly_canonical(b, ec);
-    if (fs::equivalent(pa, pb, ec)) return true;
-    return pa == pb;
-}
-
 // The output would delete or replace what the run reads.
 bool TouchesInput(const BatchChoices& c) {
-    return SamePath(c.outputPath, c.inputPath) || SamePath(c.outputPath, SourceOf(c.inputPath).database);
+    return store::SameFile(c.outputPath, c.inputPath) || store::SameFile(c.outputPath, SourceOf(c.inputPath).database);
 }
 
 char DelimiterChar(OutputDelimiter d) {
@@ -489,6 +482,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
 // A GeoPackage or a workbook, from the source table straight to the sink.
 BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const OutputKind kind = OutputKindOf(c.outputPath);
+    store::RealFilePath(c.outputPath);  // GDAL writes it: never standard output or memory
     if (kind == OutputKind::GeoPackage) RefuseExisting(c.outputPath);
     InputTable input = OpenInput(c);
     auto& cursor = input.cursor;
@@ -561,6 +555,7 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
                ".xlsx (classeur Excel), .txt ou .csv (texte).";
     if (auto refusal = InputRefusal(c.inputPath)) return refusal;
     if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
+    if (store::IsParamDatabase(c.outputPath)) return ParamDatabaseRefusal;
     if (const double scale = ScaleValue(c.scale); scale == 0 || !std::isfinite(scale))
         return "Indiquez une échelle numérique différente de zéro.";
     return std::nullopt;

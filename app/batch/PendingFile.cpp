@@ -16,6 +16,7 @@
 
 #include "base/Errors.h"
 #include "base/SystemText.h"
+#include "store/ParamDb.h"
 
 namespace batch {
 
@@ -109,8 +110,21 @@ void RemoveLeftovers(const std::string& target) {
 
 }  // namespace
 
+std::string PendingTarget(const std::string& path) {
+    const auto mark = path.rfind(PartMark);
+    if (mark == std::string::npos) return path;
+    const std::string pid = path.substr(mark + std::strlen(PartMark));
+    if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) return path;
+    return path.substr(0, mark);
+}
+
 PendingFile::PendingFile(std::string target)
     : target_(std::move(target)), path_(target_ + PartMark + std::to_string(::getpid())) {
+    // Whatever the output (a run's, a text import's scratch database), it
+    // must never take the place of the parameters every computation reads.
+    if (store::IsParamDatabase(target_))
+        throw base::RuntimeError(base::err::FileAccess,
+                                 target_ + " : c'est la base de paramètres, elle ne peut pas être remplacée.");
     RemoveLeftovers(target_);
     RemoveAll(path_);
     slot_ = Register(path_);

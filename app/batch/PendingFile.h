@@ -12,8 +12,13 @@
 
 namespace batch {
 
+// The target a pending file's path stands for ("/d/out.txt.part123" ->
+// "/d/out.txt"): what messages name. Any other path is returned unchanged.
+std::string PendingTarget(const std::string& path);
+
 class PendingFile {
 public:
+    // Throws base::RuntimeError 75 when `target` is the parameter database.
     explicit PendingFile(std::string target);
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;

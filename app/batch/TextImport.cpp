@@ -296,8 +296,8 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
 
     // Built apart and put in place only when complete, so a failed import
     // leaves neither a half-made table nor the previous one half-replaced.
-    PendingFile pending(ScratchDatabasePath(textPath));
     try {
+        PendingFile pending(ScratchDatabasePath(textPath));
         ImportedTable table = Import(textPath, options, progress, pending.Path());
         pending.Commit(true);
         return table;

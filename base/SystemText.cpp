@@ -1,5 +1,9 @@
 #include "base/SystemText.h"
 
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <utility>
 
@@ -43,6 +47,19 @@ std::string SystemText(const std::error_code& code, const std::string& path) {
                                  ? SystemText(code.value())
                                  : "erreur " + std::to_string(code.value()) + ".";
     return path.empty() ? text : path + " : " + text;
+}
+
+std::string WriteFailureText(const std::string& path, int errnoValue) {
+    const auto slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0) return SystemText(errno);
+    if (!S_ISDIR(st.st_mode)) return SystemText(ENOTDIR);
+    if (::access(folder.c_str(), W_OK) != 0) return SystemText(errno);
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) == 0 && fs.f_bavail == 0) return SystemText(ENOSPC);
+    if (errnoValue != 0) return SystemText(errnoValue);
+    return "le fichier n'a pas pu être écrit.";
 }
 
 }  // namespace base

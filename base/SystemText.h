@@ -16,4 +16,11 @@ std::string SystemText(int errnoValue);
 // was about when it names one.
 std::string SystemText(const std::error_code& code, const std::string& path = {});
 
+// Why a file at `path` could not be written, in French, from what the file
+// system tells now (its folder missing, not writable or read-only, the disk
+// full), else from `errnoValue` as the failed call left it, else a plain
+// "le fichier n'a pas pu être écrit.": for libraries that say why only in
+// English, or not at all.
+std::string WriteFailureText(const std::string& path, int errnoValue);
+
 }  // namespace base

@@ -17,7 +17,9 @@
 // file is first read from end to end in a child process, as workbooks and
 // Access files are, so a damaged one cannot crash or stall the program. No
 // file is ever written beside the input: GDAL keeps no auxiliary ".aux.xml"
-// and a GeoPackage opens immutable, which leaves no "-wal" or "-shm" files.
+// and a GeoPackage opens immutable, which leaves no "-wal" or "-shm" files
+// (one a writer left with changes in it is refused). GDAL is given absolute
+// paths of real files only: never one of its virtual "/vsi..." paths.
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -99,16 +101,45 @@ struct Format {
     bool workbook;         // sheets: "$" names, numbers as doubles
 };
 
+// The size of a file, 0 when it is missing.
+std::uintmax_t SizeOf(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : size;
+}
+
+// A GeoPackage opens immutable: SQLite then takes no lock, writes nothing
+// beside the file and ignores its journals. Changes a writer has left in a
+// journal cannot be read that way, and reading them otherwise means writing
+// (SQLite builds the index of a "-wal" in "-shm" and folds the "-wal" into the
+// file on closing): such a file is refused, the program that holds it named.
+void RefusePendingChanges(const std::string& path) {
+    constexpr std::uintmax_t WalHeader = 32;  // a "-wal" holding no frame
+    constexpr unsigned char HotJournal[8] = {0xd9, 0xd5, 0x05, 0xf9, 0x20, 0xa1, 0x63, 0xd7};
+    std::string journal;
+    if (SizeOf(path + "-wal") > WalHeader) {
+        journal = path + "-wal";
+    } else if (std::FILE* f = std::fopen((path + "-journal").c_str(), "rb")) {
+        unsigned char head[sizeof HotJournal] = {};
+        if (std::fread(head, 1, sizeof head, f) == sizeof head && std::equal(head, head + sizeof head, HotJournal))
+            journal = path + "-journal";
+        std::fclose(f);
+    }
+    if (!journal.empty())
+        throw EngineError(base::err::Locked,
+                          "Le fichier '" + path + "' a des modifications en attente dans son journal '" + journal +
+                              "' : un programme l'écrit, ou a été interrompu en l'écrivant. Elles ne peuvent pas être "
+                              "lues sans modifier le fichier. Fermez ce programme (ou ouvrez-y le fichier une fois "
+                              "pour terminer l'écriture), puis recommencez.");
+}
+
 DatasetPtr OpenDataset(const Format& format, const std::string& path) {
+    const std::string real = RealFilePath(path);
+    if (!format.workbook) RefusePendingChanges(real);
     const QuietGdal quiet;
     const char* const allowed[] = {format.gdalName, nullptr};
-    // Immutable: SQLite takes no lock and writes no journal beside the file.
-    // A "-wal" file already there belongs to a program writing the file, and
-    // holds part of its data: then it is opened as usual.
-    std::error_code ec;
-    const bool wal = std::filesystem::exists(path + "-wal", ec);
-    const char* const options[] = {wal ? nullptr : "IMMUTABLE=YES", nullptr};
-    DatasetPtr dataset(GDALOpenEx(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed,
+    const char* const options[] = {"IMMUTABLE=YES", nullptr};
+    DatasetPtr dataset(GDALOpenEx(real.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY, allowed,
                                   format.workbook ? nullptr : options, nullptr));
     // A failure on the way (a workbook's sheet cut short) would leave a table
     // missing its last records.
@@ -267,6 +298,7 @@ public:
     explicit GdalDriver(Format format) : format_(format) {}
 
     std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
+        RealFilePath(path);  // a virtual path is refused before anything else is said of it
         CheckFileKind(path);
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) throw Error(base::err::FileNotFound, path);

@@ -5,9 +5,12 @@
 #include <cpl_error.h>
 #include <gdal_priv.h>
 
+#include <cerrno>
 #include <string>
 
+#include "app/batch/PendingFile.h"
 #include "base/Errors.h"
+#include "base/SystemText.h"
 
 namespace batch {
 
@@ -23,11 +26,16 @@ public:
     GdalErrors& operator=(const GdalErrors&) = delete;
 };
 
-// "écriture impossible : <what> (<GDAL's message>)", error 75.
-inline base::RuntimeError GdalFailure(const std::string& what) {
-    std::string text = "écriture impossible : " + what;
-    if (const char* detail = CPLGetLastErrorMsg(); detail && *detail) text += " (" + std::string(detail) + ")";
-    return base::RuntimeError(base::err::FileAccess, text + ".");
+// "écriture impossible : <file> : <French cause> (GDAL : <its message>).",
+// error 75, for a failed GDAL call writing the file at `path` (a pending
+// file is named by its target); `item`, when given, is what was being made.
+inline base::RuntimeError GdalFailure(const std::string& path, const std::string& item = {}) {
+    const int saved = errno;
+    std::string text = "écriture impossible : " + PendingTarget(path);
+    if (!item.empty()) text += " (" + item + ")";
+    text += " : " + base::WriteFailureText(path, saved);
+    if (const char* detail = CPLGetLastErrorMsg(); detail && *detail) text += " (GDAL : " + std::string(detail) + ")";
+    return base::RuntimeError(base::err::FileAccess, text);
 }
 
 // The named driver; error 75 when this GDAL lacks it.

@@ -11,6 +11,7 @@
 #include "app/batch/Output.h"
 #include "app/batch/OutputGdal.h"
 #include "base/Errors.h"
+#include "store/Driver.h"
 #include "store/Value.h"
 
 namespace batch {
@@ -47,8 +48,8 @@ class GeoPackageSink : public OutputSink {
 public:
     explicit GeoPackageSink(const std::string& path) : path_(path) {
         GDALDriver* driver = GdalDriver("GPKG");
-        dataset_ = driver->Create(path.c_str(), 0, 0, 0, GDT_Unknown, nullptr);
-        if (!dataset_) throw GdalFailure("GeoPackage " + path);
+        dataset_ = driver->Create(store::RealFilePath(path).c_str(), 0, 0, 0, GDT_Unknown, nullptr);
+        if (!dataset_) throw GdalFailure(path);
     }
 
     ~GeoPackageSink() override {
@@ -57,16 +58,16 @@ public:
 
     void Begin(const std::vector<store::FieldDef>& fields) override {
         OGRSpatialReference wgs84;
-        if (wgs84.importFromEPSG(Wgs84Code) != OGRERR_NONE) throw GdalFailure("EPSG:4326");
+        if (wgs84.importFromEPSG(Wgs84Code) != OGRERR_NONE) throw GdalFailure(path_, "EPSG:4326");
         wgs84.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
         const std::string fid = "FID=" + FreeName(fields, "fid");
         const std::string geometry = "GEOMETRY_NAME=" + FreeName(fields, "geom");
         const char* options[] = {fid.c_str(), geometry.c_str(), nullptr};
         layer_ = dataset_->CreateLayer(SinkTable, &wgs84, wkbPoint, const_cast<char**>(options));
-        if (!layer_) throw GdalFailure(SinkTable);
+        if (!layer_) throw GdalFailure(path_, SinkTable);
         for (const auto& f : fields) {
             OGRFieldDefn defn(f.Name.c_str(), FieldType(f.Type));
-            if (layer_->CreateField(&defn) != OGRERR_NONE) throw GdalFailure("« " + f.Name + " »");
+            if (layer_->CreateField(&defn) != OGRERR_NONE) throw GdalFailure(path_, "« " + f.Name + " »");
             names_.push_back(f.Name);
         }
         if (dataset_->StartTransaction() != OGRERR_NONE) throw GdalFailure(path_);

@@ -12,6 +12,7 @@
 #include "app/batch/OutputGdal.h"
 #include "base/Errors.h"
 #include "base/Utf8.h"
+#include "store/Driver.h"
 
 namespace batch {
 
@@ -111,7 +112,7 @@ void AppendEscaped(std::string& out, const std::string& raw) {
 class WorkbookSink : public OutputSink {
 public:
     explicit WorkbookSink(const std::string& path) : path_(path) {
-        zip_ = CPLCreateZip(path.c_str(), nullptr);
+        zip_ = CPLCreateZip(store::RealFilePath(path).c_str(), nullptr);
         if (!zip_) throw GdalFailure(path);
         Part("[Content_Types].xml", ContentTypes);
         Part("_rels/.rels", PackageRels);

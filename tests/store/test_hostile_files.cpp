@@ -3,7 +3,10 @@
 // run under AddressSanitizer; the fuzz targets try many more damaged files).
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <random>
@@ -77,6 +80,9 @@ TEST(HostileFiles, AreRefusedWithTheirNumber) {
         {dir.File("pipe.xls"), "Excel 8.0;", base::err::NotAFile},
         {dir.File("pipe.dbf"), "dBase 5.0;", base::err::NotAFile},
         {"/dev/zero", "", base::err::NotAFile},
+        // GDAL's virtual files: standard output, memory, the network.
+        {"/vsimem/coords.xlsx", "Excel 12.0 Xml;", base::err::NotAFile},
+        {"/vsicurl/http://127.0.0.1:9/coords.gpkg", "GeoPackage;", base::err::NotAFile},
         {Data + "/access", "", base::err::NotAFile},
         // A folder holding a FIFO among its tables: only the regular files are tables.
         {dir.File(""), "dBase 5.0;", 0},
@@ -89,6 +95,39 @@ TEST(HostileFiles, AreRefusedWithTheirNumber) {
     EXPECT_NE(std::string(ReadEverything(halfSheet, "Excel 12.0 Xml;").what())
                   .find("'" + halfSheet + "' ne peut pas être lu : il est endommagé"),
               std::string::npos);
+}
+
+// A writer killed (or still running) with changes in the GeoPackage's "-wal":
+// they cannot be read without writing, so the file is refused and nothing
+// beside it changes. An empty "-wal" holds nothing: the file reads as it is.
+TEST(HostileFiles, GeoPackageJournalsAreNeverApplied) {
+    TempDir dir;
+    const std::string gpkg = dir.File("w.gpkg"), wal = gpkg + "-wal";
+    fs::copy_file(Data + "/coords.gpkg", gpkg);
+    WriteFile(wal, "");
+    EXPECT_EQ(ReadEverything(gpkg, "GeoPackage;").number, 0);
+    EXPECT_FALSE(fs::exists(gpkg + "-shm"));
+    EXPECT_EQ(fs::file_size(wal), 0u);
+
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        sqlite3* db = nullptr;
+        const bool written = sqlite3_open(gpkg.c_str(), &db) == SQLITE_OK &&
+                             sqlite3_exec(db, "PRAGMA journal_mode=WAL; UPDATE Points SET name = 'changé'", nullptr,
+                                          nullptr, nullptr) == SQLITE_OK;
+        ::_exit(written ? 0 : 1);  // killed before closing: the change stays in the -wal
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+    ASSERT_EQ(status, 0);
+    const std::string bytes = ReadFile(gpkg), journal = ReadFile(wal);
+    ASSERT_GT(journal.size(), 32u);
+    const store::EngineError e = ReadEverything(gpkg, "GeoPackage;");
+    EXPECT_EQ(e.number, base::err::Locked);
+    EXPECT_NE(std::string(e.what()).find("'" + wal + "'"), std::string::npos) << e.what();
+    EXPECT_TRUE(ReadFile(gpkg) == bytes) << "the GeoPackage was written";
+    EXPECT_TRUE(ReadFile(wal) == journal) << "its journal was written";
 }
 
 TEST(HostileFiles, DbaseHeaderPromisingMoreRecordsThanTheFileHolds) {

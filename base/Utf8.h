@@ -8,7 +8,12 @@
 
 namespace base {
 
+// Whether the bytes are well-formed UTF-8 as the Unicode standard defines it:
+// no overlong form, no encoded surrogate, nothing above U+10FFFF.
 bool ValidUtf8(std::string_view text);
+// The length of the well-formed sequence `text` begins with, 0 when it begins
+// with none (or is empty).
+std::size_t WellFormedLength(std::string_view text);
 // Characters of valid UTF-8 text.
 std::size_t CharacterCount(std::string_view utf8);
 // The first `n` characters of UTF-8 text.

@@ -139,6 +139,7 @@ int Run(const Options& o, int threads) {
         std::fprintf(stderr, "%s\n", Lines(e.Message()).c_str());
         return ExitFailed;
     }
+    for (const auto& notice : report.notices) std::fprintf(stderr, "%s\n", notice.c_str());
     if (report.failed == 0) {
         std::printf("Conversion terminée avec succès.\n");
         return 0;

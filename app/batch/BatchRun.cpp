@@ -355,7 +355,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     std::string header;
     bool first = true;
     for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing)) {
-        line.Put(header, f.Name, first);
+        line.Put(header, c.excelText ? ExcelSafeText(f.Name) : f.Name, first);
         first = false;
     }
     header += '\n';
@@ -378,7 +378,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
                 first = false;
             };
             const auto putValue = [&](const store::Value& v) {
-                if (c.excelText) put(DecimalCommaText(v));
+                if (c.excelText) put(v.GetKind() == store::Value::Kind::Text ? ExcelSafeText(DecimalCommaText(v)) : DecimalCommaText(v));
                 else if (const std::string* t = v.IfText()) put(*t);
                 else put(v.Text());
             };
@@ -495,7 +495,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
     const auto append = AppendToRow(c, converter);
     std::vector<std::optional<LonLat>> points(BlockRun::BlockRecords);
     BlockRun run(c, converter);
-    const BatchReport report = run.Run(
+    BatchReport report = run.Run(
         *cursor, total, progress,
         [&](Share&, std::size_t i, std::vector<store::Value>& row, const RecordResult& r,
             const Share::Failure* failure) {
@@ -511,6 +511,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
     } catch (const base::RuntimeError& e) {
         throw BatchFailure(e.number, e.what(), done);
     }
+    if (std::string notice = sink->Notice(); !notice.empty()) report.notices.push_back(std::move(notice));
     sink.reset();
     pending.Commit(kind != OutputKind::GeoPackage);
     return report;

@@ -89,6 +89,9 @@ struct BatchReport {
         std::string reason;  // "<number> <description>"
     };
     std::vector<Failure> firstFailures;  // the first few, in record order
+    // What the output format could not hold as given and what became of it
+    // (see OutputSink::Notice), to be shown with the run's outcome.
+    std::vector<std::string> notices;
     // A run that went past failed records: "Conversion terminée : 18
     // enregistrement(s) converti(s), 2 en échec (colonne « Erreur »)."
     std::string Summary() const;

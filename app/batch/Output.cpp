@@ -72,6 +72,14 @@ std::string DecimalCommaText(const store::Value& value) {
     return text;
 }
 
+std::string ExcelSafeText(std::string text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos) return text;
+    std::string point = text;
+    std::replace(point.begin(), point.end(), ',', '.');
+    if (SpellsNumber(point)) return text;
+    return "'" + text;
+}
+
 LonLat Wgs84Degrees(const core::Wgs84Pivot& pivot) {
     const double half = core::HalfCircleDeg;
     double lon = pivot.lon * half / core::Pi;

@@ -45,6 +45,12 @@ bool SpellsNumber(std::string_view text);
 // and texts that spell one, with a comma for the point.
 std::string DecimalCommaText(const store::Value& value);
 
+// A text as Excel must show it from a delimited file: one it would take for
+// a formula (beginning with "=", "+", "-", "@", a tab or a carriage return)
+// gets the leading apostrophe that makes it text, unless it is a plain
+// number ("-12.5", "-12,5"), which stays a number.
+std::string ExcelSafeText(std::string text);
+
 // A WGS 84 position in decimal degrees, longitude from -180 to 180.
 struct LonLat {
     double lon = 0, lat = 0;
@@ -60,6 +66,9 @@ public:
     virtual void Add(const std::vector<store::Value>& values, const std::optional<LonLat>& point) = 0;
     // Completes the file. Until then the file is incomplete.
     virtual void Finish() = 0;
+    // What the format could not hold as given and what became of it; empty
+    // when everything was written as it came.
+    virtual std::string Notice() const { return {}; }
 };
 
 // A new sink writing the table "Conversions" to the file at `path`, which

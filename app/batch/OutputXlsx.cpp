@@ -6,6 +6,7 @@
 #include <cpl_conv.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "app/batch/Output.h"
@@ -83,30 +84,57 @@ std::string ColumnName(std::size_t column) {
     return name;
 }
 
-// XML text; control characters, which XML cannot carry, in the workbook's
-// own escape, and bytes that are no UTF-8 as U+FFFD.
-void AppendEscaped(std::string& out, const std::string& raw) {
+// Whether `text` continues with the workbook's own escape "_xHHHH_" (after
+// its underscore at `i`), which a spreadsheet would decode.
+bool ReadsAsEscape(std::string_view text, std::size_t i) {
+    if (text.size() < i + 7 || text[i + 1] != 'x' || text[i + 6] != '_') return false;
+    for (std::size_t k = i + 2; k < i + 6; ++k)
+        if (!std::isxdigit(static_cast<unsigned char>(text[k]))) return false;
+    return true;
+}
+
+// A cell's XML text. XML carries tab, line feed, carriage return and every
+// character from U+0020 on but U+FFFE and U+FFFF; other control characters
+// are written in the workbook's own escape "_xHHHH_" (and an underscore that
+// would read as one is escaped itself); U+FFFE, U+FFFF and bytes that are no
+// well-formed UTF-8 become U+FFFD. Returns how many were so replaced.
+std::size_t AppendXmlText(std::string& out, const std::string& raw) {
     const std::string text = base::FirstCharacters(raw, MaxCellText);
-    const bool valid = base::ValidUtf8(text);
-    for (const char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
+    std::size_t replaced = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t n = base::WellFormedLength(std::string_view(text).substr(i));
+            const bool noncharacter = n == 3 && c == 0xEF && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
+                                      static_cast<unsigned char>(text[i + 2]) >= 0xBE;
+            if (n == 0 || noncharacter) {
+                out += "\xEF\xBF\xBD";
+                ++replaced;
+                i += n == 0 ? 1 : n;
+            } else {
+                out.append(text, i, n);
+                i += n;
+            }
+            continue;
+        }
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '"': out += "&quot;"; break;
+        case '_': out += ReadsAsEscape(text, i) ? "_x005F_" : "_"; break;
         default:
             if (c < 0x20 && c != '\t' && c != '\n' && c != '\r') {
                 char code[8];
                 std::snprintf(code, sizeof code, "_x%04X_", c);
                 out += code;
-            } else if (c >= 0x80 && !valid) {
-                out += "\xEF\xBF\xBD";
             } else {
-                out += ch;
+                out += char(c);
             }
         }
+        ++i;
     }
+    return replaced;
 }
 
 class WorkbookSink : public OutputSink {
@@ -131,7 +159,8 @@ public:
         OpenRow();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             block_ += "<c r=\"" + ColumnName(i) + "1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
-            AppendEscaped(block_, fields[i].Name);
+            Replaced(AppendXmlText(block_, fields[i].Name), fields[i].Name);
+            names_.push_back(fields[i].Name);
             block_ += "</t></is></c>";
         }
         CloseRow();
@@ -155,7 +184,7 @@ public:
                 block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
             } else {
                 block_ += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
-                AppendEscaped(block_, text);
+                Replaced(AppendXmlText(block_, text), i < names_.size() ? names_[i] : std::string());
                 block_ += "</t></is></c>";
             }
         }
@@ -172,7 +201,22 @@ public:
         Check(CPLCloseZip(zip));
     }
 
+    std::string Notice() const override {
+        if (replaced_ == 0) return {};
+        return std::to_string(replaced_) + " caractère(s) qu'un classeur ne peut pas contenir (U+FFFE, U+FFFF, "
+               "octets qui ne sont pas de l'UTF-8) remplacé(s) par « \xEF\xBF\xBD », le premier " + firstReplaced_ + ".";
+    }
+
 private:
+    // Counts what a cell's text lost, and says where it first happened.
+    void Replaced(std::size_t count, const std::string& column) {
+        if (count == 0) return;
+        if (replaced_ == 0)
+            firstReplaced_ = row_ == 1 ? "dans le nom d'une colonne"
+                                       : "dans l'enregistrement " + std::to_string(row_ - 1) + ", champ « " + column + " »";
+        replaced_ += count;
+    }
+
     static bool FiniteText(const std::string& text) {
         return text.find_first_of("nN") == std::string::npos;  // "nan", "inf"
     }
@@ -200,6 +244,9 @@ private:
     void* zip_ = nullptr;
     std::string block_;
     long row_ = 0;
+    std::vector<std::string> names_;
+    std::size_t replaced_ = 0;
+    std::string firstReplaced_;
 };
 
 }  // namespace

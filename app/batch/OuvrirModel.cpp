@@ -248,8 +248,10 @@ void OuvrirModel::Com_calc_Click() {
     Lb_compteur_width = 0;
     host_.Progress(0);
     std::optional<std::string> failure;
+    std::string notices;
     try {
         const BatchReport report = RunBatch(c, [this](const BatchProgress& p) { Progress(p); });
+        for (const auto& notice : report.notices) notices += "\r" + notice;
         if (report.failed > 0) {
             failure = report.Summary();
             for (const auto& f : report.firstFailures)
@@ -262,8 +264,8 @@ void OuvrirModel::Com_calc_Click() {
     }
     running_ = false;
     wait.Release();
-    if (failure) messages_.Critical(app::AppTitle, *failure);
-    else messages_.Info(app::AppTitle, DoneText);
+    if (failure) messages_.Critical(app::AppTitle, *failure + notices);
+    else messages_.Info(app::AppTitle, DoneText + notices);
 }
 
 }  // namespace batch

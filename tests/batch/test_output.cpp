@@ -177,6 +177,67 @@ TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {
     EXPECT_NE(xml.find("ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\""), std::string::npos);
 }
 
+// Texts XML cannot carry, and bytes that are no UTF-8, from an input that
+// holds them as they are: the workbook stays readable, and the run says what
+// it replaced.
+TEST_F(Outputs, WorkbookCellsHoldOnlyWhatXmlAllows) {
+    const struct {
+        const char* in;
+        const char* read;
+    } cells[] = {{"a\xEF\xBF\xBE" "b", "a\xEF\xBF\xBD" "b"},     // U+FFFE
+                 {"\xEF\xBF\xBF", "\xEF\xBF\xBD"},                // U+FFFF
+                 {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // an encoded surrogate
+                 {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},             // overlong
+                 {"\xF4\x90\x80\x80x", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDx"},  // above U+10FFFF
+                 {"\xC3\xA9t\xC3\xA9 <&>", "\xC3\xA9t\xC3\xA9 <&>"}};
+    const std::string input = params_.File("in.mdb");
+    {
+        store::Database db = store::CreateDatabase(input, store::dbLangGeneral);
+        db.Execute("CREATE TABLE pts (nom TEXT, x DOUBLE, y DOUBLE)");
+        for (const auto& cell : cells)
+            db.Execute("INSERT INTO pts VALUES (?, 150000, 170000)", {Value(std::string(cell.in))});
+    }
+    BatchChoices c = Choices("out.xlsx");
+    c.inputPath = input;
+    c.table = "pts";
+    const batch::BatchReport report = batch::RunBatch(c);
+    ASSERT_EQ(report.notices.size(), 1u);
+    EXPECT_EQ(report.notices[0].rfind("11 caractère(s) qu'un classeur ne peut pas contenir", 0), 0u) << report.notices[0];
+    EXPECT_NE(report.notices[0].find("l'enregistrement 1, champ « nom »"), std::string::npos) << report.notices[0];
+
+    store::Database book = store::OpenDatabase(c.outputPath, "Excel 12.0 Xml;");
+    store::Recordset rs = book.OpenRecordset("Conversions$");
+    for (const auto& cell : cells) {
+        ASSERT_FALSE(rs.Eof());
+        EXPECT_EQ(rs.Field("nom").Value().Text(), cell.read);
+        rs.MoveNext();
+    }
+}
+
+// Excel evaluates a cell of a delimited file beginning like a formula; a
+// plain number, negative or with a decimal comma, must stay a number.
+TEST_F(Outputs, ExcelTextNeverHoldsAFormula) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"=1+1", "'=1+1"}, {"+32 2 555 12 12", "'+32 2 555 12 12"}, {"@SUM(A1)", "'@SUM(A1)"},
+        {"-cmd", "'-cmd"},  {"\tx", "'\tx"},  {"\rx", "'\rx"},  {"-", "'-"},  {"-12,5", "-12,5"},
+        {"-12.5", "-12.5"}, {"a=b", "a=b"}, {"", ""}};
+    for (const auto& [in, out] : cases) EXPECT_EQ(batch::ExcelSafeText(in), out) << in;
+
+    const std::string input = params_.File("f.txt");
+    std::ofstream(input, std::ios::binary) << "nom\tn\tx\ty\n=HYPERLINK(\"http://x\")\t-12,5\t150000\t170000\n";
+    batch::ImportText(input, {});
+    BatchChoices c = Choices("out.csv");
+    c.inputPath = input;
+    c.table = "f";
+    c.out2Index = 0;
+    c.excelText = true;
+    c.quote = false;
+    batch::RunBatch(c);
+    const auto lines = Split(ReadFile(c.outputPath), '\n');
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("\"'=HYPERLINK(\"\"http://x\"\")\";-12,5;", 0), 0u) << lines[1];
+}
+
 struct RoundCase {
     const char* name;
     batch::SystemKind kind;

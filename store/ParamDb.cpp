@@ -10,13 +10,13 @@
 #include <mutex>
 #include <optional>
 
+#include "store/ParamDbLocation.h"
 #include "store/detail/EngineImpl.h"
 
 namespace store {
 
 namespace {
 
-constexpr const char* FileName = "/SystG\xC3\xA9o.mdb";  // UTF-8 "SystGéo.mdb"
 constexpr int NameSize = 50, FullNameSize = 255, LockSize = 1;
 
 struct PathSetting {
@@ -157,25 +157,15 @@ FieldDef Int16(const char* name) { return {name, dbInteger, 0}; }
 
 }  // namespace
 
-std::string AppFolder() {
-    static const std::string folder = [] {
-        std::string exe(4096, '\0');
-        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
-        if (n <= 0) return std::string(".");
-        exe.resize(std::size_t(n));
-        const auto slash = exe.rfind('/');
-        return slash == 0 ? std::string("/") : exe.substr(0, slash);
-    }();
-    return folder;
+std::string ParamDbOverride() {
+    PathSetting& s = Setting();
+    const std::lock_guard lock(s.mutex);
+    return s.path;
 }
 
 std::string ParamDbPath() {
-    PathSetting& s = Setting();
-    {
-        const std::lock_guard lock(s.mutex);
-        if (!s.path.empty()) return s.path;
-    }
-    return AppFolder() + FileName;
+    std::string path = ParamDbOverride();
+    return path.empty() ? ParamDbInUse().path : path;
 }
 
 bool IsParamDatabase(const std::string& path) { return SameFile(path, ParamDbPath()); }

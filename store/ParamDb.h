@@ -1,7 +1,7 @@
 #pragma once
-// The parameter database, SystGéo.mdb beside the executable: its location,
-// its tables, every statement and find criterion run against it, and the
-// cached reading of single rows behind the parameter loaders.
+// The parameter database, SystGéo.mdb: its path, its tables, every statement
+// and find criterion run against it, and the cached reading of single rows
+// behind the parameter loaders.
 //
 // Names are never spliced into SQL: statements bind them as parameters and
 // criteria carry them as values, so a name holding an apostrophe works and
@@ -13,14 +13,15 @@
 #include <unordered_map>
 #include <utility>
 
+#include "store/AppFiles.h"
 #include "store/Criterion.h"
 #include "store/Engine.h"
 
 namespace store {
 
-// The folder of the running executable.
-std::string AppFolder();
-// The override of SetParamDbPath, else AppFolder() + "/SystGéo.mdb".
+// The override of SetParamDbPath, else the file ParamDbInUse() names
+// (store/ParamDbLocation.h: beside the executable, or the user's copy of the
+// installed one).
 std::string ParamDbPath();
 // Whether `path` names the parameter database, by any name (see SameFile):
 // no output may replace it.
@@ -28,6 +29,8 @@ bool IsParamDatabase(const std::string& path);
 // Points every later load at another file (tests, tools); empty restores the
 // default. Cached records of the former file are dropped.
 void SetParamDbPath(const std::string& path);
+// The path SetParamDbPath set, empty for the default.
+std::string ParamDbOverride();
 
 namespace sql {
 // '?' is bound to the name.

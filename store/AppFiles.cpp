@@ -1,0 +1,43 @@
+#include "store/AppFiles.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace store {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+std::string AppFolder() {
+    static const std::string folder = [] {
+        std::string exe(4096, '\0');
+        const ssize_t n = ::readlink("/proc/self/exe", exe.data(), exe.size());
+        if (n <= 0) return std::string(".");
+        exe.resize(std::size_t(n));
+        const auto slash = exe.rfind('/');
+        return slash == 0 ? std::string("/") : exe.substr(0, slash);
+    }();
+    return folder;
+}
+
+std::string InstalledDataFolder(const std::string& appFolder) {
+    const auto slash = appFolder.rfind('/');
+    const std::string prefix = slash == std::string::npos || slash == 0 ? std::string() : appFolder.substr(0, slash);
+    return prefix + "/share/travena";
+}
+
+std::string ShippedFile(const std::string& name) {
+    for (const std::string& folder : {AppFolder(), InstalledDataFolder(AppFolder())}) {
+        const std::string path = folder + "/" + name;
+        if (IsFile(path)) return path;
+    }
+    return {};
+}
+
+}  // namespace store

@@ -6,7 +6,7 @@
 //                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
 //   travena-cli table --row N [--list1 ITEM] [--list2 ITEM] CELL...
 //   travena-cli systems [--params FILE]
-//   travena-cli COMMAND --help, travena-cli --version
+//   travena-cli COMMAND --help, travena-cli --help, travena-cli --version
 //
 // Exit status: 0 success, 1 some input lines could not be converted,
 // 2 bad usage or an unusable parameter database (before any output).
@@ -28,6 +28,8 @@
 #include "base/SystemText.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
+#include "store/ParamDbLocation.h"
+#include "app/help/About.h"
 #include "app/batch/SystemList.h"
 
 namespace {
@@ -153,7 +155,7 @@ const Command Commands[] = {
 std::string GeneralUsage() {
     std::string text = "Usage :\n";
     for (const Command& c : Commands) text += c.usage;
-    text += "  travena-cli --version\n\n";
+    text += "  travena-cli --version   (la version et la base de paramètres utilisée)\n\n";
     for (const Command& c : Commands) text += c.help;
     return text + "« travena-cli COMMANDE --help » décrit une commande.\n";
 }
@@ -171,7 +173,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (name == "--version") {
-        std::printf("travena-cli %s\n", TRAVENA_VERSION);
+        std::printf("travena-cli %s\n%s\n", app::Version(), app::ParamDbText().c_str());
         return 0;
     }
     const Command* command = nullptr;
@@ -184,6 +186,9 @@ int main(int argc, char** argv) {
             std::fputs(CommandUsage(*command).c_str(), stdout);
             return 0;
         }
+        // Conversions still work from the shipped file; the user should know why edits will not.
+        if (!options.Has("--params") && store::ParamDbInUse().kind == store::ParamDbKind::Shipped)
+            std::fprintf(stderr, "travena-cli : %s\n", store::ParamDbInUse().notice.c_str());
         const int status = command->run(options);
         // Output lost on a full disk or a closed pipe is a failure, not a success;
         // a command that failed has already said why.

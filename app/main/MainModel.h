@@ -23,6 +23,7 @@
 
 #include "store/Engine.h"
 #include "app/Messages.h"
+#include "app/help/About.h"
 
 namespace app {
 
@@ -165,7 +166,7 @@ public:
         mnu_calc2{"geographic conversion Molodenski"}, mnu_calc3{"Helmert tranformation (7 parameters)"};
     MenuItem mnu_projections{"Projections"}, mnu_modifier{"Modifier ..."};
     MenuItem mnu_help{"?"}, mnu_apropos{"A propos"};
-    std::string Caption = "Travena - Transformation de coordonnées";
+    std::string Caption = std::string("Travena ") + Version() + " - Transformation de coordonnées";
     Rect FormRect;  // client area, twips
 
     // Datum transformation method of every conversion: 1, 2 or 3.

@@ -1,14 +1,14 @@
 #include "ui/help/A_propos.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
 #include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QMouseEvent>
 
+#include "store/AppFiles.h"
 #include "ui/Twips.h"
+#include "app/help/About.h"
 
 namespace ui {
 
@@ -23,7 +23,9 @@ constexpr std::array<LabelPlace, 6> Layout = {{
     {0, 0, 0}, {720, 1800, 4500}, {240, 2400, 5400}, {240, 2760, 5400}, {240, 3360, 2900}, {3240, 3360, 2400},
 }};
 constexpr int LabelHeight = 285;
-constexpr int FormWidth = 5880, FormHeight = 4080;
+// Below the links: which parameter database is in use, and any notice about it.
+constexpr int DbLeft = 240, DbTop = 3840, DbWidth = 5400, DbHeight = 1200;
+constexpr int FormWidth = 5880, FormHeight = DbTop + DbHeight + 240;
 // Set by the build (TRAVENA_CONTACT); without one the contact link is not shown.
 constexpr const char* Contact = TRAVENA_CONTACT;
 constexpr int ContactLink = 4, WebLink = 5;
@@ -56,7 +58,7 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
 
     const std::array<QString, 6> texts = {
         QString(),
-        QStringLiteral("Version " TRAVENA_VERSION),
+        QStringLiteral("Version ") + QString::fromUtf8(app::Version()),
         QStringLiteral("Travena, logiciel libre sous licence MIT (fichier LICENSE)"),
         QStringLiteral("© Les développeurs de Travena"),
         QStringLiteral("Contact : ") + QString::fromUtf8(Contact),
@@ -74,6 +76,13 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
         if (i >= ContactLink) label->setCursor(Qt::PointingHandCursor);
         lb_[i] = label;
     }
+    auto* db = new QLabel(QString::fromStdString(app::ParamDbText()), this);
+    db->setObjectName(QStringLiteral("ParamDb"));
+    db->setWordWrap(true);
+    db->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    db->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    db->setGeometry(TwipsToPixels(DbLeft, *this), TwipsToPixels(DbTop, *this), TwipsToPixels(DbWidth, *this),
+                    TwipsToPixels(DbHeight, *this));
     if (!*Contact) {
         lb_[ContactLink]->hide();
         const LabelPlace& s = Layout[ContactLink];
@@ -83,8 +92,11 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
 
 QUrl A_propos::LinkTarget(int Index) const {
     if (Index == ContactLink) return *Contact ? QUrl(QStringLiteral("mailto:") + QString::fromUtf8(Contact)) : QUrl();
-    if (Index == WebLink)
-        return QUrl::fromLocalFile(QDir(QCoreApplication::applicationDirPath()).filePath("docs/index.html"));
+    if (Index == WebLink) {
+        // Beside the executable in a build tree, in the shipped data once installed.
+        const std::string page = store::ShippedFile("docs/index.html");
+        return page.empty() ? QUrl() : QUrl::fromLocalFile(QString::fromStdString(page));
+    }
     return {};
 }
 

@@ -1,0 +1,28 @@
+#include "app/help/About.h"
+
+#include "store/ParamDb.h"
+
+namespace app {
+
+const char* Version() { return TRAVENA_VERSION; }
+
+std::string ParamDbText(const store::ParamDbLocation& location, const std::string& chosen) {
+    const std::string head = "Base de paramètres : ";
+    if (!chosen.empty()) return head + chosen + " (choisie par --params)";
+    std::string text;
+    switch (location.kind) {
+    case store::ParamDbKind::BesideProgram: text = head + location.path + " (à côté du programme)"; break;
+    case store::ParamDbKind::PersonalCopy: text = head + location.path + " (copie personnelle de " + location.shipped + ")"; break;
+    case store::ParamDbKind::Shipped: text = head + location.path + " (base livrée)"; break;
+    case store::ParamDbKind::Missing: text = "Base de paramètres introuvable : " + location.path; break;
+    }
+    if (!location.notice.empty()) text += "\n" + location.notice;
+    return text;
+}
+
+std::string ParamDbText() {
+    const std::string chosen = store::ParamDbOverride();
+    return chosen.empty() ? ParamDbText(store::ParamDbInUse()) : ParamDbText({}, chosen);
+}
+
+}  // namespace app

@@ -9,15 +9,20 @@ DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   qt6-base-dev qt6-translations-l10n libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   xvfb xauth fonts-dejavu-core locales proj-bin time \
-  clang libclang-rt-dev
+  clang libclang-rt-dev \
+  desktop-file-utils groff-base man-db bash-completion
+# What `make deb` needs besides: dpkg-shlibdeps, the file type probe CPack
+# uses to find the binaries, and the package checker.
+DEB_PACKAGES = dpkg-dev file lintian
+PREFIX ?= /usr/local
 
 # apt-get as root, through sudo otherwise; only packages not yet installed.
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test test-sanitize fuzz run screenshots bench clean
+.PHONY: deps build test test-sanitize fuzz run screenshots bench install deb clean
 
 deps:
-	@missing=$$(for p in $(DEBIAN_PACKAGES); do \
+	@missing=$$(for p in $(DEBIAN_PACKAGES) $(EXTRA_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 	  echo "Installation des paquets manquants : $$missing"; \
@@ -65,6 +70,19 @@ bench: build
 	bench/startup.sh $(BUILD)/bin/travena-cli
 	bench/compare_cs2cs.sh $(BUILD)/bin/travena-cli
 	bench/batch_run.sh $(BUILD)/bin/travena-cli
+
+# The program under PREFIX (/usr/local by default), staged under DESTDIR when set.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# travena_<version>_amd64.deb here, from the same install rules (CPack), then
+# lintian on it: errors fail, warnings are shown.
+deb: EXTRA_PACKAGES = $(DEB_PACKAGES)
+deb: build
+	rm -f $(BUILD)/package/travena_*.deb travena_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/package/travena_*.deb .
+	lintian --info --fail-on error travena_*.deb
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Travena"));
     QApplication::setApplicationVersion(QString::fromUtf8(app::Version()));
     QGuiApplication::setDesktopFileName(QStringLiteral("travena"));  // the menu entry, for the desktop to match
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("travena")));  // installed with the menu entry
     // Qt's own words (Oui/Non, the file dialogs, the edit menus) in French, as
     // the rest of the program; English stays if the translation is not installed.
     QTranslator qtFrench;

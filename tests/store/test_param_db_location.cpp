@@ -53,8 +53,8 @@ protected:
     }
 
     static void Edit(const std::string& path) {
-        ASSERT_EQ(store::OpenDatabase(path).Execute("UPDATE Ellipsoides SET nomcomplet = 'modifié' WHERE Nom = 'WGS 84'"),
-                  1);
+        const char* edit = "UPDATE Ellipsoides SET nomcomplet = 'modifié' WHERE Nom = 'WGS 84'";
+        ASSERT_EQ(store::OpenDatabase(path).Execute(edit), 1);
     }
 
     store::ParamDbLocation Start() { return store::LocateParamDb(bin, home); }

@@ -23,6 +23,7 @@ for f in bin/travena bin/travena-cli share/travena/SystGéo.mdb share/travena/do
     share/bash-completion/completions/travena-cli share/doc/travena/copyright share/doc/travena/changelog.gz; do
     [ -f "$usr/$f" ] || fail "not installed: /usr/$f"
 done
+[ -f "$usr/lib/travena/libtravena_gdal.so" ] || fail "not installed: /usr/lib/travena/libtravena_gdal.so"
 # Nothing of the build tree beside the installed executables.
 [ -z "$(ls "$usr/bin" | grep -v '^travena\(-cli\)\?$')" ] || fail "extra files in /usr/bin: $(ls "$usr/bin")"
 
@@ -56,6 +57,11 @@ echo "150000 170000" | HOME=$work/home2 "$usr/bin/travena-cli" convert --from "B
     --params "$build/bin/SystGéo.mdb" > /dev/null 2> "$work/err" || fail "--params: $(cat "$work/err")"
 [ -z "$(ls -A "$work/home2")" ] || fail "--params made a copy: $(find "$work/home2")"
 [ "$(sha256sum < "$shipped")" = "$before" ] || fail "the shipped database was written"
+
+# The GDAL module is found from the installed executable: a workbook is written.
+printf 'id\tx\ty\n1\t150000\t170000\n' > "$work/pts.txt"
+cli batch --in "$work/pts.txt" --x x --y y --from "BE LB72" --to "WGS84 UTM" --out "$work/pts.xlsx" \
+    > "$work/out" 2>&1 || fail "installed batch to .xlsx: $(cat "$work/out")"
 
 desktop-file-validate "$usr/share/applications/travena.desktop" > "$work/desktop" 2>&1 ||
     fail "desktop-file-validate: $(cat "$work/desktop")"

@@ -95,6 +95,43 @@ std::optional<ParamFault> CheckColumns(const std::array<ColumnRule, N>& rules, c
     return std::nullopt;
 }
 
+// How far a stored e may stand from the one its 1/f gives: a few units of
+// the seventh digit, which moves no point by a centimetre, while a typo or
+// e squared typed for e stands thousands of times further.
+constexpr double EccentricityAgreement = 1e-6;
+// Within this of a pole (about 0.1 mm), the cone and sphere constants divide
+// by zero or by a rounding error.
+constexpr double PoleMargin = 1e-9;
+constexpr double ParallelMargin = 1e-12;
+
+bool AtPole(double latitude) { return std::fabs(latitude) > std::numbers::pi / 2 - PoleMargin; }
+
+std::optional<ParamFault> Definition(bool sound, const char* column, double value, const char* expected) {
+    if (sound) return std::nullopt;
+    return ParamFault{column, value, expected};
+}
+
+std::optional<ParamFault> CheckProjectionDefinition(const ProjectionParams& p) {
+    switch (p.Type) {
+    case 2:
+        if (auto f = Definition(!AtPole(p.Lt1), "Lt1", p.Lt1, "un parallèle hors des pôles est attendu")) return f;
+        if (auto f = Definition(!AtPole(p.Lt2), "Lt2", p.Lt2, "un parallèle hors des pôles est attendu")) return f;
+        if (auto f = Definition(std::fabs(p.Lt1 - p.Lt2) > ParallelMargin, "Lt2", p.Lt2,
+                                "un second parallèle différent du premier est attendu ; pour un seul parallèle, "
+                                "choisissez le type à 1 parallèle"))
+            return f;
+        return Definition(std::fabs(p.Lt1 + p.Lt2) > ParallelMargin, "Lt2", p.Lt2,
+                          "deux parallèles symétriques par rapport à l'équateur ne définissent aucun cône");
+    case 3:
+    case 4: return Definition(!AtPole(p.Lt0), "Lt0", p.Lt0, "une latitude d'origine hors des pôles est attendue");
+    case 5:
+        if (auto f = Definition(!AtPole(p.Lt0), "Lt0", p.Lt0, "un parallèle hors des pôles est attendu")) return f;
+        return Definition(std::fabs(p.Lt0) > ParallelMargin, "Lt0", p.Lt0,
+                          "un parallèle hors de l'équateur est attendu (le cône y devient un cylindre)");
+    default: return std::nullopt;
+    }
+}
+
 const char* TableName(store::ParamTable table) {
     switch (table) {
     case store::ParamTable::Ellipsoides: return "Ellipsoides";
@@ -114,14 +151,29 @@ std::optional<ParamFault> CheckParamValue(store::ParamTable table, std::string_v
 }
 
 std::optional<ParamFault> CheckEllipsoid(const EllipsoidParams& p) {
-    return CheckColumns(EllipsoidRules, p, EllipsoidColumns);
+    if (auto fault = CheckColumns(EllipsoidRules, p, EllipsoidColumns)) return fault;
+    const double e = EccentricityOf(p.unf);
+    return Definition(std::fabs(p.ec - e) <= EccentricityAgreement * e, "ec", p.ec,
+                      ("l'excentricité que donne 1/f, " + FormatGeneral(e) + ", est attendue").c_str());
+}
+
+double EccentricityOf(double unf) {
+    const double f = 1 / unf;
+    return std::sqrt(f * (2 - f));
+}
+
+double InverseFlatteningOf(double ec) {
+    if (ec == 0) return 0;
+    const double e2 = ec * ec;
+    return (1 + std::sqrt(1 - e2)) / e2;  // 1/f with f = 1 - sqrt(1 - e2), without its cancellation
 }
 
 std::optional<ParamFault> CheckDatum(const DatumParams& p) { return CheckColumns(DatumRules, p, DatumColumns); }
 
 std::optional<ParamFault> CheckProjection(const ProjectionParams& p) {
     if (auto fault = CheckColumns(ProjectionRules, p, ProjectionColumns)) return fault;
-    return Check(ProjectionRules, "Type", p.Type);
+    if (auto fault = Check(ProjectionRules, "Type", p.Type)) return fault;
+    return CheckProjectionDefinition(p);
 }
 
 std::string ParamFaultText(store::ParamTable table, const std::string& row, const ParamFault& fault) {

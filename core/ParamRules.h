@@ -35,10 +35,22 @@ struct ParamFault {
 // case); nothing when the value keeps it or the column has no rule.
 std::optional<ParamFault> CheckParamValue(store::ParamTable table, std::string_view column, double value);
 
-// The first rule a whole record breaks, in its column order.
+// The first rule a whole record breaks, in its column order, then the rules
+// of its definition as a whole:
+// - an ellipsoid's e must be the eccentricity its 1/f gives (to 1e-6 of e);
+// - type 2: standard parallels distinct, neither at a pole, not symmetric
+//   about the equator (the cone constant n would be 0);
+// - types 3 and 4: the origin off the poles; type 5: its parallel off the
+//   poles and off the equator.
+// A definition fault names the column to change (ec, Lt2, Lt0).
 std::optional<ParamFault> CheckEllipsoid(const EllipsoidParams& p);
 std::optional<ParamFault> CheckDatum(const DatumParams& p);
 std::optional<ParamFault> CheckProjection(const ProjectionParams& p);
+
+// The first eccentricity of an ellipsoid of inverse flattening `unf`, and the
+// inverse flattening of eccentricity `ec` (0 for a sphere, which has none).
+double EccentricityOf(double unf);
+double InverseFlatteningOf(double ec);
 
 // The loaders' message: "Paramètre incorrect dans la table Ellipsoides,
 // ligne « X », colonne a : 1E+308 (un demi-grand axe de 6 300 000 à

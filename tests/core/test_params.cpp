@@ -74,7 +74,12 @@ TEST(ParamRows, AbsurdValuesAreRefusedNamingRowAndColumn) {
         {"Projections", "LU TM", "fn", "1e9"}, {"Projections", "LU TM", "k0", "9996"},
         {"Ellipsoides", "International 1924", "a", "1e308"}, {"Ellipsoides", "International 1924", "a", "6378.388"},
         {"Ellipsoides", "International 1924", "unf", "0.5"}, {"Datums", "BE BD72", "rX", "1e6"},
-        {"Datums", "BE BD72", "dS", "-1e6"}, {"Datums", "BE BD72", "dZ7", "20000"}};
+        {"Datums", "BE BD72", "dS", "-1e6"}, {"Datums", "BE BD72", "dZ7", "20000"},
+        // Definitions no formula can compute, each named by the column to change.
+        {"Ellipsoides", "International 1924", "ec", "0.0067"}, {"Projections", "BE LB08", "Lt2", "Lt1"},
+        {"Projections", "BE LB08", "Lt2", "-Lt1"}, {"Projections", "FR LB93", "Lt1", "1.570796326794895"},
+        {"Projections", "CH LV03", "Lt0", "-1.570796326794895"}, {"Projections", "NL RD", "Lt0", "1.5707963267948966"},
+        {"Projections", "FR LB2E", "Lt0", "0"}};
     for (const auto& r : rows) {
         ParamDbCopy copy;
         store::OpenDatabase(copy.Path())
@@ -149,11 +154,11 @@ TEST(LoadersOnTexts, NumericTextConverts) {
     {
         store::Database db = store::CreateDatabase(path, store::dbLangGeneral);
         db.Execute("CREATE TABLE Ellipsoides (Nom TEXT, a TEXT, ec TEXT, unf TEXT)");
-        db.Execute("INSERT INTO Ellipsoides VALUES ('T', '6378388.5', ' 0.08 ', '1e2'), ('U', '1', '2', 'abc')");
+        db.Execute("INSERT INTO Ellipsoides VALUES ('T', '6378388.5', ' 0.08 ', '3.119991974e2'), ('U', '1', '2', 'abc')");
     }
     store::SetParamDbPath(path);
     const core::EllipsoidParams t = core::LoadEllipsoid("T");
-    EXPECT_EQ(std::tuple(t.a, t.ec, t.unf), std::tuple(6378388.5, 0.08, 100.0));
+    EXPECT_EQ(std::tuple(t.a, t.ec, t.unf), std::tuple(6378388.5, 0.08, 311.9991974));
     EXPECT_EQ(ErrorNumber([] { core::LoadEllipsoid("U"); }), base::err::TypeMismatch);
     store::SetParamDbPath({});
 }

@@ -177,6 +177,8 @@ void TransformDatumWith(const DatumParams& s, const DatumParams& t, const Ellips
     ToGeographic(targetEll.a, e2T, X, Y, Z, lonOut, latOut);
 }
 
+bool IsWgs84Alias(const std::string& datum) { return datum == "WGS84" || datum == "ETRS89"; }
+
 void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn,
                     double latIn, double& lonOut, double& latOut, std::int16_t method) {
     const DatumParams s = LoadDatum(sourceDatum);

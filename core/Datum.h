@@ -16,6 +16,12 @@ constexpr std::int16_t Helmert = 3;
 constexpr std::int16_t IgnGrid = 4;  // BD72 through the IGN grid, others by Helmert
 }  // namespace method
 
+// The datums taken as WGS 84 itself, with no datum step, by every window and
+// the command line: the locked rows "WGS84" and "ETRS89", whose shifts are
+// zero. Other rows with zero shifts give the same numbers through their
+// shifts, and their shifts, once edited, are used.
+bool IsWgs84Alias(const std::string& datum);
+
 // lonIn, latIn in radians on the source datum; lonOut, latOut written in
 // radians on the target datum (height taken as zero). A method other than 1
 // to 3 writes nothing. Floating-point faults raise ArithmeticError with the

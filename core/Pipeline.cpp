@@ -120,13 +120,6 @@ std::string Trimmed(const std::string& text) {
 
 }  // namespace
 
-bool IsWgs84Alias(const std::string& datum) {
-    static const std::array<std::string, 3> aliases = {"WGS84", "ETRS89", "FR RGF93"};
-    for (const auto& a : aliases)
-        if (datum == a) return true;
-    return false;
-}
-
 void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
                   const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot) {
     store::ParamReadScope scope;

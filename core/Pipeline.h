@@ -43,7 +43,4 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
                   std::string& outDatum, const std::string& outProjection, RecordPoint& out,
                   std::int16_t method, Wgs84Pivot* pivot = nullptr);
 
-// Datums taken as WGS 84 itself by the table pipeline: no datum step.
-bool IsWgs84Alias(const std::string& datum);
-
 }  // namespace core

@@ -340,7 +340,7 @@ void MainModel::AutresProjections(int& Index) {
             return;
         }
     }
-    if (IsWgs84Datum(datum)) {
+    if (core::IsWgs84Alias(datum)) {
         PivotLon = WorkLon;
         PivotLat = WorkLat;
     } else {
@@ -358,7 +358,7 @@ RowKind MainModel::Calcul_AutresProjections(int Index) {
     PivotLat = CellNumber(Text(Ctl::TxtN, row::Wgs84), LatRad);
     const bool geographic = IsGeographicItem(name);
     const std::string datum = geographic ? DatumOfItem(name) : core::LoadProjection(name).Datum;
-    if (IsWgs84Datum(datum)) {
+    if (core::IsWgs84Alias(datum)) {
         WorkLon = PivotLon;
         WorkLat = PivotLat;
     } else {

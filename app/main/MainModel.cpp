@@ -95,10 +95,6 @@ std::string DatumOfItem(const std::string& item) {
     return before + " " + (rest < item.size() ? item.substr(rest) : std::string());
 }
 
-bool IsWgs84Datum(const std::string& datum) {
-    return datum == "WGS84" || datum == "FR RGF93" || datum == "DE ETRS89" || datum == "ETRS89";
-}
-
 MainModel::MainModel(Messages& messages, MainHost& host) : messages_(messages), host_(host) {
     mnu_calc1.checked = true;
     BuildControls();

@@ -236,7 +236,5 @@ private:
 std::string DatumOfItem(const std::string& item);
 bool IsGeographicItem(const std::string& item);
 bool IsUtmItem(const std::string& item);
-// Datums the window takes as WGS 84 itself.
-bool IsWgs84Datum(const std::string& datum);
 
 }  // namespace app

@@ -5,7 +5,7 @@
 //   travena-cli batch --in PATH [--table NAME] --x FIELD [--y FIELD] [--zone FIELD]
 //                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
 //   travena-cli table --row N [--list1 ITEM] [--list2 ITEM] CELL...
-//   travena-cli systems [--params FILE]
+//   travena-cli systems [--proj [--method 1|3]] [--params FILE]
 //   travena-cli COMMAND --help, travena-cli --help, travena-cli --version
 //
 // Exit status: 0 success, 1 some input lines could not be converted,
@@ -23,6 +23,7 @@
 #include "cli/Batch.h"
 #include "cli/Convert.h"
 #include "cli/Options.h"
+#include "cli/Systems.h"
 #include "cli/Table.h"
 #include "base/Errors.h"
 #include "base/SystemText.h"
@@ -83,18 +84,16 @@ const char* const TableHelp =
     "son nom puis ses cases, séparés par des tabulations. --list1 et --list2\n"
     "choisissent les systèmes des lignes 11 et 12 (voir les listes « Autres\n"
     "projections »). Statut : 0, 1 si un message a été affiché, 2 usage incorrect.\n";
-const char* const SystemsUsage = "  travena-cli systems [--params FICHIER]\n";
-const char* const SystemsHelp = "systems écrit les systèmes que connaît la base de paramètres, un par ligne.\n";
+const char* const SystemsUsage = "  travena-cli systems [--proj [--method 1|3]] [--params FICHIER]\n";
+const char* const SystemsHelp =
+    "systems écrit les systèmes que connaît la base de paramètres, un par ligne.\n"
+    "--proj ajoute une tabulation et la chaîne PROJ du système (pour cs2cs, QGIS) :\n"
+    "+towgs84 à 3 paramètres, ou à 7 avec --method 3 ; une ligne par fuseau pour\n"
+    "un système UTM à fuseaux automatiques, aucune chaîne pour MGRS et IFBL.\n";
 
 store::Database OpenParams(const cli::Options& options) {
     if (options.Has("--params")) store::SetParamDbPath(options.Get("--params"));
     return store::OpenDatabase(store::ParamDbPath());
-}
-
-int Systems(const cli::Options& options) {
-    store::Database db = OpenParams(options);
-    for (const auto& item : batch::SystemItems(db)) std::printf("%s\n", item.c_str());
-    return 0;
 }
 
 // --threads N, 1 to 64; 0 when absent (one per core).
@@ -149,7 +148,7 @@ const Command Commands[] = {
      Batch},
     {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},
      cli::RunTable},
-    {"systems", SystemsUsage, SystemsHelp, {{"--params"}, {}, false}, Systems},
+    {"systems", SystemsUsage, SystemsHelp, {{"--method", "--params"}, {"--proj"}, false}, cli::RunSystems},
 };
 
 std::string GeneralUsage() {

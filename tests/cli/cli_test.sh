@@ -51,6 +51,8 @@ done
 
 input=''
 check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE IFBL\n$' '^$' -- systems
+check systems_proj 0 '^(WGS84 UTM\t\+proj=utm \+zone=\d+ .*\n){60}(.*\n)*BE LB72A\t\+proj=lcc .*\n(.*\n)*BE IFBL\t\n$' '^$' -- systems --proj
+check systems_proj_molodensky 2 '^$' 'Molodensky' -- systems --proj --method 2
 
 # batch: the options reach the run; an existing database is not written over; a refusal or failure leaves nothing.
 printf 'id;x;y\r\n1;148679,447;171066,810\r\n2;152357,483;212161,981\r\n' > "$work/pts.txt"

@@ -30,6 +30,9 @@ public:
     // The parameter editor, modal; returns once it is closed.
     virtual void ShowEditor() = 0;
     virtual void CloseWindow() = 0;
+    // The system clipboard's text; a host without one keeps nothing.
+    virtual void SetClipboardText(const std::string& /*text*/) {}
+    virtual std::string ClipboardText() { return {}; }
 };
 
 }  // namespace app

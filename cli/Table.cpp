@@ -6,6 +6,7 @@
 #include "store/ParamDb.h"
 #include "app/main/ConversionTable.h"
 #include "app/main/MainModel.h"
+#include "app/main/RowClipboard.h"
 #include "app/Messages.h"
 
 namespace cli {
@@ -94,12 +95,8 @@ int RunTable(const Options& options) {
     // A refused Calc changed nothing: the table would show another point, or none.
     if (model.LastCalcRefused) return ExitMessage;
 
-    for (int r = 0; r < app::RowCount; ++r) {
-        const std::vector<std::string> texts = app::RowTexts(model, r);
-        std::string line;
-        for (std::size_t i = 0; i < texts.size(); ++i) line += (i ? "\t" : "") + texts[i];
-        std::printf("%s\n", line.c_str());
-    }
+    for (int r = 0; r < app::RowCount; ++r) std::fputs(app::RowLine(model, r).c_str(), stdout);
+    std::printf("%s\n", model.Text(app::Ctl::LbMethode, 0).c_str());
     return messages.shown ? ExitMessage : 0;
 }
 

@@ -3,6 +3,9 @@
 
 #include "core/Projection.h"
 
+#include <cmath>
+#include <limits>
+
 #include "core/ProjShared.h"
 
 namespace core {
@@ -60,6 +63,25 @@ void ProjectInverse(double& lat, double& lon, double x, double y, std::int16_t z
     const ProjectionParams p = LoadProjection(projectionName);
     const EllipsoidParams ell = LoadEllipsoid(LoadDatum(p.Datum).Ellipsoide);
     ProjectInverseWith(p, ell, lat, lon, x, y, zone);
+}
+
+double InverseRoundTripError(const std::string& projectionName, double lat, double lon, double x, double y,
+                             std::int16_t zone) {
+    ProjectionParams p = LoadProjection(projectionName);
+    const EllipsoidParams ell = LoadEllipsoid(LoadDatum(p.Datum).Ellipsoide);
+    constexpr int ZoneWidthDeg = 6, ZoneOriginDeg = 183;
+    // The zone's own central meridian, from -177 to 177 degrees (never 0).
+    if (p.Type == TransverseMercator && p.Lg0 == 0)
+        p.Lg0 = static_cast<double>(zone * ZoneWidthDeg - ZoneOriginDeg) / HalfCircleDeg * Pi;
+    double back = 0, forth = 0;
+    std::int16_t unused = 0;
+    try {
+        ProjectForwardWith(p, ell, lat, lon, back, forth, unused);
+    } catch (const base::RuntimeError&) {
+        return std::numeric_limits<double>::infinity();
+    }
+    const double error = std::hypot(back - x, forth - y);
+    return std::isfinite(error) ? error : std::numeric_limits<double>::infinity();
 }
 
 }  // namespace core

@@ -34,4 +34,14 @@ void ProjectInverse(double& lat, double& lon, double x, double y, std::int16_t z
 void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell,
                         double& lat, double& lon, double x, double y, std::int16_t zone);
 
+// How far (x, y) lies, in metres, from the forward projection of (lat, lon),
+// the inverse projection of (x, y) in `zone`: the forward projection keeps
+// the zone the inverse used (an automatic zone is not chosen again from the
+// longitude). A point of the projection's domain comes back to well under a
+// millimetre; an input outside it that the inverse formulas still turn into
+// a plausible point (a swapped easting and northing, 1e8 m) does not.
+// Infinity when the forward projection fails.
+double InverseRoundTripError(const std::string& projectionName, double lat, double lon, double x, double y,
+                             std::int16_t zone);
+
 }  // namespace core

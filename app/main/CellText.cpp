@@ -27,6 +27,14 @@ double CellNumber(const std::string& text, const std::string& what) {
     }
 }
 
+double TypedNumber(const std::string& text) {
+    try {
+        return core::ReadNumberText(text);
+    } catch (const base::RuntimeError& e) {
+        throw Refused(e.what());
+    }
+}
+
 std::optional<std::int16_t> ReadZone(const std::string& text) {
     std::string t = text;
     core::CommaToPoint(t);

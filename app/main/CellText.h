@@ -25,6 +25,10 @@ struct Refused : std::runtime_error {
 // anything else than a number, is refused naming the cell `what`.
 double CellNumber(const std::string& text, const std::string& what);
 
+// The number a cell holds, as core::ReadNumberText reads it; refused with
+// that reader's message quoting the text.
+double TypedNumber(const std::string& text);
+
 // A UTM zone cell: a whole number from 1 to 60, or nothing.
 std::optional<std::int16_t> ReadZone(const std::string& text);
 

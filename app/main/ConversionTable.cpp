@@ -9,9 +9,12 @@
 // Faults. Reading, decoding, unprojecting and shifting the typed row is all
 // or nothing: any failure stops the click before a cell changes, and the
 // message names the cause (going on would refill the table from the previous
-// point). In the fill each row is a step of its own: a row that cannot be
-// computed is emptied rather than left showing another point, the rows after
-// it are still computed, and one message at the end names the first failure.
+// point). Typed projected coordinates are projected back from the point they
+// give: the inverse formulas turn many coordinates outside a projection (a
+// swapped easting and northing, 1e8 m) into a plausible point elsewhere. In
+// the fill each row is a step of its own: a row that cannot be computed is
+// emptied rather than left showing another point, the rows after it are
+// still computed, and one message at the end names the first failure.
 
 #include "app/main/ConversionTable.h"
 
@@ -25,6 +28,7 @@
 #include "core/NumberText.h"
 #include "core/Params.h"
 #include "core/Projection.h"
+#include "core/StrictText.h"
 #include "store/ParamDb.h"
 
 namespace app {
@@ -37,6 +41,14 @@ const std::string UtmWgs84 = "WGS84 UTM", UtmEd50 = "BE UTM", Lb72 = "BE LB72", 
 // Datums of the geographic rows 0..3.
 const std::array<const std::string*, row::Luref + 1> GeographicDatum = {&Wgs84, &Ed50, &Bd72, &Luref};
 constexpr int Metre = 3;  // decimals of metres in the cells
+// How near the typed coordinates a point must project back. The transverse
+// Mercator series invert each other to 0.3 mm near the central meridian and
+// 1.2 mm at 3.5° from it (eastern Belgium in UTM zone 31), 1 cm at 4.8°; the
+// conics to 1e-7 m. Coordinates outside a projection miss by kilometres.
+constexpr double RoundTripTolerance = 0.01;
+// UTM coordinates of the northern hemisphere, wide enough for a point used in
+// the neighbouring zone.
+constexpr double UtmMaxEast = 1000000, UtmMaxNorth = 10000000;
 
 // Names of the cells in messages, after the column headers.
 const std::string LonRad = "Longitude (rad)", LatRad = "Latitude (rad)";
@@ -52,9 +64,11 @@ std::int16_t ZoneCell(const std::string& text) {
 
 // The east and north names of a projected row's cells.
 std::pair<std::string, std::string> EastNorth(int r) {
-    if (r == row::Lambert72 || r == row::LuTm) return {"X", "Y"};
+    if (r == row::Lambert72 || r == row::LuTm || r == row::Ifbl) return {"X", "Y"};
     return {"E", "N"};
 }
+
+std::string InMetres(double metres) { return core::FormatGeneral(metres) + " m"; }
 
 const std::string& Reference(const std::string& text, const std::string& what) {
     if (text.find_first_not_of(' ') == std::string::npos) throw Refused("la case " + what + " est vide.");
@@ -101,6 +115,52 @@ void MainModel::Com_calculer_Click(int Index) {
         SetWaitCursor(false);
         messages_.Info(AppTitle, std::string(SafeModeMessage) + "\n\n" + e.what());
     }
+    RecordFill(Index);
+}
+
+void MainModel::Unproject(int r, const std::string& projection, double east, double north, std::int16_t zone,
+                          double& lat, double& lon) {
+    const auto [e, n] = EastNorth(r);
+    const bool utm = IsUtmItem(projection);
+    if (utm && !(east >= 0 && east <= UtmMaxEast))
+        throw Refused("la case " + e + " est hors limites : " + InMetres(east) + ". En UTM, E va de 0 à " +
+                      InMetres(UtmMaxEast) + ".");
+    if (utm && !(north >= 0 && north <= UtmMaxNorth))
+        throw Refused("la case " + n + " est hors limites : " + InMetres(north) +
+                      ". Travena calcule dans l'hémisphère nord, où N va de 0 à " + InMetres(UtmMaxNorth) + ".");
+    const std::string point = e + " = " + InMetres(east) + ", " + n + " = " + InMetres(north) +
+                              (utm ? ", fuseau " + std::to_string(zone) : "");
+    const std::string outside = point + " est hors du domaine de la projection « " + projection + " »";
+    try {
+        core::ProjectInverse(lat, lon, east, north, zone, projection);
+    } catch (const base::ArithmeticError& fault) {
+        throw Refused(outside + " : " + fault.what());
+    }
+    const double miss = core::InverseRoundTripError(projection, lat, lon, east, north, zone);
+    if (!(miss <= RoundTripTolerance))
+        throw Refused(outside + " : le point calculé, projeté en retour, " +
+                      (std::isfinite(miss) ? "tombe à " + core::FormatFixed(miss, miss < 1 ? Metre : 0) + " m de ces coordonnées."
+                                           : "ne donne plus de coordonnées."));
+    if (!core::InNorthernHemisphere(ToDegrees(lat)))
+        throw Refused(point + " donne un point hors de l'hémisphère nord, où Travena calcule.");
+}
+
+void MainModel::RefillListRow(int r) {
+    if (ListText(ListOfRow(r)) == NoSystem || !StillShows({{Ctl::TxtE, row::Wgs84}, {Ctl::TxtN, row::Wgs84}}))
+        return;
+    store::ParamReadScope scope;
+    try {
+        const RowKind kind = Calcul_AutresProjections(r);
+        if (kind == RowKind::None) ClearRow(r);
+        WriteListRow(r, kind);
+    } catch (const std::exception& e) {
+        ClearRow(r);
+        messages_.Info(AppTitle, std::string(SafeModeMessage) + "\n\nLa ligne « " + RowName(r) +
+                                     " » est laissée vide : " + e.what());
+    }
+    // The row now shows the table's point too.
+    for (auto& [cell, text] : filled_->cells)
+        if (RowOf(cell.ctl, cell.index) == r) text = Text(cell.ctl, cell.index);
 }
 
 void MainModel::ReadPivotRow() {
@@ -146,30 +206,28 @@ void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::s
         break;
     case row::UtmWgs84:
         ReadUtmCells(Index);
-        core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84);
+        Unproject(Index, UtmWgs84, WorkE, WorkN, WorkZone, PivotLat, PivotLon);
         break;
     case row::UtmEd50:
         ReadUtmCells(Index);
-        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50);
+        Unproject(Index, UtmEd50, WorkE, WorkN, WorkZone, WorkLat, WorkLon);
         ToPivot(Ed50);
         break;
     case row::MgrsWgs84:
         DecodeMgrs(Index, row::UtmWgs84, writes);
-        core::ProjectInverse(PivotLat, PivotLon, WorkE, WorkN, WorkZone, UtmWgs84);
+        Unproject(Index, UtmWgs84, WorkE, WorkN, WorkZone, PivotLat, PivotLon);
         break;
     case row::MgrsEd50:
         DecodeMgrs(Index, row::UtmEd50, writes);
-        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, UtmEd50);
+        Unproject(Index, UtmEd50, WorkE, WorkN, WorkZone, WorkLat, WorkLon);
         ToPivot(Ed50);
         break;
     case row::Lambert72: case row::LuTm: {
         const auto [east, north] = EastNorth(Index);
         WorkE = CellNumber(Text(Ctl::TxtE, Index), east);
         WorkN = CellNumber(Text(Ctl::TxtN, Index), north);
-        if (Index == row::Lambert72)
-            core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72);
-        else
-            core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, LuTm);
+        Unproject(Index, Index == row::Lambert72 ? Lb72 : LuTm, WorkE, WorkN, Index == row::Lambert72 ? 0 : WorkZone,
+                  WorkLat, WorkLon);
         ToPivot(Index == row::Lambert72 ? Bd72 : Luref);
         break;
     }
@@ -178,7 +236,7 @@ void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::s
         core::IfblToLambert(WorkE, WorkN, IfblText);
         writes.push_back({{Ctl::TxtE, row::Lambert72}, core::FormatGeneral(WorkE)});
         writes.push_back({{Ctl::TxtN, row::Lambert72}, core::FormatGeneral(WorkN)});
-        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, 0, Lb72);
+        Unproject(Index, Lb72, WorkE, WorkN, 0, WorkLat, WorkLon);
         ToPivot(Bd72);
         break;
     default:
@@ -332,13 +390,13 @@ void MainModel::AutresProjections(int& Index) {
         WorkN = CellNumber(Text(Ctl::TxtLtDeg, DmsIndexOfRow(Index)), "N");
         const bool utm = IsUtmItem(name);
         if (utm) WorkZone = ZoneCell(Text(Ctl::TxtFus, Index));
-        core::ProjectInverse(WorkLat, WorkLon, WorkE, WorkN, WorkZone, name);
-        datum = core::LoadProjection(name).Datum;
         if (utm && OutsideZoneLimits(name, WorkZone)) {
             messages_.Critical(AppTitle, "Hors fuseau");
             PivotLon = PivotLat = 0;
             return;
         }
+        Unproject(Index, name, WorkE, WorkN, WorkZone, WorkLat, WorkLon);
+        datum = core::LoadProjection(name).Datum;
     }
     if (core::IsWgs84Alias(datum)) {
         PivotLon = WorkLon;

@@ -123,12 +123,12 @@ void MainModel::NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
         }
         decimal = core::FormatFixed(degrees, DecimalDegrees);
     } else if (source == dec) {
-        degrees = CellNumber(cell, "");
+        degrees = TypedNumber(cell);
         inRange(degrees);
         core::ConvertAngle(text, degrees, radians, core::angle::FromDegrees);
         decimal = core::FormatGeneral(degrees);  // typed degrees keep their own digits
     } else {
-        radians = CellNumber(cell, "");
+        radians = TypedNumber(cell);
         inRange(radians / core::Pi * core::HalfCircleDeg);
         core::ConvertAngle(text, degrees, radians, core::angle::FromRadians);
         decimal = core::FormatFixed(degrees, DecimalDegrees);
@@ -149,8 +149,12 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
         core::CommaToPoint(cell);
         Text(dec, j) = core::FormatFixed(0, DecimalDegrees);
         Text(rad, k) = core::FormatGeneral(0);
-        MoveFocusOnEnter(source == Ctl::TxtLgDeg ? Ctl::TxtLtDeg : Ctl::Com_calculer,
-                         source == Ctl::TxtLgDeg ? Index : k);
+        // N goes on to the zone in a UTM row, as in the fixed UTM rows.
+        const bool utm = IsUtmItem(ListText(ListOfRow(k)));
+        if (source == Ctl::TxtLgDeg)
+            MoveFocusOnEnter(Ctl::TxtLtDeg, Index);
+        else
+            MoveFocusOnEnter(utm ? Ctl::TxtFus : Ctl::Com_calculer, k);
         return;
     }
     try {
@@ -161,7 +165,8 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
         for (const ControlRef& c : {ControlRef{dms, j}, ControlRef{dec, j}, ControlRef{rad, k}})
             if (c.ctl != source) Text(c.ctl, c.index).clear();
         EnterPressed = false;
-        messages_.Critical(AppTitle, e.what());
+        messages_.Critical(AppTitle, "Ligne « " + RowName(RowOf(source, Index)) + " », case « " + CellName(source, Index) +
+                                         " » :\n" + e.what());
         RequestFocus(source, Index);  // back to the text to correct
         return;
     }
@@ -174,6 +179,21 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
                          Index);
     else
         MoveFocusOnEnter(Ctl::Com_calculer, k);
+}
+
+std::string MainModel::CellName(Ctl ctl, int index) const {
+    const int r = RowOf(ctl, index);
+    const bool projectedList = r >= FirstListRow && ListShowsProjection(ListOfRow(r));
+    switch (ctl) {
+    case Ctl::TxtLgDeg: return projectedList ? "E" : "Longitude (dd°mm'ss.ss'')";
+    case Ctl::TxtLtDeg: return projectedList ? "N" : "Latitude (dd°mm'ss.ss'')";
+    case Ctl::TxtLgDec: return Text(Ctl::Lbcol, 2);
+    case Ctl::TxtLtDec: return Text(Ctl::Lbcol, 3);
+    case Ctl::TxtE: return IsGeographicRow(r) ? Text(Ctl::Lbcol, 4) : "E";
+    case Ctl::TxtN: return IsGeographicRow(r) ? Text(Ctl::Lbcol, 5) : "N";
+    case Ctl::TxtFus: return "Fus";
+    default: return {};
+    }
 }
 
 void MainModel::TxtLgDeg_LostFocus(int Index) { LongitudeLostFocus(Ctl::TxtLgDeg, Index); }

@@ -3,11 +3,14 @@
 
 #include "app/main/MainModel.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "base/Errors.h"
 #include "store/ParamDb.h"
+#include "app/Methods.h"
 #include "app/help/Module_aide.h"
+#include "app/main/ConversionTable.h"
 #include "app/main/ParamSheet.h"
 
 namespace app {
@@ -34,6 +37,8 @@ constexpr int FusLabelLeft = Col2 + 240, FusLabelWidth = 480, ZoneLeft = Col2 + 
 constexpr int CalcWidth = 615, CalcGeographic = Col5 + RadianWidth - Border, CalcUtm = Col3, CalcOther = Col2;
 constexpr int FormWidth = CalcGeographic + CalcWidth + 240, FormHeight = 6960;
 constexpr int PictureSize = 495, PictureTop = 6240, Com_anlLeft = FormWidth - 735, Img_helpLeft = Com_anlLeft - 600;
+// The lines under the table, left of the pictures: the method, then room for one more.
+constexpr int MethodTop = PictureTop, MethodPitch = 300, MethodWidth = Img_helpLeft - 240 - LabelLeft;
 
 // The labels of fixed rows 4 and 5 are Lb(11) and Lb(12); those of the list rows follow.
 constexpr int FusLabelOf(int r) { return r < FirstListRow ? r + FirstListRow - row::UtmWgs84 : r + ListCount; }
@@ -168,6 +173,8 @@ void MainModel::BuildControls() {
     }
     add(Ctl::Com_anl, 0, {Com_anlLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Quitter";
     add(Ctl::Img_help, 0, {Img_helpLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Aide";
+    add(Ctl::LbMethode, 0, {LabelLeft, MethodTop, MethodWidth, CellHeight}, MethodLine(TransformMethod));
+    static_assert(MethodTop + 2 * MethodPitch <= FormHeight, "room for a second line under the method");
     FormRect = {0, 0, FormWidth, FormHeight};
 }
 
@@ -200,6 +207,28 @@ std::optional<ControlRef> MainModel::TakeFocusRequest() {
 }
 
 void MainModel::RequestFocus(Ctl ctl, int index) { focusRequest_ = ControlRef{ctl, index}; }
+
+int MainModel::RowOf(Ctl ctl, int index) const {
+    if (!Exists(ctl, index)) return -1;
+    switch (ctl) {
+    case Ctl::TxtLgDeg: case Ctl::TxtLtDeg: case Ctl::TxtLgDec: case Ctl::TxtLtDec:
+        return index > row::Luref ? index + ListDmsOffset : index;
+    case Ctl::TxtE: case Ctl::TxtN: case Ctl::TxtFus: case Ctl::Com_calculer:
+        return index;
+    case Ctl::Combo_projec:
+        return RowOfList(index);
+    case Ctl::Lb:
+        return index < FixedRowCount ? index : -1;
+    default:
+        return -1;
+    }
+}
+
+void MainModel::GotFocus(Ctl ctl, int Index) {
+    if (const int r = RowOf(ctl, Index); r >= 0) CurrentRow = r;
+    currentCell_.reset();
+    if (ctl <= Ctl::TxtFus) currentCell_ = ControlRef{ctl, Index};
+}
 
 void MainModel::SetWaitCursor(bool wait) {
     if (waitCursor_ == wait) return;
@@ -245,22 +274,47 @@ void MainModel::mnu_apropos_Click() { host_.ShowAbout(); }
 void MainModel::mnu_quitter_Click() { host_.CloseWindow(); }
 void MainModel::Com_anl_Click() { host_.CloseWindow(); }
 
-void MainModel::mnu_calc1_Click() {
-    mnu_calc1.checked = true;
-    mnu_calc2.checked = mnu_calc3.checked = false;
-    TransformMethod = 1;
+void MainModel::mnu_calc1_Click() { SetMethod(1); }
+void MainModel::mnu_calc2_Click() { SetMethod(2); }
+void MainModel::mnu_calc3_Click() { SetMethod(3); }
+
+void MainModel::SetMethod(std::int16_t method) {
+    mnu_calc1.checked = method == 1;
+    mnu_calc2.checked = method == 2;
+    mnu_calc3.checked = method == 3;
+    TransformMethod = method;
+    ShowMethod();
+    if (!filled_ || filled_->method == method) return;
+    // The table was computed with another method: computed again from the
+    // row it came from, or, when that row has changed since, emptied.
+    if (StillShows(RowCells(*this, filled_->row, false))) {
+        Com_calculer_Click(filled_->row);
+        if (!LastCalcRefused) return;
+    }
+    // What the user typed, in the row the table came from or since, stays.
+    for (const auto& [cell, text] : filled_->cells)
+        if (RowOf(cell.ctl, cell.index) != filled_->row && Text(cell.ctl, cell.index) == text)
+            Text(cell.ctl, cell.index).clear();
+    filled_.reset();
 }
 
-void MainModel::mnu_calc2_Click() {
-    mnu_calc2.checked = true;
-    mnu_calc1.checked = mnu_calc3.checked = false;
-    TransformMethod = 2;
+void MainModel::ShowMethod() { Text(Ctl::LbMethode, 0) = MethodLine(TransformMethod); }
+
+void MainModel::RecordFill(int Index) {
+    FilledTable fill{Index, TransformMethod, {}};
+    for (int r = 0; r < RowCount; ++r)
+        for (const ControlRef& c : RowCells(*this, r, false)) fill.cells.emplace_back(c, Text(c.ctl, c.index));
+    filled_ = std::move(fill);
 }
 
-void MainModel::mnu_calc3_Click() {
-    mnu_calc3.checked = true;
-    mnu_calc1.checked = mnu_calc2.checked = false;
-    TransformMethod = 3;
+bool MainModel::StillShows(const std::vector<ControlRef>& cells) const {
+    if (!filled_) return false;
+    for (const ControlRef& c : cells) {
+        const auto at = std::find_if(filled_->cells.begin(), filled_->cells.end(),
+                                     [&](const auto& filled) { return filled.first == c; });
+        if (at == filled_->cells.end() || at->second != Text(c.ctl, c.index)) return false;
+    }
+    return true;
 }
 
 void MainModel::Img_help_Click() { ShowMainHelp(messages_); }
@@ -268,8 +322,15 @@ void MainModel::Img_help_Click() { ShowMainHelp(messages_); }
 void MainModel::SelectListItem(int k, int listIndex) {
     Control& list = At(Ctl::Combo_projec, k);
     if (listIndex < -1 || listIndex >= static_cast<int>(list.items.size())) return;
+    const std::string before = ListText(k);
     list.listIndex = listIndex;
     Combo_projec_Click(k);
+    if (ListText(k) == before) return;
+    // The row's numbers were those of the old system: read as the new one
+    // they would name another point.
+    const int r = RowOfList(k);
+    ClearRow(r);
+    RefillListRow(r);
 }
 
 void MainModel::Combo_projec_Click(int Index) {
@@ -295,7 +356,9 @@ void MainModel::Lb_Click(int Index) {
     ShowSheet(RowLabels[Index], [&] { return LoadSheet(s.datum, s.projection, s.label, s.datum); });
 }
 
-void MainModel::Combo_projec_KeyDown(int Index, int /*KeyCode*/, int Shift) {
+void MainModel::Combo_projec_KeyDown(int Index, int KeyCode, int Shift) {
+    // The Shift or Ctrl key itself, alone: Shift+Tab leaving the list is no request.
+    if (KeyCode != KeyShift && KeyCode != KeyControl) return;
     if (Shift != ShiftMask && Shift != CtrlMask) return;
     const std::string name = ListText(Index);
     if (name.empty() || name == NoSystem) return;

@@ -9,9 +9,10 @@
 // description: TxtE(8) is the Lambert 72 X cell, Com_calculer(12) the Calc
 // button of the second list row.
 //
-// The handlers are split over three files: MainModel.cpp (start-up, menus,
+// The handlers are split over four files: MainModel.cpp (start-up, menus,
 // lists, parameter sheets), InputFields.cpp (key press and lost focus of the
-// cells) and ConversionTable.cpp (Calc and the fill of the table).
+// cells), ConversionTable.cpp (Calc and the fill of the table) and
+// RowClipboard.cpp (rows copied and pasted).
 
 #include <array>
 #include <cstdint>
@@ -40,8 +41,9 @@ enum class Ctl : std::uint8_t {
     Combo_projec,        // the two lists of further systems
     Com_anl,             // quit picture button
     Img_help,            // help picture
+    LbMethode,           // lines under the table: 0 the method that computed it
 };
-inline constexpr int CtlCount = static_cast<int>(Ctl::Img_help) + 1;
+inline constexpr int CtlCount = static_cast<int>(Ctl::LbMethode) + 1;
 
 // Twips, 1/1440 inch.
 struct Rect {
@@ -75,6 +77,7 @@ struct MenuItem {
 enum class RowKind : int { None = 0, Geographic = 1, Projected = 2, Utm = 3 };
 
 inline constexpr int KeyEnter = 13;  // KeyAscii of the Enter key
+inline constexpr int KeyShift = 16, KeyControl = 17;  // KeyCode of the Shift and Ctrl keys themselves
 // Shift states of a key-down event, as a bit mask.
 inline constexpr int ShiftMask = 1, CtrlMask = 2, AltMask = 4;
 
@@ -114,6 +117,8 @@ public:
 
     // The control the last handler moved the focus to, taken once.
     std::optional<ControlRef> TakeFocusRequest();
+    // The row of a control (a cell, a Calc button, a list), -1 for none.
+    int RowOf(Ctl ctl, int index) const;
     bool WaitCursor() const { return waitCursor_; }
 
     // Start-up: opens the parameter database at store::ParamDbPath() and
@@ -131,11 +136,24 @@ public:
     void mnu_calc2_Click();
     void mnu_calc3_Click();
     void Img_help_Click();
+    // "Édition": the row of the focus (CurrentRow), or the whole table, to the
+    // clipboard as tab-separated text; a line from the clipboard into the row.
+    void mnu_copier_Click();
+    void mnu_copiertout_Click();
+    void mnu_coller_Click();
+    // A text pasted into a row (RowClipboard.cpp). False, changing nothing,
+    // when it holds a single field: the cell then takes it as any paste.
+    // A text that cannot be split into the row's cells is refused, said.
+    bool PasteIntoRow(int row, const std::string& text);
 
     // Lists. SelectListItem is what setting the selection does: it runs the
-    // click handler, which rearranges the list row's cells.
+    // click handler, which rearranges the list row's cells. A new system
+    // empties the row (its numbers belonged to the old one) and refills it
+    // for the point the table shows, if it still shows one.
     void SelectListItem(int k, int listIndex);
     void Combo_projec_Click(int Index);
+    // Shows the list's parameter sheet when KeyCode is KeyShift or KeyControl
+    // and that key alone is held.
     void Combo_projec_KeyDown(int Index, int KeyCode, int Shift);
     // Parameter sheet of a fixed row (Index 0..10).
     void Lb_Click(int Index);
@@ -143,6 +161,8 @@ public:
     // Cells (InputFields.cpp). KeyAscii is set to 0 when the key is consumed.
     void KeyPress(Ctl ctl, int Index, int& KeyAscii);
     void LostFocus(Ctl ctl, int Index);
+    // A control got the focus: its row is the one "Édition" works on.
+    void GotFocus(Ctl ctl, int Index);
     void TxtLgDeg_LostFocus(int Index);
     void TxtLtDeg_LostFocus(int Index);
     void TxtLgDec_LostFocus(int Index);
@@ -153,8 +173,10 @@ public:
 
     // Conversion (ConversionTable.cpp). A Calc whose input cannot be read,
     // decoded or converted changes no cell: it says why and sets
-    // LastCalcRefused. A row the fill cannot compute is emptied, and one
-    // message names the first such row and its cause.
+    // LastCalcRefused. Projected input is unprojected and projected back: a
+    // point that does not come back to the typed coordinates lies outside the
+    // projection and is refused. A row the fill cannot compute is emptied,
+    // and one message names the first such row and its cause.
     void Com_calculer_Click(int Index);
     void calcul(int Index);
     void AutresProjections(int& Index);
@@ -162,6 +184,8 @@ public:
 
     // Menu bar, in the window's order.
     MenuItem mnu_fichier{"Fichier"}, mnu_ouvrir{"Ouvrir ..."}, mnu_quitter{"Quitter"};
+    MenuItem mnu_edition{"Édition"}, mnu_copier{"Copier la ligne"}, mnu_copiertout{"Copier le tableau"},
+        mnu_coller{"Coller dans la ligne"};
     MenuItem mnu_calcul{"Calculs"}, mnu_calc1{"geographic/geocentric conversions"},
         mnu_calc2{"geographic conversion Molodenski"}, mnu_calc3{"Helmert tranformation (7 parameters)"};
     MenuItem mnu_projections{"Projections"}, mnu_modifier{"Modifier ..."};
@@ -180,12 +204,24 @@ public:
     std::string MgrsText, IfblText;
     bool EnterPressed = false;
     bool LastCalcRefused = false;
+    int CurrentRow = -1;  // the row of the last control that had the focus
 
     std::optional<store::Database> ParamDb;
     std::optional<store::Recordset> ProjectionList, DatumList, TypeList;
 
 private:
     friend class CursorGuard;
+    // What the last accepted Calc wrote: its row, its method and every cell
+    // as the fill left it. A cell still holding its text is the fill's.
+    struct FilledTable {
+        int row = 0;
+        std::int16_t method = 0;
+        std::vector<std::pair<ControlRef, std::string>> cells;
+    };
+    void SetMethod(std::int16_t method);
+    void ShowMethod();
+    void RecordFill(int Index);
+    bool StillShows(const std::vector<ControlRef>& cells) const;
     void BuildControls();
     void SetWaitCursor(bool wait);
     void RequestFocus(Ctl ctl, int index);
@@ -212,12 +248,20 @@ private:
     void ClearRow(int r);
     std::string RowName(int r) const;
     bool OutsideZoneLimits(const std::string& name, std::int16_t zone);
+    // ProjectInverse of what row `r` holds, refused (in the row's units) for a
+    // point outside the projection.
+    void Unproject(int r, const std::string& projection, double east, double north, std::int16_t zone, double& lat,
+                   double& lon);
+    std::string CellName(Ctl ctl, int index) const;
+    void RefillListRow(int r);
 
     Messages& messages_;
     MainHost& host_;
     std::array<std::vector<Control>, CtlCount> controls_;
     std::optional<ControlRef> focusRequest_;
     bool waitCursor_ = false;
+    std::optional<FilledTable> filled_;
+    std::optional<ControlRef> currentCell_;  // the text cell of the last focus
 };
 
 // Sets the wait cursor and restores the normal one on every way out.

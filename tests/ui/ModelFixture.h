@@ -30,6 +30,9 @@ public:
         if (editor) editor();
     }
     void CloseWindow() override { ++closed; }
+    void SetClipboardText(const std::string& text) override { clipboard = text; }
+    std::string ClipboardText() override { return clipboard; }
+    std::string clipboard;
     std::function<void()> editor;  // what the editor does while it is open
     int aboutShown = 0, batchShown = 0, editorShown = 0, closed = 0;
 };

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     m.Com_calculer_Click(8);
     window.SyncFromModel();
     window.show();
+    window.resize(window.FullSize());  // the offscreen screen is smaller than the table
     window.Control(app::Ctl::Com_calculer, 8)->setFocus();
     QApplication::processEvents();
     if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;

@@ -35,7 +35,22 @@ check "FR LB93" "FR LB93" 1 2 6e-4
 check "MGRS WGS 84" "W MGRS" 0 0 0
 check "IFBL" "BE IFBL" 0 0 0
 [ "$(row "Lambert 72 (LB 72)")" = "151234.5 171234.5" ] || fail "the typed row changed: $(row "Lambert 72 (LB 72)")"
-[ "$(printf '%s\n' "$table" | wc -l)" = 13 ] || fail "not 13 rows"
+[ "$(printf '%s\n' "$table" | wc -l)" = 14 ] || fail "not 13 rows and the method"
+[ "$(printf '%s\n' "$table" | tail -1)" = "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)" ] ||
+    fail "method line: $(printf '%s\n' "$table" | tail -1)"
+
+# A DMS point typed with blanks and hemisphere letters, as a person types it;
+# against cs2cs (same 3 parameters):
+# echo "4d21'6.12\"E 50d50'48\"N" | cs2cs +proj=longlat +datum=WGS84 +to +proj=lcc +lat_1=51.16666723333333
+#   +lat_2=49.8333339 +lat_0=90 +lon_0=4.367486666666666 +x_0=150000.013 +y_0=5400088.438 +ellps=intl
+#   +towgs84=-125.8,79.9,-100.5 -f %.3f  ->  148798.980 170695.807
+table=$("$cli" table --row 0 "4 21 6.12 E" "N 50 50 48") || fail "DMS with blanks: status $?"
+[ "$(row "Lambert 72 (LB 72)")" = "148798.980 170695.807" ] || fail "DMS with blanks: $(row "Lambert 72 (LB 72)")"
+# E and N swapped, and an out-of-domain point that still unprojects: refused in metres.
+err=$("$cli" table --row 4 5632971 596372 31 2>&1 > /dev/null); status=$?
+[ "$status" = 1 ] && [[ $err == *"la case E est hors limites : 5632971 m"* ]] || fail "swapped UTM: $status $err"
+err=$("$cli" table --row 11 --list1 "CH LV03" 1e8 1e8 2>&1 > /dev/null); status=$?
+[ "$status" = 1 ] && [[ $err == *"hors du domaine de la projection « CH LV03 »"* ]] || fail "CH LV03 1e8: $status $err"
 
 "$cli" table --row 13 1 > /dev/null 2>&1; [ $? = 2 ] || fail "row 13 accepted"
 "$cli" table --row 8 1 2 3 > /dev/null 2>&1; [ $? = 2 ] || fail "three cells in row 8 accepted"

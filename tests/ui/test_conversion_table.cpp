@@ -182,6 +182,73 @@ TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
     EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
 }
 
+// A list switched to another system never shows the old system's numbers:
+// the row is refilled for the point the table shows, or emptied when row 0
+// no longer holds that point.
+TEST_F(ConversionTable, ListSwitchRefillsTheRowForThePointShownOrEmptiesIt) {
+    Select(0, "BE LB08");
+    ClickLambert();
+    const struct {
+        const char* item;
+        bool retyped;       // row 0 typed over before the switch
+        const char* datum;  // the system the row then shows, empty when emptied
+        const char* projection;
+    } steps[] = {{"BE LB72A", false, "", "BE LB72A"}, {"NL Geographic AMSF", false, "NL AMSF", ""},
+                 {"BE LB08", false, "", "BE LB08"}, {"FR LB93", true, "", ""}, {"BE LB08", true, "", ""}};
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.item);
+        if (s.retyped) Type(Ctl::TxtE, 0, "0.0763");
+        Select(0, s.item);
+        const bool geographic = *s.datum != 0;
+        const std::string e = geographic ? T(Ctl::TxtE, 11) : T(Ctl::TxtLgDeg, 4);
+        const std::string n = geographic ? T(Ctl::TxtN, 11) : T(Ctl::TxtLtDeg, 4);
+        if (!*s.datum && !*s.projection) {
+            EXPECT_EQ(e + n + T(Ctl::TxtE, 11), "");
+            continue;
+        }
+        const PipelineOut p = FromLambert(s.datum, s.projection, 1);
+        EXPECT_NEAR(Num(e), Num(p.x), geographic ? 1e-12 : 6e-4);
+        EXPECT_NEAR(Num(n), Num(p.y), geographic ? 1e-12 : 6e-4);
+    }
+    // The case: a Calc on the emptied row is refused, not read as the new system.
+    model.Com_calculer_Click(11);
+    EXPECT_TRUE(model.LastCalcRefused);
+}
+
+// Another method recomputes the table from the row it came from, and the line
+// under the table names it; when that row has been typed over since, every
+// computed cell is emptied and what was typed stays.
+TEST_F(ConversionTable, MethodChangeRecomputesTheTableOrEmptiesIt) {
+    ClickLambert();
+    model.mnu_calc3_Click();
+    EXPECT_NEAR(Num(T(Ctl::TxtE, 4)), Num(FromLambert("", "WGS84 UTM", 3).x), 6e-4);
+    EXPECT_EQ(T(Ctl::TxtE, 8) + " " + T(Ctl::TxtN, 8), LambertX + " " + LambertY);
+    EXPECT_EQ(T(Ctl::LbMethode, 0), "Méthode : Helmert 7 paramètres (± 0,2 m en Belgique)");
+    Type(Ctl::TxtE, 8, "150000");
+    Type(Ctl::TxtN, 5, "5600000");
+    model.mnu_calc1_Click();
+    for (const auto& [cell, text] : AllCells(model)) {
+        const bool typed = cell == std::pair{Ctl::TxtE, 8} || cell == std::pair{Ctl::TxtN, 8} ||
+                           cell == std::pair{Ctl::TxtN, 5};
+        EXPECT_EQ(text.empty(), !typed) << static_cast<int>(cell.first) << "(" << cell.second << ")";
+    }
+    EXPECT_EQ(T(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
+    ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+}
+
+// Typed projected coordinates that project back to themselves are accepted,
+// even 3.4° from the central meridian; others lie outside the projection.
+TEST_F(ConversionTable, ProjectedInputNearTheZoneEdgeIsAccepted) {
+    // echo "6.4 50.3" | cs2cs +proj=longlat +datum=WGS84 +to +proj=utm +zone=31 +datum=WGS84
+    Type(Ctl::TxtE, 4, "742122.361");
+    Type(Ctl::TxtN, 4, "5577517.202");
+    Type(Ctl::TxtFus, 4, "31");
+    model.Com_calculer_Click(4);
+    ASSERT_FALSE(model.LastCalcRefused) << messages.shown.front().text;
+    EXPECT_NEAR(Num(T(Ctl::TxtLgDec, 0)), 6.4, 1e-6);
+    EXPECT_NEAR(Num(T(Ctl::TxtLtDec, 0)), 50.3, 1e-6);
+}
+
 // A click whose input cannot be read, decoded or converted changes nothing
 // and says why; the table never shows the previous point as the new one.
 TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
@@ -201,7 +268,15 @@ TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
         {"FR LB2E", 8, {{{Ctl::TxtN, 8}, "abc"}}, "la case Y ne contient pas un nombre"},
         {"FR LB2E", 0, {{{Ctl::TxtE, 0}, ""}}, "Longitude (rad) est vide"},
         {"FR LB2E", 1, {{{Ctl::TxtN, 1}, "1.66"}}, "Latitude hors limites"},
-        {"FR LB2E", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "hémisphère nord"},
+        {"FR LB2E", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "la case N est hors limites : -1000000 m. Travena calcule "
+                                                        "dans l'hémisphère nord, où N va de 0 à 10000000 m."},
+        // E and N swapped; far outside a projection that still gives a point.
+        {"FR LB2E", 4, {{{Ctl::TxtE, 4}, "5632971"}, {{Ctl::TxtN, 4}, "596372"}}, "la case E est hors limites : 5632971 m"},
+        {"CH LV03", 11, {{{Ctl::TxtLgDeg, 4}, "1e8"}, {{Ctl::TxtLtDeg, 4}, "1e8"}},
+         "E = 100000000 m, N = 100000000 m est hors du domaine de la projection « CH LV03 » : le point calculé, "
+         "projeté en retour, tombe à 141157466 m de ces coordonnées."},
+        {"FR LB2E", 9, {{{Ctl::TxtE, 9}, "-1000000"}}, "est hors du domaine de la projection « LU TM »"},
+        {"FR LB2E", 8, {{{Ctl::TxtE, 8}, "150000 170000"}}, "la case X ne contient pas un nombre : « 150000 170000 »"},
         {"FR Geographic RGF93", 11, {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
         {"NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"},
         {"UE UTM", 11, {{{Ctl::TxtLgDeg, 4}, "500000"}, {{Ctl::TxtLtDeg, 4}, "5600000"}, {{Ctl::TxtFus, 11}, "40"}},

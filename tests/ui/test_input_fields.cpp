@@ -59,7 +59,8 @@ TEST_F(InputFields, AngleCellReadsWhatIsWrittenOrRefusesIt) {
         {Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
         {Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
         {Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
-        {Ctl::TxtLgDec, 2, "12abc", nullptr, "ne contient pas un nombre"},
+        {Ctl::TxtLgDec, 2, "12abc", nullptr, "Ligne « Geographic LB 72 », case « Longitude (dd.xxxxx) » :\n« 12abc » n'est pas un nombre."},
+        {Ctl::TxtN, 12, "0.5 rad", nullptr, "case « Latitude (rad) »"},
         {Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -123,7 +124,9 @@ TEST_F(InputFields, EnterMovesAlongTheRow) {
                  {Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},             {Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
                  {Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},    {Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
                  {Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},   {Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
-                 {Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},   {Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}}};
+                 {Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},   {Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}},
+                 {Ctl::TxtLtDeg, 5, "5600000", {Ctl::TxtFus, 12}}};  // a UTM list row, below
+    Select(1, "UE UTM");
     for (const auto& m : moves) {
         T(m.ctl, m.index) = m.text;
         PressEnter(m.ctl, m.index);

@@ -26,7 +26,7 @@ TEST_F(MainModelTest, StartsWithBothListsOnNoSystemAndMethod1) {
 }
 
 // A list row shows the cells of its system's kind, its Calc button where the
-// fixed row of that kind has it, and keeps the texts it hides.
+// fixed row of that kind has it, and empties what the old system's numbers were.
 TEST_F(MainModelTest, ListSelectionRearrangesTheListRow) {
     const struct {
         const char* item;
@@ -36,9 +36,9 @@ TEST_F(MainModelTest, ListSelectionRearrangesTheListRow) {
     const auto shown = [&](Ctl ctl, int i) { return model.At(ctl, i).visible ? '1' : '0'; };
     for (int k = 0; k < 2; ++k) {
         const int r = 11 + k;
-        T(Ctl::TxtE, r) = "0.07";
         for (const auto& c : cases) {
             SCOPED_TRACE(c.item);
+            T(Ctl::TxtE, r) = T(Ctl::TxtLgDeg, k + 4) = "0.07";
             Select(k, c.item);
             EXPECT_EQ(std::string({shown(Ctl::TxtLgDeg, k + 4), shown(Ctl::TxtLgDec, k + 4), shown(Ctl::TxtN, r),
                                    shown(Ctl::TxtFus, r), shown(Ctl::Com_calculer, r)}),
@@ -46,7 +46,7 @@ TEST_F(MainModelTest, ListSelectionRearrangesTheListRow) {
             if (c.calcAsRow >= 0) {
                 EXPECT_EQ(model.At(Ctl::Com_calculer, r).rect.left, model.At(Ctl::Com_calculer, c.calcAsRow).rect.left);
             }
-            EXPECT_EQ(T(Ctl::TxtE, r), "0.07");
+            EXPECT_EQ(T(Ctl::TxtE, r) + T(Ctl::TxtLgDeg, k + 4), "");
         }
     }
 }
@@ -71,6 +71,7 @@ TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
     app::MainModel restarted(messages, host);
     restarted.Form_Load();
     EXPECT_EQ(restarted.TransformMethod, 1);
+    EXPECT_EQ(restarted.Text(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
 }
 
 TEST(ParamSheet, NoSevenParameterBlockWhenItsTranslationsSumToZero) {
@@ -129,6 +130,7 @@ TEST_F(MainModelTest, ShiftOnAListShowsItsSheet) {
     Select(1, "NL Geographic AMSF");
     const struct { int list, key, shift; } presses[] = {
         {0, 16, app::ShiftMask}, {0, 17, app::CtrlMask}, {0, 16, app::ShiftMask | app::CtrlMask}, {0, 65, 0},
+        {0, 9, app::ShiftMask},  // Shift+Tab leaves the list
         {1, 16, app::ShiftMask}};
     for (const auto& p : presses) model.Combo_projec_KeyDown(p.list, p.key, p.shift);
     ASSERT_EQ(messages.shown.size(), 3u);  // Shift, then Ctrl, on list 0

@@ -2,6 +2,7 @@
 // row labels, room for the widest texts and the about window's links.
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFile>
 #include <QFont>
@@ -50,6 +51,7 @@ private slots:
         QCOMPARE(y->text(), QStringLiteral("171000"));
         QTest::keyClick(y, Qt::Key_Enter);
         QVERIFY(form_->Control(Ctl::Com_calculer, 8)->hasFocus());
+        QVERIFY(form_->testAttribute(Qt::WA_KeyboardFocusChange));  // the button shows its focus frame
         QTest::keyClick(form_->Control(Ctl::Com_calculer, 8), Qt::Key_Return);
         QCOMPARE(x->text(), QStringLiteral("150000"));
         QVERIFY(!form_->Cell(Ctl::TxtE, 10)->text().isEmpty());
@@ -79,6 +81,7 @@ private slots:
         QVERIFY(calc->isVisible() && form_->Cell(Ctl::TxtFus, 12)->isVisible());
         QVERIFY(!form_->Cell(Ctl::TxtE, 12)->isVisible());
         QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());  // under the decimal latitudes
+        QTest::keyClick(list, Qt::Key_Backtab, Qt::ShiftModifier);  // leaves the list: no sheet
         QTest::keyClick(list, Qt::Key_Shift, Qt::ShiftModifier);
         QKeyEvent both(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
         QCoreApplication::sendEvent(list, &both);  // Shift and Ctrl together: no sheet
@@ -106,6 +109,29 @@ private slots:
         QTest::keyClicks(lat, "50.5");  // replaces the refused text
         QTest::keyClick(lat, Qt::Key_Return);
         QCOMPARE(form_->Cell(Ctl::TxtLtDec, 0)->text(), QStringLiteral("50.500000"));
+    }
+
+    // Ctrl+C in a cell without a selection copies its row; Ctrl+V of a line
+    // fills the row and moves to its Calc button; Ctrl+V of one value is the
+    // cell's own paste.
+    void copyAndPasteRowsWithTheKeys() {
+        QLineEdit* x = form_->Cell(Ctl::TxtE, 8);
+        x->setFocus();
+        QTest::keyClicks(x, "150000");
+        QTest::keyClick(x, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Lambert 72 (LB 72)\t150000\t\n"));
+        QGuiApplication::clipboard()->setText(QStringLiteral("50.8466 4.3517"));
+        QLineEdit* lon = form_->Cell(Ctl::TxtLgDeg, 0);
+        lon->setFocus();
+        QTest::keyClick(lon, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(form_->Cell(Ctl::TxtLtDec, 0)->text(), QStringLiteral("50.846600"));
+        QTRY_VERIFY(form_->Control(Ctl::Com_calculer, 0)->hasFocus());
+        QGuiApplication::clipboard()->setText(QStringLiteral("171000"));
+        QLineEdit* y = form_->Cell(Ctl::TxtN, 8);
+        y->setFocus();
+        QTest::keyClick(y, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(y->text(), QStringLiteral("171000"));
+        QVERIFY(messages_->shown.empty());
     }
 
     // Alt with a letter opens a menu or does nothing; it types nothing.

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -14,6 +15,8 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTimer>
@@ -134,6 +137,20 @@ void MainForm::Load() {
     SyncFromModel();
 }
 
+QSize MainForm::FullSize() const { return central_->size() + QSize(0, menuBar()->sizeHint().height()); }
+
+void MainForm::FitScreen() {
+    // Room for the window manager's title bar and borders, which are not
+    // known before the window is shown.
+    constexpr int TitleBar = 48, Borders = 16;
+    QSize want = FullSize();
+    if (const QScreen* s = screen()) {
+        const QSize room = s->availableGeometry().size() - QSize(Borders, TitleBar);
+        want = want.boundedTo(room);
+    }
+    resize(want);
+}
+
 void MainForm::BuildMenus() {
     auto add = [this](QMenu* menu, MenuItem& item, char letter, void (MainModel::*handler)(), bool checkable = false) {
         QAction* action = menu->addAction(WithMnemonic(item.caption, letter));
@@ -146,6 +163,15 @@ void MainForm::BuildMenus() {
     add(fichier, model_.mnu_ouvrir, 'O', &MainModel::mnu_ouvrir_Click);
     fichier->addSeparator();
     add(fichier, model_.mnu_quitter, 'Q', &MainModel::mnu_quitter_Click);
+    // In a cell, Ctrl+C with text selected and Ctrl+V of a single value stay
+    // the cell's own (eventFilter); elsewhere these shortcuts act on the row.
+    QMenu* edition = menu(model_.mnu_edition, 'd');
+    add(edition, model_.mnu_copier, 'C', &MainModel::mnu_copier_Click);
+    add(edition, model_.mnu_copiertout, 't', &MainModel::mnu_copiertout_Click);
+    add(edition, model_.mnu_coller, 'l', &MainModel::mnu_coller_Click);
+    MenuAction(model_.mnu_copier)->setShortcut(QKeySequence::Copy);
+    MenuAction(model_.mnu_copiertout)->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    MenuAction(model_.mnu_coller)->setShortcut(QKeySequence::Paste);
     QMenu* calculs = menu(model_.mnu_calcul, 'C');
     add(calculs, model_.mnu_calc1, 'g', &MainModel::mnu_calc1_Click, true);
     add(calculs, model_.mnu_calc2, 'M', &MainModel::mnu_calc2_Click, true);
@@ -157,9 +183,17 @@ void MainForm::BuildMenus() {
 }
 
 void MainForm::BuildWidgets() {
-    central_ = new QWidget(this);
-    setCentralWidget(central_);
+    // The table keeps its layout; on a screen too small for it (a large font,
+    // 120 dpi on 1366 x 768) the window fits the screen and scrolls.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);  // the first cell has the focus at start
+    scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    central_ = new QWidget;
     central_->setFixedSize(ScaledPixels(model_.FormRect.width, *this), ScaledPixels(model_.FormRect.height, *this));
+    scroll_->setWidget(central_);
+    setCentralWidget(scroll_);
+    FitScreen();
 
     for (int c = 0; c < CtlCount; ++c) {
         const Ctl ctl = static_cast<Ctl>(c);
@@ -298,9 +332,11 @@ void MainForm::AfterHandler(bool leavingCell) {
     const auto focus = model_.TakeFocusRequest();
     if (!focus) return;
     QPointer<QWidget> w = Control(focus->ctl, focus->index);
-    const auto moveFocus = [w] {
+    const auto moveFocus = [this, w] {
         if (!w) return;
-        w->setFocus(Qt::OtherFocusReason);
+        scroll_->ensureWidgetVisible(w);
+        // A move by the keyboard: a button shows its focus frame.
+        w->setFocus(Qt::ShortcutFocusReason);
         // Typing over a filled row replaces each cell's text, as Tab does.
         if (auto* edit = qobject_cast<QLineEdit*>(w.data())) edit->selectAll();
     };
@@ -325,17 +361,33 @@ bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::FocusOut && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusOut &&
+        type != QEvent::FocusIn && type != QEvent::MouseButtonRelease)
         return QMainWindow::eventFilter(watched, event);
     Ctl ctl;
     int index;
     if (!FindControl(watched, ctl, index)) return QMainWindow::eventFilter(watched, event);
+    if (type == QEvent::FocusIn) {
+        model_.GotFocus(ctl, index);
+        return QMainWindow::eventFilter(watched, event);
+    }
 
     const auto isEnter = [](QEvent* e) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         return key == Qt::Key_Return || key == Qt::Key_Enter;
     };
     if (IsTextCell(ctl) && type == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        auto* edit = static_cast<QLineEdit*>(watched);
+        if (key->matches(QKeySequence::Copy) && !edit->hasSelectedText()) {
+            Forward([&] { model_.mnu_copier_Click(); });
+            return true;
+        }
+        if (key->matches(QKeySequence::Paste)) {
+            bool pasted = false;
+            Forward([&] { pasted = model_.PasteIntoRow(model_.RowOf(ctl, index), ClipboardText()); });
+            if (pasted) return true;
+        }
         if (isEnter(event)) {
             Forward([&] {
                 int keyAscii = KeyEnter;
@@ -356,9 +408,21 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         if (!syncing_ && reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             Forward([&] { model_.LostFocus(ctl, index); }, true);
         }
-    } else if (ctl == Ctl::Combo_projec && type == QEvent::KeyPress) {
+    } else if (ctl == Ctl::Combo_projec && (type == QEvent::KeyPress || type == QEvent::KeyRelease)) {
+        // Shift or Ctrl pressed and released alone asks for the sheet; the
+        // Shift of Shift+Tab, going on to the next control, does not.
         const auto* key = static_cast<QKeyEvent*>(event);
-        Forward([&] { model_.Combo_projec_KeyDown(index, key->key(), ShiftState(key->modifiers())); });
+        const bool modifierKey = key->key() == Qt::Key_Shift || key->key() == Qt::Key_Control;
+        const int code = key->key() == Qt::Key_Shift ? KeyShift : KeyControl;
+        const int shift = key->key() == Qt::Key_Shift ? ShiftMask : CtrlMask;
+        if (type == QEvent::KeyPress) {
+            // No other modifier held (platforms differ on whether the key's own is).
+            if (!key->isAutoRepeat())
+                sheetKeyPending_ = modifierKey && (ShiftState(key->modifiers()) & ~shift) == 0 ? key->key() : 0;
+        } else if (key->key() == sheetKeyPending_) {
+            sheetKeyPending_ = 0;
+            Forward([&] { model_.Combo_projec_KeyDown(index, code, shift); });
+        }
     } else if (ctl == Ctl::Lb && type == QEvent::MouseButtonRelease &&
                static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Forward([&] { model_.Lb_Click(index); });
@@ -382,5 +446,14 @@ void MainForm::ShowEditor() {
 }
 
 void MainForm::CloseWindow() { close(); }
+
+void MainForm::SetClipboardText(const std::string& text) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(Q(text));
+    // X11's other clipboard too, pasted with the middle button.
+    if (clipboard->supportsSelection()) clipboard->setText(Q(text), QClipboard::Selection);
+}
+
+std::string MainForm::ClipboardText() { return QGuiApplication::clipboard()->text().toStdString(); }
 
 }  // namespace ui

@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QAbstractButton;
+class QScrollArea;
 
 namespace ui {
 
@@ -52,6 +53,10 @@ public:
     QComboBox* Combo_projec(int index) const;
     QAction* MenuAction(const app::MenuItem& item) const;
 
+    // The window's size with the whole table in view; it opens at that size,
+    // or smaller and scrolling on a small screen.
+    QSize FullSize() const;
+
     // Brings every widget up to date with the model.
     void SyncFromModel();
 
@@ -68,8 +73,11 @@ private:
     void ShowBatch() override;
     void ShowEditor() override;
     void CloseWindow() override;
+    void SetClipboardText(const std::string& text) override;
+    std::string ClipboardText() override;
 
     void BuildWidgets();
+    void FitScreen();
     void BuildMenus();
     void PullFromWidgets();
     // leavingCell: the handler runs while a cell loses the focus.
@@ -80,10 +88,12 @@ private:
     std::unique_ptr<QtMessages> ownMessages_;
     app::Messages* messages_;  // the one given, else null: boxes over each window
     app::MainModel model_;
+    QScrollArea* scroll_ = nullptr;
     QWidget* central_ = nullptr;
     std::array<std::vector<QWidget*>, app::CtlCount> controls_;
     std::vector<std::pair<const app::MenuItem*, QAction*>> actions_;
     bool syncing_ = false;
+    int sheetKeyPending_ = 0;  // the Shift or Ctrl key pressed alone on a list
     WaitCursorState waitCursor_;
 };
 

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Datum.h"
+
 namespace app {
 
 struct MethodText {
@@ -25,6 +27,9 @@ inline constexpr MethodText MethodTexts[] = {
     {3, "Helmert tranformation (7 parameters)", "Helmert 7 paramètres", "± 0,2 m"},
     {4, "Grille IGN (NTv2, Belgique)", "grille IGN (NTv2)", "± 0,01 m"},
 };
+
+// Whether the windows offer a method for choosing: the IGN grid once it is read.
+inline bool MethodOffered(const MethodText& m) { return m.method != core::method::IgnGrid; }
 
 // The row of `method`, null for a value outside the table.
 inline const MethodText* FindMethod(std::int16_t method) {

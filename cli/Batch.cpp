@@ -14,6 +14,7 @@
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/Plausibility.h"
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"
 
@@ -100,7 +101,7 @@ int Run(const Options& o, int threads) {
     c.zoneField = o.Get("--zone");
     c.outputPath = o.Get("--out");
     c.scale = o.Get("--scale", "1");
-    c.geoFormat = o.Pick("--geo", {"dms", "deg", "rad"}, core::angle::FromText);
+    c.geoFormat = o.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, core::angle::FromText);
     c.method = o.Pick("--method", {"1", "2", "3"}, 1);
     c.delimiter = OutputDelimiter(o.Get("--delim", "tab"));
     c.quote = !o.Has("--no-quote");
@@ -131,6 +132,9 @@ int Run(const Options& o, int threads) {
             return ExitFailed;
         }
     }
+    // No one to ask: the warning goes with the run.
+    if (const auto warning = batch::PlausibilityWarning(c))
+        std::fprintf(stderr, "Attention : %s\n", Lines(warning->substr(0, warning->rfind('\r'))).c_str());
     batch::BatchReport report;
     try {
         ProgressBar bar;

@@ -1,7 +1,7 @@
 // travena-cli: the conversions of the batch window, from the command line.
 //
 //   travena-cli convert --from SYSTEM --to SYSTEM [--method 1|2|3]
-//                       [--geo dms|deg|rad] [--params FILE]
+//                       [--geo dms|deg|rad|ddmmss] [--params FILE]
 //   travena-cli batch --in PATH [--table NAME] --x FIELD [--y FIELD] [--zone FIELD]
 //                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
 //   travena-cli table --row N [--list1 ITEM] [--list2 ITEM] CELL...
@@ -39,7 +39,7 @@ constexpr int ExitFailed = 1, ExitUsage = 2;
 
 const char* const ConvertUsage =
     "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3]\n"
-    "                      [--geo dms|deg|rad] [--threads N] [--params FICHIER]\n";
+    "                      [--geo dms|deg|rad|ddmmss] [--threads N] [--params FICHIER]\n";
 const char* const ConvertHelp =
     "convert lit un point par ligne sur l'entrée standard et écrit une ligne\n"
     "par point, champs séparés par des tabulations :\n"
@@ -55,14 +55,14 @@ const char* const ConvertHelp =
 const char* const BatchUsage =
     "  travena-cli batch --in CHEMIN [--table NOM] --x CHAMP [--y CHAMP] [--zone CHAMP]\n"
     "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
-    "                    [--geo dms|deg|rad] [--scale S] [--delim tab|comma|semicolon]\n"
+    "                    [--geo dms|deg|rad|ddmmss] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
     "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going]\n"
     "                    [--method 1|2|3] [--threads N] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls ou .xlsx,\n"
     "OpenDocument .ods, GeoPackage .gpkg, dossier de fichiers dBase, fichier\n"
-    "texte .txt ou .csv) ; --geo vaut dms par défaut.\n"
+    "texte .txt ou .csv) ; --geo vaut dms par défaut (ddmmss : 4.2130 est 4°21'30'').\n"
     "La sortie dépend de la fin de --out : .mdb ou .sqlite base SQLite, .gpkg\n"
     "GeoPackage (points en WGS 84), .xlsx classeur Excel (table « Conversions »),\n"
     "sinon fichier texte .txt ou .csv. --excel écrit ce texte pour Excel en\n"
@@ -112,7 +112,7 @@ int Convert(const cli::Options& options) {
     o.from = options.Required("--from");
     o.to = options.Required("--to");
     o.method = options.Pick("--method", {"1", "2", "3"}, 1);
-    o.geoMode = options.Pick("--geo", {"dms", "deg", "rad"}, 2);
+    o.geoMode = options.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, 2);
     o.threads = Threads(options);
     if (o.from == o.to) throw cli::UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
 

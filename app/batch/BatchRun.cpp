@@ -519,6 +519,11 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
 
 }  // namespace
 
+store::Database OpenInputDatabase(const std::string& inputPath) {
+    const auto source = SourceOf(inputPath);
+    return store::OpenDatabase(source.database, source.OpenConnect());
+}
+
 bool IsTextPath(const std::string& path) {
     const std::string e = LowerTail(path, 3);
     return e == "txt" || e == "csv";
@@ -550,6 +555,11 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     if (c.xField.empty()) return "Indiquez la correspondance X.";
     if (NeedsY(in) && c.yField.empty()) return "Indiquez la correspondance Y.";
     if (NeedsZone(in) && c.zoneField.empty()) return "Indiquez la correspondance Fuseau.";
+    // One field read twice would give every point on a diagonal, without a failure.
+    if (NeedsY(in) && store::SameText(c.xField, c.yField))
+        return "X et Y sont le même champ (« " + c.xField + " ») : indiquez deux champs différents.";
+    if (NeedsZone(in) && (store::SameText(c.zoneField, c.xField) || store::SameText(c.zoneField, c.yField)))
+        return "Le fuseau ne peut pas être le champ de X ou de Y (« " + c.zoneField + " »).";
     if (c.outputPath.empty()) return "Choisissez un fichier de sortie (enregistrer).";
     if (OutputKindOf(c.outputPath) == OutputKind::None)
         return "Le fichier de sortie doit se terminer par .mdb ou .sqlite (base SQLite), .gpkg (GeoPackage), "

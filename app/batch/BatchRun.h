@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "store/Engine.h"
 #include "app/batch/Output.h"
 #include "app/batch/SystemChoice.h"
 
@@ -58,6 +59,10 @@ struct BatchChoices {
 // Whether a path names a delimited text file (".txt" or ".csv", any case):
 // an input read through its scratch database, or a text run's output.
 bool IsTextPath(const std::string& path);
+
+// The database a run reads `inputPath` through: a text file's scratch
+// database, a file by the driver its ending names, a dBase folder.
+store::Database OpenInputDatabase(const std::string& inputPath);
 
 // The message of the first check the choices fail, nothing when they pass.
 std::optional<std::string> CheckChoices(const BatchChoices& choices);

@@ -66,6 +66,34 @@ double CheckedNumber(std::string_view field) { return WholeNumber(PointText(fiel
 
 }  // namespace
 
+double PackedDmsDegrees(std::string_view field) {
+    const PointText point(field);
+    const std::string_view text = point.View();
+    std::size_t i = 0;
+    const bool negative = !text.empty() && (text[0] == '-' || text[0] == '+');
+    if (negative) i = 1;
+    const std::size_t dot = text.find('.');
+    const std::string_view whole = text.substr(i, dot == std::string_view::npos ? std::string_view::npos : dot - i);
+    const std::string_view packed = dot == std::string_view::npos ? std::string_view() : text.substr(dot + 1);
+    const auto digits = [](std::string_view s) { return s.find_first_not_of("0123456789") == std::string_view::npos; };
+    if (whole.empty() || !digits(whole) || !digits(packed)) {
+        if (text.empty()) throw NotANumber(text);
+        throw base::RuntimeError(base::err::TypeMismatch, "« " + std::string(text) + " » n'est pas écrit en DD.MMSS.");
+    }
+    // Minutes and seconds padded on the right: "4.2" is 4.20, 20 minutes.
+    std::string rest(packed);
+    if (rest.size() < 4) rest.resize(4, '0');
+    const double minutes = (rest[0] - '0') * 10 + (rest[1] - '0');
+    const double seconds = core::ValNumber(rest.substr(2, 2) + "." + rest.substr(4));
+    if (minutes >= 60 || seconds >= 60)
+        throw base::RuntimeError(base::err::TypeMismatch, "« " + std::string(text) + " » n'est pas écrit en DD.MMSS : " +
+                                                              (minutes >= 60 ? "les minutes" : "les secondes") +
+                                                              " vont de 0 à 59.");
+    const double degrees = core::ValNumber(std::string(whole)) + minutes / 60 + seconds / 3600;
+    if (!std::isfinite(degrees)) throw NotANumber(text);
+    return text[0] == '-' ? -degrees : degrees;
+}
+
 double ProjectedValue(std::string_view field, double scale) {
     const PointText text(field);
     const double value = WholeNumber(text.View());
@@ -93,6 +121,10 @@ double GeographicValue(std::string_view field, std::int16_t mode) {
         zero = text.find_first_of("123456789") == std::string::npos;
         degrees = reading.degrees;
         // The range rules of the text form, without rewriting the text.
+        core::ConvertAngleValues(degrees, radians, core::angle::FromDegrees);
+    } else if (mode == GeoPackedDms) {
+        degrees = PackedDmsDegrees(field);
+        zero = degrees == 0;
         core::ConvertAngleValues(degrees, radians, core::angle::FromDegrees);
     } else {
         const PointText text(field);

@@ -20,6 +20,17 @@ namespace batch {
 
 constexpr std::int16_t MinZone = 1, MaxZone = 60;  // UTM zones
 
+// Geographic input forms beside core::angle's three (DMS text, decimal
+// degrees, radians): degrees, minutes and seconds packed into one number,
+// DD.MMSSsss, as field books and calculators write them (4.2130 is 4°21'30'').
+constexpr std::int16_t GeoPackedDms = 4;
+
+// The decimal degrees of a packed DD.MMSS number: the first two digits after
+// the point are minutes, the rest seconds ("4.2", "4.20" and "4.2000" are all
+// 4°20'). Throws base::RuntimeError 13 for anything else and for minutes or
+// seconds of 60 or more.
+double PackedDmsDegrees(std::string_view field);
+
 // Reading a scale: its decimal comma turned to a point; 0 when the text is
 // not wholly a number.
 double ScaleValue(std::string text);
@@ -30,7 +41,7 @@ double ScaleValue(std::string text);
 // written when `scale` is 1, else to 15 significant digits.
 double ProjectedValue(std::string_view field, double scale);
 // The radians of a longitude or latitude written in `mode` (1 DMS text,
-// 2 decimal degrees, 3 radians), to 15 significant digits.
+// 2 decimal degrees, 3 radians, 4 GeoPackedDms), to 15 significant digits.
 double GeographicValue(std::string_view field, std::int16_t mode);
 // GeographicValue of a latitude, refused outside 0 to 90°.
 double LatitudeValue(std::string_view field, std::int16_t mode);

@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "store/ParamDb.h"
+#include "app/Methods.h"
 #include "app/batch/InputFormat.h"
+#include "app/batch/Plausibility.h"
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"
 #include "app/help/Module_aide.h"
@@ -37,6 +39,11 @@ private:
 
 }  // namespace
 
+std::string DoneMessage(const BatchChoices& c, long records) {
+    return std::string(DoneText) + "\r" + std::to_string(records) + " enregistrement(s) écrit(s) dans " + c.outputPath +
+           ".\r" + app::MethodLine(c.method) + ".";
+}
+
 OuvrirModel::OuvrirModel(app::Messages& messages, BatchHost& host) : messages_(messages), host_(host) {}
 
 void OuvrirModel::Form_Load() {
@@ -52,7 +59,20 @@ void OuvrirModel::Form_Load() {
         list->items.insert(list->items.end(), items.begin(), items.end());
         list->index = 0;
     }
+    Combo_method = {};
+    methods_.clear();
+    for (const app::MethodText& m : app::MethodTexts) {
+        if (!app::MethodOffered(m)) continue;
+        if (m.method == TransformMethod) Combo_method.index = int(methods_.size());
+        methods_.push_back(m.method);
+        Combo_method.items.push_back(app::MethodLine(m.method));
+    }
     Combo_in_Click();
+}
+
+void OuvrirModel::Combo_method_Click() {
+    if (Combo_method.index >= 0 && Combo_method.index < int(methods_.size()))
+        TransformMethod = methods_[std::size_t(Combo_method.index)];
 }
 
 void OuvrirModel::SelectIn(int index) {
@@ -61,6 +81,9 @@ void OuvrirModel::SelectIn(int index) {
 }
 
 void OuvrirModel::Combo_in_Click() {
+    // Fields chosen for another system would be read in the wrong units.
+    if (Combo_in.index != mappedIn_) ClearMapping();
+    mappedIn_ = Combo_in.index;
     Frame_ech_visible = Frame_geo_visible = false;
     if (Combo_in.index <= 0) {
         Com_X_visible = Com_Y_visible = Com_fus_visible = false;
@@ -81,7 +104,11 @@ void OuvrirModel::Combo_in_Click() {
 void OuvrirModel::ClearLists() {
     List_tb = {};
     List_ch = {};
+    shownTable_.clear();
+    ClearMapping();
 }
+
+void OuvrirModel::ClearMapping() { Lb_X.clear(), Lb_Y.clear(), Lb_fus.clear(); }
 
 // Cancelling the dialog or any failure to read the chosen source leaves the
 // window as it was: the shown source, its tables and the mapping always agree.
@@ -153,6 +180,9 @@ void OuvrirModel::SelectTable(int index) {
 }
 
 void OuvrirModel::List_tb_Click() {
+    // The same table clicked again keeps its mapping; another one's fields differ.
+    if (List_tb.Text() != shownTable_) ClearMapping();
+    shownTable_ = List_tb.Text();
     List_ch = {};
     if (List_tb.index < 0 || !Data) return;
     try {
@@ -182,7 +212,15 @@ void OuvrirModel::Com_save_Click() {
     Frame_txt_visible = IsTextPath(Lb_save);
 }
 
-void OuvrirModel::Opt_Click(int Index) { GeoInputFormat = std::int16_t(Index + 1); }
+void OuvrirModel::Opt_Click(int Index) {
+    if (Index >= 0 && Index < GeoOptionCount) GeoInputFormat = GeoOptions[Index].format;
+}
+
+int OuvrirModel::OptIndex() const {
+    for (int i = 0; i < GeoOptionCount; ++i)
+        if (GeoOptions[i].format == GeoInputFormat) return i;
+    return 0;
+}
 void OuvrirModel::Opt_ch_Click(int Index) {
     if (Opt_ch_enabled) OutputDelimiter = std::int16_t(Index);
 }
@@ -237,11 +275,18 @@ void OuvrirModel::Com_calc_Click() {
     if (running_) return;
     const BatchChoices c = Choices();
     std::optional<std::string> refusal = CheckChoices(c);
-    if (!refusal && (c.inputPath.empty() || c.table.empty()))
+    // Without a table there is no field to map: that comes first.
+    if ((c.inputPath.empty() || c.table.empty()) && (!refusal || c.xField.empty()))
         refusal = "Choisissez une table à convertir (ouvrir).";
     if (refusal) {
         messages_.Critical(app::AppTitle, *refusal);
         return;
+    }
+    {
+        WaitCursor look(host_);
+        const std::optional<std::string> warning = PlausibilityWarning(c);
+        look.Release();
+        if (warning && !messages_.Question(app::AppTitle, *warning)) return;
     }
     running_ = true;
     WaitCursor wait(host_);
@@ -249,8 +294,10 @@ void OuvrirModel::Com_calc_Click() {
     host_.Progress(0);
     std::optional<std::string> failure;
     std::string notices;
+    long converted = 0;
     try {
         const BatchReport report = RunBatch(c, [this](const BatchProgress& p) { Progress(p); });
+        converted = report.converted;
         for (const auto& notice : report.notices) notices += "\r" + notice;
         if (report.failed > 0) {
             failure = report.Summary();
@@ -265,7 +312,7 @@ void OuvrirModel::Com_calc_Click() {
     running_ = false;
     wait.Release();
     if (failure) messages_.Critical(app::AppTitle, *failure + notices);
-    else messages_.Info(app::AppTitle, DoneText + notices);
+    else messages_.Info(app::AppTitle, DoneMessage(c, converted) + notices);
 }
 
 }  // namespace batch

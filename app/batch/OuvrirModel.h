@@ -8,13 +8,16 @@
 // A handler named control_event does what a click on that control does.
 
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "store/Engine.h"
 #include "app/Messages.h"
+#include "core/AngleText.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/CoordinateText.h"
 #include "app/batch/TableFeed.h"
 
 namespace batch {
@@ -31,8 +34,22 @@ inline constexpr const char* SaveFilter =
     "(*.xlsx classeur Excel)|*.xlsx|(*.txt fichier texte délimité)|*.txt|(*.csv fichier texte délimité)|*.csv";
 inline constexpr const char* ExcelTextCaption = "pour Excel (Belgique, France) : point-virgule, virgule décimale, UTF-8";
 
+// The geographic input forms, in the order of the option buttons `Opt`.
+struct GeoOption {
+    const char* caption;
+    std::int16_t format;  // GeoInputFormat
+};
+inline constexpr GeoOption GeoOptions[] = {{"DD°MM'SS.SS''", core::angle::FromText},
+                                           {"DD.MMSS", GeoPackedDms},
+                                           {"degrés décimaux (DD.dddddd)", core::angle::FromDegrees},
+                                           {"radians", core::angle::FromRadians}};
+inline constexpr int GeoOptionCount = int(std::size(GeoOptions));
+
 inline constexpr const char* BatchCaption = "Ouvrir une table de données";
 inline constexpr const char* DoneText = "Conversion terminée avec succès.";
+// "Conversion terminée avec succès." with the count of records written, the
+// output path and the datum transformation method.
+std::string DoneMessage(const BatchChoices& c, long records);
 // Width of the progress frame `Shape`, in twips; `Lb_compteur` grows over it.
 inline constexpr int ShapeWidth = 7095;
 
@@ -80,7 +97,10 @@ public:
     void Com_X_Click();
     void Com_Y_Click();
     void Com_fus_Click();
+    // Index into GeoOptions.
     void Opt_Click(int Index);
+    // The method chosen in Combo_method becomes TransformMethod.
+    void Combo_method_Click();
     void Opt_ch_Click(int Index);
     // Text for Excel: forces the semicolon and locks the delimiter choice.
     void Check_excel_Click(bool on);
@@ -99,6 +119,9 @@ public:
     bool Check_txt = true;
     bool Check_excel = false;
     bool Opt_ch_enabled = true;
+    // The datum transformation, « Méthode : … (± … en Belgique) » for each
+    // method offered, selected at TransformMethod.
+    ListControl Combo_method;
     // How finely results are written, an OutputPrecision.
     ListControl Combo_prec{{"tous les chiffres calculés", "0,001 m / 0,000001°"}, 0};
     // Convert every record, writing those that fail with their cause.
@@ -109,11 +132,15 @@ public:
     bool List_tb_enabled = false, List_ch_enabled = false, Com_ap_enabled = false;
     int Lb_compteur_width = 0;  // twips
 
-    // Window settings: 1 + the selected `Opt`, and the selected `Opt_ch`.
+    // Window settings: the format of the selected `Opt` (GeoOptions), and
+    // the selected `Opt_ch`.
     std::int16_t GeoInputFormat = 1;
     std::int16_t OutputDelimiter = 1;
-    // The main window's datum transformation method, taken when the window opens.
+    // The datum transformation method, shared with the main window: taken
+    // from it when the window opens, handed back when it closes.
     std::int16_t TransformMethod = 1;
+    // The index of GeoInputFormat in GeoOptions.
+    int OptIndex() const;
 
     // The browsing connection to the opened source (`Data`).
     Source DataSource;
@@ -123,11 +150,16 @@ public:
 
 private:
     void ClearLists();
+    // Field names belong to one table of one source read as one system.
+    void ClearMapping();
     void Progress(const BatchProgress& p);
 
     app::Messages& messages_;
     BatchHost& host_;
     bool running_ = false;
+    int mappedIn_ = 0;        // Combo_in's index the mapping was made for
+    std::string shownTable_;  // the table List_ch lists
+    std::vector<std::int16_t> methods_;  // Combo_method's methods
 };
 
 }  // namespace batch

@@ -135,6 +135,9 @@ public:
     void mnu_calc1_Click();
     void mnu_calc2_Click();
     void mnu_calc3_Click();
+    // The menu's check marks, the method line and the table follow `method`
+    // (a choice of any window: the batch window shares the method).
+    void SetMethod(std::int16_t method);
     void Img_help_Click();
     // "Édition": the row of the focus (CurrentRow), or the whole table, to the
     // clipboard as tab-separated text; a line from the clipboard into the row.
@@ -218,7 +221,6 @@ private:
         std::int16_t method = 0;
         std::vector<std::pair<ControlRef, std::string>> cells;
     };
-    void SetMethod(std::int16_t method);
     void ShowMethod();
     void RecordFill(int Index);
     bool StillShows(const std::vector<ControlRef>& cells) const;

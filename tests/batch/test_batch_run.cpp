@@ -256,10 +256,10 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"word", Three, [](BatchChoices&) {}, 2},
         FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n", [](BatchChoices& c) { Wgs84Input(c, 1); }, 1},
         FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
-        FailureCase{"zone_out_of_range", Three,
+        FailureCase{"zone_out_of_range", "x\ty\tz\n148679.447\t171066.810\t99\n",
                     [](BatchChoices& c) {
                         c.inSystem = "BE UTM";
-                        c.zoneField = "x";
+                        c.zoneField = "z";
                     },
                     1},
         FailureCase{"missing_parameters", Three,

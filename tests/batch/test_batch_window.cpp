@@ -308,3 +308,162 @@ TEST(Preview, Placement) {
 }
 
 }  // namespace
+
+// --- Choices that would convert the wrong points
+
+namespace wrongresults {
+
+class Mapping : public BatchWindow {
+protected:
+    // A semicolon text file of geographic points, imported and chosen as WGS 84 to Lambert 72.
+    void OpenGeographic(const std::string& lines) {
+        host.import = {2, "", true};
+        const std::string path = params_.File("geo.txt");
+        std::ofstream(path, std::ios::binary) << "id;lon;lat\r\n" << lines;
+        Open(path);
+        SelectTable("geo");
+        Select(model.Combo_in, "W Geographic WGS84");
+        model.Combo_in_Click();
+        Select(model.Combo_out, "BE LB72");
+        Map("lon", &batch::OuvrirModel::Com_X_Click);
+        Map("lat", &batch::OuvrirModel::Com_Y_Click);
+    }
+    // The two computed fields of the last line of a run's text output.
+    std::string RunAndReadBack(const std::string& output) {
+        host.answers.push_back(params_.File(output));
+        model.Com_save_Click();
+        model.Com_calc_Click();
+        const std::string text = testsupport::ReadFile(params_.File(output));
+        const std::size_t y = text.find_last_of('\t');
+        return text.substr(text.find_last_of('\t', y - 1) + 1);
+    }
+};
+
+TEST_F(Mapping, PackedDegreesMinutesSecondsAreReadAsTheOptionSays) {
+    ASSERT_EQ(std::string(batch::GeoOptions[1].caption), "DD.MMSS");
+    ASSERT_EQ(std::string(batch::GeoOptions[2].caption), "degrés décimaux (DD.dddddd)");
+    OpenGeographic("1;4.2100;50.5100\r\n");
+    model.Opt_Click(1);
+    EXPECT_EQ(model.GeoInputFormat, batch::GeoPackedDms);
+    const std::string packed = RunAndReadBack("packed.txt");
+
+    OpenGeographic("1;4.35;50.85\r\n");
+    model.Opt_Click(2);
+    EXPECT_EQ(model.OptIndex(), 2);
+    EXPECT_EQ(model.GeoInputFormat, core::angle::FromDegrees);
+    const std::string decimal = RunAndReadBack("decimal.txt");
+    // 4°21' 50°51' is 4.35° 50.85°, not 4.21° 50.51° some 40 km away.
+    EXPECT_EQ(packed, decimal);
+    EXPECT_EQ(packed.rfind("\"148679.", 0), 0u) << packed;
+}
+
+TEST_F(Mapping, OneFieldForXAndYIsRefused) {
+    OpenGeographic("1;4.35;50.85\r\n");
+    Map("lon", &batch::OuvrirModel::Com_Y_Click);
+    host.answers.push_back(params_.File("out.txt"));
+    model.Com_save_Click();
+    model.Com_calc_Click();
+    EXPECT_EQ(Box(), "critical X et Y sont le même champ (« lon ») : indiquez deux champs différents.");
+    EXPECT_FALSE(fs::exists(params_.File("out.txt")));
+}
+
+TEST_F(Mapping, AnotherTableFileOrInputSystemClearsTheFields) {
+    const auto mapped = [&] { return model.Lb_X + "|" + model.Lb_Y; };
+    OpenGeographic("1;4.35;50.85\r\n");
+    SelectTable("geo");  // the same table again keeps them
+    EXPECT_EQ(mapped(), "lon|lat");
+    Select(model.Combo_in, "BE Geographic ED50");
+    model.Combo_in_Click();
+    EXPECT_EQ(mapped(), "|");
+
+    OpenGeographic("1;4.35;50.85\r\n");
+    Open(Copy("coords.xls", "coords.xls"));
+    EXPECT_EQ(mapped(), "|");
+    SelectTable("Points$");
+    Map("x_lb72", &batch::OuvrirModel::Com_X_Click);
+    SelectTable(model.List_tb.items.back() == "Points$" ? model.List_tb.items.front() : model.List_tb.items.back());
+    EXPECT_EQ(mapped(), "|");
+}
+
+TEST_F(Mapping, TheMethodIsTheMainWindowsShownChangedAndNamed) {
+    batch::OuvrirModel window{messages, host};
+    window.TransformMethod = 3;
+    window.Form_Load();
+    ASSERT_EQ(window.Combo_method.items.size(), 3u);
+    EXPECT_EQ(window.Combo_method.Text(), "Méthode : Helmert 7 paramètres (± 0,2 m en Belgique)");
+    window.Combo_method.index = 0;
+    window.Combo_method_Click();
+    EXPECT_EQ(window.TransformMethod, 1);
+    EXPECT_EQ(window.Choices().method, 1);
+
+    OpenGeographic("1;4.35;50.85\r\n");
+    model.Opt_Click(2);
+    model.Combo_method.index = 2;
+    model.Combo_method_Click();
+    RunAndReadBack("out.txt");
+    EXPECT_EQ(Box(), "info Conversion terminée avec succès.\r1 enregistrement(s) écrit(s) dans " + params_.File("out.txt") +
+                         ".\rMéthode : Helmert 7 paramètres (± 0,2 m en Belgique).");
+}
+
+// Most first records wrong for the input system: a question before the run,
+// which goes on only on Yes.
+struct PlausibleCase {
+    const char* name;
+    const char* system;
+    const char* lines;  // id;x;y
+    const char* question;  // its start; "" for none
+};
+
+class Plausibility : public Mapping, public ::testing::WithParamInterface<PlausibleCase> {};
+
+TEST_P(Plausibility, AsksBeforeRunningOnPointsThatLookWrong) {
+    const PlausibleCase& c = GetParam();
+    for (const bool yes : {false, true}) {
+        SCOPED_TRACE(yes);
+        messages.shown.clear();
+        messages.answer = yes;
+        host.import = {2, "", true};
+        const std::string path = params_.File("pts.txt");
+        std::ofstream(path, std::ios::binary) << "id;x;y\r\n" << c.lines;
+        Open(path);
+        SelectTable("pts");
+        Select(model.Combo_in, c.system);
+        model.Combo_in_Click();
+        Select(model.Combo_out, "WGS84 UTM");
+        Map("x", &batch::OuvrirModel::Com_X_Click);
+        Map("y", &batch::OuvrirModel::Com_Y_Click);
+        const std::string out = params_.File(std::string("out_") + (yes ? "yes" : "no") + ".txt");
+        host.answers.push_back(out);
+        model.Com_save_Click();
+        model.Com_calc_Click();
+        ASSERT_FALSE(messages.shown.empty());
+        if (!*c.question) {
+            EXPECT_EQ(messages.shown[0].kind, "info");
+            EXPECT_TRUE(fs::exists(out));
+            return;
+        }
+        EXPECT_EQ(messages.shown[0].kind, "question");
+        EXPECT_EQ(messages.shown[0].text.rfind(c.question, 0), 0u) << messages.shown[0].text;
+        EXPECT_NE(messages.shown[0].text.find("Convertir quand même ?"), std::string::npos);
+        EXPECT_EQ(fs::exists(out), yes);
+        EXPECT_EQ(messages.shown.size(), yes ? 2u : 1u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batch, Plausibility,
+    ::testing::Values(
+        PlausibleCase{"lambert_points", "BE LB72", "1;148679,4;171066,8\r\n2;150000;170000\r\n", ""},
+        PlausibleCase{"degrees_as_lambert", "BE LB72", "1;4,35;50,85\r\n2;4,36;50,86\r\n3;150000;170000\r\n",
+                      "2 des 3 premiers enregistrements ne ressemblent pas à des coordonnées « BE LB72 » (X = 4,35, "
+                      "Y = 50,85) : ce sont sans doute des degrés, alors que ce système attend des mètres."},
+        // LU TM states no limits: only the kind of number tells.
+        PlausibleCase{"degrees_as_luxembourg_tm", "LU TM", "1;6,13;49,61\r\n",
+                      "1 des 1 premiers enregistrements ne ressemblent pas à des coordonnées « LU TM »"},
+        PlausibleCase{"beyond_the_limits", "BE LB72", "1;900000;170000\r\n2;900100;170100\r\n",
+                      "2 des 2 premiers enregistrements ne ressemblent pas à des coordonnées « BE LB72 » (X = "
+                      "900000, Y = 170000) : ils tombent hors des limites de ce système (longitudes de 2,5° à "
+                      "6,5°)."}),
+    testsupport::RowName());
+
+}  // namespace wrongresults

@@ -19,7 +19,7 @@ const std::string LongZeros = "0." + std::string(80, '0') + "5";  // beyond any 
 struct ReadCase {
     const char* name;
     std::string field;
-    int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone
+    int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone, 5 packed DD.MMSS
     double scale;
     double value;        // when accepted
     int error;           // else the error number
@@ -32,6 +32,7 @@ double Read(const ReadCase& c) {
     case 1: return batch::GeographicValue(c.field, 2);
     case 2: return batch::GeographicValue(c.field, 1);
     case 3: return batch::LatitudeValue(c.field, 2);
+    case 5: return batch::GeographicValue(c.field, batch::GeoPackedDms);
     default: return batch::ZoneNumber(c.field);
     }
 }
@@ -86,6 +87,20 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"DmsWithBlanksAndAWestLetter", "4 21 0 W", 2, 1, core::GeneralValue(355.65 * Rad), 0, ""},
         ReadCase{"DmsSixtyMinutes", "4°60'", 2, 1, 0, base::err::TypeMismatch,
                  "Angle illisible : « 4°60' » : les minutes vont de 0 à 59."},
+        // Packed DD.MMSS is degrees, minutes and seconds, never decimal degrees.
+        ReadCase{"PackedMinutes", "4.2100", 5, 1, core::GeneralValue(4.35 * Rad), 0, ""},
+        ReadCase{"PackedLatitude", "50,5100", 5, 1, core::GeneralValue(50.85 * Rad), 0, ""},
+        ReadCase{"PackedShortMinutes", "4.2", 5, 1, core::GeneralValue((4 + 20.0 / 60) * Rad), 0, ""},
+        ReadCase{"PackedDecimalSeconds", "4.213015", 5, 1, core::GeneralValue((4 + 21.0 / 60 + 30.15 / 3600) * Rad), 0, ""},
+        ReadCase{"PackedWholeDegrees", "5", 5, 1, core::GeneralValue(5 * Rad), 0, ""},
+        ReadCase{"PackedNegative", "-4.2100", 5, 1, core::GeneralValue(355.65 * Rad), 0, ""},
+        ReadCase{"PackedSixtyMinutes", "4.7500", 5, 1, 0, base::err::TypeMismatch,
+                 "« 4.7500 » n'est pas écrit en DD.MMSS : les minutes vont de 0 à 59."},
+        ReadCase{"PackedSixtySeconds", "4.2160", 5, 1, 0, base::err::TypeMismatch,
+                 "« 4.2160 » n'est pas écrit en DD.MMSS : les secondes vont de 0 à 59."},
+        ReadCase{"PackedExponent", "4.2e1", 5, 1, 0, base::err::TypeMismatch, "« 4.2e1 » n'est pas écrit en DD.MMSS."},
+        ReadCase{"PackedDms", "4°21'", 5, 1, 0, base::err::TypeMismatch, "« 4°21' » n'est pas écrit en DD.MMSS."},
+        ReadCase{"PackedEmpty", " ", 5, 1, 0, base::err::TypeMismatch, "valeur vide."},
         ReadCase{"LatitudeBeyondThePole", "95", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},

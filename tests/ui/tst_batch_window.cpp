@@ -176,6 +176,45 @@ private slots:
         main.MenuAction(main.Model().mnu_ouvrir)->trigger();
         QCOMPARE(method, 3);
         QVERIFY(items > 10);
+
+        // The method changed in the batch window is the main window's too.
+        QString shown;
+        OnModal<ui::Ouvrir>([&](ui::Ouvrir* w) {
+            shown = w->Combo_method->currentText();
+            w->Combo_method->setCurrentIndex(0);
+            emit w->Combo_method->activated(0);
+            w->Com_anl->click();
+        });
+        main.MenuAction(main.Model().mnu_ouvrir)->trigger();
+        QCOMPARE(shown, QString::fromUtf8("Méthode : Helmert 7 paramètres (± 0,2 m en Belgique)"));
+        QCOMPARE(int(main.Model().TransformMethod), 1);
+        QVERIFY(main.MenuAction(main.Model().mnu_calc1)->isChecked());
+    }
+
+    // Enter on a mapping button or a list presses « Convertir », never « > X ».
+    void enterConvertsAndNeverMaps() {
+        const std::string input = params_->File("pts.txt");
+        fs::copy_file(Data + "/text/pts_crlf.txt", input);
+        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
+        answers_.push_back(input);
+        window_->Com_open->click();
+        window_->List_tb->setCurrentRow(0);
+        Choose(window_->Combo_in, "BE LB72");
+        Choose(window_->Combo_out, "WGS84 UTM");
+        Map("x", window_->Com_X);
+        window_->List_ch->setCurrentRow(2);  // "y": a wrongful press would map it
+        for (QWidget* w : {static_cast<QWidget*>(window_->Com_X), static_cast<QWidget*>(window_->List_ch)}) {
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key_Return);
+            QCOMPARE(window_->Lb_X->text(), QStringLiteral("x"));
+        }
+        QCOMPARE(int(messages_->Count("Indiquez la correspondance Y.")), 2);
+        Map("y", window_->Com_Y);
+        answers_.push_back(params_->File("out.txt"));
+        window_->Com_save->click();
+        window_->Com_Y->setFocus();
+        QTest::keyClick(window_->Com_Y, Qt::Key_Enter);
+        QVERIFY(fs::exists(params_->File("out.txt")));
     }
 
 private:

@@ -60,8 +60,9 @@ void KeepSpaceWhenHidden(QWidget* w) {
 }
 
 // A row of option buttons in `layout`, numbered from 0 in caption order.
+template <std::size_t N>
 QButtonGroup* AddOptions(QWidget* owner, QWidget* parent, QBoxLayout* layout,
-                         const std::array<const char*, 3>& captions, std::array<QRadioButton*, 3>& buttons) {
+                         const std::array<const char*, N>& captions, std::array<QRadioButton*, N>& buttons) {
     auto* group = new QButtonGroup(owner);
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         buttons[i] = new QRadioButton(QString::fromUtf8(captions[i]), parent);
@@ -147,6 +148,13 @@ void Ouvrir::BuildWidgets() {
     connect(Combo_in, &QComboBox::activated, this, [this](int i) { Forward([&] { model_.SelectIn(i); }); });
     connect(Combo_out, &QComboBox::activated, this, [this](int i) { model_.Combo_out.index = i; });
     connect(Combo_out2, &QComboBox::activated, this, [this](int i) { model_.Combo_out2.index = i; });
+    Combo_method = combo("méthode :");
+    connect(Combo_method, &QComboBox::activated, this, [this](int i) {
+        Forward([&] {
+            model_.Combo_method.index = i;
+            model_.Combo_method_Click();
+        });
+    });
 
     heading("2.", "Ouvrir :");
     Com_open = PictureButton(this, QStyle::SP_DialogOpenButton, "Ouvrir");
@@ -174,6 +182,8 @@ void Ouvrir::BuildWidgets() {
     auto* mapping = new QGridLayout;
     auto fieldButton = [&](const char* caption, const char* tip, QLabel*& label, void (batch::OuvrirModel::*handler)()) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
+        // Enter converts: it must never map whatever field is selected.
+        b->setAutoDefault(false);
         b->setToolTip(QString::fromUtf8(tip));
         label = FieldLabel(this);
         connect(b, &QPushButton::clicked, this, [this, handler] { Forward([&] { (model_.*handler)(); }); });
@@ -190,7 +200,9 @@ void Ouvrir::BuildWidgets() {
 
     Frame_geo = new QGroupBox(this);
     auto* geo = new QVBoxLayout(Frame_geo);
-    auto* optGroup = AddOptions(this, Frame_geo, geo, {"DD°MM'SS.SS''", "DD.MMSS", "radians"}, Opt);
+    std::array<const char*, batch::GeoOptionCount> geoCaptions{};
+    for (int i = 0; i < batch::GeoOptionCount; ++i) geoCaptions[std::size_t(i)] = batch::GeoOptions[i].caption;
+    auto* optGroup = AddOptions(this, Frame_geo, geo, geoCaptions, Opt);
     connect(optGroup, &QButtonGroup::idClicked, this, [this](int i) { Forward([&] { model_.Opt_Click(i); }); });
     Frame_ech = new QGroupBox(this);
     auto* ech = new QHBoxLayout(Frame_ech);
@@ -223,7 +235,7 @@ void Ouvrir::BuildWidgets() {
     auto* txt = new QHBoxLayout;
     txtLines->addLayout(txt);
     txt->addWidget(new QLabel(QStringLiteral("Délimitation des champs :"), Frame_txt));
-    auto* chGroup = AddOptions(this, Frame_txt, txt, {"virgule", "tabulation", "point-virgule"}, Opt_ch);
+    auto* chGroup = AddOptions(this, Frame_txt, txt, std::array<const char*, 3>{"virgule", "tabulation", "point-virgule"}, Opt_ch);
     connect(chGroup, &QButtonGroup::idClicked, this, [this](int i) { Forward([&] { model_.Opt_ch_Click(i); }); });
     Check_txt = new QCheckBox(QStringLiteral("champs encadrés par des \" \""), Frame_txt);
     connect(Check_txt, &QCheckBox::toggled, this, [this](bool on) { model_.Check_txt = on; });
@@ -248,6 +260,7 @@ void Ouvrir::BuildWidgets() {
     grid->addWidget(Check_suite, row++, 0, 1, 4);
     auto* calc = new QHBoxLayout;
     auto* convert = new QPushButton(QStringLiteral("Convertir"), this);
+    convert->setDefault(true);
     connect(convert, &QPushButton::clicked, this, [this] { Forward([&] { model_.Com_calc_Click(); }); });
     Com_calc = convert;
     Shape = new QFrame(this);
@@ -273,7 +286,7 @@ void Ouvrir::BuildWidgets() {
     grid->setColumnStretch(2, 1);
 
     const std::pair<QObject*, const char*> names[] = {
-        {Combo_in, "Combo_in"},   {Combo_out, "Combo_out"}, {Combo_out2, "Combo_out2"}, {Com_open, "Com_open"},
+        {Combo_in, "Combo_in"},   {Combo_out, "Combo_out"}, {Combo_out2, "Combo_out2"}, {Combo_method, "Combo_method"}, {Com_open, "Com_open"},
         {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},
         {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
         {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
@@ -291,6 +304,7 @@ void Ouvrir::SyncFromModel() {
     SyncCombo(Combo_out, model_.Combo_out);
     SyncCombo(Combo_out2, model_.Combo_out2);
     SyncCombo(Combo_prec, model_.Combo_prec);
+    SyncCombo(Combo_method, model_.Combo_method);
     SyncList(List_tb, model_.List_tb);
     SyncList(List_ch, model_.List_ch);
     List_tb->setEnabled(model_.List_tb_enabled);
@@ -309,7 +323,7 @@ void Ouvrir::SyncFromModel() {
         const QSignalBlocker blockExcel(Check_excel);
         Check_excel->setChecked(model_.Check_excel);
     }
-    Opt[std::size_t(std::clamp<int>(model_.GeoInputFormat - 1, 0, 2))]->setChecked(true);
+    Opt[std::size_t(model_.OptIndex())]->setChecked(true);
     Opt_ch[std::size_t(std::clamp<int>(model_.OutputDelimiter, 0, 2))]->setChecked(true);
     for (QRadioButton* option : Opt_ch) option->setEnabled(model_.Opt_ch_enabled);
     Com_X->setVisible(model_.Com_X_visible);

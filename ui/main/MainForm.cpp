@@ -111,6 +111,11 @@ MainForm::MainForm(Messages* messages, QWidget* parent)
             return;
         }
         batch.exec();
+        // One method for both windows: a change made in the batch window holds here too.
+        if (batch.Model().TransformMethod != model_.TransformMethod) {
+            model_.SetMethod(batch.Model().TransformMethod);
+            SyncFromModel();
+        }
     };
     showEditor = [this] {
         app::MainModelLists lists(model_);

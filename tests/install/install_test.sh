@@ -87,7 +87,7 @@ completion=$(PATH=$usr/bin:$PATH HOME=$home bash -c '
 lb7=$(cli systems | grep '^BE LB7' | sed 's/ /\\ /g' | tr '\n' ' ')
 expected_completion="travena-cli conv=convert
 travena-cli convert --me=--method
-travena-cli convert --geo d=dms deg
+travena-cli convert --geo d=dms deg ddmmss
 travena-cli batch --in-delim t=tab
 travena-cli convert --from BE\\ LB7=${lb7% }"
 [ "$completion" = "$expected_completion" ] || fail "completion:

@@ -10,7 +10,8 @@ DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   xvfb xauth fonts-dejavu-core locales proj-bin time \
   clang libclang-rt-dev \
-  desktop-file-utils groff-base man-db bash-completion
+  desktop-file-utils groff-base man-db bash-completion \
+  pybind11-dev python3-dev python3-numpy python3-pandas python3-dask python3-distributed python3-pytest python3-pyproj
 # What `make deb` needs besides: dpkg-shlibdeps, the file type probe CPack
 # uses to find the binaries, and the package checker.
 DEB_PACKAGES = dpkg-dev file lintian

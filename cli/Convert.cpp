@@ -18,7 +18,6 @@
 #include "base/Errors.h"
 #include "base/SystemText.h"
 #include "base/Workers.h"
-#include "core/Grid.h"
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
 #include "app/batch/RecordIo.h"
@@ -177,8 +176,7 @@ public:
         }
         batch::ReadCoordinates(kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
         conversion_.Convert(point_, converted_);
-        if (conversion_.Out().kind == SystemKind::Ifbl && converted_.reference == core::IfblOutsideGrid)
-            throw base::RuntimeError(base::err::BadReference, "point hors de la grille IFBL.");
+        batch::RefuseOutsideGrid(conversion_.Out().kind, converted_);
         bool first = true;
         batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
             if (!first) result += '\t';

@@ -30,6 +30,9 @@ PathSetting& Setting() {
     return setting;
 }
 
+// The path of the thread's innermost ParamDbPathScope, null when none.
+thread_local const std::string* threadPath = nullptr;
+
 // What identifies the file's content from outside SQLite: a replaced or
 // rewritten file differs in one of these.
 struct FileStamp {
@@ -59,10 +62,13 @@ public:
     void Enter() {
         error_.reset();
         const std::uint64_t pathGeneration = Setting().generation.load(std::memory_order_acquire);
-        if (pathGeneration != pathGeneration_) {
+        const std::string* own = threadPath;
+        const bool moved = own ? !ownPath_ || *own != path_ : ownPath_ || pathGeneration != pathGeneration_;
+        pathGeneration_ = pathGeneration;
+        if (moved) {
             Drop();
-            path_ = ParamDbPath();
-            pathGeneration_ = pathGeneration;
+            path_ = own ? *own : ParamDbPath();
+            ownPath_ = own != nullptr;
         }
         const std::optional<FileStamp> stamp = Stamp(path_);
         if (!stamp) {
@@ -136,6 +142,7 @@ private:
 
     std::uint64_t pathGeneration_ = 0;
     std::string path_;
+    bool ownPath_ = false;  // path_ is a ParamDbPathScope's
     std::shared_ptr<detail::DatabaseImpl> db_;
     detail::WriteCounter* writes_ = nullptr;  // owned by db_'s connection
     FileStamp stamp_;
@@ -176,6 +183,10 @@ void SetParamDbPath(const std::string& path) {
     s.path = path;
     s.generation.fetch_add(1, std::memory_order_release);
 }
+
+ParamDbPathScope::ParamDbPathScope(const std::string& path) : path_(path), previous_(threadPath) { threadPath = &path_; }
+
+ParamDbPathScope::~ParamDbPathScope() { threadPath = previous_; }
 
 Criterion NomIs(const std::string& name) { return {"Nom", Value(name)}; }
 Criterion DatumIs(const std::string& name) { return {"Datum", Value(name)}; }

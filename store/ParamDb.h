@@ -32,6 +32,21 @@ void SetParamDbPath(const std::string& path);
 // The path SetParamDbPath set, empty for the default.
 std::string ParamDbOverride();
 
+// While it lives, the loads of the calling thread read `path` instead of
+// ParamDbPath(): a library converter's own database, whatever the process
+// has chosen. Made outside any ParamReadScope of the thread; scopes nest.
+class ParamDbPathScope {
+public:
+    explicit ParamDbPathScope(const std::string& path);
+    ~ParamDbPathScope();
+    ParamDbPathScope(const ParamDbPathScope&) = delete;
+    ParamDbPathScope& operator=(const ParamDbPathScope&) = delete;
+
+private:
+    std::string path_;
+    const std::string* previous_;
+};
+
 namespace sql {
 // '?' is bound to the name.
 inline constexpr const char* EllipsoideByName = "SELECT * FROM Ellipsoides WHERE Nom = ?";

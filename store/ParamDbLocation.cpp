@@ -251,20 +251,22 @@ ParamDbLocation LocateParamDb(const std::string& appFolder, const std::string& d
     return location;
 }
 
+std::string UserDataHome() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    const char* home = std::getenv("HOME");
+    std::string homeText = home ? home : "";
+    if (homeText.empty()) {
+        std::vector<char> buffer(16384);
+        passwd entry {};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
+            homeText = found->pw_dir;
+    }
+    return DataHome(xdg ? xdg : "", homeText);
+}
+
 const ParamDbLocation& ParamDbInUse() {
-    static const ParamDbLocation location = [] {
-        const char* xdg = std::getenv("XDG_DATA_HOME");
-        const char* home = std::getenv("HOME");
-        std::string homeText = home ? home : "";
-        if (homeText.empty()) {
-            std::vector<char> buffer(16384);
-            passwd entry {};
-            passwd* found = nullptr;
-            if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
-                homeText = found->pw_dir;
-        }
-        return LocateParamDb(AppFolder(), DataHome(xdg ? xdg : "", homeText));
-    }();
+    static const ParamDbLocation location = LocateParamDb(AppFolder(), UserDataHome());
     return location;
 }
 

@@ -49,6 +49,9 @@ std::string DataHome(const std::string& xdgDataHome, const std::string& home);
 // `dataHome` as DataHome gives it.
 ParamDbLocation LocateParamDb(const std::string& appFolder, const std::string& dataHome);
 
+// DataHome of this process's environment ($HOME, else the password entry's).
+std::string UserDataHome();
+
 // LocateParamDb for this process (its executable, its environment), decided
 // once, on first use.
 const ParamDbLocation& ParamDbInUse();

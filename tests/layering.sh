@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fails when an include runs up the layers: base < store < core < app < ui,
-# with cli beside ui over app. Usage: layering.sh SOURCE_DIR
+# with cli beside ui over app, the library lib/ beside them, and the Python
+# module python/ over the library's public headers alone. Usage: layering.sh SOURCE_DIR
 set -u
 cd "${1:-.}" || exit 2
 
@@ -21,10 +22,12 @@ wrong store '"(core|app|ui|cli)/'       "store/ includes only base/ and itself:"
 wrong core  '"(app|ui|cli)/'            "core/ includes only base/ and store/:"
 wrong app   '"(ui|cli)/'                "app/ never includes ui/ or cli/:"
 wrong cli   '"ui/'                      "cli/ never includes ui/:"
-for layer in base store core app cli; do
+wrong lib   '"(ui|cli)/'                "lib/ never includes ui/ or cli/:"
+wrong python '"(base|store|core|app|ui|cli|lib)/' "python/ includes only the public travena/ headers:"
+for layer in base store core app cli lib python; do
     wrong "$layer" '<Q' "$layer/ is Qt-free:"
 done
-for layer in base core app ui cli data bench tests/core tests/batch tests/ui; do
+for layer in base core app ui cli lib python data bench tests/core tests/batch tests/ui tests/lib; do
     wrong "$layer" '"store/detail/' "store/detail/ is private to the store:"
 done
 

@@ -105,10 +105,29 @@ double ProjectedValue(std::string_view field, double scale) {
     return core::GeneralValue(scaled);
 }
 
+namespace {
+
+// The radians of an angle read as `degrees` or `radians` (as `mode` says),
+// through the range rules of the angle forms. `zero`: its text held no digit
+// but zeros.
+double CheckedRadians(double value, bool zero, std::int16_t mode) {
+    double degrees = value, radians = value;
+    core::ConvertAngleValues(degrees, radians, mode);
+    // The range rules clear an angle beyond 0 to 360°, which would read as 0.
+    if (!zero && degrees == 0 && radians == 0)
+        throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");
+    return core::GeneralValue(radians);
+}
+
+// NaN is how arrays and data frames hold an empty or unreadable cell.
+base::RuntimeError NotFinite(double value) {
+    if (std::isnan(value)) return base::RuntimeError(base::err::TypeMismatch, "valeur vide ou qui n'est pas un nombre.");
+    return base::RuntimeError(base::err::TypeMismatch, "« " + core::FormatGeneral(value) + " » n'est pas un nombre.");
+}
+
+}  // namespace
+
 double GeographicValue(std::string_view field, std::int16_t mode) {
-    double degrees = 0;
-    double radians = 0;
-    bool zero = false;
     if (mode == core::angle::FromText) {
         std::string text(field);
         core::CommaToPoint(text);
@@ -118,26 +137,28 @@ double GeographicValue(std::string_view field, std::int16_t mode) {
         if (reading.plain)
             throw base::RuntimeError(base::err::TypeMismatch,
                                      "« " + text + " » n'est pas écrit en degrés, minutes et secondes.");
-        zero = text.find_first_of("123456789") == std::string::npos;
-        degrees = reading.degrees;
-        // The range rules of the text form, without rewriting the text.
-        core::ConvertAngleValues(degrees, radians, core::angle::FromDegrees);
-    } else if (mode == GeoPackedDms) {
-        degrees = PackedDmsDegrees(field);
-        zero = degrees == 0;
-        core::ConvertAngleValues(degrees, radians, core::angle::FromDegrees);
-    } else {
-        const PointText text(field);
-        degrees = radians = WholeNumber(text.View());
-        // A zero angle has no digit but zeros in any of the three forms.
-        zero = text.View().find_first_of("123456789") == std::string_view::npos;
-        // Only the radians go on: the other forms' text is never built.
-        core::ConvertAngleValues(degrees, radians, mode);
+        return CheckedRadians(reading.degrees, text.find_first_of("123456789") == std::string::npos,
+                              core::angle::FromDegrees);
     }
-    // The range rules clear an angle beyond 0 to 360°, which would read as 0.
-    if (!zero && degrees == 0 && radians == 0)
-        throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");
-    return core::GeneralValue(radians);
+    if (mode == GeoPackedDms) {
+        const double degrees = PackedDmsDegrees(field);
+        return CheckedRadians(degrees, degrees == 0, core::angle::FromDegrees);
+    }
+    const PointText text(field);
+    // A zero angle has no digit but zeros in any of the three forms.
+    return CheckedRadians(WholeNumber(text.View()),
+                          text.View().find_first_of("123456789") == std::string_view::npos, mode);
+}
+
+double ProjectedNumber(double value) {
+    if (!std::isfinite(value)) throw NotFinite(value);
+    return value;
+}
+
+double GeographicNumber(double value, std::int16_t mode) {
+    if (mode != core::angle::FromDegrees && mode != core::angle::FromRadians) throw base::InvalidCallError();
+    if (!std::isfinite(value)) throw NotFinite(value);
+    return CheckedRadians(value, value == 0, mode);
 }
 
 double ScaleValue(std::string text) {
@@ -150,8 +171,9 @@ double ScaleValue(std::string text) {
     }
 }
 
-std::int16_t ZoneNumber(std::string_view field) {
-    const double zone = CheckedNumber(field);
+std::int16_t ZoneNumber(std::string_view field) { return ZoneNumber(CheckedNumber(field)); }
+
+std::int16_t ZoneNumber(double zone) {
     if (!(zone >= MinZone && zone < MaxZone + 1))
         throw base::RuntimeError(base::err::Overflow, "fuseau hors de 1 à 60.");
     return static_cast<std::int16_t>(zone);
@@ -163,14 +185,21 @@ std::string GridText(std::string_view field) {
     return std::string(field);
 }
 
-double LatitudeValue(std::string_view field, std::int16_t mode) {
-    const double radians = GeographicValue(field, mode);
+namespace {
+
+double NorthernLatitude(double radians) {
     // The grids and range rules hold the northern hemisphere only; a southern
     // latitude would come back from the range rules as 270 to 360°.
     if (!core::InNorthernHemisphere(Degrees(radians)))
         throw base::RuntimeError(base::err::InvalidCall, "latitude hors de 0 à 90°.");
     return radians;
 }
+
+}  // namespace
+
+double LatitudeValue(std::string_view field, std::int16_t mode) { return NorthernLatitude(GeographicValue(field, mode)); }
+
+double LatitudeNumber(double value, std::int16_t mode) { return NorthernLatitude(GeographicNumber(value, mode)); }
 
 double Degrees(double radians) { return radians * core::HalfCircleDeg / core::Pi; }
 

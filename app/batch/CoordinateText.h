@@ -47,6 +47,15 @@ double GeographicValue(std::string_view field, std::int16_t mode);
 double LatitudeValue(std::string_view field, std::int16_t mode);
 // The integer part of a UTM zone field, 1 to 60.
 std::int16_t ZoneNumber(std::string_view field);
+// The same readings of numbers rather than texts (a program's arrays): what
+// the readers above give for a field holding the number's shortest text.
+// NaN and infinities are refused as words are; geographic values in mode 2
+// (decimal degrees) or 3 (radians).
+double ProjectedNumber(double value);
+double GeographicNumber(double value, std::int16_t mode);
+double LatitudeNumber(double value, std::int16_t mode);
+std::int16_t ZoneNumber(double zone);
+
 // An MGRS or IFBL reference; only refused when empty.
 std::string GridText(std::string_view field);
 

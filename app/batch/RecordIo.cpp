@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/Errors.h"
+#include "core/Grid.h"
 #include "core/NumberText.h"
 #include "core/StrictText.h"
 #include "core/Pipeline.h"
@@ -28,6 +29,31 @@ void AppendCoordinateValues(SystemKind kind, const Coordinates& c, std::vector<s
     case SystemKind::Ifbl: values.emplace_back(c.reference); break;
     default: break;
     }
+}
+
+void ReadCoordinateNumbers(SystemKind kind, std::int16_t geoMode, double x, double y, double zone,
+                           std::string_view reference, Coordinates& c) {
+    c.zone = 0;
+    switch (kind) {
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl:
+        c.reference = GridText(reference);
+        c.x = c.y = 0;
+        break;
+    case SystemKind::Geographic:
+        c.x = GeographicNumber(x, geoMode);
+        c.y = LatitudeNumber(y, geoMode);
+        break;
+    default:
+        c.x = ProjectedNumber(x);
+        c.y = ProjectedNumber(y);
+        if (kind == SystemKind::Utm) c.zone = ZoneNumber(zone);
+    }
+}
+
+void RefuseOutsideGrid(SystemKind kind, const Coordinates& c) {
+    if (kind == SystemKind::Ifbl && c.reference == core::IfblOutsideGrid)
+        throw base::RuntimeError(base::err::BadReference, "point hors de la grille IFBL.");
 }
 
 namespace {

@@ -58,28 +58,52 @@ void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, 
     }
 }
 
-// Calls `put` with the text of each output field of `kind`, in column order:
-// geographic ones in decimal degrees, longitudes from -180 to 180.
+// The values the output fields of a numeric kind show, before their 15-digit
+// text: X and Y, or a geographic longitude (-180 to 180) and latitude in
+// decimal degrees, the range rules giving 0 to 360° and the datum step -180
+// to 180°.
+inline void PresentedValues(SystemKind kind, const Coordinates& c, double& x, double& y) {
+    if (kind == SystemKind::Geographic) {
+        x = LongitudeDegrees(core::GeneralValue(c.x));
+        y = Degrees(core::GeneralValue(c.y));
+    } else {
+        x = c.x;
+        y = c.y;
+    }
+}
+
+// Calls `put` with the text of each output field of `kind`, in column order.
 template <typename Put>
 void WriteCoordinateTexts(SystemKind kind, const Coordinates& c, Put put) {
     char text[core::MaxGeneralLength];
     const auto general = [&](double v) { put(std::string_view(text, core::FormatGeneralTo(v, text))); };
     switch (kind) {
     case SystemKind::Geographic:
-        general(LongitudeDegrees(core::GeneralValue(c.x)));
-        general(Degrees(core::GeneralValue(c.y)));
-        break;
     case SystemKind::Projected:
-    case SystemKind::Utm:
-        general(c.x);
-        general(c.y);
+    case SystemKind::Utm: {
+        double x = 0, y = 0;
+        PresentedValues(kind, c, x, y);
+        general(x);
+        general(y);
         if (kind == SystemKind::Utm) general(c.zone);
         break;
+    }
     case SystemKind::Mgrs:
     case SystemKind::Ifbl: put(std::string_view(c.reference)); break;
     default: break;
     }
 }
+
+// ReadCoordinates over numbers (see ProjectedNumber): X and Y, geographic
+// ones in `geoMode` 2 (decimal degrees) or 3 (radians), the zone of a UTM
+// point, the reference of an MGRS or IFBL one.
+void ReadCoordinateNumbers(SystemKind kind, std::int16_t geoMode, double x, double y, double zone,
+                           std::string_view reference, Coordinates& c);
+
+// A point's conversion refused where a table keeps the result: an IFBL code
+// outside the grid ("No zone"), which a batch run writes as it is, is an
+// error (1002) for travena-cli convert and the library.
+void RefuseOutsideGrid(SystemKind kind, const Coordinates& c);
 
 // The same fields as database values: numbers, the zone an integer, grid
 // references texts.

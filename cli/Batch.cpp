@@ -121,6 +121,13 @@ int Run(const Options& o, int threads) {
     if (!text) c.table = o.Get("--table");
     if (const auto refusal = batch::CheckChoices(c)) throw Refused{*refusal};
 
+    // A scratch database made in the temporary folder goes with the run.
+    struct TemporaryScratch {
+        std::string path;
+        ~TemporaryScratch() {
+            if (!path.empty()) batch::RemoveTemporaryScratch(path);
+        }
+    } scratch{text ? c.inputPath : std::string()};
     if (text) {
         batch::TextImportOptions import;
         import.delimiter = ImportDelimiter(o.Get("--in-delim", "tab"));

@@ -46,6 +46,13 @@ std::string DoneMessage(const BatchChoices& c, long records) {
 
 OuvrirModel::OuvrirModel(app::Messages& messages, BatchHost& host) : messages_(messages), host_(host) {}
 
+OuvrirModel::~OuvrirModel() { LeaveSource(); }
+
+void OuvrirModel::LeaveSource() {
+    Data.reset();
+    if (IsTextPath(Lb_open)) RemoveTemporaryScratch(Lb_open);
+}
+
 void OuvrirModel::Form_Load() {
     std::vector<std::string> items;
     {
@@ -125,19 +132,20 @@ void OuvrirModel::Com_open_Click() {
         // A dBase source is the folder: every file in it is a table.
         shown = path.substr(0, path.find_last_of('/') + 1);
         source = {"dBase 5.0;", shown};
-    } else if (kind == "txt") {
+    } else if (IsTextPath(path)) {
         source = {"", ScratchDatabasePath(path)};
     } else {
         return;
     }
 
+    const bool text = IsTextPath(path);
     std::vector<std::string> tables;
     std::optional<store::Database> data;
-    if (kind == "txt") {
+    if (text) {
         Com_ap_enabled = false;
-        Lb_open = shown;
         // The import replaces the scratch database this connection may hold.
-        Data.reset();
+        LeaveSource();
+        Lb_open = shown;
         bool opened = false;
         if (host_.ShowTextImport(path)) {
             try {
@@ -163,8 +171,9 @@ void OuvrirModel::Com_open_Click() {
         const store::TableDefs defs = data->TableDefs();
         for (int i = 0, n = defs.Count(); i < n; ++i) tables.push_back(defs.Item(i).Name);
     } catch (const base::RuntimeError&) {
-        if (kind != "txt") return;
+        if (!text) return;
     }
+    if (!text) LeaveSource();
     Com_ap_enabled = false;
     Lb_open = shown;
     DataSource = source;
@@ -207,9 +216,13 @@ void OuvrirModel::Com_fus_Click() {
 void OuvrirModel::Com_save_Click() {
     const std::optional<std::string> chosen = host_.SaveDialog(SaveFilter);
     if (!chosen || chosen->empty()) return;
+    const bool newCsv = LowerTail(*chosen, 4) == ".csv" && LowerTail(Lb_save, 4) != ".csv";
     Lb_save = *chosen;
     // The text options show for every output the run writes as text.
     Frame_txt_visible = IsTextPath(Lb_save);
+    // A .csv is opened by a double click in Excel, which reads it well only
+    // in the Excel form: proposed, and left to the user to uncheck.
+    if (newCsv) Check_excel_Click(true);
 }
 
 void OuvrirModel::Opt_Click(int Index) {

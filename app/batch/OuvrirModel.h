@@ -25,13 +25,14 @@ namespace batch {
 // Filters of the open and save dialogs, as "caption|pattern|caption|pattern".
 // Every readable kind first, so a workbook shows without choosing its filter.
 inline constexpr const char* OpenFilter =
-    "(toutes les tables lues)|*.mdb *.xls *.xlsx *.ods *.gpkg *.dbf *.txt|"
+    "(toutes les tables lues)|*.mdb *.xls *.xlsx *.ods *.gpkg *.dbf *.txt *.csv|"
     "(*.mdb Access 97)|*.mdb|(*.xls Exel 97)|*.xls|(*.xlsx Excel)|*.xlsx|(*.ods OpenDocument)|*.ods|"
-    "(*.gpkg GeoPackage)|*.gpkg|(*.dbf dBase 5.0)|*.dbf|(*.txt fichier texte délimité)|*.txt";
+    "(*.gpkg GeoPackage)|*.gpkg|(*.dbf dBase 5.0)|*.dbf|(*.txt *.csv fichier texte délimité)|*.txt *.csv";
 // The ".mdb" output is an SQLite database, as ".sqlite" is: Access cannot open it.
 inline constexpr const char* SaveFilter =
     "(*.mdb base SQLite)|*.mdb|(*.sqlite base SQLite)|*.sqlite|(*.gpkg GeoPackage, points en WGS 84)|*.gpkg|"
-    "(*.xlsx classeur Excel)|*.xlsx|(*.txt fichier texte délimité)|*.txt|(*.csv fichier texte délimité)|*.csv";
+    "(*.xlsx classeur Excel)|*.xlsx|(*.txt fichier texte délimité)|*.txt|"
+    "(*.csv texte ; cochez « pour Excel » pour l'ouvrir dans Excel)|*.csv";
 inline constexpr const char* ExcelTextCaption = "pour Excel (Belgique, France) : point-virgule, virgule décimale, UTF-8";
 
 // The geographic input forms, in the order of the option buttons `Opt`.
@@ -80,6 +81,10 @@ struct ListControl {
 class OuvrirModel {
 public:
     OuvrirModel(app::Messages& messages, BatchHost& host);
+    // Removes the scratch database of a text source made in the temporary folder.
+    ~OuvrirModel();
+    OuvrirModel(const OuvrirModel&) = delete;
+    OuvrirModel& operator=(const OuvrirModel&) = delete;
 
     // Fills the three system lists from the parameter database at
     // store::ParamDbPath() and selects their placeholders. Engine errors
@@ -150,6 +155,8 @@ public:
 
 private:
     void ClearLists();
+    // The source is left: its scratch database goes when it is a temporary one.
+    void LeaveSource();
     // Field names belong to one table of one source read as one system.
     void ClearMapping();
     void Progress(const BatchProgress& p);

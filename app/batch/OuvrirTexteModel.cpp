@@ -5,27 +5,45 @@ namespace batch {
 OuvrirTexteModel::OuvrirTexteModel(app::Messages& messages, TextImportHost& host, std::string path)
     : messages_(messages), host_(host), path_(std::move(path)) {}
 
+namespace {
+constexpr const char* OptionDelimiters[] = {"\t", ",", ";"};  // Opt(0) to Opt(2)
+}  // namespace
+
 void OuvrirTexteModel::Form_Load() {
     Lb0 = "Fichier : " + path_;
-    Delimiter = "\t";
     Applied = false;
+    const TextLayout layout = GuessTextLayout(path_);
+    Check_ligne = layout.header;
+    Opt = 3;
+    for (int i = 0; i < 3; ++i)
+        if (layout.delimiter == OptionDelimiters[i]) Opt = i;
+    if (Opt == 3) Txt_lim = layout.delimiter;
+    Opt_Click(Opt);
+}
+
+void OuvrirTexteModel::ShowPreview() { Apercu = PreviewText(path_, {Delimiter, Check_ligne}, PreviewLines); }
+
+void OuvrirTexteModel::Check_ligne_Click(bool on) {
+    Check_ligne = on;
+    ShowPreview();
 }
 
 void OuvrirTexteModel::Opt_Click(int Index) {
     Opt = Index;
     Txt_lim_enabled = false;
-    switch (Index) {
-    case 0: Delimiter = "\t"; break;
-    case 1: Delimiter = ","; break;
-    case 2: Delimiter = ";"; break;
-    default:
+    if (Index >= 0 && Index < 3) {
+        Delimiter = OptionDelimiters[Index];
+        ShowPreview();
+    } else {
         Txt_lim_enabled = true;
         Txt_lim_Change();
     }
 }
 
 void OuvrirTexteModel::Txt_lim_Change() {
-    if (Opt == 3) Delimiter = Txt_lim.size() == 1 ? Txt_lim : std::string();
+    if (Opt != 3) return;
+    Delimiter = Txt_lim.size() == 1 ? Txt_lim : std::string();
+    ShowPreview();
 }
 
 void OuvrirTexteModel::Com_appl_Click() {

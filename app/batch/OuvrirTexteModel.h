@@ -15,6 +15,8 @@ inline constexpr const char* TextImportCaption = "Fichier texte";
 // The activity block `Lb_proc` walks over its frame from this left edge (twips).
 inline constexpr int ActivityLeft = 720;
 inline constexpr int ActivityStep = 228;
+// Records the window shows as the import would make them.
+inline constexpr std::size_t PreviewLines = 8;
 
 class TextImportHost {
 public:
@@ -29,9 +31,12 @@ class OuvrirTexteModel {
 public:
     OuvrirTexteModel(app::Messages& messages, TextImportHost& host, std::string path);
 
+    // Shows the file's first lines split by the delimiter it seems to have,
+    // with the header option as its first line suggests.
     void Form_Load();
     void Opt_Click(int Index);
     void Txt_lim_Change();
+    void Check_ligne_Click(bool on);
     void Com_appl_Click();
     void Com_anl_Click();
 
@@ -43,11 +48,16 @@ public:
     bool Lb_proc_visible = false;
     int Lb_proc_left = ActivityLeft;
 
+    // The first records with the options chosen, names first.
+    TextPreview Apercu;
+
     std::string Delimiter = "\t";
     bool Applied = false;
     ImportedTable Result;
 
 private:
+    void ShowPreview();
+
     app::Messages& messages_;
     TextImportHost& host_;
     std::string path_;

@@ -9,7 +9,11 @@
 
 #include "app/batch/TextImport.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +22,7 @@
 #include <vector>
 
 #include "base/SystemText.h"
+#include "core/StrictText.h"
 #include "store/Engine.h"
 #include "store/Statement.h"
 #include "base/TextCodec.h"
@@ -29,6 +34,8 @@ namespace batch {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::size_t FieldSize = 50;      // characters of each column
 constexpr std::size_t HeaderNameSize = 25;  // characters kept of a header name
 constexpr std::size_t BlockSize = 1 << 16;
@@ -36,6 +43,7 @@ constexpr std::size_t BlockSize = 1 << 16;
 // damaged file (a 10 MB line) fail at once instead of filling memory.
 constexpr std::size_t MaxRawField = 4096;
 constexpr long ProgressEvery = 10;
+constexpr int GuessLines = 20;  // lines the delimiter is guessed from
 // The most fields a table holds; a longer first line is refused before any
 // column is made, however long it is.
 constexpr std::size_t MaxColumns = 255;
@@ -211,6 +219,31 @@ private:
     base::TextDecoder cp1252_{"CP1252"};
 };
 
+// The table's column names from the first line's fields: with the header
+// option its trimmed texts, cut to 25 characters, an empty or repeated one
+// named by its position (F1, F2..., as the workbook drivers name theirs);
+// otherwise Champ1, Champ2...
+std::vector<std::string> ColumnNames(const std::vector<std::string_view>& first, bool header, FieldText& text) {
+    std::vector<std::string> names;
+    const std::size_t columns = std::max<std::size_t>(first.size(), 1);
+    const auto taken = [&](const std::string& name) {
+        for (const auto& n : names)
+            if (store::SameText(n, name)) return true;
+        return false;
+    };
+    for (std::size_t k = 0; k < columns; ++k) {
+        if (!header) {
+            names.push_back("Champ" + std::to_string(k + 1));
+            continue;
+        }
+        std::string name = base::FirstCharacters(k < first.size() ? text(first[k]) : std::string(), HeaderNameSize);
+        if (name.empty() || taken(name)) name = "F" + std::to_string(k + 1);
+        for (int n = 2; taken(name); ++n) name = "F" + std::to_string(k + 1) + "_" + std::to_string(n);
+        names.push_back(std::move(name));
+    }
+    return names;
+}
+
 ImportedTable Import(const std::string& textPath, const TextImportOptions& options,
                      const std::function<void(long)>& progress, const std::string& building) {
     const char delimiter = options.delimiter[0];
@@ -228,11 +261,8 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
     store::Database db = store::CreateDatabase(building, store::dbLangGeneral);
     store::TableDef def = db.CreateTableDef(result.tableName);
     const std::size_t columns = any ? raw.size() : 1;
-    for (std::size_t k = 0; k < columns; ++k) {
-        const std::string name = options.header ? base::FirstCharacters(any ? text(raw[k]) : std::string(), HeaderNameSize)
-                                                : "Champ" + std::to_string(k + 1);
+    for (const std::string& name : ColumnNames(raw, options.header, text))
         def.Append(def.CreateField(name, store::dbText, int(FieldSize)));
-    }
     db.TableDefs().Append(def);
 
     db.Execute("BEGIN");
@@ -271,7 +301,88 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
 }  // namespace
 
 std::string ScratchDatabasePath(const std::string& textPath) {
-    return textPath.substr(0, textPath.size() >= 3 ? textPath.size() - 3 : 0) + "_travena.mdb";
+    const std::string beside = textPath.substr(0, textPath.size() >= 3 ? textPath.size() - 3 : 0) + "_travena.mdb";
+    std::error_code ec;
+    const fs::path folder = fs::absolute(fs::path(textPath), ec).parent_path();
+    // A folder that cannot be written (a CD, a read-only share): the temporary
+    // folder, under a name that tells apart files of one title in two folders.
+    if (ec || !fs::is_directory(folder, ec) || ::access(folder.c_str(), W_OK) == 0) return beside;
+    const std::string title = fs::path(beside).filename().string();
+    const std::size_t key = std::hash<std::string>{}(folder.string());
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016zx", key);
+    return (fs::temp_directory_path(ec) / ("travena-" + std::to_string(::getuid()) + "-" + hex + "-" + title)).string();
+}
+
+bool ScratchIsTemporary(const std::string& textPath) {
+    const std::string scratch = ScratchDatabasePath(textPath);
+    return scratch != textPath.substr(0, textPath.size() >= 3 ? textPath.size() - 3 : 0) + "_travena.mdb";
+}
+
+void RemoveTemporaryScratch(const std::string& textPath) {
+    if (!ScratchIsTemporary(textPath)) return;
+    std::error_code ec;
+    fs::remove(ScratchDatabasePath(textPath), ec);
+}
+
+TextLayout GuessTextLayout(const std::string& textPath) {
+    TextLayout best;
+    std::size_t bestScore = 0, bestFields = 0;
+    try {
+        for (const char candidate : {'\t', ';', ',', '|'}) {
+            DelimitedReader reader(textPath, candidate);
+            std::vector<std::string_view> fields;
+            std::size_t first = 0, score = 0;
+            for (int line = 0; line < GuessLines && reader.Contenu(fields); ++line) {
+                if (line == 0) first = fields.size();
+                score += fields.size() == first;
+            }
+            // One field a line splits nothing; the delimiter giving the most
+            // lines of the first line's count wins, the earlier on a tie.
+            if (first < 2 || score < bestScore || (score == bestScore && first <= bestFields)) continue;
+            bestScore = score;
+            bestFields = first;
+            best.delimiter = std::string(1, candidate);
+        }
+        DelimitedReader reader(textPath, best.delimiter[0]);
+        std::vector<std::string_view> fields;
+        if (reader.Contenu(fields)) {
+            // A first line holding a number is data.
+            FieldText text;
+            best.header = true;
+            for (const auto field : fields) {
+                std::string value = text(field);
+                for (char& c : value)
+                    if (c == ',') c = '.';
+                if (!value.empty() && core::IsPlainNumber(value)) best.header = false;
+            }
+        }
+    } catch (const std::exception&) {
+        return {};  // the import names what is wrong with the file
+    }
+    return best;
+}
+
+TextPreview PreviewText(const std::string& textPath, const TextImportOptions& options, std::size_t lines) {
+    TextPreview preview;
+    const char delimiter = options.delimiter.size() == 1 ? options.delimiter[0] : '\0';
+    try {
+        DelimitedReader reader(textPath, delimiter);
+        FieldText text;
+        std::vector<std::string_view> fields;
+        if (!reader.Contenu(fields)) return preview;
+        preview.names = ColumnNames(fields, options.header, text);
+        // Without a header the first line is already the first record.
+        bool more = !options.header || reader.Contenu(fields);
+        while (more) {
+            auto& row = preview.rows.emplace_back();
+            for (const auto field : fields) row.push_back(text(field));
+            more = preview.rows.size() < lines && reader.Contenu(fields);
+        }
+    } catch (const std::exception& e) {
+        preview.error = e.what();
+    }
+    return preview;
 }
 
 std::string ImportedTableName(const std::string& textPath) {

@@ -40,9 +40,12 @@ public:
     bool ShowTextImport(const std::string& path) override {
         batch::OuvrirTexteModel window(messages_, *this, path);
         window.Form_Load();
-        window.Opt_Click(import.option);
-        window.Txt_lim = import.other;
-        window.Txt_lim_Change();
+        proposed = {window.Opt, window.Check_ligne, window.Apercu};
+        if (import.option >= 0) {  // else the proposed options
+            window.Opt_Click(import.option);
+            window.Txt_lim = import.other;
+            window.Txt_lim_Change();
+        }
         import.apply ? window.Com_appl_Click() : window.Com_anl_Click();
         return window.Applied;
     }
@@ -53,6 +56,12 @@ public:
 
     std::deque<std::optional<std::string>> answers;  // dialog answers in order
     ImportScript import;
+    // What the last text-import window proposed when it opened.
+    struct Proposal {
+        int option = 0;
+        bool header = false;
+        batch::TextPreview preview;
+    } proposed;
     bool waiting = false;
     std::vector<int> widths;
     int closed = 0;
@@ -209,9 +218,46 @@ INSTANTIATE_TEST_SUITE_P(
     Batch, TextImportWindow,
     ::testing::Values(ImportCase{"semicolons", nullptr, {2, "", true}, true, "none"},
                       ImportCase{"cancelled", nullptr, {2, "", false}, false, "none"},
-                      ImportCase{"empty_column_name", "a\t\tb\r\n1\t2\t3\r\n", {0, "", true}, false,
+                      ImportCase{"field_too_long", "id\r\nxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\r\n", {0, "", true}, false,
                                  "critical Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r"}),
     testsupport::RowName());
+
+// A Belgian export as Excel saves it: semicolons, decimal commas, CRLF,
+// Windows-1252, a blank line, two unnamed columns; opened by its .csv name.
+TEST_F(BatchWindow, BelgianCsvEndToEnd) {
+    const std::string path = params_.File("relev\xC3\xA9s.csv");
+    std::ofstream(path, std::ios::binary) << "Nom;X;Y;;\r\nRh\xF4ne;150000,5;170000,25;;\r\n\r\n\"Li\xE8ge\";235000;148000;;\r\n";
+    host.import = {-1, "", true};
+    Open(path);
+    EXPECT_EQ(host.proposed.option, 2);  // des points-virgules
+    EXPECT_TRUE(host.proposed.header);
+    EXPECT_EQ(host.proposed.preview.names, (std::vector<std::string>{"Nom", "X", "Y", "F4", "F5"}));
+    ASSERT_EQ(host.proposed.preview.rows.size(), 2u);
+    EXPECT_EQ(host.proposed.preview.rows[0][0], "Rh\xC3\xB4ne");
+    SelectTable("relev\xC3\xA9s");
+    EXPECT_EQ(model.List_ch.items.size(), 5u);
+    Select(model.Combo_in, "BE LB72");
+    model.Combo_in_Click();
+    Select(model.Combo_out, "W Geographic WGS84");
+    Map("X", &batch::OuvrirModel::Com_X_Click);
+    Map("Y", &batch::OuvrirModel::Com_Y_Click);
+    host.answers.push_back(params_.File("out.csv"));
+    model.Com_save_Click();
+    EXPECT_TRUE(model.Check_excel);  // proposed for a .csv
+    model.Combo_prec.index = 1;
+    model.Com_calc_Click();
+    EXPECT_EQ(messages.shown.at(0).kind, "info") << messages.shown[0].text;
+    const std::string out = testsupport::ReadFile(params_.File("out.csv"));
+    EXPECT_EQ(out.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(out.find("\"Rh\xC3\xB4ne\";\"150000,5\";\"170000,25\";\" \";\" \";\"4,368761\""), std::string::npos) << out;
+
+    // The same choices to a workbook.
+    host.answers.push_back(params_.File("out.xlsx"));
+    model.Com_save_Click();
+    model.Com_calc_Click();
+    EXPECT_TRUE(fs::exists(params_.File("out.xlsx")));
+    EXPECT_EQ(messages.shown.back().kind, "info") << messages.shown.back().text;
+}
 
 // --- Convertir
 

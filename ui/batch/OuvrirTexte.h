@@ -15,6 +15,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
+class QTableWidget;
 
 namespace ui {
 
@@ -32,6 +33,8 @@ public:
     QAbstractButton* Com_appl() const { return comAppl_; }
     QAbstractButton* Com_anl() const { return comAnl_; }
     QLabel* Lb_proc() const { return lbProc_; }
+    // The file's first records as the options split them.
+    QTableWidget* Grid_apercu() const { return grid_; }
 
 private:
     void SetWaitCursor(bool wait) override { cursor_.Set(wait); }
@@ -49,6 +52,8 @@ private:
     QAbstractButton *comAppl_, *comAnl_;
     QFrame* shape_;
     QLabel* lbProc_;
+    QTableWidget* grid_;
+    QLabel* lbApercu_;
 };
 
 }  // namespace ui

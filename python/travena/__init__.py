@@ -13,6 +13,8 @@ number in ``status``; ``convert(..., messages=True)`` adds the French causes.
 
 import functools
 
+import numpy as np
+
 from ._travena import Converter, Error, MAX_METHOD, default_params, systems
 
 __all__ = ["Converter", "Error", "MAX_METHOD", "convert_frame", "default_params", "systems"]
@@ -56,6 +58,18 @@ def _numbers(column):
         return np.array([_float(t) for t in text], dtype=np.float64)
 
 
+def _name_unread_texts(df, names, arrays, failed, messages):
+    # A text that is no number reached the converter as NaN: its cause
+    # quotes it, as the batch run's does.
+    for i in failed:
+        for name, array in zip(names, arrays):
+            if np.isnan(array[i]):
+                text = str(df[name].iloc[i]).strip()
+                if text and text.lower() != "nan":
+                    messages[i] = f"« {text} » n'est pas un nombre."
+                break
+
+
 def _float(text):
     try:
         return float(text)
@@ -69,8 +83,9 @@ def convert_frame(df, x="x", y="y", src=None, dst=None, method=1, zone=None, par
     ``x``, ``y`` and ``zone`` name the input columns (``y`` unused for MGRS
     and IFBL, ``zone`` needed for UTM); geographic inputs are decimal
     degrees. The columns are named as ``travena-cli batch`` names them. A
-    record that cannot be converted raises ``travena.Error`` naming it,
-    unless ``keep_going``: then it gets empty results and its cause in a last
+    record that cannot be converted raises ``travena.Error`` naming it by its
+    index label (``position`` its row, ``cause`` the French cause), unless
+    ``keep_going``: then it gets empty results and its cause in a last
     column "Erreur".
     """
     import numpy as np
@@ -89,10 +104,14 @@ def convert_frame(df, x="x", y="y", src=None, dst=None, method=1, zone=None, par
         raise ValueError("zone : nommez la colonne des fuseaux d'une entrée UTM.")
     ox, oy, oz, status, messages = c.convert(*values, zone=zones, messages=True)
     failed = np.flatnonzero(status)
+    if len(failed) and not grid_in:
+        _name_unread_texts(df, [x, y] + ([zone] if zones is not None else []), values + ((zones,) if zones is not None else ()),
+                           failed, messages)
     if len(failed) and not keep_going:
         first = int(failed[0])
         error = Error(f"enregistrement {df.index[first]} : {messages[first]}")
         error.number = int(status[first])
+        error.position, error.cause = first, messages[first]  # the row within df, 0 for the first
         raise error
 
     names = _column_names(list(df.columns), c.columns + ([ERROR_COLUMN] if keep_going else []))

@@ -141,7 +141,7 @@ def test_convert_frame_stops_at_a_bad_record_unless_told_to_go_on():
     df = pd.DataFrame({"x": [150000.0, 151000.0], "y": ["170000", "abc"]})
     with pytest.raises(travena.Error) as e:
         travena.convert_frame(df, src="BE LB72", dst=WGS84)
-    assert "enregistrement 1" in str(e.value) and e.value.number == 13
+    assert str(e.value) == "enregistrement 1 : « abc » n'est pas un nombre." and e.value.number == 13
     out = travena.convert_frame(df, src="BE LB72", dst=WGS84, keep_going=True)
     assert list(out.columns) == ["x", "y", "W__Long", "W__Lat", "Erreur"]
     assert np.isnan(out.W__Long[1]) and out.Erreur[0] == "" and out.Erreur[1]

@@ -112,6 +112,7 @@ int Run(const Options& o, int threads) {
     if (c.excelText && o.Has("--delim") && c.delimiter != batch::OutputDelimiter::Semicolon)
         throw Refused{"--excel sépare les champs par des points-virgules : --delim ne peut valoir que semicolon."};
     c.keepGoing = o.Has("--keep-going");
+    c.overwrite = o.Has("--overwrite");
     c.threads = threads;
     if (c.inputPath.empty()) throw Refused{"Indiquez la source des données (--in)."};
 
@@ -119,7 +120,10 @@ int Run(const Options& o, int threads) {
     if (text && o.Has("--table")) throw Refused{"--table ne s'applique pas à un fichier texte."};
     if (!text && !o.Has("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
     if (!text) c.table = o.Get("--table");
-    if (const auto refusal = batch::CheckChoices(c)) throw Refused{*refusal};
+    if (const auto refusal = batch::CheckChoices(c))
+        throw Refused{*refusal == batch::ExistsRefusal(c.outputPath) ? "Le fichier « " + c.outputPath +
+                                                                           " » existe déjà : --overwrite le remplace."
+                                                                     : *refusal};
 
     // A scratch database made in the temporary folder goes with the run.
     struct TemporaryScratch {

@@ -57,7 +57,7 @@ const char* const BatchUsage =
     "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
     "                    [--geo dms|deg|rad|ddmmss] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
-    "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going]\n"
+    "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going] [--overwrite]\n"
     "                    [--method 1|2|3] [--threads N] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls ou .xlsx,\n"
@@ -143,7 +143,7 @@ const Command Commands[] = {
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
        "--in-delim", "--method", "--params", "--precision", "--threads"},
-      {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel"},
+      {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel", "--overwrite"},
       false},
      Batch},
     {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},

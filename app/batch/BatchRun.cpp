@@ -407,7 +407,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
         throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(saved), done);
     }
     if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, base::SystemText(errno), done);
-    pending.Commit(true);
+    pending.Commit(c.overwrite);
     return report;
 }
 
@@ -433,12 +433,8 @@ void ConnectOutput(store::Database& db, const Source& source, const std::string&
     db.TableDefs().Append(link);
 }
 
-void RefuseExisting(const std::string& path) {
-    if (fs::exists(path)) throw BatchFailure(base::err::DatabaseExists, "La base de données " + path + " existe déjà.", 0);
-}
 
 BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
-    RefuseExisting(c.outputPath);
     const Source source = SourceOf(c.inputPath);
     long total = 0;
     {
@@ -475,7 +471,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         db.TableDefs().Delete(LinkTable);
         db.Close();
     }
-    pending.Commit(false);
+    pending.Commit(c.overwrite);
     return report;
 }
 
@@ -483,7 +479,6 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
 BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
     const OutputKind kind = OutputKindOf(c.outputPath);
     store::RealFilePath(c.outputPath);  // GDAL writes it: never standard output or memory
-    if (kind == OutputKind::GeoPackage) RefuseExisting(c.outputPath);
     InputTable input = OpenInput(c);
     auto& cursor = input.cursor;
     const long total = input.total;
@@ -513,7 +508,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
     }
     if (std::string notice = sink->Notice(); !notice.empty()) report.notices.push_back(std::move(notice));
     sink.reset();
-    pending.Commit(kind != OutputKind::GeoPackage);
+    pending.Commit(c.overwrite);
     return report;
 }
 
@@ -567,9 +562,16 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     if (auto refusal = InputRefusal(c.inputPath)) return refusal;
     if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
     if (store::IsParamDatabase(c.outputPath)) return ParamDatabaseRefusal;
+    // One rule for every kind: replaced only when the user said so.
+    if (!c.overwrite && fs::symlink_status(c.outputPath).type() != fs::file_type::not_found)
+        return ExistsRefusal(c.outputPath);
     if (const double scale = ScaleValue(c.scale); scale == 0 || !std::isfinite(scale))
         return "Indiquez une échelle numérique différente de zéro.";
     return std::nullopt;
+}
+
+std::string ExistsRefusal(const std::string& path) {
+    return "Le fichier « " + path + " » existe déjà ; il n'est remplacé que si vous le demandez.";
 }
 
 std::string BatchFailure::Message() const {

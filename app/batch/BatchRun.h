@@ -51,6 +51,9 @@ struct BatchChoices {
     // fields and its reason in an added last column "Erreur". Otherwise the
     // run stops at the first such record and writes nothing.
     bool keepGoing = false;
+    // Replace an existing output (the window asked; --overwrite). Otherwise
+    // an existing output is refused before anything is read.
+    bool overwrite = false;
     // Threads converting records, blocks of them written in record order:
     // the output is the same for any number. 0: one per core.
     int threads = 0;
@@ -63,6 +66,9 @@ bool IsTextPath(const std::string& path);
 // The database a run reads `inputPath` through: a text file's scratch
 // database, a file by the driver its ending names, a dBase folder.
 store::Database OpenInputDatabase(const std::string& inputPath);
+
+// « Le fichier « … » existe déjà ; … »: an existing output without `overwrite`.
+std::string ExistsRefusal(const std::string& path);
 
 // The message of the first check the choices fail, nothing when they pass.
 std::optional<std::string> CheckChoices(const BatchChoices& choices);
@@ -109,8 +115,8 @@ struct BatchProgress {
 
 // Runs the conversion of choices that passed CheckChoices (checked again;
 // a refusal throws BatchFailure with record 0). The output appears only
-// when the run completes; an existing database or GeoPackage is never
-// replaced.
+// when the run completes; an existing output is replaced only with
+// `overwrite`, and then only by a complete one.
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress = {});
 
 }  // namespace batch

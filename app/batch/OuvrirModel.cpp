@@ -1,6 +1,7 @@
 #include "app/batch/OuvrirModel.h"
 
 #include <exception>
+#include <filesystem>
 
 #include "store/ParamDb.h"
 #include "app/Methods.h"
@@ -216,8 +217,15 @@ void OuvrirModel::Com_fus_Click() {
 void OuvrirModel::Com_save_Click() {
     const std::optional<std::string> chosen = host_.SaveDialog(SaveFilter);
     if (!chosen || chosen->empty()) return;
+    std::error_code ec;
+    const bool exists = std::filesystem::symlink_status(*chosen, ec).type() != std::filesystem::file_type::not_found;
+    // Replaced only on Yes, and then by a complete file (the run builds it
+    // apart): a failed run leaves the old one.
+    if (exists && !messages_.Question(app::AppTitle, "Le fichier « " + *chosen + " » existe déjà.\rVoulez-vous le remplacer ?"))
+        return;
     const bool newCsv = LowerTail(*chosen, 4) == ".csv" && LowerTail(Lb_save, 4) != ".csv";
     Lb_save = *chosen;
+    ReplaceOutput = exists;
     // The text options show for every output the run writes as text.
     Frame_txt_visible = IsTextPath(Lb_save);
     // A .csv is opened by a double click in Excel, which reads it well only
@@ -271,6 +279,7 @@ BatchChoices OuvrirModel::Choices() const {
     c.delimiter = static_cast<batch::OutputDelimiter>(OutputDelimiter);
     c.method = TransformMethod;
     c.keepGoing = Check_suite;
+    c.overwrite = ReplaceOutput;
     c.excelText = Check_excel;
     c.precision = Combo_prec.index == 1 ? OutputPrecision::Millimetre : OutputPrecision::Full;
     return c;

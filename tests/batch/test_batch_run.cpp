@@ -283,15 +283,25 @@ TEST_F(BatchRun, RunningOutOfMemoryIsReportedAndLeavesNothing) {
     EXPECT_FALSE(fs::exists(batch::ScratchDatabasePath(File("many.txt"))));
 }
 
-TEST_F(BatchRun, AnExistingTextOutputIsKeptUntilARunCompletes) {
-    BatchChoices c = Valid(Imported("x\ty\n148679.447\t171066.810\nabc\t1\n"), File("out.txt"));
-    std::ofstream(c.outputPath) << "previous";
-    EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure);
-    EXPECT_EQ(ReadFile(c.outputPath), "previous");
-    c.inputPath = Imported("x\ty\n148679.447\t171066.810\n", "good.txt");
-    c.table = "good";
-    batch::RunBatch(c);
-    EXPECT_NE(ReadFile(c.outputPath), "previous");
+// One rule for every output kind: an existing file is refused unless the
+// run may replace it, and then a failed run still leaves it as it was.
+TEST_F(BatchRun, AnExistingOutputIsReplacedOnlyWhenAskedAndOnlyByACompleteRun) {
+    const std::string bad = Imported("x\ty\n148679.447\t171066.810\nabc\t1\n");
+    const std::string good = Imported("x\ty\n148679.447\t171066.810\n", "good.txt");
+    for (const char* name : {"out.txt", "out.csv", "out.xlsx", "out.gpkg", "out.mdb", "out.sqlite"}) {
+        SCOPED_TRACE(name);
+        BatchChoices c = Valid(bad, File(name));
+        std::ofstream(c.outputPath) << "previous";
+        EXPECT_EQ(batch::CheckChoices(c), batch::ExistsRefusal(c.outputPath));
+        EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure);
+        c.overwrite = true;
+        EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure);  // record 2
+        EXPECT_EQ(ReadFile(c.outputPath), "previous");
+        c.inputPath = good;
+        c.table = "good";
+        batch::RunBatch(c);
+        EXPECT_NE(ReadFile(c.outputPath), "previous");
+    }
 }
 
 }  // namespace

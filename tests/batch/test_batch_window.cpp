@@ -321,6 +321,27 @@ INSTANTIATE_TEST_SUITE_P(
                               true}),
     testsupport::RowName());
 
+TEST_F(Convert, AnExistingOutputIsChosenOnlyOnYesAndThenReplaced) {
+    Prepare("pts_crlf.txt", "first.txt");
+    const std::string existing = params_.File("old.gpkg");
+    std::ofstream(existing) << "previous";
+    messages.answer = false;
+    host.answers.push_back(existing);
+    model.Com_save_Click();
+    EXPECT_EQ(model.Lb_save, params_.File("first.txt"));
+    EXPECT_EQ(Box(), "question Le fichier « " + existing + " » existe déjà.\rVoulez-vous le remplacer ?");
+    messages.answer = true;
+    host.answers.push_back(existing);
+    model.Com_save_Click();
+    EXPECT_TRUE(model.Choices().overwrite);
+    model.Com_calc_Click();
+    EXPECT_EQ(messages.shown.back().kind, "info") << messages.shown.back().text;
+    EXPECT_NE(testsupport::ReadFile(existing), "previous");
+    host.answers.push_back(params_.File("new.txt"));
+    model.Com_save_Click();
+    EXPECT_FALSE(model.Choices().overwrite);
+}
+
 TEST_F(Convert, WithoutATableNothingRuns) {
     Prepare("pts_crlf.txt", "out.txt");
     model.List_tb.index = -1;

@@ -54,7 +54,7 @@ check systems 0 '^WGS84 UTM\n(.*\n)*W Geographic WGS84\n(.*\n)*W MGRS\n(.*\n)*BE
 check systems_proj 0 '^(WGS84 UTM\t\+proj=utm \+zone=\d+ .*\n){60}(.*\n)*BE LB72A\t\+proj=lcc .*\n(.*\n)*BE IFBL\t\n$' '^$' -- systems --proj
 check systems_proj_molodensky 2 '^$' 'Molodensky' -- systems --proj --method 2
 
-# batch: the options reach the run; an existing database is not written over; a refusal or failure leaves nothing.
+# batch: the options reach the run; a refusal or failure leaves nothing.
 printf 'id;x;y\r\n1;148679,447;171066,810\r\n2;152357,483;212161,981\r\n' > "$work/pts.txt"
 check batch_excel_rounded 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
     --from "BE LB72" --to "BE Geographic ED50" --excel --precision 0.001 --out "$work/excel.csv"
@@ -62,8 +62,16 @@ matches '^\xEF\xBB\xBF"id";"x";"y";"BE_Long";"BE_Lat"\n"1";"148679,447";"171066,
     "$work/excel.csv" || { echo "FAIL batch_excel_rounded output:"; cat "$work/excel.csv"; failures=$((failures + 1)); }
 check batch_mdb 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
     --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
-check batch_mdb_exists 1 '^$' '^Erreur lors de la conversion\. .*\n3204 ' -- batch --in "$work/pts.txt" --in-delim ';' \
-    --x x --y y --from "BE LB72" --to "W Geographic WGS84" --out "$work/out.mdb"
+# One overwrite rule for every kind: refused before anything is read, replaced with --overwrite.
+for kind in mdb txt; do
+    echo previous > "$work/old.$kind"
+    check batch_${kind}_exists 2 '^$' "^Le fichier « $work/old\\.$kind » existe déjà : --overwrite le remplace\\.\n\$" -- \
+        batch --in "$work/pts.txt" --in-delim ';' --x x --y y --from "BE LB72" --to "W Geographic WGS84" --out "$work/old.$kind"
+    grep -qx previous "$work/old.$kind" || { echo "FAIL $kind replaced without --overwrite"; failures=$((failures + 1)); }
+    check batch_${kind}_overwrite 0 'succès' '^$' -- batch --in "$work/pts.txt" --in-delim ';' --x x --y y \
+        --from "BE LB72" --to "W Geographic WGS84" --out "$work/old.$kind" --overwrite
+    ! grep -qx previous "$work/old.$kind" || { echo "FAIL $kind kept with --overwrite"; failures=$((failures + 1)); }
+done
 check batch_excel_not_text 2 '^$' '^--excel ne s.applique qu.à une sortie texte' -- batch --in "$work/pts.txt" \
     --in-delim ';' --x x --y y --from "BE LB72" --to "BE UTM" --excel --out "$work/never.gpkg"
 check batch_refused 2 '^$' '^Indiquez la correspondance Y\.\n$' -- batch --in "$work/pts.txt" --x x \

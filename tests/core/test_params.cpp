@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <numbers>
 #include <tuple>
 #include <utility>
 
@@ -103,6 +104,11 @@ TEST(ParamRules, EdgesOfEachBound) {
         {ParamTable::Datums, "rZ", -60, true},                {ParamTable::Datums, "rY", 60.001, false},
         {ParamTable::Datums, "dS", 1000, true},               {ParamTable::Datums, "dS", std::nan(""), false},
         {ParamTable::Projections, "Lt0", 3.14159265358979 / 2, true}, {ParamTable::Projections, "Lt1", -1.6, false},
+        // A pole itself is a latitude (Lambert 72's origin is one); just past it is not.
+        {ParamTable::Projections, "Lt0", std::numbers::pi / 2, true},
+        {ParamTable::Projections, "Lt0", -std::numbers::pi / 2, true},
+        {ParamTable::Projections, "Lt0", std::nextafter(std::numbers::pi / 2, 2.0), false},
+        {ParamTable::Projections, "Lt1", std::nextafter(-std::numbers::pi / 2, -2.0), false},
         {ParamTable::Projections, "Lg0", 6.28318530717958, true},     {ParamTable::Projections, "aa", -6.3, false},
         {ParamTable::Projections, "k0", 0.5, true},           {ParamTable::Projections, "k0", 0.49, false},
         {ParamTable::Projections, "Type", 5, true},           {ParamTable::Projections, "nomcomplet", 1e300, true}};
@@ -112,6 +118,28 @@ TEST(ParamRules, EdgesOfEachBound) {
         if (fault) {
             EXPECT_TRUE(store::SameText(fault->column, c.column)) << fault->column;
         }
+    }
+}
+
+// The two-parallel cone takes its origin at a pole, where the Belgian grids
+// have it; the one-parallel cone, the conformal sphere and the stereographic
+// origin do not, and the cone's own parallels never.
+TEST(ParamRules, OriginAtThePoleOnlyForTheTwoParallelCone) {
+    core::ProjectionParams p{"", 150000, 5400000, 1, 0.0762, 0, 0.8930268104939635, 0.8697557538007057, 0, 2};
+    for (const double pole : {std::numbers::pi / 2, -std::numbers::pi / 2}) {
+        p.Lt0 = pole;
+        for (const std::int16_t type : {2, 3, 4, 5}) {
+            p.Type = type;
+            const auto fault = core::CheckProjection(p);
+            EXPECT_EQ(!fault, type == 2) << type << " " << pole;
+            if (fault) {
+                EXPECT_EQ(fault->column, "Lt0");
+            }
+        }
+        p.Type = 2;
+        p.Lt1 = pole;
+        EXPECT_EQ(core::CheckProjection(p).value_or(core::ParamFault{}).column, "Lt1") << pole;
+        p.Lt1 = 0.8930268104939635;
     }
 }
 

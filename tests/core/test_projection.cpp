@@ -30,6 +30,7 @@ const core::EllipsoidParams Clarke1866 = Ellipsoid(6378206.4, 294.9786982);
 const core::EllipsoidParams Wgs84 = Ellipsoid(6378137, 298.257223563);
 const core::EllipsoidParams Grs80 = Ellipsoid(6378137, 298.257222101);
 const core::EllipsoidParams Grs67 = Ellipsoid(6378160, 298.247167427);
+const core::EllipsoidParams ClarkeIgn = Ellipsoid(6378249.2, 293.466021293627);
 
 // Datum, FE, fn, k0, Lg0, Lt0, Lt1, Lt2, aa, Type
 const core::ProjectionParams Belge72Rotated{"", 150000.01, 5400088.44, 1, Dms(4, 21, 24.983), Dms(90, 0, 0),
@@ -39,6 +40,8 @@ const core::ProjectionParams Belge72{"", 150000.013, 5400088.438, 1, 0.076227022
 const core::ProjectionParams DutchRd{"", 155000, 463000, 0.9999079, Dms(5, 23, 15.5), Dms(52, 9, 22.178), 0, 0, 0, 4};
 const core::ProjectionParams BritishGrid{"", 400000, -100000, 0.9996012717, Dms(-2, 0, 0), Dms(49, 0, 0), 0, 0, 0, 1};
 const core::ProjectionParams Jamaica{"", 250000, 150000, 1, Dms(-77, 0, 0), Dms(18, 0, 0), 0, 0, 0, 5};
+// Lambert II étendu: one parallel scaled by k0, its meridian Paris's (2°20'14.025'' E).
+const core::ProjectionParams LambertIIe{"", 600000, 2200000, 0.99987742, Dms(2, 20, 14.025), 46.8 * Deg, 0, 0, 0, 5};
 const core::ProjectionParams SwissLv03{"", 200000, 600000, 1, 0.12984522414316133, 0.819474068676121, 0, 0, 0, 3};
 // Scale factors other than 1: the Hungarian EOV on the conformal sphere (its
 // FE the northing origin, as in the Swiss grid) and Lambert 93 scaled.
@@ -104,6 +107,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"tm_british_grid", &BritishGrid, &Airy, Dms(50, 30, 0), Dms(0, 30, 0), 577274.99, 69740.50, 0.01},
         // EPSG Guidance Note 7-2, Lambert conic conformal (1SP), Jamaica 1969.
         Case{"lcc1_jamaica", &Jamaica, &Clarke1866, Dms(17, 55, 55.80), Dms(-76, 56, 37.26), 255966.58, 142493.51, 0.01},
+        // The one-parallel cone's radius carries k0 (735 m in northing here when it does not):
+        // cs2cs -f %.4f +proj=longlat +a=6378249.2 +rf=293.466021293627 +to +proj=lcc +lat_1=46.8
+        //   +lat_0=46.8 +lon_0=0 +k_0=0.99987742 +x_0=600000 +y_0=2200000 +pm=paris
+        //   +a=6378249.2 +rf=293.466021293627 <<< "2.35 48.85"  ->  600937.8046 2427953.7993
+        Case{"lcc1_k0_lambert2e", &LambertIIe, &ClarkeIgn, 48.85 * Deg, 2.35 * Deg, 600937.8046, 2427953.7993, 0.001},
         // cs2cs +proj=longlat +ellps=bessel +to +proj=somerc +lat_0=46.95240555555556
         //   +lon_0=7.439583333333333 +k_0=1 +x_0=600000 +y_0=200000 +ellps=bessel <<< "8.0 47.5"
         //   -> 642220.2286 261023.9509  (here x is the northing, y the easting)

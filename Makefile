@@ -71,6 +71,7 @@ bench: build
 	bench/startup.sh $(BUILD)/bin/travena-cli
 	bench/compare_cs2cs.sh $(BUILD)/bin/travena-cli
 	bench/batch_run.sh $(BUILD)/bin/travena-cli
+	PYTHONPATH=$(BUILD)/python TRAVENA_CLI=$(BUILD)/bin/travena-cli /usr/bin/python3 bench/python_convert.py
 
 # The program under PREFIX (/usr/local by default), staged under DESTDIR when set.
 install: build

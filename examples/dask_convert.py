@@ -42,7 +42,12 @@ def parse_arguments(argv):
     return p.parse_args(argv)
 
 
+def _csv_text(frame):
+    return frame.to_csv(index=False, header=False, lineterminator="\n")
+
+
 def run(args):
+    import dask
     import dask.dataframe as dd
     from distributed import Client, LocalCluster
 
@@ -55,6 +60,8 @@ def run(args):
     frame = dd.read_csv(args.input, dtype=str, keep_default_na=False, blocksize=args.blocksize)
     meta = travena.convert_frame(frame._meta, **options)  # refuses unknown systems and fields at once
     converted = frame.map_partitions(travena.convert_frame, **options, meta=meta)
+    # The workers also write their blocks' text; this process only joins them.
+    texts = [dask.delayed(_csv_text)(part) for part in converted.to_delayed()]
 
     if args.scheduler:
         client = Client(args.scheduler)
@@ -66,14 +73,14 @@ def run(args):
     try:
         with client, os.fdopen(fd, "w", encoding="utf-8", newline="") as out:
             # A few partitions ahead of the writer: memory stays bounded.
-            parts = iter(converted.to_delayed())
+            parts = iter(texts)
             ahead = collections.deque()
             window = 2 * max(1, len(client.scheduler_info()["workers"]))
             for part in parts:
                 ahead.append(client.compute(part))
                 if len(ahead) >= window:
                     break
-            first = True
+            meta.to_csv(out, index=False, lineterminator="\n")
             done = 0  # partitions written
             while ahead:
                 try:
@@ -84,13 +91,10 @@ def run(args):
                     before = sum(frame.partitions[:done].map_partitions(len).compute()) if done else 0
                     raise travena.Error(f"enregistrement {before + e.position + 1} : {e.cause}") from None
                 done += 1
-                part.to_csv(out, index=False, header=first, lineterminator="\n")
-                first = False
+                out.write(part)
                 nxt = next(parts, None)
                 if nxt is not None:
                     ahead.append(client.compute(nxt))
-            if first:
-                meta.to_csv(out, index=False, lineterminator="\n")
         os.replace(temporary, args.output)
     except BaseException:
         os.unlink(temporary)

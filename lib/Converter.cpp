@@ -8,6 +8,8 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <exception>
+#include <thread>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -17,6 +19,7 @@
 #include "app/batch/RecordIo.h"
 #include "app/batch/SystemList.h"
 #include "base/Errors.h"
+#include "base/Workers.h"
 #include "core/AngleText.h"
 #include "core/Datum.h"
 #include "core/NumberText.h"
@@ -34,6 +37,8 @@ using batch::SystemKind;
 // Points converted under one read scope: a long array does not hold the
 // database's shared lock (and keep the editor from saving) for its whole run.
 constexpr std::size_t PointsPerScope = 1 << 16;
+// Fewer points are not worth a thread.
+constexpr std::size_t MinPointsPerThread = 4096;
 
 // The folder of the file (shared object or executable) this code is in, empty
 // when it cannot be told.
@@ -118,30 +123,21 @@ Kind Converter::To() const { return static_cast<Kind>(impl_->conversion.Out().ki
 const std::string& Converter::Params() const { return impl_->params; }
 std::vector<std::string> Converter::Columns() const { return batch::OutputColumns(impl_->conversion.Out(), false); }
 
-std::size_t Converter::Convert(const Input& in, const Output& out) const {
-    const SystemKind inKind = impl_->conversion.In().kind, outKind = impl_->conversion.Out().kind;
-    const std::size_t n = IsGrid(inKind) ? in.reference.size() : in.x.size();
-    if (!IsGrid(inKind)) CheckSize(in.y.size(), n, false, "y");
-    if (inKind == SystemKind::Utm) CheckSize(in.zone.size(), n, false, "zone");
-    if (IsGrid(outKind)) {
-        CheckSize(out.reference.size(), n, false, "reference");
-    } else {
-        CheckSize(out.x.size(), n, false, "x");
-        CheckSize(out.y.size(), n, false, "y");
-    }
-    CheckSize(out.zone.size(), n, true, "zone");
-    CheckSize(out.status.size(), n, false, "status");
-    CheckSize(out.message.size(), n, true, "message");
+namespace {
 
+// Points [begin, end) of a call whose spans Convert has checked.
+std::size_t ConvertPart(const batch::Conversion& made, const std::string& params, const Input& in, const Output& out,
+                        std::size_t begin, std::size_t end) {
+    const SystemKind inKind = made.In().kind, outKind = made.Out().kind;
     constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
     // The pipeline keeps datum names between points: each call its own copy.
-    batch::Conversion conversion = impl_->conversion;
-    const store::ParamDbPathScope path(impl_->params);
+    batch::Conversion conversion = made;
+    const store::ParamDbPathScope path(params);
     batch::Coordinates from, to;
     std::size_t failed = 0;
-    for (std::size_t first = 0; first < n; first += PointsPerScope) {
+    for (std::size_t first = begin; first < end; first += PointsPerScope) {
         const store::ParamReadScope scope;
-        for (std::size_t i = first; i < std::min(n, first + PointsPerScope); ++i) {
+        for (std::size_t i = first; i < std::min(end, first + PointsPerScope); ++i) {
             int status = 0;
             try {
                 batch::ReadCoordinateNumbers(inKind, core::angle::FromDegrees, IsGrid(inKind) ? 0 : in.x[i],
@@ -182,6 +178,48 @@ std::size_t Converter::Convert(const Input& in, const Output& out) const {
         }
     }
     return failed;
+}
+
+}  // namespace
+
+std::size_t Converter::Convert(const Input& in, const Output& out, int threads) const {
+    const SystemKind inKind = impl_->conversion.In().kind, outKind = impl_->conversion.Out().kind;
+    const std::size_t n = IsGrid(inKind) ? in.reference.size() : in.x.size();
+    if (!IsGrid(inKind)) CheckSize(in.y.size(), n, false, "y");
+    if (inKind == SystemKind::Utm) CheckSize(in.zone.size(), n, false, "zone");
+    if (IsGrid(outKind)) {
+        CheckSize(out.reference.size(), n, false, "reference");
+    } else {
+        CheckSize(out.x.size(), n, false, "x");
+        CheckSize(out.y.size(), n, false, "y");
+    }
+    CheckSize(out.zone.size(), n, true, "zone");
+    CheckSize(out.status.size(), n, false, "status");
+    CheckSize(out.message.size(), n, true, "message");
+
+    const std::size_t parts = std::max<std::size_t>(
+        1, std::min<std::size_t>(threads > 0 ? std::size_t(threads) : std::size_t(base::CoreCount()), n / MinPointsPerThread));
+    if (parts == 1) return ConvertPart(impl_->conversion, impl_->params, in, out, 0, n);
+    // Contiguous shares: each point's result is the same whoever computes it.
+    std::vector<std::size_t> failed(parts, 0);
+    std::vector<std::exception_ptr> errors(parts);
+    {
+        std::vector<std::jthread> pool;
+        const std::size_t per = (n + parts - 1) / parts;
+        for (std::size_t k = 0; k < parts; ++k)
+            pool.emplace_back([&, k] {
+                try {
+                    failed[k] = ConvertPart(impl_->conversion, impl_->params, in, out, std::min(n, k * per), std::min(n, (k + 1) * per));
+                } catch (...) {
+                    errors[k] = std::current_exception();
+                }
+            });
+    }
+    for (const std::exception_ptr& e : errors)
+        if (e) std::rethrow_exception(e);
+    std::size_t total = 0;
+    for (std::size_t f : failed) total += f;
+    return total;
 }
 
 }  // namespace travena

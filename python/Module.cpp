@@ -56,7 +56,8 @@ py::array Objects(const std::vector<std::string>& texts) {
 }
 
 py::tuple Convert(const travena::Converter& c, const py::object& x, const py::object& y, const py::object& zone,
-                  bool messages) {
+                  bool messages, int threads) {
+    if (threads < 0) throw py::value_error("threads : 0 (un par cœur) ou plus.");
     travena::Input in;
     std::vector<std::string> references;
     std::optional<Doubles> xs, ys, zones;
@@ -93,7 +94,7 @@ py::tuple Convert(const travena::Converter& c, const py::object& x, const py::ob
     out.message = outMessages;
     {
         py::gil_scoped_release unlocked;
-        c.Convert(in, out);
+        c.Convert(in, out, threads);
     }
     py::object first = outX;
     if (IsGrid(c.To())) {
@@ -134,5 +135,5 @@ PYBIND11_MODULE(_travena, m) {
         .def_property_readonly("params", &travena::Converter::Params)
         .def_property_readonly("columns", &travena::Converter::Columns)
         .def("convert", &Convert, py::arg("x"), py::arg("y") = py::none(), py::arg("zone") = py::none(),
-             py::arg("messages") = false);
+             py::arg("messages") = false, py::arg("threads") = 1);
 }

@@ -8,7 +8,8 @@ Systems are named as ``travena-cli systems`` lists them. Results have the
 bits of the 15-digit texts ``travena-cli convert`` writes; geographic values
 are decimal degrees (longitude first), MGRS and IFBL references texts. A
 point that cannot be converted gets NaN (an empty reference) and its error
-number in ``status``; ``convert(..., messages=True)`` adds the French causes.
+number in ``status``; ``convert(..., messages=True)`` adds the French causes,
+``convert(..., threads=0)`` shares the points among one thread per core.
 """
 
 import functools
@@ -51,7 +52,12 @@ def _numbers(column):
         return column.to_numpy(dtype=np.float64, na_value=np.nan)
     # Texts, as a table holds them: a decimal comma reads as a point, an
     # empty or unreadable cell as NaN, which the conversion refuses.
-    text = column.astype(str).str.strip().str.replace(",", ".", regex=False).to_numpy(dtype=str)
+    text = column.to_numpy(dtype=str)
+    try:
+        return text.astype(np.float64)  # nearly every table: plain numbers, read at once
+    except ValueError:
+        pass
+    text = np.char.replace(np.char.strip(text), ",", ".")
     try:
         return text.astype(np.float64)
     except ValueError:

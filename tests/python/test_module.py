@@ -123,6 +123,7 @@ def test_one_converter_from_two_threads_gives_the_same_bits():
         t.start()
     for t in threads:
         t.join()
+    results.append(c.convert(x, y, threads=3))  # and shared among threads inside one call
     for r in results:
         assert same_bits(r[0], alone[0]) and same_bits(r[1], alone[1]) and np.array_equal(r[2], alone[2])
 

@@ -95,8 +95,9 @@ public:
 
     // Converts in's points into out's spans (sizes: the number of points, or
     // empty where Output says a span may be); returns how many failed.
-    // Throws Error (5) for spans of wrong sizes, before any point.
-    std::size_t Convert(const Input& in, const Output& out) const;
+    // Throws Error (5) for spans of wrong sizes, before any point. `threads`
+    // share the points (0: one per core); the results do not depend on it.
+    std::size_t Convert(const Input& in, const Output& out, int threads = 1) const;
 
 private:
     struct Impl;

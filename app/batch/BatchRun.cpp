@@ -570,14 +570,47 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     return std::nullopt;
 }
 
+std::optional<std::string> FolderRefusal(const std::string& outputPath) {
+    std::error_code ec;
+    const fs::path folder = fs::absolute(fs::path(outputPath), ec).parent_path();
+    if (ec) return std::nullopt;
+    if (!fs::is_directory(folder, ec)) return "Le dossier « " + folder.string() + " » n'existe pas.";
+    if (::access(folder.c_str(), W_OK) != 0)
+        return "Le dossier « " + folder.string() + " » n'est pas accessible en écriture (" + base::SystemText(errno) + ").";
+    return std::nullopt;
+}
+
 std::string ExistsRefusal(const std::string& path) {
     return "Le fichier « " + path + " » existe déjà ; il n'est remplacé que si vous le demandez.";
 }
 
+// Errors of a file as a whole (missing, unreadable, not writable, full):
+// nothing in the data to check.
+bool IsFileProblem(int number) {
+    switch (number) {
+    case base::err::OutOfMemory:
+    case base::err::NoSuchFile:
+    case base::err::FileRead:
+    case base::err::FileAccess:
+    case base::err::FileNotFound:
+    case base::err::ReadOnly:
+    case base::err::CannotOpen:
+    case base::err::NotAFile:
+    case base::err::NoDriver:
+    case base::err::DatabaseExists:
+    case base::err::Locked:
+    case base::err::UnreadableFile:
+    case base::err::BadFormat: return true;
+    default: return false;
+    }
+}
+
 std::string BatchFailure::Message() const {
+    if (IsFileProblem(number))
+        return "La conversion n'a pas pu se faire :\r" + std::to_string(number) + " " + PendingTargetsIn(what());
     std::string text = std::string(FailureText) + "\r";
     if (record > 0) text += "Enregistrement " + std::to_string(record) + " : ";
-    return text + std::to_string(number) + " " + what();
+    return text + std::to_string(number) + " " + PendingTargetsIn(what());
 }
 
 std::string BatchReport::Summary() const {
@@ -588,7 +621,12 @@ std::string BatchReport::Summary() const {
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
     if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {
-        switch (OutputKindOf(choices.outputPath)) {
+        const OutputKind kind = OutputKindOf(choices.outputPath);
+        // GDAL writes these: never standard output or memory.
+        if (kind == OutputKind::GeoPackage || kind == OutputKind::Workbook) store::RealFilePath(choices.outputPath);
+        if (const auto refusal = FolderRefusal(choices.outputPath))
+            throw BatchFailure(base::err::FileAccess, *refusal, 0);
+        switch (kind) {
         case OutputKind::Database: return DatabaseRun(choices, progress);
         case OutputKind::Text: return TextRun(choices, progress);
         default: return SinkRun(choices, progress);

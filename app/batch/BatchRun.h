@@ -67,6 +67,10 @@ bool IsTextPath(const std::string& path);
 // database, a file by the driver its ending names, a dBase folder.
 store::Database OpenInputDatabase(const std::string& inputPath);
 
+// Why the output's folder cannot take it: missing, or not writable (a
+// read-only medium, no permission). Nothing when it can.
+std::optional<std::string> FolderRefusal(const std::string& outputPath);
+
 // « Le fichier « … » existe déjà ; … »: an existing output without `overwrite`.
 std::string ExistsRefusal(const std::string& path);
 
@@ -88,7 +92,9 @@ struct BatchFailure : base::RuntimeError {
         : base::RuntimeError(number, cause), record(record) {}
     long record;
     // "Erreur lors de la conversion. Vérifiez vos données et les paramètres
-    // des projections." then the record and the cause on a new line.
+    // des projections." then the record and the cause on a new line; for a
+    // file that cannot be read or written, "La conversion n'a pas pu se
+    // faire :" and the cause, any temporary name replaced by the file's.
     std::string Message() const;
 };
 

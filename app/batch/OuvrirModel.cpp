@@ -125,6 +125,9 @@ void OuvrirModel::Com_open_Click() {
     if (!chosen || chosen->empty()) return;
     const std::string& path = *chosen;
     const std::string kind = LowerTail(path, 3);
+    // What the command line would say of this file, said here too.
+    const auto refuse = [&](const std::string& text) { messages_.Critical(app::AppTitle, text); };
+    if (const auto refusal = InputRefusal(path)) return refuse(*refusal);
     Source source;
     std::string shown = path;
     if (const auto driver = FileDriver(path)) {
@@ -136,7 +139,7 @@ void OuvrirModel::Com_open_Click() {
     } else if (IsTextPath(path)) {
         source = {"", ScratchDatabasePath(path)};
     } else {
-        return;
+        return refuse("Le format du fichier « " + path + " » n'est pas pris en charge.");
     }
 
     const bool text = IsTextPath(path);
@@ -164,15 +167,15 @@ void OuvrirModel::Com_open_Click() {
     } else {
         try {
             data = OpenSource(source);
-        } catch (const base::RuntimeError&) {
-            return;
+        } catch (const base::RuntimeError& e) {
+            return refuse(std::to_string(e.number) + " " + e.what());
         }
     }
     try {
         const store::TableDefs defs = data->TableDefs();
         for (int i = 0, n = defs.Count(); i < n; ++i) tables.push_back(defs.Item(i).Name);
-    } catch (const base::RuntimeError&) {
-        if (!text) return;
+    } catch (const base::RuntimeError& e) {
+        if (!text) return refuse(std::to_string(e.number) + " " + e.what());
     }
     if (!text) LeaveSource();
     Com_ap_enabled = false;

@@ -118,6 +118,19 @@ std::string PendingTarget(const std::string& path) {
     return path.substr(0, mark);
 }
 
+std::string PendingTargetsIn(std::string text) {
+    for (std::size_t mark = text.find(PartMark); mark != std::string::npos; mark = text.find(PartMark, mark)) {
+        const std::size_t digits = mark + std::strlen(PartMark);
+        const std::size_t end = text.find_first_not_of("0123456789", digits);
+        if (end == digits) {
+            ++mark;
+            continue;
+        }
+        text.erase(mark, (end == std::string::npos ? text.size() : end) - mark);
+    }
+    return text;
+}
+
 PendingFile::PendingFile(std::string target)
     : target_(std::move(target)), path_(target_ + PartMark + std::to_string(::getpid())) {
     // Whatever the output (a run's, a text import's scratch database), it

@@ -15,6 +15,8 @@ namespace batch {
 // The target a pending file's path stands for ("/d/out.txt.part123" ->
 // "/d/out.txt"): what messages name. Any other path is returned unchanged.
 std::string PendingTarget(const std::string& path);
+// A message with every pending file's name in it replaced by its target's.
+std::string PendingTargetsIn(std::string text);
 
 class PendingFile {
 public:

@@ -36,20 +36,29 @@ HelpText MainHelp() {
 }
 
 HelpText BatchHelp() {
+    // What the window reads and writes today: Access 97 output is long gone.
     const std::string intro =
-        "La conversion de tables de coordonnées peut être réalisée à partir de quatre formats de fichiers "
-        "différents : Access97, Excel97, dBase5.0 et texte délimité";
+        "La conversion de tables de coordonnées peut être réalisée à partir de ces formats de fichiers : "
+        "Access (.mdb), Excel (.xls, .xlsx), OpenDocument (.ods), GeoPackage (.gpkg), dBase (.dbf) et "
+        "texte délimité (.txt, .csv)";
     const std::string steps = Join(
         {"La procédure de conversion est réalisée en cinq phases :",
-         "1. Choisissez les systèmes de projection pour l'entrée et les sorties (max 2).",
-         "2. Ouvrir le fichier contenant la table (*.mdb, *.xls, *.dbf ou *.txt).",
-         "3. Sélectionnez la table et établir la correspondance des champs X, Y et fuseau (pour les "
-         "projections UTM). Déterminez comment sont exprimées les coordonnées géographiques ou l'échelle "
-         "utilisée pour les autres types de coordonnées. Vous pouvez visualiser le contenu de la table "
-         "sélectionné en cliquant sur le bouton 'oeil'.",
-         "4. Déterminer le fichier de sortie. Deux formats disponibles : texte ou Access97. Le fichier texte "
-         "peut être aisément récupéré par des logiciels comme Excel, Access, Arcview, etc.",
-         "5. Cliquez sur le bouton 'Convertir' pour terminer."},
+         "1. Choisissez les systèmes de projection pour l'entrée et les sorties (max 2), et la méthode de "
+         "transformation de datum (la même que dans la fenêtre principale).",
+         "2. Ouvrez le fichier contenant la table. Un fichier texte passe par la fenêtre 'Fichier texte', "
+         "qui montre ses premières lignes et propose son délimiteur.",
+         "3. Sélectionnez la table et établissez la correspondance des champs X, Y et fuseau (pour les "
+         "projections UTM). Déterminez comment sont exprimées les coordonnées géographiques "
+         "(DD°MM'SS.SS'', DD.MMSS, degrés décimaux ou radians) ou l'échelle utilisée pour les autres types "
+         "de coordonnées. Vous pouvez visualiser le contenu de la table sélectionnée en cliquant sur le "
+         "bouton 'oeil'.",
+         "4. Déterminez le fichier de sortie : texte (.txt, .csv ; 'pour Excel' donne un fichier qu'Excel "
+         "ouvre en colonnes en Belgique et en France), classeur Excel (.xlsx), GeoPackage (.gpkg, les points "
+         "sur une carte) ou base SQLite (.mdb, .sqlite). Un fichier existant n'est remplacé que si vous le "
+         "confirmez. La précision des résultats peut être arrondie à 0,001 m / 0,000001°.",
+         "5. Cliquez sur le bouton 'Convertir' (ou Entrée) pour terminer. Avec 'poursuivre après un "
+         "enregistrement en erreur', les enregistrements en échec sont écrits avec leur cause dans la "
+         "colonne 'Erreur'."},
         "\n");
     return {"Ouvrir une table de données", intro + "\n\n" + steps};
 }

@@ -178,7 +178,11 @@ TEST_F(BatchWindow, EachFormatOpensAndACancelledOrUnreadableOneChangesNothing) {
     EXPECT_EQ(model.Lb_open, params_.File("coords.xls"));
     EXPECT_EQ(model.List_tb.items, tables);
     EXPECT_EQ(model.List_tb.Text() + " " + model.Lb_X + " " + model.Lb_fus, "Points$ x_lb72 zone");
-    EXPECT_TRUE(messages.shown.empty());
+    // The damaged and the missing file say what the command line says.
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].kind + " " + messages.shown[0].text,
+              "critical 3343 Format de base de données non reconnu : '" + broken + "'.");
+    EXPECT_EQ(messages.shown[1].text.rfind("3024 ", 0), 0u) << messages.shown[1].text;
 }
 
 // --- Text import window

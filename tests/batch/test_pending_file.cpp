@@ -55,3 +55,13 @@ TEST(PendingFile, TheNextRunRemovesWhatAKilledRunLeft) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PendingNames, MessagesNameTheTargetNotTheTemporaryFile) {
+    EXPECT_EQ(batch::PendingTargetsIn("/d/out.gpkg.part123 : disque plein ; /d/a.part.txt.part9"),
+              "/d/out.gpkg : disque plein ; /d/a.part.txt");
+    EXPECT_EQ(batch::PendingTargetsIn("rien.partout"), "rien.partout");
+}
+
+}  // namespace

@@ -19,6 +19,7 @@
 
 #include "core/Constants.h"
 #include "core/FpGuard.h"
+#include "core/IgnGrid.h"
 
 namespace core {
 
@@ -179,13 +180,47 @@ void TransformDatumWith(const DatumParams& s, const DatumParams& t, const Ellips
 
 bool IsWgs84Alias(const std::string& datum) { return datum == "WGS84" || datum == "ETRS89"; }
 
+std::int16_t UsedMethod(std::int16_t method, const DatumLegs& legs) {
+    if (method != method::IgnGrid) return method;
+    if (legs.fallback || (legs.helmert && !legs.grid)) return method::Helmert;
+    return method::IgnGrid;
+}
+
+void TransformNamedWith(const std::string& sourceDatum, const std::string& targetDatum, const DatumParams& s,
+                        const DatumParams& t, const EllipsoidParams& sEll, const EllipsoidParams& tEll,
+                        double lonIn, double latIn, double& lonOut, double& latOut, std::int16_t method,
+                        DatumLegs* legs) {
+    if (method != method::IgnGrid) {
+        TransformDatumWith(s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method);
+        return;
+    }
+    DatumLegs unused;
+    DatumLegs& used = legs ? *legs : unused;
+    const bool forward = sourceDatum == IgnGridDatum && IsWgs84Alias(targetDatum);
+    const bool inverse = targetDatum == IgnGridDatum && IsWgs84Alias(sourceDatum);
+    if (forward || inverse) {
+        double lon, lat;
+        if (forward ? IgnGridForward(lonIn, latIn, lon, lat) : IgnGridInverse(lonIn, latIn, lon, lat)) {
+            FpGuard guard;
+            FpGuard::Put(lonOut, lon);
+            FpGuard::Put(latOut, lat);
+            used.grid = true;
+            return;
+        }
+        used.fallback = true;
+    } else {
+        used.helmert = true;
+    }
+    TransformDatumWith(s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method::Helmert);
+}
+
 void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn,
-                    double latIn, double& lonOut, double& latOut, std::int16_t method) {
+                    double latIn, double& lonOut, double& latOut, std::int16_t method, DatumLegs* legs) {
     const DatumParams s = LoadDatum(sourceDatum);
     const DatumParams t = LoadDatum(targetDatum);
     const EllipsoidParams sEll = LoadEllipsoid(s.Ellipsoide);
     const EllipsoidParams tEll = LoadEllipsoid(t.Ellipsoide);
-    TransformDatumWith(s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method);
+    TransformNamedWith(sourceDatum, targetDatum, s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method, legs);
 }
 
 }  // namespace core

@@ -100,7 +100,7 @@ const EllipsoidParams& CachedEllipsoidOf(const std::string& datum) {
 
 // TransformDatum on the cached parameter sets, loaded in its order.
 void Transform(const std::string& source, const std::string& target, double lonIn, double latIn, double& lonOut,
-               double& latOut, std::int16_t method) {
+               double& latOut, std::int16_t method, DatumLegs* legs) {
     thread_local StepCache<DatumShift> cache;
     const DatumShift& d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
                                    [&] {
@@ -109,7 +109,7 @@ void Transform(const std::string& source, const std::string& target, double lonI
                                        e.tEll = LoadEllipsoid(e.t.Ellipsoide);
                                        return e;
                                    });
-    TransformDatumWith(d.s, d.t, d.sEll, d.tEll, lonIn, latIn, lonOut, latOut, method);
+    TransformNamedWith(source, target, d.s, d.t, d.sEll, d.tEll, lonIn, latIn, lonOut, latOut, method, legs);
 }
 
 std::string Trimmed(const std::string& text) {
@@ -121,7 +121,8 @@ std::string Trimmed(const std::string& text) {
 }  // namespace
 
 void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
-                  const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot) {
+                  const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot,
+                  DatumLegs* legs) {
     store::ParamReadScope scope;
 
     if (!inDatum.empty() && !inProjection.empty()) inDatum.clear();
@@ -148,14 +149,14 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
     }
 
     double lonW = lon, latW = lat;
-    if (!IsWgs84Alias(inDatum)) Transform(inDatum, Wgs84, lon, lat, lonW, latW, method);
+    if (!IsWgs84Alias(inDatum)) Transform(inDatum, Wgs84, lon, lat, lonW, latW, method, legs);
     if (pivot) *pivot = {lonW, latW};
 
     if (outDatum.empty()) {
         const ProjectionParams& p = CachedProjection(BaseProjection(outProjection));
         outDatum = p.Datum;
         double lonO = lonW, latO = latW;
-        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method);
+        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method, legs);
         out.x = out.y = 0;
         ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, out.x, out.y, out.zone);
         if (Contains(outProjection, MgrsSuffix)) {
@@ -167,7 +168,7 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
     } else {
         out.x = lonW;
         out.y = latW;
-        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, out.x, out.y, method);
+        if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, out.x, out.y, method, legs);
     }
 }
 

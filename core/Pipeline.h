@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Datum.h"
+
 namespace core {
 
 // The WGS 84 geographic point a record passes through, in radians.
@@ -39,8 +41,9 @@ struct RecordPoint {
 // from its texts (ValNumber of them) or, for a grid reference, the reference
 // (its commas turned into points here). `out` receives the numbers
 // ConvertRecord writes with FormatGeneral, and the reference of a grid output.
+// `legs`, when given, gathers what the datum legs went through (Datum.h).
 void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in,
                   std::string& outDatum, const std::string& outProjection, RecordPoint& out,
-                  std::int16_t method, Wgs84Pivot* pivot = nullptr);
+                  std::int16_t method, Wgs84Pivot* pivot = nullptr, DatumLegs* legs = nullptr);
 
 }  // namespace core

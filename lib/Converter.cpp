@@ -37,6 +37,8 @@ using batch::SystemKind;
 // Points converted under one read scope: a long array does not hold the
 // database's shared lock (and keep the editor from saving) for its whole run.
 constexpr std::size_t PointsPerScope = 1 << 16;
+// Where PREFIX ends in the path of an installed Python module (python/CMakeLists.txt).
+constexpr const char* InstalledModuleFolder = "/lib/python3/";
 // Fewer points are not worth a thread.
 constexpr std::size_t MinPointsPerThread = 4096;
 
@@ -84,6 +86,13 @@ std::string DefaultParams() {
         if (!folder.empty() && folder != store::AppFolder()) {
             const store::ParamDbLocation beside = store::LocateParamDb(folder, store::UserDataHome());
             if (beside.kind != store::ParamDbKind::Missing) return beside.path;
+            // An installed module, PREFIX/lib/python3/dist-packages/travena/:
+            // the program's files as PREFIX/bin/travena-cli finds them.
+            if (const auto lib = folder.rfind(InstalledModuleFolder); lib != std::string::npos) {
+                const store::ParamDbLocation installed =
+                    store::LocateParamDb(folder.substr(0, lib) + "/bin", store::UserDataHome());
+                if (installed.kind != store::ParamDbKind::Missing) return installed.path;
+            }
         }
         return store::ParamDbInUse().path;
     }();

@@ -59,6 +59,17 @@ echo "150000 170000" | HOME=$work/home2 "$usr/bin/travena-cli" convert --from "B
 [ -z "$(ls -A "$work/home2")" ] || fail "--params made a copy: $(find "$work/home2")"
 [ "$(sha256sum < "$shipped")" = "$before" ] || fail "the shipped database was written"
 
+# The installed Python module takes the user's copy, as travena-cli does.
+modules=$usr/lib/python3/dist-packages
+if [ -f "$modules/travena/__init__.py" ]; then
+    got=$(cd "$work" && env -u XDG_DATA_HOME HOME="$home" PYTHONPATH="$modules" PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c '
+import travena
+c = travena.Converter("BE LB72", "W Geographic WGS84")
+lon, lat, _, _ = c.convert([150000.0], [170000.0])
+print(travena.default_params()); print(f"{lon[0]!r}\t{lat[0]!r}")' 2> "$work/err")
+    [ "$got" = "$copy"$'\n'"$expected" ] || fail "installed Python module: $got $(cat "$work/err")"
+fi
+
 # The GDAL module is found from the installed executable: a workbook is written.
 printf 'id\tx\ty\n1\t150000\t170000\n' > "$work/pts.txt"
 cli batch --in "$work/pts.txt" --x x --y y --from "BE LB72" --to "WGS84 UTM" --out "$work/pts.xlsx" \

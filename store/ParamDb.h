@@ -52,6 +52,9 @@ namespace sql {
 inline constexpr const char* EllipsoideByName = "SELECT * FROM Ellipsoides WHERE Nom = ?";
 inline constexpr const char* DatumByName = "SELECT * FROM Datums WHERE Nom = ?";
 inline constexpr const char* ProjectionByName = "SELECT * FROM Projections WHERE Nom = ?";
+// The rows that refer to a datum or an ellipsoid, '?' bound to its name.
+inline constexpr const char* ProjectionsOfDatum = "SELECT * FROM Projections WHERE Datum = ?";
+inline constexpr const char* DatumsOfEllipsoide = "SELECT * FROM Datums WHERE Ellipsoide = ?";
 inline constexpr const char* UnlockedProjections = "SELECT * FROM Projections WHERE Lock = 'N'";
 inline constexpr const char* UnlockedDatums = "SELECT * FROM Datums WHERE Lock = 'N'";
 inline constexpr const char* AllTypes = "SELECT * FROM Types";

@@ -9,6 +9,8 @@ namespace ui {
 int ShowBox(QWidget* parent, QMessageBox::Icon icon, const std::string& title, const std::string& text,
             QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), buttons, parent);
+    // A message may hold what the user copies on (a PROJ string, a point).
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     // A box as narrow as a short message ("Hors zone") has its title cut to
     // "T…" by the window frame: room for the title and the frame's buttons.
     constexpr int FrameButtons = 160;

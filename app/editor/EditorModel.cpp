@@ -1,33 +1,42 @@
 // The parameter editor's handlers: showing a row, adding, applying changes,
-// deleting and clearing, in each of the three sections.
+// deleting and clearing, in each of the three sections, and the PROJ string
+// import, export and test of a definition.
 
 #include "app/editor/EditorModel.h"
 
 #include <sys/stat.h>
 
+#include <cmath>
 #include <initializer_list>
 
+#include "app/Methods.h"
 #include "app/editor/FieldText.h"
 #include "app/help/Module_aide.h"
 #include "app/main/MainModel.h"
 #include "base/Errors.h"
+#include "core/Datum.h"
 #include "core/NumberText.h"
+#include "core/ParamRules.h"
+#include "core/Params.h"
+#include "core/ProjString.h"
+#include "core/Projection.h"
 #include "store/ParamDb.h"
 
 namespace app {
 
 const std::array<const char*, 5> LabelsE = {
-    "Nom complet", "a : demi-grand axe (m)", "e : première excentricité", "1/f : aplatissement inverse",
-    "Nom usuel (identifiant)"};
+    "Nom complet", "a : demi-grand axe (m)", "e : première excentricité (vide : tirée de 1/f)",
+    "1/f : aplatissement inverse (vide : tiré de e)", "Nom usuel (identifiant)"};
 const std::array<const char*, 13> LabelsD = {
     "Nom complet", "Pays (2 lettres)", "Code", "dX (m)", "dY (m)", "dZ (m)",
     "dX 7 paramètres (m)", "dY 7 paramètres (m)", "dZ 7 paramètres (m)",
-    "rX (secondes d'arc)", "rY (secondes d'arc)", "rZ (secondes d'arc)", "dS (ppm)"};
+    "rX (\", vecteur position EPSG 9606)", "rY (\", vecteur position EPSG 9606)",
+    "rZ (\", vecteur position EPSG 9606)", "dS (ppm)"};
 const std::array<const char*, 13> LabelsP = {
     "Nom complet", "Pays (2 lettres)", "Code", "FE : fausse abscisse (m)", "FN : fausse ordonnée (m)",
-    "k0 : facteur d'échelle", "Lg0 : méridien central (d°m's'')", "Lt0 : latitude d'origine (d°m's'')",
-    "Lt1 : parallèle 1 (d°m's'')", "Lt2 : parallèle 2 (d°m's'')", "aa : rotation (d°m's'')",
-    "Limite ouest (fuseau UTM, ou d°m's'')", "Limite est (fuseau UTM, ou d°m's'')"};
+    "k0 : facteur d'échelle", "Lg0 : méridien central", "Lt0 : latitude d'origine",
+    "Lt1 : parallèle 1", "Lt2 : parallèle 2", "aa : rotation",
+    "Limite ouest (fuseau UTM, ou angle)", "Limite est (fuseau UTM, ou angle)"};
 
 namespace {
 
@@ -37,11 +46,16 @@ constexpr std::array<const char*, 3> ProjectionNumbers = {"FE", "fn", "k0"};
 constexpr std::array<const char*, 5> ProjectionAngles = {"Lg0", "Lt0", "Lt1", "Lt2", "aa"};
 constexpr std::array<AngleKind, 5> AngleKinds = {AngleKind::Longitude, AngleKind::Latitude, AngleKind::Latitude,
                                                  AngleKind::Latitude, AngleKind::Rotation};
-constexpr int FirstAngle = 6, WestLimit = 11, EastLimit = 12;
+constexpr std::array<const char*, 3> EllipsoidNumbers = {"a", "ec", "unf"};
+constexpr int FirstAngle = 6, Lg0Field = 6, Lt0Field = 7, Lt1Field = 8, Lt2Field = 9, AaField = 10, WestLimit = 11,
+              EastLimit = 12;
+constexpr int FirstRotation = 9, LastRotation = 11, FirstDatumNumber = 3;
 // A zone limit of type 1 is kept only strictly inside these bounds (0: none).
 constexpr double ZoneLimitLow = 0, ZoneLimitHigh = 61;
 constexpr int TypeBlanks = 50, TypeCodeChars = 4;
-constexpr int UtmType = 1, LambertType = 2, LastType = 5;
+constexpr int UtmType = 1, LambertType = 2, ObliqueMercatorType = 3, StereoType = 4, OneParallelType = 5,
+              LastType = 5;
+constexpr const char* UtmCode = "UTM";
 
 const std::array<const char*, 3> AddQuestions = {"Ajouter cette ellipsoïde ?", "Ajouter ce datum ?",
                                                  "Ajouter cette projection ?"};
@@ -50,11 +64,20 @@ const std::array<const char*, 3> ApplyQuestions = {"Enregistrer les modification
                                                    "Enregistrer les modification de cette projection ?"};
 const std::array<const char*, 3> DeleteQuestions = {"Supprimer cette ellipsoïde ?", "Supprimer ce datum ?",
                                                     "Supprimer cette projection ?"};
-const std::array<const char*, 3> NameTaken = {"Le nom usuel de l'ellipsoïde existe déjà !",
-                                              "Le nom du datum existe déjà !",
-                                              "Le nom de la projection existe déjà !"};
+const std::array<const char*, 3> NameTakenText = {"Le nom usuel de l'ellipsoïde existe déjà !",
+                                                  "Le nom du datum existe déjà !",
+                                                  "Le nom de la projection existe déjà !"};
 // "cette ellipsoïde", ... : what failure messages name.
 const std::array<const char*, 3> ThisRow = {"cette ellipsoïde", "ce datum", "cette projection"};
+const std::array<const char*, 3> TableOf = {"Ellipsoides", "Datums", "Projections"};
+const std::array<const char*, 3> ByName = {store::sql::EllipsoideByName, store::sql::DatumByName,
+                                           store::sql::ProjectionByName};
+const std::array<store::ParamTable, 3> ParamTables = {store::ParamTable::Ellipsoides, store::ParamTable::Datums,
+                                                      store::ParamTable::Projections};
+
+constexpr const char* LockedReason =
+    "Ligne verrouillée : une ligne fixe de la fenêtre principale en dépend. Elle peut être consultée, "
+    "pas modifiée ni supprimée ; pour la changer, ajoutez-en une copie sous un autre code.";
 
 // A value the editor will not store, with the message that says why.
 struct Refused {
@@ -71,25 +94,29 @@ bool Filled(const std::string& text) { return !Trim(text).empty(); }
 
 std::string Quoted(const std::string& text) { return "« " + text + " »"; }
 
-double Number(const char* label, const std::string& text) {
-    const std::optional<double> v = ReadNumber(text);
-    if (!v)
-        throw Refused{"Le champ " + Quoted(label) + " doit contenir un nombre : " + Quoted(text) +
-                      " ne peut pas être lu."};
+std::size_t Utf8Length(const std::string& text) {
+    std::size_t n = 0;
+    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+double Number(const std::string& label, const std::string& text) {
+    std::string why;
+    const std::optional<double> v = ReadNumber(text, &why);
+    if (!v) throw Refused{"Le champ " + Quoted(label) + " doit contenir un nombre : " + why};
     return *v;
 }
 
-double Angle(const char* label, const std::string& text, AngleKind kind) {
-    const std::optional<double> v = ReadAngle(text, kind);
+double Angle(const std::string& label, const std::string& text, AngleKind kind) {
+    std::string why;
+    const std::optional<double> v = ReadAngle(text, kind, &why);
     if (!v)
-        throw Refused{"Le champ " + Quoted(label) + " doit contenir un angle en degrés, minutes et secondes, " +
-                      "par exemple 50°30'15.5''" +
-                      (kind == AngleKind::Latitude ? " (une latitude, entre -90° et 90°)" : "") + " : " +
-                      Quoted(text) + " ne peut pas être lu."};
+        throw Refused{"Le champ " + Quoted(label) + " doit contenir un angle (50°30'15.5'', 50 30 15.5 ou " +
+                      "50.504306 ; ouest et sud négatifs) : " + Quoted(text) + " ne peut pas être lu (" + why + ")."};
     return *v;
 }
 
-void Require(bool ok, const char* label, const char* rule) {
+void Require(bool ok, const std::string& label, const char* rule) {
     if (!ok) throw Refused{"Le champ " + Quoted(label) + " doit " + rule + "."};
 }
 
@@ -103,10 +130,76 @@ int Find(const MainLists& lists, int k, const std::string& text) {
     return -1;
 }
 
-// One column and the value a save writes into it.
-using Columns = std::vector<std::pair<std::string, store::Value>>;
+// Whether writing `v` over `stored` would change nothing: an empty text over
+// Null, a number over the same number whatever its storage kind.
+bool Same(const store::Value& stored, const store::Value& v) {
+    if (stored.IsNull()) return v.IsNull() || (v.IfText() && v.IfText()->empty());
+    if (v.IsNull()) return false;
+    const bool storedText = stored.IfText() != nullptr, text = v.IfText() != nullptr;
+    if (storedText || text) return storedText && text && *stored.IfText() == *v.IfText();
+    return stored.Double() == v.Double();
+}
+
+std::string Negated(const std::string& text) {
+    const std::optional<double> v = ReadNumber(text);
+    if (!v || *v == 0 || !Filled(text)) return text;
+    return ShowNumber(store::Value(-*v));
+}
 
 }  // namespace
+
+// --- Labels by type
+
+std::string ProjectionLabel(int type, int field, bool autoUtm) {
+    switch (field) {
+    case 3: return type == ObliqueMercatorType ? "FE : ordonnée nord de l'origine, x (m)" : LabelsP[3];
+    case 4: return type == ObliqueMercatorType ? "FN : abscisse est de l'origine, y (m)" : LabelsP[4];
+    case 5:
+        if (type == UtmType) return "k0 : facteur d'échelle sur le méridien central";
+        if (type == OneParallelType) return "k0 : facteur d'échelle sur le parallèle";
+        if (type == LambertType) return "k0 : facteur d'échelle (1 : sur les parallèles)";
+        return type ? "k0 : facteur d'échelle à l'origine" : LabelsP[5];
+    case Lg0Field:
+        if (type == UtmType && autoUtm) return "Lg0 : 0, fuseau de chaque point";
+        if (type == ObliqueMercatorType || type == StereoType) return "Lg0 : longitude de l'origine";
+        return LabelsP[Lg0Field];
+    case Lt0Field:
+        if (type == OneParallelType) return "Lt0 : parallèle standard (et origine)";
+        if (type == UtmType) return "Lt0 : latitude d'origine (où N = FN)";
+        return LabelsP[Lt0Field];
+    case Lt1Field: return type == LambertType ? "Lt1 : premier parallèle standard" : LabelsP[Lt1Field];
+    case Lt2Field: return type == LambertType ? "Lt2 : second parallèle standard" : LabelsP[Lt2Field];
+    case AaField: return type == LambertType ? "aa : rotation de la grille" : LabelsP[AaField];
+    case WestLimit:
+        if (type == UtmType) return "Premier fuseau UTM (1 à 60, vide : tous)";
+        return type ? "Limite ouest d'emploi (angle)" : LabelsP[WestLimit];
+    case EastLimit:
+        if (type == UtmType) return "Dernier fuseau UTM (1 à 60, vide : tous)";
+        return type ? "Limite est d'emploi (angle)" : LabelsP[EastLimit];
+    default: return LabelsP.at(std::size_t(field));
+    }
+}
+
+bool ProjectionFieldUsed(int type, int field, bool autoUtm) {
+    switch (field) {
+    case Lg0Field: return !(type == UtmType && autoUtm);
+    case Lt1Field:
+    case Lt2Field:
+    case AaField: return type == 0 || type == LambertType;
+    case WestLimit:
+    case EastLimit: return type != UtmType || autoUtm;
+    default: return true;
+    }
+}
+
+std::string DatumLabel(int field, bool coordinateFrame) {
+    static const std::array<const char*, 3> frame = {"rX (\", rotation du repère EPSG 9607)",
+                                                     "rY (\", rotation du repère EPSG 9607)",
+                                                     "rZ (\", rotation du repère EPSG 9607)"};
+    if (field >= FirstRotation && field <= LastRotation && coordinateFrame)
+        return frame[std::size_t(field - FirstRotation)];
+    return LabelsD.at(std::size_t(field));
+}
 
 // --- The main window's lists
 
@@ -146,6 +239,8 @@ int TypeCode(const std::string& entry) {
     return static_cast<int>(core::ValNumber(tail));
 }
 
+int EditorModel::ChosenType() const { return Combo_type.listIndex >= 0 ? TypeCode(Combo_type.Text()) : 0; }
+
 // --- Opening and the record sets
 
 EditorModel::EditorModel(Messages& messages, MainLists& main) : messages_(messages), main_(main) {}
@@ -154,8 +249,7 @@ void EditorModel::Form_Load() {
     path_ = store::ParamDbPath();
     OpenSets();
     FillLists();
-    for (EditorButton* b : {&Com_appl_E, &Com_sup_E, &Com_appl_D, &Com_sup_D, &Com_appl_P, &Com_sup_P})
-        b->enabled = false;
+    for (int s = 0; s < 3; ++s) Com_eff_Click(s);
 }
 
 void EditorModel::OpenSets() {
@@ -174,6 +268,8 @@ void EditorModel::DropSets() {
 }
 
 void EditorModel::Reopen() {
+    // Another file at the path is not taken silently: the next action reports it.
+    if (FileChanged()) return DropSets();
     try {
         OpenSets();
     } catch (const base::RuntimeError&) {
@@ -214,14 +310,35 @@ void EditorModel::FillLists() {
     });
 }
 
+// The lists of the file now at the path, every section cleared.
+void EditorModel::ReloadLists() {
+    OpenSets();
+    FillLists();
+    for (int s = 0; s < 3; ++s) {
+        Com_eff_Click(s);
+        Remember(s, {}, {-1, -1}, false);
+    }
+}
+
+// When another file stands at the path, its lists replace the old ones.
+bool EditorModel::ReloadIfReplaced() {
+    if (!FileChanged()) return false;
+    struct stat st {};
+    if (::stat(path_.c_str(), &st) != 0) return false;  // missing: the next action says so
+    try {
+        ReloadLists();
+    } catch (const base::RuntimeError&) {
+        DropSets();
+    }
+    return true;
+}
+
 template <class Action>
 void EditorModel::Guarded(const std::string& failure, bool writes, Action action) {
     try {
-        if (!sets_.empty() && FileChanged()) {
+        if (FileChanged()) {
             // Another file now stands at the path: what the lists show is not in it.
-            OpenSets();
-            FillLists();
-            for (int s = 0; s < 3; ++s) Com_eff_Click(s);
+            ReloadLists();
             messages_.Critical(AppTitle, failure + " : la base de paramètres a été remplacée sur le disque. "
                                                    "Les listes ont été relues ; rien n'a été enregistré.");
             return;
@@ -231,12 +348,69 @@ void EditorModel::Guarded(const std::string& failure, bool writes, Action action
         messages_.Critical(AppTitle, r.text);
     } catch (const base::RuntimeError& e) {
         Reopen();  // the transaction has rolled back; the sets may hold rows the file does not
-        messages_.Critical(AppTitle, failure + " :\n" + e.what() + " (erreur " + std::to_string(e.number) + ")" +
-                                         (writes ? "\nLa base de paramètres n'a pas été modifiée." : ""));
+        std::string text = failure + " :\n" + e.what() + " (erreur " + std::to_string(e.number) + ")" +
+                           (writes ? "\nLa base de paramètres n'a pas été modifiée." : "");
+        if (ReloadIfReplaced())
+            text += "\nUne autre base de paramètres se trouve maintenant à sa place : les listes ont été relues.";
+        messages_.Critical(AppTitle, text);
     }
 }
 
-// --- Showing a row
+bool EditorModel::NameTaken(int s, const std::string& name) {
+    if (!db_) OpenSets();
+    return !db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(name)}).Eof();
+}
+
+// --- What each section shows
+
+void EditorModel::Remember(int s, std::vector<store::Value> values, std::array<int, 2> choosers, bool flag) {
+    Shown& shown = shown_[std::size_t(s)];
+    if (s == SecEllipsoid) shown.texts.assign(Txt_E.begin(), Txt_E.end());
+    if (s == SecDatum) shown.texts.assign(Txt_D.begin(), Txt_D.end());
+    if (s == SecProjection) shown.texts.assign(Txt_P.begin(), Txt_P.end());
+    shown.values = std::move(values);
+    shown.choosers = choosers;
+    shown.flag = flag;
+}
+
+std::optional<store::Value> EditorModel::Kept(int s, int i) const {
+    const Shown& shown = shown_[std::size_t(s)];
+    if (CurrentName[std::size_t(s)].empty() || std::size_t(i) >= shown.values.size()) return std::nullopt;
+    const std::string& now = s == SecEllipsoid ? Txt_E[std::size_t(i)]
+                             : s == SecDatum   ? Txt_D[std::size_t(i)]
+                                               : Txt_P[std::size_t(i)];
+    if (now != shown.texts[std::size_t(i)]) return std::nullopt;
+    return shown.values[std::size_t(i)];
+}
+
+bool EditorModel::Edited(int s) const {
+    const Shown& shown = shown_[std::size_t(s)];
+    std::vector<std::string> now;
+    std::array<int, 2> choosers{-1, -1};
+    bool flag = false;
+    if (s == SecEllipsoid) now.assign(Txt_E.begin(), Txt_E.end());
+    if (s == SecDatum) {
+        now.assign(Txt_D.begin(), Txt_D.end());
+        choosers = {Combo_E.listIndex, -1};
+        flag = CoordinateFrame;
+    }
+    if (s == SecProjection) {
+        now.assign(Txt_P.begin(), Txt_P.end());
+        choosers = {Combo_D.listIndex, Combo_type.listIndex};
+        flag = AutoUtm;
+    }
+    if (shown.texts.empty()) return std::any_of(now.begin(), now.end(), Filled) || choosers != std::array{-1, -1};
+    return now != shown.texts || choosers != shown.choosers || (s == SecProjection && flag != shown.flag);
+}
+
+bool EditorModel::MayDrop(int s) {
+    if (!Edited(s)) return true;
+    static const std::array<const char*, 3> question = {
+        "Les modifications de l'ellipsoïde ne sont pas enregistrées. Les abandonner ?",
+        "Les modifications du datum ne sont pas enregistrées. Les abandonner ?",
+        "Les modifications de la projection ne sont pas enregistrées. Les abandonner ?"};
+    return messages_.Question(AppTitle, question[std::size_t(s)]);
+}
 
 void EditorModel::SelectCombo(int Index, int listIndex) {
     Combo.at(Index).listIndex = listIndex;
@@ -259,6 +433,13 @@ void EditorModel::Combo_E_Click() { SelectCombo(SecEllipsoid, Combo_E.listIndex)
 void EditorModel::Combo_Click(int Index) {
     const std::string name = Combo.at(Index).Text();
     if (name.empty()) return;
+    if (name != CurrentName[std::size_t(Index)] || Edited(Index)) {
+        if (!MayDrop(Index)) {
+            // Keep the edits: the selector goes back to the row they belong to.
+            Combo.at(Index).listIndex = Combo.at(Index).Find(CurrentName[std::size_t(Index)]);
+            return;
+        }
+    }
     Guarded(std::string("Impossible d'afficher ") + ThisRow[Index], false, [&] {
         static constexpr std::array<SetIndex, 3> set = {RsE, RsD, RsP};
         store::Recordset& rs = Rs(set[Index]);
@@ -271,49 +452,296 @@ void EditorModel::Combo_Click(int Index) {
     });
 }
 
+void EditorModel::ShowButtons(int s, bool locked, const std::string& user) {
+    std::array<EditorButton*, 2> b = {&Com_appl_E, &Com_sup_E};
+    if (s == SecDatum) b = {&Com_appl_D, &Com_sup_D};
+    if (s == SecProjection) b = {&Com_appl_P, &Com_sup_P};
+    b[0]->enabled = !locked;
+    b[0]->reason = locked ? LockedReason : "";
+    b[1]->enabled = !locked && user.empty();
+    b[1]->reason = locked ? std::string(LockedReason) : user;
+}
+
 void EditorModel::ShowEllipsoid(store::Recordset& rs) {
-    Txt_E = {rs.Field("nomcomplet").Value().Text(), ShowNumber(rs.Field("a").Value()),
-             ShowNumber(rs.Field("ec").Value()), ShowNumber(rs.Field("unf").Value()), CurrentName[SecEllipsoid]};
-    Com_appl_E.enabled = !Locked(rs);
+    std::vector<store::Value> values(5);
+    Txt_E = {rs.Field("nomcomplet").Value().Text(), "", "", "", CurrentName[SecEllipsoid]};
+    for (std::size_t i = 0; i < EllipsoidNumbers.size(); ++i) {
+        values[1 + i] = rs.Field(EllipsoidNumbers[i]).Value();
+        Txt_E[1 + i] = ShowNumber(values[1 + i]);
+    }
+    Remember(SecEllipsoid, values, {-1, -1}, false);
     store::Recordset& datums = Rs(RsD);
     datums.FindFirst(store::EllipsoideIs(CurrentName[SecEllipsoid]));
-    Com_sup_E.enabled = datums.NoMatch();
+    ShowButtons(SecEllipsoid, Locked(rs),
+                datums.NoMatch() ? ""
+                                 : "Le datum " + Quoted(datums.Field("Nom").Value().Text()) +
+                                       " utilise cette ellipsoïde : changez son ellipsoïde ou supprimez-le d'abord.");
 }
 
 void EditorModel::ShowDatum(store::Recordset& rs) {
+    std::vector<store::Value> values(13);
     Txt_D[0] = rs.Field("nomcomplet").Value().Text();
     Txt_D[1] = rs.Field("Pays").Value().Text();
     Txt_D[2] = rs.Field("Code").Value().Text();
-    for (std::size_t i = 0; i < DatumNumbers.size(); ++i) Txt_D[3 + i] = ShowNumber(rs.Field(DatumNumbers[i]).Value());
-    const std::string name = CurrentName[SecDatum], ellipsoid = rs.Field("Ellipsoide").Value().Text();
-    Com_appl_D.enabled = !Locked(rs);
+    for (std::size_t i = 0; i < DatumNumbers.size(); ++i) {
+        const std::size_t f = FirstDatumNumber + i;
+        values[f] = rs.Field(DatumNumbers[i]).Value();
+        const bool rotation = f >= FirstRotation && f <= LastRotation;
+        Txt_D[f] = ShowNumber(values[f]);
+        if (rotation && CoordinateFrame) Txt_D[f] = Negated(Txt_D[f]);
+    }
+    Combo_E.listIndex = Combo_E.Find(rs.Field("Ellipsoide").Value().Text());
+    Remember(SecDatum, values, {Combo_E.listIndex, -1}, CoordinateFrame);
     store::Recordset& projections = Rs(RsP);
-    projections.FindFirst(store::DatumIs(name));
-    Com_sup_D.enabled = projections.NoMatch();
-    SelectCombo_E(Combo_E.Find(ellipsoid));
+    projections.FindFirst(store::DatumIs(CurrentName[SecDatum]));
+    ShowButtons(SecDatum, Locked(rs),
+                projections.NoMatch() ? ""
+                                      : "La projection " + Quoted(projections.Field("Nom").Value().Text()) +
+                                            " utilise ce datum : changez son datum ou supprimez-la d'abord.");
+    // Last, since showing moves the record sets: the ellipsoid section shows
+    // this datum's ellipsoid, unless it holds edits the user keeps.
+    const int at = Combo_E.listIndex;
+    const bool same = at == Combo[SecEllipsoid].listIndex;
+    if (at >= 0 && (same ? !Edited(SecEllipsoid) : MayDrop(SecEllipsoid))) {
+        Combo[SecEllipsoid].listIndex = at;
+        store::Recordset& ellipsoids = Rs(RsE);
+        ellipsoids.FindFirst(store::NomIs(Combo[SecEllipsoid].Text()));
+        if (!ellipsoids.NoMatch()) {
+            CurrentName[SecEllipsoid] = Combo[SecEllipsoid].Text();
+            ShowEllipsoid(ellipsoids);
+        }
+    }
 }
 
 void EditorModel::ShowProjection(store::Recordset& rs) {
     const store::Value type = rs.Field("Type").Value();
-    const bool utm = !type.IsNull() && type.Double() == UtmType;
+    const bool type1 = !type.IsNull() && type.Double() == UtmType;
+    std::vector<store::Value> values(13);
     Txt_P[0] = rs.Field("nomcomplet").Value().Text();
     Txt_P[1] = rs.Field("Pays").Value().Text();
     Txt_P[2] = rs.Field("Code").Value().Text();
-    for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i)
-        Txt_P[3 + i] = ShowNumber(rs.Field(ProjectionNumbers[i]).Value());
-    for (std::size_t i = 0; i < ProjectionAngles.size(); ++i)
-        Txt_P[FirstAngle + i] = ShowAngle(rs.Field(ProjectionAngles[i]).Value());
-    for (auto [index, column] : {std::pair{WestLimit, "limitew"}, std::pair{EastLimit, "limitee"}})
-        Txt_P[index] = utm ? ShowNumber(rs.Field(column).Value()) : ShowAngle(rs.Field(column).Value());
-    Com_appl_P.enabled = Com_sup_P.enabled = !Locked(rs);
-    const std::string datum = rs.Field("Datum").Value().Text();
+    for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i) {
+        values[3 + i] = rs.Field(ProjectionNumbers[i]).Value();
+        Txt_P[3 + i] = ShowNumber(values[3 + i]);
+    }
+    for (std::size_t i = 0; i < ProjectionAngles.size(); ++i) {
+        values[FirstAngle + i] = rs.Field(ProjectionAngles[i]).Value();
+        Txt_P[FirstAngle + i] = ShowAngle(values[FirstAngle + i], AngleKinds[i]);
+    }
+    for (auto [index, column] : {std::pair{WestLimit, "limitew"}, std::pair{EastLimit, "limitee"}}) {
+        values[std::size_t(index)] = rs.Field(column).Value();
+        Txt_P[std::size_t(index)] = type1 ? ShowNumber(values[std::size_t(index)])
+                                          : ShowAngle(values[std::size_t(index)], AngleKind::Longitude);
+        if (type1 && Txt_P[std::size_t(index)] == "0") Txt_P[std::size_t(index)].clear();
+    }
+    AutoUtm = type1 && (values[Lg0Field].IsNull() || values[Lg0Field].Double() == 0);
     Combo_type.listIndex = -1;
     for (int i = 0; !type.IsNull() && i < static_cast<int>(Combo_type.items.size()); ++i)
         if (TypeCode(Combo_type.items[i]) == type.Double()) Combo_type.listIndex = i;
-    SelectCombo_D(Combo_D.Find(datum));
+    const std::string datum = rs.Field("Datum").Value().Text();
+    Combo_D.listIndex = Combo_D.Find(datum);
+    Remember(SecProjection, values, {Combo_D.listIndex, Combo_type.listIndex}, AutoUtm);
+    ShowButtons(SecProjection, Locked(rs), "");
+    // The datum section shows this projection's datum, unless it holds edits the user keeps.
+    if (Combo_D.listIndex >= 0 && Combo_D.listIndex != Combo[SecDatum].listIndex) {
+        if (!MayDrop(SecDatum)) return;
+        Combo[SecDatum].listIndex = Combo_D.listIndex;
+        store::Recordset& datums = Rs(RsD);
+        datums.FindFirst(store::NomIs(datum));
+        if (datums.NoMatch()) return;
+        CurrentName[SecDatum] = datum;
+        ShowDatum(datums);
+    }
 }
 
-// --- Add and Apply
+// --- Reading the fields
+
+namespace {
+
+// The section's name as it would be saved.
+std::string FormName(const EditorModel& m, int section) {
+    if (section == SecEllipsoid) return Trim(m.Txt_E[4]);
+    const auto& t = section == SecDatum ? m.Txt_D : m.Txt_P;
+    return Trim(t[1]) + " " + Trim(t[2]);
+}
+
+// The required fields: the first one left empty is named, since a confirmed
+// Add or Apply that does nothing would look like a success.
+void RequireFilled(const EditorModel& m, int section) {
+    const auto need = [&](const auto& fields, std::initializer_list<int> which) {
+        for (int i : which) {
+            const std::string label = section == SecEllipsoid ? std::string(LabelsE[std::size_t(i)])
+                                      : section == SecDatum   ? DatumLabel(i, m.CoordinateFrame)
+                                                              : ProjectionLabel(m.ChosenType(), i, m.AutoUtm);
+            Require(Filled(fields[std::size_t(i)]), label, "être rempli");
+        }
+    };
+    if (section == SecEllipsoid) {
+        need(m.Txt_E, {1});
+        if (!Filled(m.Txt_E[2]) && !Filled(m.Txt_E[3]))
+            throw Refused{"Remplissez le champ « e » ou le champ « 1/f » : l'autre en est tiré."};
+        return need(m.Txt_E, {4});
+    }
+    if (section == SecDatum) {
+        need(m.Txt_D, {1, 2});
+        if (m.Combo_E.listIndex < 0) throw Refused{"Choisissez l'ellipsoïde du datum."};
+        return;
+    }
+    need(m.Txt_P, {1, 2, 3, 4, 5});
+    if (m.Combo_D.listIndex < 0) throw Refused{"Choisissez le datum de la projection."};
+    if (m.Combo_type.listIndex < 0) throw Refused{"Choisissez le type de projection."};
+    const int code = m.ChosenType();
+    if (code == LambertType) need(m.Txt_P, {6, 7, 8, 9});
+    if (code > LambertType) need(m.Txt_P, {6, 7});
+}
+
+void RequireLength(const std::string& text, std::size_t limit, const std::string& what) {
+    if (Utf8Length(text) > limit)
+        throw Refused{what + " " + Quoted(text) + " est trop long : " + std::to_string(Utf8Length(text)) +
+                      " caractères, " + std::to_string(limit) + " au plus."};
+}
+
+template <class P, class M, std::size_t N>
+P Record(const std::array<std::pair<M P::*, const char*>, N>& layout, const EditorModel::Columns& c) {
+    P p{};
+    for (const auto& [member, column] : layout)
+        for (const auto& [name, v] : c)
+            if (store::SameText(name, column)) p.*member = M(v.Double());
+    return p;
+}
+
+double ColumnValue(const EditorModel::Columns& c, const char* column) {
+    for (const auto& [name, v] : c)
+        if (store::SameText(name, column)) return v.Double();
+    return 0;
+}
+
+core::EllipsoidParams EllipsoidOf(const EditorModel::Columns& c) { return Record<core::EllipsoidParams>(core::EllipsoidColumns, c); }
+core::DatumParams DatumOf(const EditorModel::Columns& c) { return Record<core::DatumParams>(core::DatumColumns, c); }
+core::ProjectionParams ProjectionOf(const EditorModel::Columns& c) {
+    core::ProjectionParams p = Record<core::ProjectionParams>(core::ProjectionColumns, c);
+    p.Type = static_cast<std::int16_t>(ColumnValue(c, "Type"));
+    return p;
+}
+
+}  // namespace
+
+EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) const {
+    Columns c = {{"Nom", store::Value(name)}};
+    // A field left as shown gives the stored value, to the bit.
+    const auto number = [&](int i, const std::string& label, const std::string& text) {
+        if (auto kept = Kept(s, i); kept && !kept->IsNull()) return kept->Double();
+        return Number(label, text);
+    };
+    const auto fault = [&](const std::optional<core::ParamFault>& f, const auto& labelOf) {
+        if (!f) return;
+        throw Refused{"Le champ " + Quoted(labelOf(f->column)) + " : " + f->expected + " (" +
+                      core::FormatGeneral(f->value) + ")."};
+    };
+    if (s == SecEllipsoid) {
+        RequireLength(Txt_E[0], MaxFullNameLength, "Le nom complet");
+        const double a = number(1, LabelsE[1], Txt_E[1]);
+        double ec = 0, unf = 0;
+        if (!Filled(Txt_E[2])) {
+            unf = number(3, LabelsE[3], Txt_E[3]);
+            ec = unf > 1 ? core::EccentricityOf(unf) : 0;
+        } else if (!Filled(Txt_E[3])) {
+            ec = number(2, LabelsE[2], Txt_E[2]);
+            unf = ec > 0 && ec < 1 ? core::InverseFlatteningOf(ec) : 0;
+        } else {
+            ec = number(2, LabelsE[2], Txt_E[2]);
+            unf = number(3, LabelsE[3], Txt_E[3]);
+        }
+        c.insert(c.end(), {{"nomcomplet", store::Value(Txt_E[0])}, {"a", a}, {"ec", ec}, {"unf", unf}});
+        fault(core::CheckEllipsoid(EllipsoidOf(c)), [](const std::string& column) {
+            for (std::size_t i = 0; i < EllipsoidNumbers.size(); ++i)
+                if (column == EllipsoidNumbers[i]) return std::string(LabelsE[1 + i]);
+            return column;
+        });
+    } else if (s == SecDatum) {
+        RequireLength(Txt_D[0], MaxFullNameLength, "Le nom complet");
+        c.insert(c.end(), {{"Pays", store::Value(Trim(Txt_D[1]))},
+                           {"Code", store::Value(Trim(Txt_D[2]))},
+                           {"nomcomplet", store::Value(Txt_D[0])},
+                           {"Ellipsoide", store::Value(Combo_E.Text())}});
+        for (std::size_t i = 0; i < DatumNumbers.size(); ++i) {
+            const int f = int(FirstDatumNumber + i);
+            const bool rotation = f >= FirstRotation && f <= LastRotation;
+            double v = 0;
+            if (auto kept = Kept(s, f); kept && !kept->IsNull()) v = kept->Double();
+            else v = Number(DatumLabel(f, CoordinateFrame), Txt_D[std::size_t(f)]) * (rotation && CoordinateFrame ? -1 : 1);
+            c.emplace_back(DatumNumbers[i], v);
+        }
+        fault(core::CheckDatum(DatumOf(c)), [this](const std::string& column) {
+            for (std::size_t i = 0; i < DatumNumbers.size(); ++i)
+                if (column == DatumNumbers[i]) return DatumLabel(int(FirstDatumNumber + i), CoordinateFrame);
+            return column;
+        });
+    } else {
+        RequireLength(Txt_P[0], MaxFullNameLength, "Le nom complet");
+        const int type = ChosenType();
+        if (type < UtmType || type > LastType)
+            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " + Quoted(std::to_string(type)) +
+                          " n'est pas calculable."};
+        const auto label = [&](int i) { return ProjectionLabel(type, i, AutoUtm); };
+        c.insert(c.end(), {{"Pays", store::Value(Trim(Txt_P[1]))},
+                           {"Code", store::Value(Trim(Txt_P[2]))},
+                           {"nomcomplet", store::Value(Txt_P[0])},
+                           {"Datum", store::Value(Combo_D.Text())},
+                           {"Type", store::Value(type)}});
+        for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i)
+            c.emplace_back(ProjectionNumbers[i], number(int(3 + i), label(int(3 + i)), Txt_P[3 + i]));
+        // A field the type does not use keeps its stored value when left as
+        // shown, and is 0 otherwise.
+        const bool sameType = Combo_type.listIndex == shown_[SecProjection].choosers[1];
+        const auto unused = [&](int i) {
+            const auto kept = Kept(s, i);
+            return kept && !kept->IsNull() && sameType ? kept->Double() : 0.0;
+        };
+        for (std::size_t i = 0; i < ProjectionAngles.size(); ++i) {
+            const int f = int(FirstAngle + i);
+            double v = 0;
+            if (!ProjectionFieldUsed(type, f, AutoUtm)) v = f == Lg0Field ? 0.0 : unused(f);
+            else if (auto kept = Kept(s, f); kept && !kept->IsNull()) v = kept->Double();
+            else v = Angle(label(f), Txt_P[std::size_t(f)], AngleKinds[i]);
+            c.emplace_back(ProjectionAngles[i], v);
+        }
+        if (type == UtmType && !AutoUtm && ColumnValue(c, "Lg0") == 0)
+            throw Refused{"Le champ " + Quoted(label(Lg0Field)) +
+                          " : un méridien central à 0 signifie des fuseaux UTM automatiques. Cochez « fuseaux UTM "
+                          "automatiques », ou donnez un autre méridien (un méridien de Greenwich s'écrit "
+                          "0°0'0.000001'', à 0,03 µm de 0°)."};
+        if (type == UtmType && AutoUtm && !store::SameText(Trim(Txt_P[2]), UtmCode))
+            throw Refused{std::string("Des fuseaux UTM automatiques demandent le code « ") + UtmCode +
+                          " » : le fuseau de chaque point n'est lu et écrit que pour les projections de ce code. "
+                          "Donnez le code UTM, ou décochez « fuseaux UTM automatiques » et donnez le méridien central."};
+        for (auto [index, column] : {std::pair{WestLimit, "limitew"}, std::pair{EastLimit, "limitee"}}) {
+            double limit = 0;
+            if (!ProjectionFieldUsed(type, index, AutoUtm)) {
+                limit = unused(index);
+            } else if (auto kept = Kept(s, index); kept && !kept->IsNull() && sameType) {
+                limit = kept->Double();
+            } else if (type == UtmType) {
+                const double zone = Number(label(index), Txt_P[std::size_t(index)]);
+                limit = zone > ZoneLimitLow && zone < ZoneLimitHigh ? zone : 0;
+            } else {
+                limit = Angle(label(index), Txt_P[std::size_t(index)], AngleKind::Longitude);
+            }
+            c.emplace_back(column, limit);
+        }
+        fault(core::CheckProjection(ProjectionOf(c)), [&](const std::string& column) {
+            for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i)
+                if (column == ProjectionNumbers[i]) return label(int(3 + i));
+            for (std::size_t i = 0; i < ProjectionAngles.size(); ++i)
+                if (column == ProjectionAngles[i]) return label(int(FirstAngle + i));
+            return column;
+        });
+    }
+    c.emplace_back("lock", store::Value("N"));
+    return c;
+}
+
+// --- Add, Apply and Delete
 
 void EditorModel::Com_aj_E_Click() { Add(SecEllipsoid); }
 void EditorModel::Com_aj_D_Click() { Add(SecDatum); }
@@ -330,105 +758,46 @@ void EditorModel::Com_appl_P_Click() {
 
 namespace {
 
-// The section's name as it would be saved.
-std::string FormName(const EditorModel& m, int section) {
-    if (section == SecEllipsoid) return Trim(m.Txt_E[4]);
-    const auto& t = section == SecDatum ? m.Txt_D : m.Txt_P;
-    return Trim(t[1]) + " " + Trim(t[2]);
-}
-
-// The required fields: the first one left empty is named, since a confirmed
-// Add or Apply that does nothing would look like a success.
-void RequireFilled(const EditorModel& m, int section) {
-    const auto need = [](const auto& fields, const auto& labels, std::initializer_list<int> which) {
-        for (int i : which) Require(Filled(fields[std::size_t(i)]), labels[std::size_t(i)], "être rempli");
-    };
-    if (section == SecEllipsoid) return need(m.Txt_E, LabelsE, {1, 2, 3, 4});
-    if (section == SecDatum) {
-        need(m.Txt_D, LabelsD, {1, 2});
-        if (m.Combo_E.listIndex < 0) throw Refused{"Choisissez l'ellipsoïde du datum."};
-        return;
-    }
-    need(m.Txt_P, LabelsP, {1, 2, 3, 4, 5});
-    if (m.Combo_D.listIndex < 0) throw Refused{"Choisissez le datum de la projection."};
-    if (m.Combo_type.listIndex < 0) throw Refused{"Choisissez le type de projection."};
-    const int code = TypeCode(m.Combo_type.Text());
-    if (code == LambertType) need(m.Txt_P, LabelsP, {6, 7, 8, 9});
-    if (code > LambertType) need(m.Txt_P, LabelsP, {6, 7});
-}
-
-// Every column of the row from the fields; refuses what the formulas cannot use.
-Columns ReadColumns(const EditorModel& m, int section, const std::string& name) {
-    Columns c = {{"Nom", store::Value(name)}};
-    if (section == SecEllipsoid) {
-        const double a = Number(LabelsE[1], m.Txt_E[1]), ec = Number(LabelsE[2], m.Txt_E[2]),
-                     unf = Number(LabelsE[3], m.Txt_E[3]);
-        Require(a > 0, LabelsE[1], "être supérieur à 0");
-        Require(ec >= 0 && ec < 1, LabelsE[2], "être compris entre 0 et 1 (1 exclu)");
-        Require(unf > 0, LabelsE[3], "être supérieur à 0");
-        c.insert(c.end(), {{"nomcomplet", store::Value(m.Txt_E[0])}, {"a", a}, {"ec", ec}, {"unf", unf}});
-    } else if (section == SecDatum) {
-        c.insert(c.end(), {{"Pays", store::Value(Trim(m.Txt_D[1]))},
-                           {"Code", store::Value(Trim(m.Txt_D[2]))},
-                           {"nomcomplet", store::Value(m.Txt_D[0])},
-                           {"Ellipsoide", store::Value(m.Combo_E.Text())}});
-        for (std::size_t i = 0; i < DatumNumbers.size(); ++i)
-            c.emplace_back(DatumNumbers[i], Number(LabelsD[3 + i], m.Txt_D[3 + i]));
-    } else {
-        const int type = TypeCode(m.Combo_type.Text());
-        if (type < UtmType || type > LastType)
-            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " + Quoted(std::to_string(type)) +
-                          " n'est pas calculable."};
-        c.insert(c.end(), {{"Pays", store::Value(Trim(m.Txt_P[1]))},
-                           {"Code", store::Value(Trim(m.Txt_P[2]))},
-                           {"nomcomplet", store::Value(m.Txt_P[0])},
-                           {"Datum", store::Value(m.Combo_D.Text())},
-                           {"Type", store::Value(type)}});
-        for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i)
-            c.emplace_back(ProjectionNumbers[i], Number(LabelsP[3 + i], m.Txt_P[3 + i]));
-        Require(c.back().second.Double() > 0, LabelsP[5], "être supérieur à 0");
-        for (std::size_t i = 0; i < ProjectionAngles.size(); ++i)
-            c.emplace_back(ProjectionAngles[i], Angle(LabelsP[FirstAngle + i], m.Txt_P[FirstAngle + i], AngleKinds[i]));
-        for (auto [index, column] : {std::pair{WestLimit, "limitew"}, std::pair{EastLimit, "limitee"}}) {
-            double limit = 0;
-            if (type == UtmType) {
-                const double zone = Number(LabelsP[index], m.Txt_P[index]);
-                limit = zone > ZoneLimitLow && zone < ZoneLimitHigh ? zone : 0;
-            } else {
-                limit = Angle(LabelsP[index], m.Txt_P[index], AngleKind::Longitude);
-            }
-            c.emplace_back(column, limit);
-        }
-    }
-    c.emplace_back("lock", store::Value("N"));
-    return c;
-}
-
-void SetColumns(store::Recordset& rs, const Columns& columns) {
+void SetColumns(store::Recordset& rs, const EditorModel::Columns& columns) {
     for (const auto& [column, value] : columns) rs.SetField(column, value);
     rs.Update();
 }
 
+void RequireName(const std::string& name, int s) {
+    RequireLength(name, MaxNameLength,
+                  s == SecEllipsoid ? "Le nom usuel" : "Le nom (Pays, une espace et Code)");
+}
+
 }  // namespace
 
+// The row a datum or projection refers to must still be in the file.
+static void RequireReferenced(store::Database& db, int s, const std::string& referenced) {
+    if (s == SecEllipsoid) return;
+    const char* sql = s == SecDatum ? store::sql::EllipsoideByName : store::sql::DatumByName;
+    if (db.OpenRecordset(sql, {store::Value(referenced)}).Eof())
+        throw Refused{std::string(s == SecDatum ? "L'ellipsoïde « " : "Le datum « ") + referenced +
+                      " » n'est plus dans la base de paramètres (un autre programme l'a supprimé ou renommé) ; "
+                      "rien n'a été enregistré."};
+}
+
 void EditorModel::Add(int s) {
-    if (!messages_.Question(AppTitle, AddQuestions[s])) return;
     Guarded(std::string("Impossible d'ajouter ") + ThisRow[s], true, [&] {
-        static constexpr std::array<SetIndex, 3> set = {RsE, RsD, RsP};
         const std::string name = FormName(*this, s);
-        auto taken = [&] {
-            store::Recordset& rs = Rs(set[s]);
-            rs.FindFirst(store::NomIs(name));
-            return !rs.NoMatch();
-        };
         const bool nameFirst = s == SecProjection;
-        if (nameFirst && taken()) return messages_.Critical(AppTitle, NameTaken[s]);
+        if (nameFirst && NameTaken(s, name)) return messages_.Critical(AppTitle, NameTakenText[s]);
         RequireFilled(*this, s);
-        if (!nameFirst && taken()) return messages_.Critical(AppTitle, NameTaken[s]);
-        const Columns columns = ReadColumns(*this, s, name);
+        RequireName(name, s);
+        if (!nameFirst && NameTaken(s, name)) return messages_.Critical(AppTitle, NameTakenText[s]);
+        // Fields left as the row shown had them (a copy under a new name) keep its values to the bit.
+        const Columns columns = ReadColumns(s, name);
+        if (!messages_.Question(AppTitle, AddQuestions[s])) return;
         {
-            store::Recordset& rs = Rs(set[s]);
             store::Transaction t(*db_);
+            // Another program may have saved the name, or removed the row
+            // referred to, since the checks above: the checks again, inside.
+            if (NameTaken(s, name)) throw Refused{NameTakenText[s]};
+            RequireReferenced(*db_, s, s == SecDatum ? Combo_E.Text() : Combo_D.Text());
+            store::Recordset rs = db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(name)});
             rs.AddNew();
             SetColumns(rs, columns);
             t.Commit();
@@ -443,34 +812,54 @@ void EditorModel::Add(int s) {
                 main_.AddItem(k, entry);
                 main_.SetListIndex(k, 0);
             }
-        SelectCombo(s, static_cast<int>(Combo[s].items.size()) - 1);
+        const int added = static_cast<int>(Combo[s].items.size()) - 1;
+        Remember(s, {}, {-1, -1}, false);  // saved: showing it drops nothing
+        CurrentName[std::size_t(s)].clear();
+        SelectCombo(s, added);
+        // After an import, the section below waits for this row.
+        if (s == SecEllipsoid && pendingEllipsoid_) {
+            Combo_E.listIndex = added;
+            pendingEllipsoid_ = false;
+        }
+        if (s == SecDatum && pendingDatum_) {
+            Combo_D.listIndex = added;
+            pendingDatum_ = false;
+        }
     });
 }
 
 void EditorModel::Apply(int s) {
-    if (!messages_.Question(AppTitle, ApplyQuestions[s])) return;
     Guarded(std::string("Impossible d'enregistrer les modifications de ") + ThisRow[s], true, [&] {
-        static constexpr std::array<SetIndex, 3> set = {RsE, RsD, RsP};
         RequireFilled(*this, s);
         const std::string name = FormName(*this, s), current = CurrentName[s];
-        if (!store::SameText(name, current)) {
-            store::Recordset& rs = Rs(set[s]);
-            rs.FindFirst(store::NomIs(name));
-            if (!rs.NoMatch()) return messages_.Critical(AppTitle, NameTaken[s]);
-        }
-        const Columns columns = ReadColumns(*this, s, name);
+        RequireName(name, s);
+        const bool renamed = name != current;
+        if (!store::SameText(name, current) && NameTaken(s, name))
+            return messages_.Critical(AppTitle, NameTakenText[s]);
+        const Columns columns = ReadColumns(s, name);
+        if (!messages_.Question(AppTitle, ApplyQuestions[s])) return;
         std::string oldEntry;
         {
-            store::Recordset& rs = Rs(set[s]);
             store::Transaction t(*db_);
-            rs.FindFirst(store::NomIs(current));
-            if (rs.NoMatch()) throw store::Error(base::err::NoCurrentRecord);
+            if (!store::SameText(name, current) && NameTaken(s, name)) throw Refused{NameTakenText[s]};
+            RequireReferenced(*db_, s, s == SecDatum ? Combo_E.Text() : Combo_D.Text());
+            store::Recordset rs = db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(current)});
+            if (rs.Eof())
+                throw Refused{"« " + current + " » n'est plus dans la base de paramètres (un autre programme l'a "
+                              "supprimé ou renommé) ; rien n'a été enregistré."};
+            if (Locked(rs)) throw Refused{LockedReason};
             // The main window lists a datum by the country and code it was saved with.
             if (s == SecDatum) oldEntry = Geographic(rs.Field("Pays").Value().Text(), rs.Field("Code").Value().Text());
-            rs.Edit();
-            SetColumns(rs, columns);
-            if (s == SecDatum) store::RenameDatumInProjections(*db_, name, current);
-            if (s == SecEllipsoid) store::RenameEllipsoideInDatums(*db_, name, current);
+            // Only what changed is written: an Apply with nothing changed leaves the file as it was.
+            Columns changed;
+            for (const auto& column : columns)
+                if (!Same(rs.Field(column.first).Value(), column.second)) changed.push_back(column);
+            if (!changed.empty()) {
+                rs.Edit();
+                SetColumns(rs, changed);
+            }
+            if (renamed && s == SecDatum) store::RenameDatumInProjections(*db_, name, current);
+            if (renamed && s == SecEllipsoid) store::RenameEllipsoideInDatums(*db_, name, current);
             t.Commit();
         }
         Reopen();
@@ -489,11 +878,11 @@ void EditorModel::Apply(int s) {
                     main_.SetListIndex(k, main_.ListIndex(k));  // the row's layout follows the new name
                 }
         // Show what was stored (a typed "0,5" comes back as 0.5).
+        Remember(s, {}, {-1, -1}, false);
+        CurrentName[std::size_t(s)].clear();
         SelectCombo(s, at >= 0 ? at : Combo[s].listIndex);
     });
 }
-
-// --- Delete and Clear
 
 void EditorModel::Com_sup_E_Click() {
     if (Com_sup_E.enabled) Delete(SecEllipsoid);
@@ -508,23 +897,24 @@ void EditorModel::Com_sup_P_Click() {
 void EditorModel::Delete(int s) {
     if (!messages_.Question(AppTitle, DeleteQuestions[s])) return;
     Guarded(std::string("Impossible de supprimer ") + ThisRow[s], true, [&] {
-        static constexpr std::array<SetIndex, 3> set = {RsE, RsD, RsP};
         const std::string name = CurrentName[s];
-        // A row added since this one was shown may refer to it.
-        if (s != SecProjection) {
-            store::Recordset& users = Rs(s == SecEllipsoid ? RsD : RsP);
-            users.FindFirst(s == SecEllipsoid ? store::EllipsoideIs(name) : store::DatumIs(name));
-            if (!users.NoMatch())
-                throw Refused{std::string("Impossible de supprimer ") + ThisRow[s] +
-                              (s == SecEllipsoid ? " : le datum " : " : la projection ") +
-                              Quoted(users.Field("Nom").Value().Text()) + " l'utilise."};
-        }
+        if (!db_) OpenSets();
         std::string entry = name;
         {
-            store::Recordset& rs = Rs(set[s]);
             store::Transaction t(*db_);
-            rs.FindFirst(store::NomIs(name));
-            if (rs.NoMatch()) throw store::Error(base::err::NoCurrentRecord);
+            // A row saved since this one was shown, here or by another program, may refer to it.
+            if (s != SecProjection) {
+                store::Recordset users = db_->OpenRecordset(
+                    s == SecEllipsoid ? store::sql::DatumsOfEllipsoide : store::sql::ProjectionsOfDatum,
+                    {store::Value(name)});
+                if (!users.Eof())
+                    throw Refused{std::string("Impossible de supprimer ") + ThisRow[s] +
+                                  (s == SecEllipsoid ? " : le datum " : " : la projection ") +
+                                  Quoted(users.Field("Nom").Value().Text()) + " l'utilise."};
+            }
+            store::Recordset rs = db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(name)});
+            if (rs.Eof()) throw store::Error(base::err::NoCurrentRecord);
+            if (Locked(rs)) throw Refused{LockedReason};
             if (s == SecDatum) entry = Geographic(rs.Field("Pays").Value().Text(), rs.Field("Code").Value().Text());
             rs.Delete();
             t.Commit();
@@ -546,33 +936,238 @@ void EditorModel::Delete(int s) {
     });
 }
 
+// --- Clear and Close
+
 void EditorModel::Com_eff_Click(int Index) {
+    std::array<EditorButton*, 2> b = {&Com_appl_E, &Com_sup_E};
     switch (Index) {
     case SecEllipsoid:
         Txt_E.fill({});
-        Com_appl_E.enabled = Com_sup_E.enabled = false;
         break;
     case SecDatum:
         Txt_D.fill({});
         Combo_E.listIndex = -1;
-        Com_appl_D.enabled = Com_sup_D.enabled = false;
+        b = {&Com_appl_D, &Com_sup_D};
         break;
     case SecProjection:
         Txt_P.fill({});
         Combo_D.listIndex = Combo_type.listIndex = -1;
-        Com_appl_P.enabled = Com_sup_P.enabled = false;
+        AutoUtm = false;
+        b = {&Com_appl_P, &Com_sup_P};
         break;
     default: return;
     }
+    for (EditorButton* button : b) {
+        button->enabled = false;
+        button->reason = "Choisissez d'abord une ligne dans la liste « Nom ».";
+    }
     Combo[Index].listIndex = -1;
     CurrentName[Index].clear();
+    Remember(Index, {}, {-1, -1}, false);
+    if (Index == SecProjection) pendingDatum_ = false;
+    if (Index == SecDatum) pendingEllipsoid_ = false;
 }
 
 void EditorModel::Com_qt_Click() {
+    std::string sections;
+    static const std::array<const char*, 3> names = {"l'ellipsoïde", "le datum", "la projection"};
+    for (int s = 0; s < 3; ++s)
+        if (Edited(s)) sections += std::string(sections.empty() ? "" : ", ") + names[std::size_t(s)];
+    if (!sections.empty() &&
+        !messages_.Question(AppTitle, "Des modifications ne sont pas enregistrées (" + sections +
+                                          "). Fermer sans les enregistrer ?"))
+        return;
     DropSets();
     closed_ = true;
 }
 
 void EditorModel::Img_help_Click() { ShowEditorHelp(messages_); }
+
+// --- Choices
+
+void EditorModel::SetAutoUtm(bool on) {
+    AutoUtm = on;
+    if (on) Txt_P[Lg0Field].clear();
+}
+
+void EditorModel::SetCoordinateFrame(bool on) {
+    if (on == CoordinateFrame) return;
+    Shown& shown = shown_[SecDatum];
+    for (int f = FirstRotation; f <= LastRotation; ++f) {
+        std::string& text = Txt_D[std::size_t(f)];
+        const bool asShown = std::size_t(f) < shown.texts.size() && shown.texts[std::size_t(f)] == text;
+        text = Negated(text);
+        if (asShown) shown.texts[std::size_t(f)] = text;
+    }
+    CoordinateFrame = on;
+    shown.flag = on;
+}
+
+// --- PROJ strings and the test of a definition
+
+namespace {
+
+constexpr double SameAxis = 1e-4, SameEccentricity = 1e-10;
+
+std::string Metres(double v) { return core::FormatFixed(v, 3); }
+
+}  // namespace
+
+void EditorModel::ImportProjString(const std::string& text) {
+    core::ProjDefinition def;
+    try {
+        def = core::ReadProjString(text);
+    } catch (const base::RuntimeError& e) {
+        return messages_.Critical(AppTitle, std::string("Impossible d'importer cette chaîne PROJ : ") + e.what());
+    }
+    for (int s = 0; s < 3; ++s)
+        if (!MayDrop(s)) return;
+    Guarded("Impossible d'importer cette chaîne PROJ", false, [&] {
+        for (int s = 0; s < 3; ++s) Com_eff_Click(s);
+        std::vector<std::string> todo;
+        // An ellipsoid the file holds already is chosen, not copied.
+        int ellipsoid = -1;
+        store::Recordset& ellipsoids = Rs(RsE);
+        for (int i = 0; ellipsoid < 0 && i < static_cast<int>(Combo[SecEllipsoid].items.size()); ++i) {
+            ellipsoids.FindFirst(store::NomIs(Combo[SecEllipsoid].items[std::size_t(i)]));
+            if (ellipsoids.NoMatch()) continue;
+            if (std::fabs(ellipsoids.Field("a").Value().Double() - def.ellipsoid.a) < SameAxis &&
+                std::fabs(ellipsoids.Field("ec").Value().Double() - def.ellipsoid.ec) < SameEccentricity)
+                ellipsoid = i;
+        }
+        if (ellipsoid >= 0) {
+            SelectCombo(SecEllipsoid, ellipsoid);
+        } else {
+            Txt_E = {"", ShowNumber(store::Value(def.ellipsoid.a)), ShowNumber(store::Value(def.ellipsoid.ec)),
+                     ShowNumber(store::Value(def.ellipsoid.unf)), def.ellipsoidName};
+            pendingEllipsoid_ = true;
+            todo.push_back("l'ellipsoïde : son nom usuel, puis « Ajouter » dans la section Ellipsoïde");
+        }
+        // So is a datum of that ellipsoid with the same shifts.
+        int datum = -1;
+        store::Recordset& datums = Rs(RsD);
+        const std::string ellipsoidName = ellipsoid >= 0 ? Combo_E.items[std::size_t(ellipsoid)] : "";
+        for (int i = 0; datum < 0 && ellipsoid >= 0 && i < static_cast<int>(Combo[SecDatum].items.size()); ++i) {
+            datums.FindFirst(store::NomIs(Combo[SecDatum].items[std::size_t(i)]));
+            if (datums.NoMatch() || datums.Field("Ellipsoide").Value().Text() != ellipsoidName) continue;
+            bool same = true;
+            for (const auto& [member, column] : core::DatumColumns)
+                same = same && datums.Field(column).Value().Float() == def.datum.*member;
+            if (same) datum = i;
+        }
+        if (datum >= 0) {
+            SelectCombo(SecDatum, datum);
+        } else {
+            for (std::size_t i = 0; i < core::DatumColumns.size(); ++i) {
+                const std::size_t f = FirstDatumNumber + i;
+                Txt_D[f] = ShowNumber(store::Value(double(def.datum.*core::DatumColumns[i].first)));
+                if (f >= FirstRotation && f <= LastRotation && CoordinateFrame) Txt_D[f] = Negated(Txt_D[f]);
+            }
+            Combo_E.listIndex = ellipsoid;
+            pendingDatum_ = true;
+            todo.push_back("le datum : Pays et Code, puis « Ajouter » dans la section Datum");
+        }
+        if (!def.geographic) {
+            const core::ProjectionParams& p = def.projection;
+            Txt_P[3] = ShowNumber(store::Value(p.FE));
+            Txt_P[4] = ShowNumber(store::Value(p.fn));
+            Txt_P[5] = ShowNumber(store::Value(p.k0));
+            const std::array<double, 5> angles = {p.Lg0, p.Lt0, p.Lt1, p.Lt2, p.aa};
+            for (std::size_t i = 0; i < angles.size(); ++i)
+                Txt_P[FirstAngle + i] = ShowAngle(store::Value(angles[i]), AngleKinds[i]);
+            for (int i = 0; i < static_cast<int>(Combo_type.items.size()); ++i)
+                if (TypeCode(Combo_type.items[std::size_t(i)]) == p.Type) Combo_type.listIndex = i;
+            AutoUtm = p.Type == UtmType && p.Lg0 == 0;
+            if (AutoUtm) Txt_P[2] = UtmCode;
+            Combo_D.listIndex = datum;
+            todo.push_back(std::string("la projection : Pays") + (AutoUtm ? "" : " et Code") +
+                           ", puis « Ajouter » dans la section Projection (« Tester » la calcule avant)");
+        }
+        std::string message = "Chaîne PROJ lue.";
+        if (ellipsoid >= 0) message += "\nEllipsoïde de la base : " + Quoted(Combo_E.items[std::size_t(ellipsoid)]) + ".";
+        if (datum >= 0) message += "\nDatum de la base : " + Quoted(Combo_D.items[std::size_t(datum)]) + ".";
+        message += "\nReste à enregistrer, dans cet ordre :";
+        for (const std::string& step : todo) message += "\n- " + step;
+        messages_.Info(AppTitle, message);
+    });
+}
+
+void EditorModel::Com_export_Click() {
+    Guarded("Impossible d'exporter la chaîne PROJ", false, [&] {
+        const std::string projection = CurrentName[SecProjection], datum = CurrentName[SecDatum];
+        if (projection.empty() && datum.empty())
+            throw Refused{"Choisissez d'abord une projection ou un datum enregistrés : « Exporter » écrit la "
+                          "chaîne PROJ d'une ligne de la base."};
+        std::string text;
+        const auto both = [&](auto make) {
+            for (std::int16_t method : {core::method::GeocentricTranslation, core::method::Helmert})
+                text += "\n\n" + std::string(FindMethod(method)->name) + " :\n" + make(method);
+        };
+        if (!projection.empty()) {
+            const core::ProjectionParams p = core::LoadProjection(projection);
+            const core::DatumParams d = core::LoadDatum(p.Datum);
+            const core::EllipsoidParams e = core::LoadEllipsoid(d.Ellipsoide);
+            int zone = 0;
+            if (p.Type == UtmType && p.Lg0 == 0) {
+                const std::optional<double> west = ReadNumber(Txt_P[WestLimit]);
+                zone = west && *west >= 1 && *west <= 60 ? int(*west) : 31;
+            }
+            text = "Projection " + Quoted(projection) + " en chaîne PROJ (pour cs2cs ou QGIS) :";
+            both([&](std::int16_t method) { return core::ProjectionProjString(p, d, e, method, zone); });
+            if (zone) text += "\n\nFuseau " + std::to_string(zone) + " ; changez +zone= pour un autre.";
+        } else {
+            const core::DatumParams d = core::LoadDatum(datum);
+            text = "Datum " + Quoted(datum) + " (coordonnées géographiques) en chaîne PROJ :";
+            both([&](std::int16_t method) {
+                return core::GeographicProjString(d, core::LoadEllipsoid(d.Ellipsoide), method);
+            });
+        }
+        messages_.Info(AppTitle, text);
+    });
+}
+
+void EditorModel::TestPoint(const std::string& lonText, const std::string& latText) {
+    Guarded("Impossible de tester cette projection", false, [&] {
+        if (!Filled(lonText) || !Filled(latText))
+            throw Refused{"Donnez la longitude et la latitude WGS 84 du point à projeter."};
+        const double lon = Angle("Longitude WGS 84", lonText, AngleKind::Longitude);
+        const double lat = Angle("Latitude WGS 84", latText, AngleKind::Latitude);
+        // The definition as the fields hold it: the datum and ellipsoid
+        // sections when they show the rows chosen (or rows not yet saved),
+        // the saved rows otherwise.
+        const auto fieldsOf = [&](int s, const EditorList& chooser) {
+            return chooser.listIndex < 0 || chooser.Text() == Combo[s].Text();
+        };
+        if (Combo_type.listIndex < 0) throw Refused{"Choisissez le type de projection."};
+        const core::ProjectionParams p = ProjectionOf(ReadColumns(SecProjection, "test"));
+        core::DatumParams d;
+        core::EllipsoidParams e;
+        if (fieldsOf(SecDatum, Combo_D)) {
+            d = DatumOf(ReadColumns(SecDatum, "test"));
+            if (fieldsOf(SecEllipsoid, Combo_E)) e = EllipsoidOf(ReadColumns(SecEllipsoid, "test"));
+            else e = core::LoadEllipsoid(Combo_E.Text());
+        } else {
+            d = core::LoadDatum(Combo_D.Text());
+            e = core::LoadEllipsoid(d.Ellipsoide);
+        }
+        const core::DatumParams wgs = core::LoadDatum("WGS84");
+        const core::EllipsoidParams wgsEll = core::LoadEllipsoid(wgs.Ellipsoide);
+        const bool sevenSet = d.dX7 != 0 || d.dY7 != 0 || d.dZ7 != 0 || d.rX != 0 || d.rY != 0 || d.rZ != 0 || d.dS != 0;
+        std::string text = "Point WGS 84 : longitude " + lonText + ", latitude " + latText + "\nsur cette projection :";
+        for (std::int16_t method : {core::method::GeocentricTranslation, core::method::Helmert}) {
+            if (method == core::method::Helmert && !sevenSet) continue;
+            double lonD = 0, latD = 0, x = 0, y = 0;
+            std::int16_t zone = 0;
+            core::TransformDatumWith(wgs, d, wgsEll, e, lon, lat, lonD, latD, method);
+            core::ProjectForwardWith(p, e, latD, lonD, x, y, zone);
+            text += "\n" + std::string(FindMethod(method)->name) + " : ";
+            text += p.Type == ObliqueMercatorType ? "x (nord) = " + Metres(x) + " m, y (est) = " + Metres(y) + " m"
+                                                  : "E = " + Metres(x) + " m, N = " + Metres(y) + " m";
+            if (zone) text += ", fuseau " + std::to_string(zone);
+        }
+        text += "\nRien n'a été enregistré.";
+        messages_.Info(AppTitle, text);
+    });
+}
 
 }  // namespace app

@@ -1,9 +1,7 @@
 #include "app/editor/FieldText.h"
 
-#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <regex>
 
 #include "base/Errors.h"
 #include "core/AngleText.h"
@@ -15,65 +13,117 @@ namespace app {
 
 namespace {
 
-constexpr double RightAngleDeg = 90, HalfCircleDeg = 180, FullCircleDeg = 360;
+constexpr double RightAngleDeg = 90, FullCircleDeg = 360, MinutesPerDegree = 60;
+// Plain decimals between these magnitudes; the exponent form outside them.
+constexpr double PlainLow = 1e-5, PlainHigh = 1e15;
 
-// Blanks inside a number are thousands separators to ValNumber; drop them
-// before checking the form, so both agree.
-std::string WithoutBlanks(std::string text) {
-    core::CommaToPoint(text);
-    return core::WithoutBlanks(text);
+// The program's conversions, dividing first, as every stored angle was made.
+double Radians(double degrees) { return degrees / core::HalfCircleDeg * core::Pi; }
+double Degrees(double radians) { return radians / core::Pi * core::HalfCircleDeg; }
+
+// Degrees-minutes-seconds of a magnitude, the seconds with `decimals`
+// decimals (carried into the minutes and degrees when they round to 60),
+// trailing zero fields left out: 3°, 48°15', 3°0'30.5''.
+std::string Dms(double degrees, int decimals) {
+    double d = std::floor(degrees);
+    const double minutes = (degrees - d) * MinutesPerDegree;
+    double m = std::floor(minutes);
+    double s = (minutes - m) * MinutesPerDegree;
+    std::string seconds = core::FormatFixed(s, decimals);
+    if (core::ValNumber(seconds) >= MinutesPerDegree) {
+        seconds = core::FormatFixed(0, decimals);
+        if (++m == MinutesPerDegree) {
+            m = 0;
+            ++d;
+        }
+    }
+    if (const auto point = seconds.find('.'); point != std::string::npos) {
+        seconds.erase(seconds.find_last_not_of('0') + 1);
+        if (seconds.back() == '.') seconds.pop_back();
+    }
+    std::string text = core::FormatGeneral(d) + "\xC2\xB0";
+    if (seconds != "0") return text + core::FormatGeneral(m) + "'" + seconds + "''";
+    if (m != 0) text += core::FormatGeneral(m) + "'";
+    return text;
 }
 
-double Radians(double degrees) { return degrees / HalfCircleDeg * core::Pi; }
+core::AngleAxis Axis(AngleKind kind) {
+    switch (kind) {
+    case AngleKind::Longitude: return core::AngleAxis::Longitude;
+    case AngleKind::Latitude: return core::AngleAxis::Latitude;
+    default: return core::AngleAxis::Any;
+    }
+}
 
 }  // namespace
 
 std::string ShowNumber(const store::Value& value) {
     if (value.IsNull()) return {};
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value.Double());
+    const double v = value.Double();
+    const double magnitude = std::fabs(v);
+    const bool plain = magnitude == 0 || (magnitude >= PlainLow && magnitude < PlainHigh);
+    char buffer[64];
+    const auto result = plain ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed)
+                              : std::to_chars(buffer, buffer + sizeof buffer, v);
     return std::string(buffer, result.ptr);
 }
 
-std::string ShowAngle(const store::Value& radians) {
+std::string ShowAngle(const store::Value& radians, AngleKind kind) {
+    if (radians.IsNull() || radians.Double() == 0) return {};
+    const double stored = radians.Double();
+    double degrees = Degrees(stored);
+    if (!std::isfinite(degrees)) return core::FormatGeneral(degrees);
+    // The text must read back as the stored value, or, for a longitude stored
+    // east of 180°, as the western one it means.
+    double target = stored;
+    if (kind == AngleKind::Longitude && degrees > core::HalfCircleDeg) {
+        degrees -= FullCircleDeg;
+        target = Radians(degrees);
+    }
+    const std::string sign = degrees < 0 ? "-" : "";
     std::string text;
-    double degrees = 0, rad = radians.IsNull() ? 0.0 : radians.Double();
-    core::ConvertAngle(text, degrees, rad, core::angle::FromRadians);
-    return text;
+    for (int decimals = 0; decimals <= MaxShownSecondDecimals; ++decimals) {
+        text = sign + Dms(std::fabs(degrees), decimals);
+        if (ReadAngle(text, kind) == target) return text;
+    }
+    return text;  // within a micrometre; a field left as shown keeps the stored value
 }
 
-std::optional<double> ReadNumber(std::string text) {
-    text = WithoutBlanks(std::move(text));
-    if (text.empty()) return 0.0;
-    if (!core::IsPlainNumber(text)) return std::nullopt;
+std::optional<double> ReadNumber(const std::string& text, std::string* why) {
+    if (core::TrimTypedBlanks(text).empty()) return 0.0;
     try {
-        return core::ValNumber(text);
-    } catch (const base::ArithmeticError&) {
-        return std::nullopt;  // beyond the range of a double
+        return core::ReadNumberText(text);
+    } catch (const base::RuntimeError& e) {
+        if (why) *why = e.what();
+        return std::nullopt;
     }
 }
 
-std::optional<double> ReadAngle(std::string text, AngleKind kind) {
-    text = WithoutBlanks(std::move(text));
-    if (text.empty()) return 0.0;
-    static const std::regex dms("(-?(\\d+\\.?\\d*|\\.\\d+)\xC2\xB0)?((\\d+\\.?\\d*|\\.\\d+)')?((\\d+\\.?\\d*|\\.\\d+)'')?");
-    if (!std::regex_match(text, dms)) return std::nullopt;
-    const bool typedZero = std::none_of(text.begin(), text.end(), [](char c) { return c >= '1' && c <= '9'; });
-    double degrees = 0, radians = 0;
-    core::ConvertAngle(text, degrees, radians, core::angle::FromText);
-    if (degrees == 0 && !typedZero) return std::nullopt;  // beyond 360° either way: cleared by the range rules
+std::optional<double> ReadAngle(const std::string& text, AngleKind kind, std::string* why) {
+    if (core::TrimTypedBlanks(text).empty()) return 0.0;
+    double degrees = 0;
+    try {
+        degrees = core::ReadAngleText(text, Axis(kind)).degrees;
+    } catch (const base::RuntimeError& e) {
+        if (why) *why = e.what();
+        return std::nullopt;
+    }
+    const auto refuse = [&](const char* reason) -> std::optional<double> {
+        if (why) *why = reason;
+        return std::nullopt;
+    };
+    if (std::fabs(degrees) > FullCircleDeg) return refuse("un angle de -360° à 360° est attendu");
     switch (kind) {
     case AngleKind::Longitude:
-        if (degrees > HalfCircleDeg) return Radians(degrees - FullCircleDeg);
+        if (degrees > core::HalfCircleDeg) degrees -= FullCircleDeg;
+        if (degrees < -core::HalfCircleDeg) degrees += FullCircleDeg;
         break;
     case AngleKind::Latitude:
-        if (degrees >= FullCircleDeg - RightAngleDeg) return Radians(degrees - FullCircleDeg);
-        if (degrees > RightAngleDeg) return std::nullopt;
+        if (std::fabs(degrees) > RightAngleDeg) return refuse("une latitude de -90° à 90° est attendue");
         break;
-    case AngleKind::Rotation:
-        break;
+    case AngleKind::Rotation: break;
     }
-    return radians;
+    return Radians(degrees);
 }
 
 }  // namespace app

@@ -1,7 +1,8 @@
 #pragma once
 // The editor's fields as text: numbers and angles shown so that they read
-// back as the same value, and typed text read strictly, so that a typing
-// slip is refused instead of being stored as another number.
+// back as the very value stored, and typed text read strictly by the readers
+// the main window's cells use (core::ReadNumberText, core::ReadAngleText),
+// so that a typing slip is refused instead of being stored as another number.
 
 #include <optional>
 #include <string>
@@ -10,26 +11,33 @@
 
 namespace app {
 
-// A number column: the shortest text that reads back as the same double;
-// empty for Null.
-std::string ShowNumber(const store::Value& value);
-// An angle column in radians, as degrees-minutes-seconds text (empty for 0 or Null).
-std::string ShowAngle(const store::Value& radians);
-
-// A typed number: a decimal comma becomes a point and blanks are dropped
-// ("150 000,5" is 150000.5); empty text is 0. Nothing when the rest is not
-// wholly one decimal number.
-std::optional<double> ReadNumber(std::string text);
-
-// What an angle field holds, which decides the range it is stored in.
+// What an angle field holds, which decides the letters it may carry and the
+// range it is stored in.
 enum class AngleKind { Longitude, Latitude, Rotation };
 
-// A typed degrees-minutes-seconds angle (50°30'15.5'', 12°, 30'', -3°),
-// read as the window's cells read it, then brought into the range the
-// formulas compute with: a longitude west of Greenwich and a southern
-// latitude are stored negative (-3° rather than 357°), a rotation from 0° to
-// 360°. Empty text is 0. Nothing when the text is not of that form, or is a
-// latitude beyond 90° either side.
-std::optional<double> ReadAngle(std::string text, AngleKind kind);
+// A number column: the shortest text that reads back as the same double, in
+// plain decimals within 1e-5 to 1e15 (400000, not 4e+05); empty for Null.
+std::string ShowNumber(const store::Value& value);
+
+// An angle column in radians as signed degrees-minutes-seconds, with the
+// fewest decimals of seconds (none at all for a whole minute: 3°, 48°15',
+// -2°8'6'') that ReadAngle reads back as the same radians, up to
+// MaxShownSecondDecimals (well below a micrometre). Empty for 0 or Null. A
+// longitude stored beyond 180° is shown west (-2°, not 358°).
+std::string ShowAngle(const store::Value& radians, AngleKind kind);
+inline constexpr int MaxShownSecondDecimals = 12;
+
+// A typed number as core::ReadNumberText reads it (a decimal comma or point,
+// thousands grouped by blanks); empty text is 0. Nothing when the text is not
+// one number; `why`, when given, gets the reader's message.
+std::optional<double> ReadNumber(const std::string& text, std::string* why = nullptr);
+
+// A typed angle in radians, read by core::ReadAngleText: degrees-minutes-
+// seconds (50°30'15.5'', 50 30 15.5, a hemisphere letter) or decimal degrees
+// (-2.135), a minus sign applying to the whole angle; empty text is 0.
+// A longitude is brought within -180° to 180° (357° is -3°), a latitude must
+// lie within -90° to 90°, a rotation keeps its sign; anything beyond 360°
+// either way is refused. `why`, when given, gets the reason of a refusal.
+std::optional<double> ReadAngle(const std::string& text, AngleKind kind, std::string* why = nullptr);
 
 }  // namespace app

@@ -29,26 +29,59 @@ TEST(EditorFields, NumbersAreReadWholeOrRefused) {
     const struct { const char* text; std::optional<double> value; } rows[] = {
         {"0,5", 0.5}, {"0.5", 0.5}, {" -150 000,25 ", -150000.25}, {"", 0.0}, {"1e3", 1000.0},
         {"12a", std::nullopt}, {"1,2,3", std::nullopt}, {"-", std::nullopt}, {"&H10", std::nullopt},
-        {"1e999", std::nullopt}};
+        {"1e999", std::nullopt}, {"150000 170000", std::nullopt}};
     for (const auto& r : rows) EXPECT_EQ(app::ReadNumber(r.text), r.value) << r.text;
 }
 
-TEST(EditorFields, AnglesAreReadIntoTheFormulasRange) {
+// The editor reads angles as the main window's cells do: a sign applies to
+// the whole angle, decimal degrees as EPSG and PROJ give them.
+TEST(EditorFields, AnglesAreReadAsTheCellsReadThem) {
     using K = app::AngleKind;
     const std::optional<double> refused;
     const struct { const char* text; K kind; std::optional<double> degrees; } rows[] = {
         {"50°30'15.5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
         {"50°30'15,5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
+        {"50 30 15.5", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
+        {"-2°8'6''", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},  // the Jersey grid's meridian
+        {"-0°30'", K::Longitude, -0.5}, {"2°8'6'' W", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},
+        {"-2.135", K::Longitude, -2.135}, {"47.1443937222222", K::Latitude, 47.1443937222222},
         {"30''", K::Rotation, 30 / 3600.0}, {"", K::Longitude, 0.0}, {"0°", K::Longitude, 0.0},
         {"-3°", K::Longitude, -3.0}, {"357°", K::Longitude, -3.0}, {"-30°", K::Latitude, -30.0},
-        {"-1°", K::Rotation, 359.0}, {"100°", K::Latitude, refused}, {"50.5", K::Longitude, refused},
-        {"400°", K::Longitude, refused}, {"30'50°", K::Longitude, refused}};
+        {"-1°", K::Rotation, -1.0}, {"100°", K::Latitude, refused}, {"N 50°", K::Longitude, refused},
+        {"400°", K::Longitude, refused}, {"30'50°", K::Longitude, refused}, {"50°75'", K::Latitude, refused}};
     for (const auto& r : rows) {
         const std::optional<double> radians = app::ReadAngle(r.text, r.kind);
         ASSERT_EQ(radians.has_value(), r.degrees.has_value()) << r.text;
         if (radians) {
-            EXPECT_NEAR(*radians, Rad(*r.degrees), 1e-12) << r.text;
+            EXPECT_NEAR(*radians, Rad(*r.degrees), 1e-14) << r.text;
         }
+    }
+}
+
+// Shown as people write them, and read back to the same bits.
+TEST(EditorFields, StoredValuesAreShownSoThatTheyReadBackExactly) {
+    using K = app::AngleKind;
+    const struct { double radians; K kind; const char* shown; } angles[] = {
+        {Rad(-2), K::Longitude, "-2°"}, {Rad(358), K::Longitude, "-2°"}, {Rad(48.25), K::Latitude, "48°15'"},
+        {Rad(-(2 + 8 / 60.0 + 6 / 3600.0)), K::Longitude, "-2°8'6''"},
+        {0.8930268104939635, K::Latitude, nullptr},  // BE LB72's first parallel, 51°10'0.00204''
+        {0.00014204313635987726, K::Rotation, nullptr}, {0.0, K::Latitude, ""}};
+    for (const auto& a : angles) {
+        const std::string text = app::ShowAngle(store::Value(a.radians), a.kind);
+        if (a.shown) {
+            EXPECT_EQ(text, a.shown);
+        }
+        if (a.radians != Rad(358)) {
+            EXPECT_EQ(app::ReadAngle(text, a.kind), a.radians) << text;
+        }
+    }
+    EXPECT_EQ(app::ShowAngle(store::Value(0.8930268104939635), K::Latitude).rfind("51°10'0.00204", 0), 0u);
+    const struct { double value; const char* shown; } numbers[] = {
+        {400000, "400000"}, {5400088.438, "5400088.438"}, {0.9996, "0.9996"}, {-1.2747, "-1.2747"},
+        {0.08181919084262149, "0.08181919084262149"}, {1e-7, "1e-07"}};
+    for (const auto& n : numbers) {
+        EXPECT_EQ(app::ShowNumber(store::Value(n.value)), n.shown);
+        EXPECT_EQ(app::ReadNumber(app::ShowNumber(store::Value(n.value))), n.value) << n.shown;
     }
 }
 
@@ -97,7 +130,8 @@ public:
     // A new projection "FR <code>" of `type` on `datum`; angles as typed.
     void AddProjection(const std::string& code, const std::string& datum, int type,
                        std::array<const char*, 5> angles = {"3°", "49°", "48°15'", "49°45'", ""},
-                       std::pair<const char*, const char*> limits = {"", ""}, const char* k0 = "1") {
+                       std::pair<const char*, const char*> limits = {"", ""}, const char* k0 = "1",
+                       bool autoUtm = false) {
         editor.Com_eff_Click(SecProjection);
         editor.Txt_P[1] = "FR";
         editor.Txt_P[2] = code;
@@ -110,6 +144,7 @@ public:
         editor.SelectCombo_D(editor.Combo_D.Find(datum));
         for (int i = 0; i < static_cast<int>(editor.Combo_type.items.size()); ++i)
             if (app::TypeCode(editor.Combo_type.items[i]) == type) editor.SelectCombo_type(i);
+        editor.SetAutoUtm(autoUtm);
         editor.Com_aj_P_Click();
     }
     std::string LastCritical() {
@@ -131,7 +166,7 @@ TEST_F(EditorTest, ShowingAProjectionShowsItsDatumAndThatDatumsEllipsoid) {
     EXPECT_EQ(editor.Combo_D.Text() + "|" + editor.Combo[SecDatum].Text() + "|" + editor.Txt_D[3] + "|" +
                   editor.Combo_E.Text() + "|" + editor.Combo[SecEllipsoid].Text() + "|" + editor.Txt_E[1] + "|" +
                   std::to_string(app::TypeCode(editor.Combo_type.Text())) + "|" + editor.Txt_P[8],
-              "BE BD72|BE BD72|-125.8|International 1924|International 1924|6378388|2|51°10'0.002''");
+              "BE BD72|BE BD72|-125.8|International 1924|International 1924|6378388|2|51°10'0.00204''");
     Show(SecProjection, "BE UTM");
     EXPECT_EQ(editor.Txt_P[11], "31");  // zone numbers on type 1
 }
@@ -139,7 +174,7 @@ TEST_F(EditorTest, ShowingAProjectionShowsItsDatumAndThatDatumsEllipsoid) {
 TEST_F(EditorTest, ButtonsFollowLockAndReferences) {
     const struct { int section; const char* name; bool apply, remove; } rows[] = {
         {SecProjection, "BE LB72", false, false}, {SecProjection, "FR LB93", true, true},
-        {SecDatum, "FR NTF", true, false}, {SecDatum, "DE ETRS89", false, true},
+        {SecDatum, "FR NTF", true, false}, {SecDatum, "DE ETRS89", false, false},
         {SecEllipsoid, "GRS 80", true, false}, {SecEllipsoid, "WGS 84", false, false}};
     for (const auto& r : rows) {
         Show(r.section, r.name);
@@ -150,30 +185,46 @@ TEST_F(EditorTest, ButtonsFollowLockAndReferences) {
     }
 }
 
-// What a refused Add leaves: no row, and the message (none when the question is declined).
+// What a refused Add leaves: no row, the message naming the field, and no
+// question asked first (none at all when the question is declined).
 TEST_F(EditorTest, RefusedAddsChangeNothing) {
     const auto addE = [&](const char* a, const char* ec, const char* unf) {
         editor.Txt_E = {"", a, ec, unf, "Mon ellipsoïde"};
         editor.Com_aj_E_Click();
     };
-    const auto addP = [&](const char* code, int type, std::array<const char*, 5> angles, const char* k0 = "1") {
-        AddProjection(code, "FR NTF", type, angles, {"", ""}, k0);
+    const auto addP = [&](const char* code, int type, std::array<const char*, 5> angles, const char* k0 = "1",
+                          bool autoUtm = false) {
+        AddProjection(code, "FR NTF", type, angles, {"", ""}, k0, autoUtm);
     };
+    const std::string longCode(48, 'C');
     const struct { const char* table; std::function<void()> act; const char* message; } rows[] = {
         {"Datums", [&] { AddDatum("BE", "ED50"); }, "Le nom du datum existe déjà !"},
         {"Datums", [&] { AddDatum("BE", ""); }, "Le champ « Code » doit être rempli."},
         {"Datums", [&] { messages.answer = false; AddDatum("XX", "Y"); }, ""},
         {"Datums", [&] { AddDatum("XX", "Y", "12a"); }, "Le champ « dX (m) » doit contenir un nombre"},
+        {"Datums", [&] { AddDatum("XX", "Y", "20000"); }, "Le champ « dX (m) » : une translation de -10 000"},
+        {"Datums", [&] { AddDatum("XX", longCode); }, "Le nom (Pays, une espace et Code) « XX CCCC"},
         {"Projections", [&] { editor.Com_eff_Click(SecProjection); editor.Txt_P[1] = "BE"; editor.Txt_P[2] = "LB72"; editor.Com_aj_P_Click(); }, "Le nom de la projection existe déjà !"},
-        {"Projections", [&] { addP("T3", 3, {"3°", "", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine (d°m's'') » doit être rempli."},
-        {"Projections", [&] { addP("T2", 2, {"3.5", "49°", "48°", "50°", ""}); }, "Le champ « Lg0 : méridien central (d°m's'') » doit contenir un angle"},
+        {"Projections", [&] { addP("T3", 3, {"3°", "", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine » doit être rempli."},
+        {"Projections", [&] { addP("T2", 2, {"3°75'", "49°", "48°", "50°", ""}); }, "Le champ « Lg0 : méridien central » doit contenir un angle"},
         {"Projections", [&] { addP("T2", 2, {"3°", "95°", "48°", "50°", ""}); }, "Le champ « Lt0"},
-        {"Projections", [&] { addP("K0", 1, {"", "", "", "", ""}, "0"); }, "Le champ « k0 : facteur d'échelle » doit être supérieur à 0."},
-        {"Ellipsoides", [&] { addE("0", "0.08", "298"); }, "Le champ « a : demi-grand axe (m) » doit être supérieur à 0."},
-        {"Ellipsoides", [&] { addE("6378137", "1", "298"); }, "Le champ « e : première excentricité »"},
-        {"Ellipsoides", [&] { addE("6378137", "0.08", "0"); }, "Le champ « 1/f"}};
+        {"Projections", [&] { addP("K0", 5, {"3°", "49°", "", "", ""}, "0"); }, "Le champ « k0 : facteur d'échelle sur le parallèle » : un facteur d'échelle de 0,5 à 2"},
+        // Definitions no formula can compute.
+        {"Projections", [&] { addP("EQ", 2, {"3°", "49°", "49°", "49°", ""}); }, "Le champ « Lt2 : second parallèle standard » : un second parallèle différent"},
+        {"Projections", [&] { addP("SY", 2, {"3°", "0°", "10°", "-10°", ""}); }, "Le champ « Lt2 : second parallèle standard » : deux parallèles symétriques"},
+        {"Projections", [&] { addP("PO", 2, {"3°", "49°", "90°", "50°", ""}); }, "Le champ « Lt1 : premier parallèle standard » : un parallèle hors des pôles"},
+        {"Projections", [&] { addP("EQ5", 5, {"3°", "0°", "", "", ""}); }, "Le champ « Lt0 : parallèle standard (et origine) » : un parallèle hors de l'équateur"},
+        {"Projections", [&] { addP("P3", 3, {"3°", "-90°", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine » : une latitude d'origine hors des pôles"},
+        // Lg0 = 0 means automatic UTM zones: only as an explicit choice, and on a UTM row.
+        {"Projections", [&] { addP("TM0", 1, {"0°", "", "", "", ""}); }, "Le champ « Lg0 : méridien central » : un méridien central à 0 signifie des fuseaux UTM automatiques"},
+        {"Projections", [&] { addP("TMA", 1, {"", "", "", "", ""}, "0.9996", true); }, "Des fuseaux UTM automatiques demandent le code « UTM »"},
+        {"Ellipsoides", [&] { addE("1", "0.08", "298"); }, "Le champ « a : demi-grand axe (m) » : un demi-grand axe de 6 300 000"},
+        {"Ellipsoides", [&] { addE("6378137", "1", "298"); }, "Le champ « e : première excentricité"},
+        {"Ellipsoides", [&] { addE("6378137", "0.0818", "298.257223563"); }, "Le champ « e : première excentricité (vide : tirée de 1/f) » : l'excentricité que donne 1/f, 0.0818191908426"},
+        {"Ellipsoides", [&] { addE("6378137", "", ""); }, "Remplissez le champ « e » ou le champ « 1/f »"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(&r - rows);
+        for (int section = 0; section < 3; ++section) editor.Com_eff_Click(section);
         messages.shown.clear();
         messages.answer = true;
         const long before = Rows(r.table);
@@ -183,18 +234,53 @@ TEST_F(EditorTest, RefusedAddsChangeNothing) {
         EXPECT_EQ(MainItems(0), items);
         EXPECT_EQ(LastCritical().substr(0, std::string(r.message).size()), r.message);
         EXPECT_EQ(LastCritical().empty(), std::string(r.message).empty());
+        if (!LastCritical().empty()) {
+            EXPECT_EQ(messages.shown.front().kind, "critical") << messages.shown.front().text;
+        }
     }
 }
 
-TEST_F(EditorTest, TypeOneLimitsAreZonesStrictlyInside0And61) {
-    const struct { int type; const char* west; const char* east; double storedWest, storedEast; } rows[] = {
-        {1, "31", "32", 31, 32}, {1, "0", "61", 0, 0}, {2, "-2°", "8°", Rad(-2), Rad(8)}};
+// The user types e or 1/f; the other is derived.
+TEST_F(EditorTest, AnEllipsoidNeedsOnlyOneOfEAnd1OverF) {
+    editor.Txt_E = {"", "6377563.396", "", "299.3249646", "Airy 1830"};
+    editor.Com_aj_E_Click();
+    EXPECT_NEAR(Column("Ellipsoides", "Airy 1830", "ec").Double(), 0.08167337387414189, 1e-16);
+    editor.Txt_E = {"", "6378160", "0.0818205679407", "", "GRS 67"};
+    editor.Com_aj_E_Click();
+    EXPECT_NEAR(Column("Ellipsoides", "GRS 67", "unf").Double(), 298.247167427, 1e-6);
+}
+
+TEST_F(EditorTest, AutomaticUtmZonesAreAnExplicitChoiceWithZoneLimits) {
+    const struct { const char* pays; const char* west; const char* east; double storedWest, storedEast; } rows[] = {
+        {"FR", "31", "32", 31, 32}, {"DE", "0", "61", 0, 0}};
     for (const auto& r : rows) {
-        const std::string code = "LIM" + std::string(r.west);
-        AddProjection(code, "FR NTF", r.type, {"3°", "49°", "48°15'", "49°45'", ""}, {r.west, r.east});
-        EXPECT_NEAR(Column("Projections", "FR " + code, "limitew").Double(), r.storedWest, 1e-15) << code;
-        EXPECT_NEAR(Column("Projections", "FR " + code, "limitee").Double(), r.storedEast, 1e-15) << code;
+        editor.Com_eff_Click(SecProjection);
+        editor.Txt_P[1] = r.pays;
+        editor.Txt_P[3] = "500000";
+        editor.Txt_P[4] = "0";
+        editor.Txt_P[5] = "0.9996";
+        editor.Txt_P[11] = r.west;
+        editor.Txt_P[12] = r.east;
+        editor.SelectCombo_D(editor.Combo_D.Find("FR NTF"));
+        editor.SelectCombo_type(0);
+        editor.SetAutoUtm(true);
+        EXPECT_EQ(editor.Txt_P[2], "");
+        editor.Txt_P[2] = "UTM";
+        editor.Com_aj_P_Click();
+        const std::string name = std::string(r.pays) + " UTM";
+        EXPECT_EQ(Column("Projections", name, "Lg0").Double(), 0.0) << LastCritical();
+        EXPECT_EQ(Column("Projections", name, "limitew").Double(), r.storedWest);
+        EXPECT_EQ(Column("Projections", name, "limitee").Double(), r.storedEast);
+        Show(SecProjection, name);
+        EXPECT_TRUE(editor.AutoUtm);
     }
+    // The other types' limits are longitudes.
+    AddProjection("LIM", "FR NTF", 2, {"3°", "49°", "48°15'", "49°45'", ""}, {"-2°", "8°"});
+    EXPECT_NEAR(Column("Projections", "FR LIM", "limitew").Double(), Rad(-2), 1e-15);
+    EXPECT_NEAR(Column("Projections", "FR LIM", "limitee").Double(), Rad(8), 1e-15);
+    // A fixed meridian, with no limits: ED50 / TM 0 N needs the meridian a hair off 0°.
+    AddProjection("TM0", "FR NTF", 1, {"0°0'0.000001''", "", "", "", ""}, {"", ""}, "0.9996");
+    EXPECT_GT(Column("Projections", "FR TM0", "Lg0").Double(), 0.0) << LastCritical();
 }
 
 TEST_F(EditorTest, RenamingCarriesTheRowsUsingItAndTheMainLists) {
@@ -253,10 +339,10 @@ TEST_F(EditorTest, AddedAndDeletedRowsReachEveryList) {
     EXPECT_FALSE(InMain("FR Geographic L'X"));
     EXPECT_EQ(main.At(Ctl::Combo_projec, 1).listIndex, 0);
 
-    Show(SecDatum, "DE ETRS89");
+    AddDatum("FR", "DEL");
     editor.Com_sup_D_Click();
-    EXPECT_EQ(Column("Datums", "DE ETRS89", "Nom"), store::Value());
-    EXPECT_EQ(editor.Combo[SecDatum].Find("DE ETRS89"), -1);
+    EXPECT_EQ(Column("Datums", "FR DEL", "Nom"), store::Value());
+    EXPECT_EQ(editor.Combo[SecDatum].Find("FR DEL"), -1);
     EXPECT_TRUE(ListsPaired());
     EXPECT_EQ(editor.CurrentName[SecDatum], editor.Combo[SecDatum].items.front());
     Show(SecProjection, "CH LV03");
@@ -317,7 +403,7 @@ INSTANTIATE_TEST_SUITE_P(Editor, StoreFaults, ::testing::Values(
     testsupport::RowName());
 
 TEST_F(EditorTest, TheMainWindowRereadsItsRowsOnceTheEditorCloses) {
-    host.editor = [&] { AddProjection("MENU", "FR NTF", 1, {"", "", "", "", ""}, {"31", "31"}); };
+    host.editor = [&] { AddProjection("MENU", "FR NTF", 5); };
     const long before = main.ProjectionList->RecordCount();
     main.mnu_modifier_Click();
     EXPECT_EQ(host.editorShown, 1);
@@ -342,9 +428,139 @@ TEST_F(EditorTest, AMeridianWestOfGreenwichIsStoredNegative) {
     AddProjection("TMW", "WGS84", 1, {"-2°", "49°", "", "", ""});
     EXPECT_NEAR(Column("Projections", "FR TMW", "Lg0").Double(), Rad(-2), 1e-15);
     Show(SecProjection, "FR TMW");
-    EXPECT_EQ(editor.Txt_P[6], "358°0'0.000''");
+    EXPECT_EQ(editor.Txt_P[6], "-2°");
     editor.Com_appl_P_Click();  // what is shown saves back the same meridian
     EXPECT_NEAR(Column("Projections", "FR TMW", "Lg0").Double(), Rad(-2), 1e-15);
 }
 
 }  // namespace
+
+namespace {
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Messages that let another program act while the question is on screen.
+struct RacingMessages : uitest::RecordingMessages {
+    bool Question(const std::string& title, const std::string& text) override {
+        if (auto act = std::exchange(meanwhile, nullptr)) act();
+        return RecordingMessages::Question(title, text);
+    }
+    std::function<void()> meanwhile;
+};
+
+}  // namespace
+
+// Angles shown with the digits that read back, and fields left as shown
+// keeping their stored values: an Apply with nothing changed writes nothing.
+TEST_F(EditorTest, ANoChangeApplyLeavesEveryShippedRowByteIdentical) {
+    const std::string before = Bytes(copy.Path());
+    int applied = 0;
+    for (int section : {SecEllipsoid, SecDatum, SecProjection})
+        for (const std::string& name : std::vector<std::string>(editor.Combo[section].items)) {
+            Show(section, name);
+            const bool enabled = section == SecEllipsoid ? editor.Com_appl_E.enabled
+                                 : section == SecDatum   ? editor.Com_appl_D.enabled
+                                                         : editor.Com_appl_P.enabled;
+            if (!enabled) continue;
+            messages.shown.clear();
+            if (section == SecEllipsoid) editor.Com_appl_E_Click();
+            if (section == SecDatum) editor.Com_appl_D_Click();
+            if (section == SecProjection) editor.Com_appl_P_Click();
+            EXPECT_EQ(LastCritical(), "") << name;
+            EXPECT_TRUE(Bytes(copy.Path()) == before) << name;
+            ++applied;
+        }
+    EXPECT_EQ(applied, 16);  // every unlocked row of the three tables
+}
+
+TEST_F(EditorTest, ChecksRunInsideTheWriteAgainstAnotherProgram) {
+    RacingMessages otherMessages;
+    app::EditorModel other{otherMessages, lists};
+    other.Form_Load();
+    RacingMessages racing;
+    app::EditorModel mine{racing, lists};
+    mine.Form_Load();
+    const auto fillDatum = [](app::EditorModel& e, const char* ellipsoid) {
+        e.Com_eff_Click(SecDatum);
+        e.Txt_D[1] = "XX";
+        e.Txt_D[2] = "RACE";
+        e.Combo_E.listIndex = e.Combo_E.Find(ellipsoid);
+    };
+    // Both add "XX RACE": the other program saves it while this one asks.
+    fillDatum(mine, "GRS 80");
+    racing.meanwhile = [&] {
+        fillDatum(other, "GRS 80");
+        other.Com_aj_D_Click();
+    };
+    mine.Com_aj_D_Click();
+    EXPECT_EQ(Db().OpenRecordset("SELECT * FROM Datums WHERE Nom = 'XX RACE'").RecordCount(), 1);
+    EXPECT_EQ(racing.shown.back().text, "Le nom du datum existe déjà !");
+
+    // An unused ellipsoid deleted here while the other program gives it a datum.
+    mine.Txt_E = {"", "6378160", "", "298.25", "Australien 1965"};
+    mine.Com_aj_E_Click();
+    other.Form_Load();
+    ASSERT_TRUE(mine.Com_sup_E.enabled);
+    racing.meanwhile = [&] {
+        other.Com_eff_Click(SecDatum);
+        other.Txt_D[1] = "AU";
+        other.Txt_D[2] = "AGD66";
+        other.Combo_E.listIndex = other.Combo_E.Find("Australien 1965");
+        other.Com_aj_D_Click();
+    };
+    mine.Com_sup_E_Click();
+    EXPECT_EQ(Column("Ellipsoides", "Australien 1965", "Nom").Text(), "Australien 1965");
+    EXPECT_EQ(Column("Datums", "AU AGD66", "Ellipsoide").Text(), "Australien 1965");
+    EXPECT_NE(racing.shown.back().text.find("le datum « AU AGD66 » l'utilise"), std::string::npos);
+}
+
+TEST_F(EditorTest, UnsavedEditsAreDroppedOnlyWhenTheUserAgrees) {
+    Show(SecProjection, "FR LB93");
+    editor.Txt_P[3] = "700001";
+    messages.answer = false;
+    editor.SelectCombo(SecProjection, editor.Combo[SecProjection].Find("NL RD"));
+    EXPECT_EQ(editor.CurrentName[SecProjection], "FR LB93");
+    EXPECT_EQ(editor.Txt_P[3], "700001");
+    EXPECT_EQ(editor.Combo[SecProjection].Text(), "FR LB93");
+    // A projection shown asks before its datum replaces edits in the datum section.
+    Show(SecDatum, "FR NTF");
+    editor.Txt_D[3] = "-169";
+    editor.Com_eff_Click(SecProjection);
+    Show(SecProjection, "FR LB2E");
+    EXPECT_EQ(editor.Txt_D[3], "-169");
+    editor.Com_qt_Click();
+    EXPECT_FALSE(editor.Closed());
+    EXPECT_EQ(messages.shown.back().text,
+              "Des modifications ne sont pas enregistrées (le datum). Fermer sans les enregistrer ?");
+    messages.answer = true;
+    editor.Com_qt_Click();
+    EXPECT_TRUE(editor.Closed());
+}
+
+TEST_F(EditorTest, AfterAFailureAFileReplacedAtThePathIsReportedAndItsListsShown) {
+    const std::string other = copy.File("other.mdb");
+    std::filesystem::copy_file(copy.Path(), other);
+    store::OpenDatabase(other).Execute(
+        "INSERT INTO Datums (Nom, Pays, Code, Ellipsoide, dX, dY, dZ, dX7, dY7, dZ7, rX, rY, rZ, dS, lock) "
+        "VALUES ('ZZ NEUF', 'ZZ', 'NEUF', 'GRS 80', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 'N')");
+    std::filesystem::remove(copy.Path());
+    AddDatum("XX", "NEW");
+    EXPECT_NE(LastCritical().find("introuvable"), std::string::npos);
+    std::filesystem::rename(other, copy.Path());
+    Show(SecDatum, "FR NTF");
+    EXPECT_NE(LastCritical().find("remplacée sur le disque"), std::string::npos);
+    EXPECT_GE(editor.Combo[SecDatum].Find("ZZ NEUF"), 0);
+    EXPECT_TRUE(ListsPaired());
+}
+
+TEST_F(EditorTest, LockedAndUsedRowsSayWhyTheirButtonsAreGreyed) {
+    Show(SecProjection, "BE LB72");
+    EXPECT_NE(editor.Com_appl_P.reason.find("Ligne verrouillée"), std::string::npos);
+    EXPECT_NE(editor.Com_sup_P.reason.find("Ligne verrouillée"), std::string::npos);
+    Show(SecDatum, "FR NTF");
+    EXPECT_EQ(editor.Com_appl_D.reason, "");
+    EXPECT_NE(editor.Com_sup_D.reason.find("La projection « FR LB2E » utilise ce datum"), std::string::npos);
+}

@@ -1,14 +1,21 @@
 #include "ui/editor/ParamEditor.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
@@ -51,6 +58,8 @@ void PullTexts(const std::vector<QLineEdit*>& edits, std::array<std::string, N>&
     for (std::size_t i = 0; i < N; ++i) texts[i] = edits[i]->text().toStdString();
 }
 
+constexpr const char* AngleHint = "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ; ouest et sud : -2°8'6'' ou 2°8'6'' O";
+
 }  // namespace
 
 ParamEditor::ParamEditor(app::MainLists& main, app::Messages* messages, QWidget* parent)
@@ -90,38 +99,44 @@ void ParamEditor::Build() {
         if (previous) setTabOrder(previous, w);
         previous = w;
     };
-    // One section: its selector, fields (with a chooser or two after Code)
-    // and buttons.
-    auto section = [&](const QString& title, int index, const auto& labels, std::vector<QLineEdit*>& edits,
-                       std::vector<std::pair<QString, QComboBox*>> choosers,
-                       std::vector<QPushButton*> buttons) {
-        auto* box = new QGroupBox(title, this);
+    // One section: its selector, fields (with choosers after Code, and before
+    // the field `before` when given) and buttons in two columns.
+    struct Chooser {
+        QString caption;
+        QWidget* widget;
+        int before;  // the field it stands above; 3 (after Code) by default
+    };
+    auto section = [&](const QString& title, int index, std::size_t count, auto label,
+                       std::vector<QLineEdit*>& edits, std::vector<QLabel*>* labels, std::vector<Chooser> choosers,
+                       std::vector<QPushButton*> buttons, QWidget* parent) {
+        auto* box = new QGroupBox(title, parent);
         auto* grid = new QGridLayout;
         Combo[index] = combo([this, index](int i) { model_->SelectCombo(index, i); });
         grid->addWidget(new QLabel(QStringLiteral("Nom :"), box), 0, 0);
         grid->addWidget(Combo[index], 0, 1);
         chain(Combo[index]);
         int row = 1;
-        for (std::size_t i = 0; i < labels.size(); ++i) {
+        for (std::size_t i = 0; i < count; ++i) {
+            for (auto& c : choosers)
+                if (c.before == int(i)) {
+                    if (!c.caption.isEmpty()) grid->addWidget(new QLabel(c.caption, box), row, 0);
+                    grid->addWidget(c.widget, row++, c.caption.isEmpty() ? 0 : 1, 1, c.caption.isEmpty() ? 2 : 1);
+                    chain(c.widget);
+                }
             auto* edit = new QLineEdit(box);
-            auto* label = new QLabel(QString::fromUtf8(labels[i]) + QStringLiteral(" :"), box);
-            label->setBuddy(edit);
-            grid->addWidget(label, row, 0);
+            auto* caption = new QLabel(Q(label(int(i))) + QStringLiteral(" :"), box);
+            caption->setBuddy(edit);
+            grid->addWidget(caption, row, 0);
             grid->addWidget(edit, row++, 1);
             edits.push_back(edit);
+            if (labels) labels->push_back(caption);
             chain(edit);
-            if (i == 2)  // after Code
-                for (auto& [caption, chooser] : choosers) {
-                    grid->addWidget(new QLabel(caption, box), row, 0);
-                    grid->addWidget(chooser, row++, 1);
-                    chain(chooser);
-                }
         }
         grid->setRowStretch(row++, 1);
-        auto* column = new QVBoxLayout;
-        for (QPushButton* b : buttons) {
-            column->addWidget(b);
-            chain(b);
+        auto* column = new QGridLayout;
+        for (std::size_t i = 0; i < buttons.size(); ++i) {
+            column->addWidget(buttons[i], int(i / 2), int(i % 2));
+            chain(buttons[i]);
         }
         grid->addLayout(column, row, 0, 1, 2);
         box->setLayout(grid);
@@ -132,6 +147,18 @@ void ParamEditor::Build() {
     Combo_D = combo([this](int i) { model_->SelectCombo_D(i); });
     Combo_type = combo([this](int i) { model_->SelectCombo_type(i); });
     Combo_type->setMinimumContentsLength(28);  // type names are long
+    Combo_rot = new QComboBox(this);
+    Combo_rot->addItem(QStringLiteral("Rotations : vecteur position (EPSG 9606, +towgs84 de PROJ)"));
+    Combo_rot->addItem(QStringLiteral("Rotations : rotation du repère (EPSG 9607, signes inversés)"));
+    Combo_rot->setToolTip(QStringLiteral(
+        "Les formules calculent en vecteur position (EPSG 9606). Des rotations publiées en rotation du repère "
+        "(EPSG 9607) s'y tapent telles quelles : leurs signes sont inversés à l'enregistrement."));
+    connect(Combo_rot, &QComboBox::activated, this,
+            [this](int i) { Forward([this, i] { model_->SetCoordinateFrame(i == 1); }); });
+    Chk_utm = new QCheckBox(QStringLiteral("fuseaux UTM automatiques"), this);
+    Chk_utm->setToolTip(QStringLiteral(
+        "Lg0 est alors enregistré à 0 : chaque point prend le fuseau UTM de sa longitude (code « UTM »)."));
+    connect(Chk_utm, &QCheckBox::clicked, this, [this](bool on) { Forward([this, on] { model_->SetAutoUtm(on); }); });
     Com_aj_E = button(m.Com_aj_E, [this] { model_->Com_aj_E_Click(); });
     Com_appl_E = button(m.Com_appl_E, [this] { model_->Com_appl_E_Click(); });
     Com_sup_E = button(m.Com_sup_E, [this] { model_->Com_sup_E_Click(); });
@@ -141,18 +168,42 @@ void ParamEditor::Build() {
     Com_aj_P = button(m.Com_aj_P, [this] { model_->Com_aj_P_Click(); });
     Com_appl_P = button(m.Com_appl_P, [this] { model_->Com_appl_P_Click(); });
     Com_sup_P = button(m.Com_sup_P, [this] { model_->Com_sup_P_Click(); });
+    Com_import_P = button(m.Com_import_P, [this] { AskImport(); });
+    Com_export_P = button(m.Com_export_P, [this] { model_->Com_export_Click(); });
+    Com_test_P = button(m.Com_test_P, [this] { AskTestPoint(); });
+    Com_import_P->setToolTip(QStringLiteral("Remplit les trois sections d'une chaîne PROJ (+proj=lcc ..., "
+                                            "+proj=tmerc ..., +proj=somerc ..., +proj=sterea ...)."));
+    Com_export_P->setToolTip(QStringLiteral("La chaîne PROJ de la projection (ou du datum) affichée, pour cs2cs ou QGIS."));
+    Com_test_P->setToolTip(QStringLiteral("Projette un point WGS 84 avec les valeurs des champs, sans rien enregistrer."));
     for (int i = 0; i < 3; ++i) Com_eff[i] = button(m.Com_eff[i], [this, i] { model_->Com_eff_Click(i); });
     Com_qt = button(m.Com_qt, [this] { model_->Com_qt_Click(); });
 
-    auto* sections = new QHBoxLayout;
-    sections->addWidget(section(QStringLiteral("Ellipsoïde"), app::SecEllipsoid, app::LabelsE, Txt_E, {},
-                                {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}));
-    sections->addWidget(section(QStringLiteral("Datum"), app::SecDatum, app::LabelsD, Txt_D,
-                                {{QStringLiteral("Ellipsoïde :"), Combo_E}},
-                                {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}));
-    sections->addWidget(section(QStringLiteral("Projection"), app::SecProjection, app::LabelsP, Txt_P,
-                                {{QStringLiteral("Datum :"), Combo_D}, {QStringLiteral("Type :"), Combo_type}},
-                                {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2]}));
+    auto* content = new QWidget;
+    auto* sections = new QHBoxLayout(content);
+    sections->addWidget(section(
+        QStringLiteral("Ellipsoïde"), app::SecEllipsoid, app::LabelsE.size(),
+        [](int i) { return std::string(app::LabelsE[std::size_t(i)]); }, Txt_E, nullptr, {},
+        {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}, content), 0, Qt::AlignTop);
+    sections->addWidget(section(
+        QStringLiteral("Datum"), app::SecDatum, app::LabelsD.size(),
+        [](int i) { return app::DatumLabel(i, false); }, Txt_D, &Lab_D,
+        {{QStringLiteral("Ellipsoïde :"), Combo_E, 3}, {QString(), Combo_rot, 9}},
+        {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}, content), 0, Qt::AlignTop);
+    auto* hint = new QLabel(QString::fromUtf8(AngleHint), content);
+    hint->setWordWrap(true);
+    sections->addWidget(section(
+        QStringLiteral("Projection"), app::SecProjection, app::LabelsP.size(),
+        [](int i) { return app::ProjectionLabel(0, i, false); }, Txt_P, &Lab_P,
+        {{QStringLiteral("Datum :"), Combo_D, 3}, {QStringLiteral("Type :"), Combo_type, 3}, {QString(), Chk_utm, 3},
+         {QString(), hint, 6}},
+        {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2], Com_import_P, Com_export_P, Com_test_P}, content), 0,
+        Qt::AlignTop);
+
+    // On a small screen (1366 x 768 at 120 dpi) the sections scroll.
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
 
     Img_help = new QToolButton(this);
     Img_help->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));
@@ -166,8 +217,23 @@ void ParamEditor::Build() {
     bottom->addWidget(Com_qt);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(sections);
+    layout->addWidget(scroll, 1);
     layout->addLayout(bottom);
+}
+
+void ParamEditor::showEvent(QShowEvent* event) {
+    // As large as the sections want, within the screen's free area.
+    if (QScreen* screen = this->screen()) {
+        const QRect free = screen->availableGeometry();
+        auto* scroll = findChild<QScrollArea*>();
+        const QSize want = scroll->widget()->sizeHint() +
+                           QSize(scroll->verticalScrollBar()->sizeHint().width() + 24,
+                                 Com_qt->sizeHint().height() + 48);
+        const QSize frame = frameGeometry().size() - geometry().size();
+        resize(want.boundedTo(free.size() - frame - QSize(0, 8)));
+        move(free.x() + (free.width() - width() - frame.width()) / 2, free.y());
+    }
+    QDialog::showEvent(event);
 }
 
 void ParamEditor::SyncFromModel() {
@@ -181,13 +247,36 @@ void ParamEditor::SyncFromModel() {
     SyncTexts(Txt_E, m.Txt_E);
     SyncTexts(Txt_D, m.Txt_D);
     SyncTexts(Txt_P, m.Txt_P);
-    const std::array<std::pair<QPushButton*, const app::EditorButton*>, 13> buttons = {{
+    const int type = m.ChosenType();
+    for (std::size_t i = 0; i < Lab_P.size(); ++i) {
+        Lab_P[i]->setText(Q(app::ProjectionLabel(type, int(i), m.AutoUtm)) + QStringLiteral(" :"));
+        const bool used = app::ProjectionFieldUsed(type, int(i), m.AutoUtm);
+        Lab_P[i]->setVisible(used);
+        Txt_P[i]->setVisible(used);
+    }
+    for (std::size_t i = 0; i < Lab_D.size(); ++i)
+        Lab_D[i]->setText(Q(app::DatumLabel(int(i), m.CoordinateFrame)) + QStringLiteral(" :"));
+    {
+        const QSignalBlocker block(Chk_utm);
+        Chk_utm->setChecked(m.AutoUtm);
+        Chk_utm->setVisible(type == 1);
+    }
+    {
+        const QSignalBlocker block(Combo_rot);
+        Combo_rot->setCurrentIndex(m.CoordinateFrame ? 1 : 0);
+    }
+    const std::array<std::pair<QPushButton*, const app::EditorButton*>, 16> buttons = {{
         {Com_aj_E, &m.Com_aj_E}, {Com_appl_E, &m.Com_appl_E}, {Com_sup_E, &m.Com_sup_E},
         {Com_aj_D, &m.Com_aj_D}, {Com_appl_D, &m.Com_appl_D}, {Com_sup_D, &m.Com_sup_D},
         {Com_aj_P, &m.Com_aj_P}, {Com_appl_P, &m.Com_appl_P}, {Com_sup_P, &m.Com_sup_P},
         {Com_eff[0], &m.Com_eff[0]}, {Com_eff[1], &m.Com_eff[1]}, {Com_eff[2], &m.Com_eff[2]},
-        {Com_qt, &m.Com_qt}}};
-    for (auto [widget, b] : buttons) widget->setEnabled(b->enabled);
+        {Com_qt, &m.Com_qt}, {Com_import_P, &m.Com_import_P}, {Com_export_P, &m.Com_export_P},
+        {Com_test_P, &m.Com_test_P}}};
+    for (auto [widget, b] : buttons) {
+        widget->setEnabled(b->enabled);
+        if (widget != Com_import_P && widget != Com_export_P && widget != Com_test_P)
+            widget->setToolTip(Q(b->reason));
+    }
     syncing_ = false;
 }
 
@@ -204,9 +293,39 @@ void ParamEditor::Forward(const std::function<void()>& handler) {
     if (model_->Closed()) accept();
 }
 
+void ParamEditor::AskImport() {
+    bool ok = false;
+    const QString text = QInputDialog::getMultiLineText(
+        this, QStringLiteral("Importer une chaîne PROJ"),
+        QStringLiteral("Chaîne PROJ du système (par exemple celle qu'EPSG ou QGIS donne) :"), QString(), &ok);
+    if (ok) model_->ImportProjString(text.simplified().toStdString());
+}
+
+void ParamEditor::AskTestPoint() {
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Tester la projection"));
+    auto* form = new QFormLayout(&dialog);
+    auto* lon = new QLineEdit(&dialog);
+    auto* lat = new QLineEdit(&dialog);
+    lon->setObjectName(QStringLiteral("lon"));
+    lat->setObjectName(QStringLiteral("lat"));
+    form->addRow(new QLabel(QStringLiteral("Un point WGS 84, projeté avec les valeurs des champs."), &dialog));
+    form->addRow(QStringLiteral("Longitude (4.3517 ou 4°21'6'') :"), lon);
+    form->addRow(QStringLiteral("Latitude (50.8466 ou 50°50'48'') :"), lat);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() == QDialog::Accepted) model_->TestPoint(lon->text().toStdString(), lat->text().toStdString());
+}
+
 void ParamEditor::closeEvent(QCloseEvent* event) {
-    if (!model_->Closed()) model_->Com_qt_Click();
-    event->accept();
+    if (!model_->Closed()) {
+        PullFromWidgets();
+        model_->Com_qt_Click();
+    }
+    if (model_->Closed()) event->accept();
+    else event->ignore();  // the user keeps the unsaved edits
 }
 
 }  // namespace ui

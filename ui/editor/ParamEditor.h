@@ -1,7 +1,9 @@
 #pragma once
 // The parameter editor on screen: three sections side by side, each field
-// with a label giving what it holds and its unit. Every event goes to the
-// model's handler of the same name; the widgets mirror the model after it.
+// with a label giving what it holds and its unit (for a projection, what it
+// means for the type chosen; fields a type does not use are hidden). Every
+// event goes to the model's handler of the same name; the widgets mirror the
+// model after it. The sections scroll when the screen is too small for them.
 
 #include <QDialog>
 #include <array>
@@ -11,7 +13,9 @@
 
 #include "app/editor/EditorModel.h"
 
+class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -33,21 +37,28 @@ public:
     // The controls, by the model's names.
     std::array<QComboBox*, 3> Combo{};
     QComboBox *Combo_E = nullptr, *Combo_D = nullptr, *Combo_type = nullptr;
+    QComboBox* Combo_rot = nullptr;  // the rotations' convention
+    QCheckBox* Chk_utm = nullptr;    // « fuseaux UTM automatiques »
     std::vector<QLineEdit*> Txt_E, Txt_D, Txt_P;
+    std::vector<QLabel*> Lab_D, Lab_P;
     QPushButton *Com_aj_E = nullptr, *Com_appl_E = nullptr, *Com_sup_E = nullptr;
     QPushButton *Com_aj_D = nullptr, *Com_appl_D = nullptr, *Com_sup_D = nullptr;
     QPushButton *Com_aj_P = nullptr, *Com_appl_P = nullptr, *Com_sup_P = nullptr;
+    QPushButton *Com_import_P = nullptr, *Com_export_P = nullptr, *Com_test_P = nullptr;
     std::array<QPushButton*, 3> Com_eff{};
     QPushButton* Com_qt = nullptr;
     QToolButton* Img_help = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Build();
     void Forward(const std::function<void()>& handler);
     void PullFromWidgets();
+    void AskImport();
+    void AskTestPoint();
 
     std::unique_ptr<app::Messages> ownMessages_;
     std::unique_ptr<app::EditorModel> model_;

@@ -6,6 +6,7 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <cmath>
 #include <initializer_list>
 
@@ -1011,6 +1012,13 @@ constexpr double SameAxis = 1e-4, SameEccentricity = 1e-10;
 
 std::string Metres(double v) { return core::FormatFixed(v, 3); }
 
+// A single-precision shift as typed (0.15, not 0.15000000596046448).
+std::string FloatText(float v) {
+    char buffer[32];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, v).ptr;
+    return ShowNumber(store::Value(core::ValNumber(std::string(buffer, end))));
+}
+
 }  // namespace
 
 void EditorModel::ImportProjString(const std::string& text) {
@@ -1060,7 +1068,7 @@ void EditorModel::ImportProjString(const std::string& text) {
         } else {
             for (std::size_t i = 0; i < core::DatumColumns.size(); ++i) {
                 const std::size_t f = FirstDatumNumber + i;
-                Txt_D[f] = ShowNumber(store::Value(double(def.datum.*core::DatumColumns[i].first)));
+                Txt_D[f] = FloatText(def.datum.*core::DatumColumns[i].first);
                 if (f >= FirstRotation && f <= LastRotation && CoordinateFrame) Txt_D[f] = Negated(Txt_D[f]);
             }
             Combo_E.listIndex = ellipsoid;

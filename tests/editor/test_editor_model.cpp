@@ -9,7 +9,11 @@
 
 #include "app/editor/EditorModel.h"
 #include "app/editor/FieldText.h"
+#include <cmath>
+
 #include "core/Constants.h"
+#include "core/Datum.h"
+#include "core/Projection.h"
 #include "core/NumberText.h"
 #include "core/Params.h"
 #include "store/ParamDb.h"
@@ -563,4 +567,122 @@ TEST_F(EditorTest, LockedAndUsedRowsSayWhyTheirButtonsAreGreyed) {
     Show(SecDatum, "FR NTF");
     EXPECT_EQ(editor.Com_appl_D.reason, "");
     EXPECT_NE(editor.Com_sup_D.reason.find("La projection « FR LB2E » utilise ce datum"), std::string::npos);
+}
+
+// EPSG publishes BD72 to WGS 84 (transformation 15929) in the coordinate-frame
+// convention (method 9607); typed as published under that choice, the point
+// is cct's with +proj=helmert +convention=coordinate_frame:
+//   cct +proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad
+//       +step +proj=cart +ellps=WGS84 +step +inv +proj=helmert +x=-106.8686
+//       +y=52.2978 +z=-103.7239 +rx=-0.3366 +ry=0.457 +rz=-1.8422 +s=-1.2747
+//       +convention=coordinate_frame +step +inv +proj=cart +ellps=intl
+//       +step +proj=lcc +lat_1=51.16666723333333 +lat_2=49.8333339 +lat_0=90
+//       +lon_0=4.367486666666666 +x_0=150000.013 +y_0=5400088.438 +ellps=intl
+TEST_F(EditorTest, CoordinateFrameRotationsAreSavedInTheFormulasConvention) {
+    const std::array<const char*, 7> epsg = {"-106.8686", "52.2978", "-103.7239", "-0.3366", "0.457", "-1.8422",
+                                             "-1.2747"};
+    const struct { const char* code; bool frame; double E, N, tolerance; } rows[] = {
+        {"CF", true, 148799.0795, 170688.5639, 1e-3},
+        {"PV", false, 148799.0795, 170688.5639, -30}};  // the same numbers read as position vector: metres off
+    for (const auto& r : rows) {
+        editor.Com_eff_Click(SecDatum);
+        editor.SetCoordinateFrame(r.frame);
+        editor.Txt_D[1] = "XX";
+        editor.Txt_D[2] = r.code;
+        for (int i = 0; i < 7; ++i) editor.Txt_D[6 + i] = epsg[std::size_t(i)];
+        editor.SelectCombo_E(editor.Combo_E.Find("International 1924"));
+        editor.Com_aj_D_Click();
+        ASSERT_EQ(LastCritical(), "");
+        EXPECT_EQ(Column("Datums", std::string("XX ") + r.code, "rX").Double(), r.frame ? 0.3366 : -0.3366);
+        editor.Com_eff_Click(SecProjection);
+        editor.Txt_P = {"", "XX", r.code, "150000.013", "5400088.438", "1", "4°22'2.952''", "90°",
+                        "51°10'0.00204''", "49°50'0.00204''", "", "", ""};
+        editor.SelectCombo_D(editor.Combo_D.Find(std::string("XX ") + r.code));
+        editor.SelectCombo_type(1);
+        editor.Com_aj_P_Click();
+        ASSERT_EQ(LastCritical(), "");
+        double lon = 0, lat = 0, x = 0, y = 0;
+        std::int16_t zone = 0;
+        core::TransformDatum("WGS84", std::string("XX ") + r.code, Rad(4.3517), Rad(50.8466), lon, lat,
+                             core::method::Helmert);
+        core::ProjectForward(lat, lon, x, y, std::string("XX ") + r.code, zone);
+        const double off = std::hypot(x - r.E, y - r.N);
+        if (r.tolerance > 0) {
+            EXPECT_LT(off, r.tolerance) << r.code;
+        } else {
+            EXPECT_GT(off, -r.tolerance) << r.code;
+        }
+    }
+    // Shown back in the convention chosen.
+    editor.SetCoordinateFrame(true);
+    Show(SecDatum, "XX CF");
+    EXPECT_EQ(editor.Txt_D[9], "-0.3366");
+    editor.SetCoordinateFrame(false);
+    EXPECT_EQ(editor.Txt_D[9], "0.3366");
+}
+
+// A PROJ string alone enters the README's example: tested before it is saved,
+// then saved, it gives cs2cs's point.
+TEST_F(EditorTest, AProjStringAloneEntersTestsAndSavesAProjection) {
+    editor.ImportProjString(
+        "+proj=lcc +lat_0=49 +lon_0=3 +lat_1=48.25 +lat_2=49.75 +x_0=1700000 +y_0=8200000 +ellps=GRS80");
+    EXPECT_EQ(editor.Combo_E.Text(), "GRS 80");
+    EXPECT_NE(editor.Combo_D.Text(), "");  // a datum of the file on GRS 80 with no shift
+    EXPECT_EQ(editor.Txt_P[6] + " " + editor.Txt_P[8] + " " + editor.Txt_P[9], "3° 48°15' 49°45'");
+    editor.TestPoint("3.0573", "50.6292");
+    // cs2cs +proj=lcc +lat_0=49 +lon_0=3 +lat_1=48.25 +lat_2=49.75 +x_0=1700000 +y_0=8200000 +ellps=GRS80
+    EXPECT_NE(messages.shown.back().text.find("E = 1704055.605 m, N = 8381219.070 m"), std::string::npos)
+        << messages.shown.back().text;
+    editor.Txt_P[1] = "FR";
+    editor.Txt_P[2] = "CC49";
+    editor.Com_aj_P_Click();
+    EXPECT_EQ(Column("Projections", "FR CC49", "Type").Double(), 2);
+    EXPECT_NEAR(Column("Projections", "FR CC49", "Lt1").Double(), Rad(48.25), 1e-15);
+
+    // A new ellipsoid and datum: what is left to add, in order, and each Add
+    // chooses the row saved for the next section.
+    editor.ImportProjString("+proj=tmerc +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 +y_0=-100000 "
+                            "+ellps=airy +towgs84=446.448,-125.157,542.06,0.15,0.247,0.842,-20.489");
+    EXPECT_NE(messages.shown.back().text.find("- l'ellipsoïde"), std::string::npos) << messages.shown.back().text;
+    EXPECT_EQ(editor.Txt_P[6], "-2°");
+    EXPECT_EQ(editor.Txt_P[3], "400000");
+    editor.Txt_E[4] = "Airy 1830";
+    editor.Com_aj_E_Click();
+    EXPECT_EQ(editor.Combo_E.Text(), "Airy 1830");
+    editor.Txt_D[1] = "GB";
+    editor.Txt_D[2] = "OSGB36";
+    editor.Com_aj_D_Click();
+    EXPECT_EQ(editor.Combo_D.Text(), "GB OSGB36");
+    editor.Txt_P[1] = "GB";
+    editor.Txt_P[2] = "BNG";
+    editor.Com_aj_P_Click();
+    EXPECT_EQ(LastCritical(), "");
+    EXPECT_EQ(Column("Projections", "GB BNG", "Datum").Text(), "GB OSGB36");
+    EXPECT_EQ(Column("Datums", "GB OSGB36", "rX").Double(), 0.15);
+    EXPECT_TRUE(InMain("GB BNG"));
+}
+
+// Every shipped projection exported then imported gives back its fields (the
+// rotated BE LB72A aside: its rotation comes out folded into its meridian;
+// and rows with automatic UTM zones, exported one zone at a time).
+TEST_F(EditorTest, ExportedStringsImportBackIntoTheSameFields) {
+    for (const std::string& name : std::vector<std::string>(editor.Combo[SecProjection].items)) {
+        Show(SecProjection, name);
+        if (!editor.Txt_P[10].empty() || editor.AutoUtm) continue;
+        const std::array<std::string, 13> shown = editor.Txt_P;
+        editor.Com_export_Click();
+        const std::string text = messages.shown.back().text;
+        const auto at = text.find("+proj=", text.find("Helmert"));
+        ASSERT_NE(at, std::string::npos) << name << text;
+        const std::string proj = text.substr(at, text.find('\n', at) - at);
+        editor.ImportProjString(proj);
+        for (int i = 3; i <= 9; ++i) {
+            const auto kind = i < 6 ? app::AngleKind::Rotation : i == 6 ? app::AngleKind::Longitude
+                                                                      : app::AngleKind::Latitude;
+            const double was = i < 6 ? *app::ReadNumber(shown[i]) : *app::ReadAngle(shown[i], kind);
+            const double now = i < 6 ? *app::ReadNumber(editor.Txt_P[i]) : *app::ReadAngle(editor.Txt_P[i], kind);
+            EXPECT_NEAR(now, was, i < 6 ? 1e-6 : 1e-13) << name << " field " << i << " " << proj;
+        }
+        editor.Com_eff_Click(SecProjection);
+    }
 }

@@ -31,6 +31,7 @@
 #include "app/batch/InputFormat.h"
 #include "app/batch/PendingFile.h"
 #include "app/batch/Quoted.h"
+#include "app/batch/ReadableValue.h"
 #include "app/batch/RecordIo.h"
 #include "app/batch/TableFeed.h"
 #include "app/batch/TextImport.h"
@@ -213,7 +214,8 @@ public:
             std::size_t count = 0;
             std::optional<base::RuntimeError> readError;
             try {
-                while (count < rows.size() && (more = cursor.Next(rows[count]))) ++count;
+                while (count < rows.size() && (more = cursor.Next(rows[count])))
+                    MakeReadable(cursor.Fields(), rows[count++]);
             } catch (const base::RuntimeError& e) {
                 readError = e;  // after the records read before it
                 more = false;

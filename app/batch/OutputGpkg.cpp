@@ -22,7 +22,7 @@ constexpr int Wgs84Code = 4326;
 
 OGRFieldType FieldType(int type) {
     switch (type) {
-    case store::dbBoolean:
+    case store::dbBoolean: return OFTInteger;  // with the boolean subtype
     case store::dbByte:
     case store::dbInteger:
     case store::dbLong: return OFTInteger64;
@@ -67,6 +67,7 @@ public:
         if (!layer_) throw GdalFailure(path_, SinkTable);
         for (const auto& f : fields) {
             OGRFieldDefn defn(f.Name.c_str(), FieldType(f.Type));
+            if (f.Type == store::dbBoolean) defn.SetSubType(OFSTBoolean);
             if (layer_->CreateField(&defn) != OGRERR_NONE) throw GdalFailure(path_, "« " + f.Name + " »");
             names_.push_back(f.Name);
         }

@@ -73,7 +73,8 @@ void OuvrirModel::Form_Load() {
         if (!app::MethodOffered(m)) continue;
         if (m.method == TransformMethod) Combo_method.index = int(methods_.size());
         methods_.push_back(m.method);
-        Combo_method.items.push_back(app::MethodLine(m.method));
+        // Beside its label « méthode : », the line without its own.
+        Combo_method.items.push_back(std::string(m.name) + " (" + m.accuracy + " en Belgique)");
     }
     Combo_in_Click();
 }

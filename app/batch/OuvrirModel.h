@@ -124,8 +124,8 @@ public:
     bool Check_txt = true;
     bool Check_excel = false;
     bool Opt_ch_enabled = true;
-    // The datum transformation, « Méthode : … (± … en Belgique) » for each
-    // method offered, selected at TransformMethod.
+    // The datum transformation, « Helmert 7 paramètres (± 0,2 m en
+    // Belgique) » for each method offered, selected at TransformMethod.
     ListControl Combo_method;
     // How finely results are written, an OutputPrecision.
     ListControl Combo_prec{{"tous les chiffres calculés", "0,001 m / 0,000001°"}, 0};

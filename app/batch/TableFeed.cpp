@@ -1,6 +1,7 @@
 #include "app/batch/TableFeed.h"
 
 #include "app/batch/Quoted.h"
+#include "app/batch/ReadableValue.h"
 
 namespace batch {
 
@@ -32,6 +33,7 @@ long TableFeed::FetchMore(long n, std::vector<std::vector<store::Value>>& rows) 
             atEnd_ = true;
             break;
         }
+        MakeReadable(cursor_->Fields(), row);
         rows.push_back(std::move(row));
         row.clear();
         ++read;

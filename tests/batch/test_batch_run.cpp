@@ -10,6 +10,7 @@
 #include "store/Engine.h"
 #include "tests/Support.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/ReadableValue.h"
 #include "app/batch/TextImport.h"
 
 namespace {
@@ -301,6 +302,51 @@ TEST_F(BatchRun, AnExistingOutputIsReplacedOnlyWhenAskedAndOnlyByACompleteRun) {
         c.table = "good";
         batch::RunBatch(c);
         EXPECT_NE(ReadFile(c.outputPath), "previous");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReadableValues, DayNumbersAsIsoDates) {
+    const std::pair<double, const char*> dates[] = {
+        {45366, "2024-03-15"},           {29932, "1981-12-12"},       {45366.354340277778, "2024-03-15 08:30:15"},
+        {0, "1899-12-30"},               {-1.25, "1899-12-29 06:00:00"},  // Access: the day, then the time from midnight
+        {2958465, "9999-12-31"},         {-657434, "0100-01-01"},     {1e9, ""}};
+    for (const auto& [serial, text] : dates) EXPECT_EQ(batch::DateText(serial), text) << serial;
+}
+
+// An Access-like table (a DateTime and a Yes/No column, as their day number
+// and -1/0) converted into each output kind and read back.
+TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
+    const std::string input = File("dates.mdb");
+    {
+        store::Database db = store::CreateDatabase(input, store::dbLangGeneral);
+        db.Execute("CREATE TABLE pts (jour DATETIME, ok BIT, x DOUBLE, y DOUBLE)");
+        db.Execute("INSERT INTO pts VALUES (45366.354340277778, -1, 150000, 170000)");
+        db.Execute("INSERT INTO pts VALUES (29932, 0, 150000, 170000)");
+    }
+    for (const auto& [name, connect, table] : {std::tuple{"out.txt", "", ""}, {"out.sqlite", "", "Conversions"},
+                                               {"out.gpkg", "GeoPackage;", "Conversions"},
+                                               {"out.xlsx", "Excel 12.0 Xml;", "Conversions$"}}) {
+        SCOPED_TRACE(name);
+        BatchChoices c = Valid(input, File(name));
+        c.table = "pts";
+        batch::RunBatch(c);
+        std::vector<std::string> got;
+        if (!*connect && !*table) {
+            const auto lines = Split(ReadFile(c.outputPath), '\n');
+            got = {lines.at(1).substr(0, lines[1].find("\t\"150000")), lines.at(2).substr(0, lines[2].find("\t\"150000"))};
+        } else {
+            store::Database db = store::OpenDatabase(c.outputPath, connect);
+            for (store::Recordset rs = db.OpenRecordset(table); !rs.Eof(); rs.MoveNext())
+                got.push_back(rs.Field("jour").Value().Text() + " " + rs.Field("ok").Value().Text());
+        }
+        if (got.size() == 2 && got[0].front() == '"')
+            EXPECT_EQ(got, (std::vector<std::string>{"\"2024-03-15 08:30:15\"\t\"1\"", "\"1981-12-12\"\t\"0\""}));
+        else
+            EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 0"}));
     }
 }
 

@@ -461,7 +461,7 @@ TEST_F(Mapping, TheMethodIsTheMainWindowsShownChangedAndNamed) {
     window.TransformMethod = 3;
     window.Form_Load();
     ASSERT_EQ(window.Combo_method.items.size(), 3u);
-    EXPECT_EQ(window.Combo_method.Text(), "Méthode : Helmert 7 paramètres (± 0,2 m en Belgique)");
+    EXPECT_EQ(window.Combo_method.Text(), "Helmert 7 paramètres (± 0,2 m en Belgique)");
     window.Combo_method.index = 0;
     window.Combo_method_Click();
     EXPECT_EQ(window.TransformMethod, 1);

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -186,9 +187,18 @@ private slots:
             w->Com_anl->click();
         });
         main.MenuAction(main.Model().mnu_ouvrir)->trigger();
-        QCOMPARE(shown, QString::fromUtf8("Méthode : Helmert 7 paramètres (± 0,2 m en Belgique)"));
+        QCOMPARE(shown, QString::fromUtf8("Helmert 7 paramètres (± 0,2 m en Belgique)"));
         QCOMPARE(int(main.Model().TransformMethod), 1);
         QVERIFY(main.MenuAction(main.Model().mnu_calc1)->isChecked());
+    }
+
+    // The whole window on the screen (a small one at 120 dpi: it scrolls).
+    void fitsTheScreen() {
+        const QRect room = window_->screen()->availableGeometry();
+        QVERIFY2(window_->width() <= room.width() && window_->height() <= room.height(),
+                 QString("%1 x %2 on %3 x %4").arg(window_->width()).arg(window_->height()).arg(room.width())
+                     .arg(room.height()).toUtf8());
+        QVERIFY(window_->Combo_method->isVisibleTo(window_.get()));
     }
 
     // Enter on a mapping button or a list presses « Convertir », never « > X ».

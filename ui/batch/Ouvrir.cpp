@@ -14,6 +14,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
@@ -121,10 +123,31 @@ Ouvrir::~Ouvrir() { qApp->removeEventFilter(this); }
 void Ouvrir::Load() {
     model_.Form_Load();
     SyncFromModel();
+    FitScreen();
+}
+
+void Ouvrir::FitScreen() {
+    // Room for the window manager's title bar and borders, unknown before
+    // the window is shown, and for the scroll bars.
+    constexpr int TitleBar = 48, Borders = 16;
+    const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    QSize want = content_->sizeHint() + QSize(bar, bar);
+    if (const QScreen* s = screen()) want = want.boundedTo(s->availableGeometry().size() - QSize(Borders, TitleBar));
+    resize(want);
 }
 
 void Ouvrir::BuildWidgets() {
-    auto* grid = new QGridLayout(this);
+    // The controls keep their layout; on a screen too small for it (120 dpi
+    // on 1366 x 768) the window fits the screen and scrolls.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    content_ = new QWidget;
+    scroll_->setWidget(content_);
+    outer->addWidget(scroll_);
+    auto* grid = new QGridLayout(content_);
     int row = 0;
     auto heading = [&](const char* step, const char* text) {
         auto* l = new QLabel(QString::fromUtf8(step) + " " + QString::fromUtf8(text), this);

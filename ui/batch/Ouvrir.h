@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QRadioButton;
+class QScrollArea;
 
 namespace ui {
 
@@ -66,6 +67,7 @@ private:
     void CloseWindow() override { done(Accepted); }
 
     void BuildWidgets();
+    void FitScreen();
     void Forward(const std::function<void()>& handler);
 
     BoxMessages boxes_{this};
@@ -73,6 +75,8 @@ private:
     batch::OuvrirModel model_;
     WaitCursorState cursor_;
     bool syncing_ = false;
+    QScrollArea* scroll_ = nullptr;
+    QWidget* content_ = nullptr;
 };
 
 }  // namespace ui

@@ -4,6 +4,8 @@ SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 10
 JOBS ?= $(shell nproc)
+# Extra CMake settings, e.g. CMAKE_OPTIONS=-DTRAVENA_WERROR=ON (as CI builds).
+CMAKE_OPTIONS ?=
 
 DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   qt6-base-dev qt6-translations-l10n libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
@@ -35,7 +37,7 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_OPTIONS)
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -46,7 +48,7 @@ test: build
 SANITIZE_TESTS = core_tests store_tests driver_tests batch_logic_tests editor_logic_tests
 SANITIZE_ENV = ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTRAVENA_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTRAVENA_SANITIZE=ON $(CMAKE_OPTIONS)
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target $(SANITIZE_TESTS)
 	for t in $(SANITIZE_TESTS); do \
 	  $(SANITIZE_ENV) $(SANITIZE_BUILD)/bin/$$t || exit 1; done
@@ -54,7 +56,7 @@ test-sanitize: deps
 # Every fuzz target (fuzz/) for FUZZ_SECONDS each, built with clang under
 # AddressSanitizer and UBSan; fails on any finding.
 fuzz: deps
-	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTRAVENA_FUZZ=ON
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DTRAVENA_FUZZ=ON $(CMAKE_OPTIONS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 

@@ -8,8 +8,8 @@
 namespace base {
 
 struct RuntimeError : std::runtime_error {
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), number(number) {}
+    RuntimeError(int errorNumber, const std::string& description)
+        : std::runtime_error(description), number(errorNumber) {}
     int number;
 };
 

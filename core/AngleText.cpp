@@ -42,7 +42,7 @@ double ToDegrees(double radians) { return radians / Pi * HalfCircleDeg; }
 enum class Piece { Number, Degree, Minute, Second, Sign, Letter, Blank };
 
 struct Token {
-    explicit Token(Piece kind, char letter = 0) : kind(kind), letter(letter) {}
+    explicit Token(Piece piece, char upper = 0) : kind(piece), letter(upper) {}
     Piece kind;
     char letter;         // Letter, upper case; Sign: '-' or '+'
     std::string number;  // Number: digits with a point, as ValNumber reads them

@@ -355,10 +355,10 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
 
     const LineFields line(c.excelText ? ';' : DelimiterChar(c.delimiter), c.quote);
     std::string header;
-    bool first = true;
+    bool firstName = true;
     for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing)) {
-        line.Put(header, c.excelText ? ExcelSafeText(f.Name) : f.Name, first);
-        first = false;
+        line.Put(header, c.excelText ? ExcelSafeText(f.Name) : f.Name, firstName);
+        firstName = false;
     }
     header += '\n';
     write(header);

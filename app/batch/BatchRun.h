@@ -88,8 +88,8 @@ std::vector<std::string> OutputColumns(const SystemChoice& output, bool second);
 // A run that stopped: what() holds the cause, `record` the record (from 1)
 // it stopped at, 0 when it stopped before the first.
 struct BatchFailure : base::RuntimeError {
-    BatchFailure(int number, const std::string& cause, long record)
-        : base::RuntimeError(number, cause), record(record) {}
+    BatchFailure(int errorNumber, const std::string& cause, long atRecord)
+        : base::RuntimeError(errorNumber, cause), record(atRecord) {}
     long record;
     // "Erreur lors de la conversion. Vérifiez vos données et les paramètres
     // des projections." then the record and the cause on a new line; for a

@@ -291,7 +291,7 @@ BatchChoices OuvrirModel::Choices() const {
 
 void OuvrirModel::Progress(const BatchProgress& p) {
     if (p.total <= 0) return;
-    const int width = int((long long)(p.done) * ShapeWidth / p.total);
+    const int width = int(static_cast<long long>(p.done) * ShapeWidth / p.total);
     if (width == Lb_compteur_width) return;
     Lb_compteur_width = width;
     host_.Progress(width);

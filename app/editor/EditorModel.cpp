@@ -31,8 +31,7 @@ const std::array<const char*, 5> LabelsE = {
 const std::array<const char*, 13> LabelsD = {
     "Nom complet", "Pays (2 lettres)", "Code", "dX (m)", "dY (m)", "dZ (m)",
     "dX 7 paramètres (m)", "dY 7 paramètres (m)", "dZ 7 paramètres (m)",
-    "rX (\", vecteur position EPSG 9606)", "rY (\", vecteur position EPSG 9606)",
-    "rZ (\", vecteur position EPSG 9606)", "dS (ppm)"};
+    "rX (\", vecteur position)", "rY (\", vecteur position)", "rZ (\", vecteur position)", "dS (ppm)"};
 const std::array<const char*, 13> LabelsP = {
     "Nom complet", "Pays (2 lettres)", "Code", "FE : fausse abscisse (m)", "FN : fausse ordonnée (m)",
     "k0 : facteur d'échelle", "Lg0 : méridien central", "Lt0 : latitude d'origine",
@@ -194,9 +193,8 @@ bool ProjectionFieldUsed(int type, int field, bool autoUtm) {
 }
 
 std::string DatumLabel(int field, bool coordinateFrame) {
-    static const std::array<const char*, 3> frame = {"rX (\", rotation du repère EPSG 9607)",
-                                                     "rY (\", rotation du repère EPSG 9607)",
-                                                     "rZ (\", rotation du repère EPSG 9607)"};
+    static const std::array<const char*, 3> frame = {"rX (\", rotation du repère)", "rY (\", rotation du repère)",
+                                                     "rZ (\", rotation du repère)"};
     if (field >= FirstRotation && field <= LastRotation && coordinateFrame)
         return frame[std::size_t(field - FirstRotation)];
     return LabelsD.at(std::size_t(field));
@@ -434,7 +432,7 @@ void EditorModel::Combo_E_Click() { SelectCombo(SecEllipsoid, Combo_E.listIndex)
 void EditorModel::Combo_Click(int Index) {
     const std::string name = Combo.at(Index).Text();
     if (name.empty()) return;
-    if (name != CurrentName[std::size_t(Index)] || Edited(Index)) {
+    if (!showingSaved_ && (name != CurrentName[std::size_t(Index)] || Edited(Index))) {
         if (!MayDrop(Index)) {
             // Keep the edits: the selector goes back to the row they belong to.
             Combo.at(Index).listIndex = Combo.at(Index).Find(CurrentName[std::size_t(Index)]);
@@ -451,6 +449,18 @@ void EditorModel::Combo_Click(int Index) {
         if (Index == SecDatum) ShowDatum(rs);
         if (Index == SecProjection) ShowProjection(rs);
     });
+}
+
+// The row just saved: what the fields held is in the file, nothing to ask.
+void EditorModel::ShowSaved(int s, int listIndex) {
+    showingSaved_ = true;
+    try {
+        SelectCombo(s, listIndex);
+    } catch (...) {
+        showingSaved_ = false;
+        throw;
+    }
+    showingSaved_ = false;
 }
 
 void EditorModel::ShowButtons(int s, bool locked, const std::string& user) {
@@ -814,9 +824,7 @@ void EditorModel::Add(int s) {
                 main_.SetListIndex(k, 0);
             }
         const int added = static_cast<int>(Combo[s].items.size()) - 1;
-        Remember(s, {}, {-1, -1}, false);  // saved: showing it drops nothing
-        CurrentName[std::size_t(s)].clear();
-        SelectCombo(s, added);
+        ShowSaved(s, added);
         // After an import, the section below waits for this row.
         if (s == SecEllipsoid && pendingEllipsoid_) {
             Combo_E.listIndex = added;
@@ -879,9 +887,7 @@ void EditorModel::Apply(int s) {
                     main_.SetListIndex(k, main_.ListIndex(k));  // the row's layout follows the new name
                 }
         // Show what was stored (a typed "0,5" comes back as 0.5).
-        Remember(s, {}, {-1, -1}, false);
-        CurrentName[std::size_t(s)].clear();
-        SelectCombo(s, at >= 0 ? at : Combo[s].listIndex);
+        ShowSaved(s, at >= 0 ? at : Combo[s].listIndex);
     });
 }
 

@@ -198,6 +198,7 @@ private:
     template <class Action>
     void Guarded(const std::string& failure, bool writes, Action action);
     void ShowButtons(int section, bool locked, const std::string& user);
+    void ShowSaved(int section, int listIndex);
 
     Messages& messages_;
     MainLists& main_;
@@ -219,6 +220,7 @@ private:
     // After an import, the datum or ellipsoid the next Add saves is the one
     // the projection or datum section is waiting for.
     bool pendingDatum_ = false, pendingEllipsoid_ = false;
+    bool showingSaved_ = false;
 };
 
 // Number of a Combo_type entry: its last four characters read as a number.

@@ -653,9 +653,14 @@ TEST_F(EditorTest, AProjStringAloneEntersTestsAndSavesAProjection) {
     editor.Txt_D[2] = "OSGB36";
     editor.Com_aj_D_Click();
     EXPECT_EQ(editor.Combo_D.Text(), "GB OSGB36");
+    EXPECT_EQ(editor.Combo[SecDatum].Text(), "GB OSGB36");
+    EXPECT_TRUE(editor.Com_appl_D.enabled);
     editor.Txt_P[1] = "GB";
     editor.Txt_P[2] = "BNG";
+    messages.shown.clear();
     editor.Com_aj_P_Click();
+    EXPECT_EQ(messages.Count("Ajouter cette projection ?"), 1);
+    EXPECT_EQ(messages.shown.size(), 1u) << messages.shown.back().text;  // nothing asked once it is saved
     EXPECT_EQ(LastCritical(), "");
     EXPECT_EQ(Column("Projections", "GB BNG", "Datum").Text(), "GB OSGB36");
     EXPECT_EQ(Column("Datums", "GB OSGB36", "rX").Double(), 0.15);

@@ -58,7 +58,8 @@ void PullTexts(const std::vector<QLineEdit*>& edits, std::array<std::string, N>&
     for (std::size_t i = 0; i < N; ++i) texts[i] = edits[i]->text().toStdString();
 }
 
-constexpr const char* AngleHint = "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ; ouest et sud : -2°8'6'' ou 2°8'6'' O";
+constexpr int LabelChars = 22, FieldChars = 14;
+constexpr const char* AngleHint = "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ;\nouest et sud négatifs : -2°8'6'', -2.135";
 
 }  // namespace
 
@@ -93,14 +94,11 @@ void ParamEditor::Build() {
         connect(w, &QComboBox::activated, this, [this, handler](int i) { Forward([&] { handler(i); }); });
         return w;
     };
-    // Tab runs through the sections in reading order.
-    QWidget* previous = nullptr;
-    auto chain = [&previous](QWidget* w) {
-        if (previous) setTabOrder(previous, w);
-        previous = w;
-    };
+    // Tab runs through the sections in reading order (set once every widget is in the window).
+    std::vector<QWidget*> order;
+    auto chain = [&order](QWidget* w) { order.push_back(w); };
     // One section: its selector, fields (with choosers after Code, and before
-    // the field `before` when given) and buttons in two columns.
+    // the field `before` when given) and buttons in one or two columns.
     struct Chooser {
         QString caption;
         QWidget* widget;
@@ -108,7 +106,7 @@ void ParamEditor::Build() {
     };
     auto section = [&](const QString& title, int index, std::size_t count, auto label,
                        std::vector<QLineEdit*>& edits, std::vector<QLabel*>* labels, std::vector<Chooser> choosers,
-                       std::vector<QPushButton*> buttons, QWidget* parent) {
+                       std::vector<QPushButton*> buttons, QWidget* parent, int buttonColumns) {
         auto* box = new QGroupBox(title, parent);
         auto* grid = new QGridLayout;
         Combo[index] = combo([this, index](int i) { model_->SelectCombo(index, i); });
@@ -126,6 +124,12 @@ void ParamEditor::Build() {
             auto* edit = new QLineEdit(box);
             auto* caption = new QLabel(Q(label(int(i))) + QStringLiteral(" :"), box);
             caption->setBuddy(edit);
+            // Long labels wrap, so that three sections fit a 1366-pixel screen at 120 dpi.
+            caption->setWordWrap(true);
+            const int ch = caption->fontMetrics().averageCharWidth();
+            caption->setMinimumWidth(ch * LabelChars);
+            caption->setMaximumWidth(ch * LabelChars * 3 / 2);
+            edit->setMinimumWidth(ch * FieldChars);
             grid->addWidget(caption, row, 0);
             grid->addWidget(edit, row++, 1);
             edits.push_back(edit);
@@ -135,7 +139,7 @@ void ParamEditor::Build() {
         grid->setRowStretch(row++, 1);
         auto* column = new QGridLayout;
         for (std::size_t i = 0; i < buttons.size(); ++i) {
-            column->addWidget(buttons[i], int(i / 2), int(i % 2));
+            column->addWidget(buttons[i], int(i) / buttonColumns, int(i) % buttonColumns);
             chain(buttons[i]);
         }
         grid->addLayout(column, row, 0, 1, 2);
@@ -146,10 +150,10 @@ void ParamEditor::Build() {
     Combo_E = combo([this](int i) { model_->SelectCombo_E(i); });
     Combo_D = combo([this](int i) { model_->SelectCombo_D(i); });
     Combo_type = combo([this](int i) { model_->SelectCombo_type(i); });
-    Combo_type->setMinimumContentsLength(28);  // type names are long
+    Combo_type->setMinimumContentsLength(22);  // type names are long
     Combo_rot = new QComboBox(this);
-    Combo_rot->addItem(QStringLiteral("Rotations : vecteur position (EPSG 9606, +towgs84 de PROJ)"));
-    Combo_rot->addItem(QStringLiteral("Rotations : rotation du repère (EPSG 9607, signes inversés)"));
+    Combo_rot->addItem(QStringLiteral("Rotations en vecteur position (EPSG 9606)"));
+    Combo_rot->addItem(QStringLiteral("Rotations en rotation du repère (EPSG 9607)"));
     Combo_rot->setToolTip(QStringLiteral(
         "Les formules calculent en vecteur position (EPSG 9606). Des rotations publiées en rotation du repère "
         "(EPSG 9607) s'y tapent telles quelles : leurs signes sont inversés à l'enregistrement."));
@@ -180,23 +184,23 @@ void ParamEditor::Build() {
 
     auto* content = new QWidget;
     auto* sections = new QHBoxLayout(content);
+    sections->setContentsMargins(0, 0, 0, 0);
     sections->addWidget(section(
         QStringLiteral("Ellipsoïde"), app::SecEllipsoid, app::LabelsE.size(),
         [](int i) { return std::string(app::LabelsE[std::size_t(i)]); }, Txt_E, nullptr, {},
-        {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}, content), 0, Qt::AlignTop);
+        {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}, content, 1), 0, Qt::AlignTop);
     sections->addWidget(section(
         QStringLiteral("Datum"), app::SecDatum, app::LabelsD.size(),
         [](int i) { return app::DatumLabel(i, false); }, Txt_D, &Lab_D,
         {{QStringLiteral("Ellipsoïde :"), Combo_E, 3}, {QString(), Combo_rot, 9}},
-        {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}, content), 0, Qt::AlignTop);
+        {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}, content, 2), 0, Qt::AlignTop);
     auto* hint = new QLabel(QString::fromUtf8(AngleHint), content);
-    hint->setWordWrap(true);
     sections->addWidget(section(
         QStringLiteral("Projection"), app::SecProjection, app::LabelsP.size(),
         [](int i) { return app::ProjectionLabel(0, i, false); }, Txt_P, &Lab_P,
         {{QStringLiteral("Datum :"), Combo_D, 3}, {QStringLiteral("Type :"), Combo_type, 3}, {QString(), Chk_utm, 3},
          {QString(), hint, 6}},
-        {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2], Com_import_P, Com_export_P, Com_test_P}, content), 0,
+        {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2], Com_import_P, Com_export_P, Com_test_P}, content, 2), 0,
         Qt::AlignTop);
 
     // On a small screen (1366 x 768 at 120 dpi) the sections scroll.
@@ -204,6 +208,7 @@ void ParamEditor::Build() {
     scroll->setWidget(content);
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     Img_help = new QToolButton(this);
     Img_help->setIcon(style()->standardIcon(QStyle::SP_MessageBoxQuestion));

@@ -9,6 +9,8 @@
 #include <string>
 
 #include "core/Datum.h"
+#include "core/IgnGrid.h"
+#include "store/AppFiles.h"
 
 namespace app {
 
@@ -19,8 +21,6 @@ struct MethodText {
     const char* accuracy;     // for the Belgian leg
 };
 
-// Method 4 (the IGN grid) is listed so that every window names it alike once
-// the grid is read; until then nothing offers it.
 inline constexpr MethodText MethodTexts[] = {
     {1, "geographic/geocentric conversions", "translation géocentrique, 3 paramètres", "± 5 m"},
     {2, "geographic conversion Molodenski", "Molodensky abrégé, 3 paramètres", "± 5 m"},
@@ -28,8 +28,11 @@ inline constexpr MethodText MethodTexts[] = {
     {4, "Grille IGN (NTv2, Belgique)", "grille IGN (NTv2)", "± 0,01 m"},
 };
 
-// Whether the windows offer a method for choosing: the IGN grid once it is read.
-inline bool MethodOffered(const MethodText& m) { return m.method != core::method::IgnGrid; }
+// Whether the windows offer a method for choosing: the IGN grid only where
+// its file is there to be read (a build or an install without it leaves it out).
+inline bool MethodOffered(const MethodText& m) {
+    return m.method != core::method::IgnGrid || !store::ShippedFile(core::IgnGridFile).empty();
+}
 
 // The row of `method`, null for a value outside the table.
 inline const MethodText* FindMethod(std::int16_t method) {
@@ -44,6 +47,19 @@ inline std::string MethodLine(std::int16_t method) {
     const MethodText* m = FindMethod(method);
     if (!m) return {};
     return std::string("Méthode : ") + m->name + " (" + m->accuracy + " en Belgique)";
+}
+
+// The line under the table when, under method 4, the point lies outside the
+// IGN grid and its BD72 rows were computed by Helmert.
+inline std::string GridFallbackLine() {
+    const MethodText* h = FindMethod(3);
+    return std::string("Point hors de la grille IGN : BD72 par ") + h->name + " (" + h->accuracy + ")";
+}
+
+// « hors de la grille IGN, Helmert 7 paramètres »: what a point outside the
+// IGN grid was given under method 4, said after its line or record.
+inline std::string GridFallbackText() {
+    return std::string("hors de la grille IGN, ") + FindMethod(3)->name;
 }
 
 }  // namespace app

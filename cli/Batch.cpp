@@ -102,7 +102,8 @@ int Run(const Options& o, int threads) {
     c.outputPath = o.Get("--out");
     c.scale = o.Get("--scale", "1");
     c.geoFormat = o.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, core::angle::FromText);
-    c.method = o.Pick("--method", {"1", "2", "3"}, 1);
+    c.method = o.Pick("--method", {"1", "2", "3", "4"}, 1);
+    c.methodColumn = o.Has("--method-column");
     c.delimiter = OutputDelimiter(o.Get("--delim", "tab"));
     c.quote = !o.Has("--no-quote");
     c.excelText = o.Has("--excel");

@@ -21,6 +21,7 @@
 #include "core/Pipeline.h"
 #include "store/ParamDb.h"
 #include "app/batch/RecordIo.h"
+#include "app/Methods.h"
 
 namespace cli {
 
@@ -164,8 +165,9 @@ public:
         : conversion_(batch::MakeSystemChoice(o.from), batch::MakeSystemChoice(o.to), o.method),
           form_{o.geoMode, 1} {}
 
-    // Appends the output line for one input line; throws what the conversion throws.
-    void Convert(std::string_view line, std::string& result) {
+    // Appends the output line for one input line; throws what the conversion
+    // throws. True when the point lay outside the IGN grid (Helmert instead).
+    bool Convert(std::string_view line, std::string& result) {
         const SystemKind kind = conversion_.In().kind;
         if (kind == SystemKind::Mgrs || kind == SystemKind::Ifbl) {
             fields_.assign(1, line);  // a reference may hold blanks
@@ -175,7 +177,8 @@ public:
                 throw base::RuntimeError(base::err::TypeMismatch, std::string("attendu : ") + Expected(kind) + ".");
         }
         batch::ReadCoordinates(kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
-        conversion_.Convert(point_, converted_);
+        core::DatumLegs legs;
+        conversion_.Convert(point_, converted_, nullptr, &legs);
         batch::RefuseOutsideGrid(conversion_.Out().kind, converted_);
         bool first = true;
         batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
@@ -184,6 +187,7 @@ public:
             first = false;
         });
         result += '\n';
+        return legs.fallback;
     }
 
     void Failed(std::string& result) const {
@@ -224,7 +228,10 @@ void ConvertLines(Converter& converter, const Line* lines, std::size_t count, lo
         const std::size_t mark = share.out.size();
         try {
             if (lines[i].tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
-            converter.Convert(lines[i].text, share.out);
+            // Said, not failed: the line has its numbers, a little less accurate.
+            if (converter.Convert(lines[i].text, share.out))
+                share.err += "Ligne " + std::to_string(firstNo + static_cast<long long>(i)) + " : " +
+                             app::GridFallbackText() + "\n";
         } catch (const std::exception& e) {
             share.out.resize(mark);
             converter.Failed(share.out);

@@ -10,7 +10,7 @@ namespace cli {
 struct ConvertOptions {
     std::string from;            // a batch system list item
     std::string to;
-    std::int16_t method = 1;     // datum transformation method, 1 to 3
+    std::int16_t method = 1;     // datum transformation method, 1 to 4
     std::int16_t geoMode = 2;    // geographic input: 1 DMS text, 2 degrees, 3 radians
     int threads = 0;             // converting threads; 0: one per core
 };

@@ -73,10 +73,11 @@ int RunTable(const Options& options) {
     NoHost host;
     app::MainModel model(messages, host);
     model.Form_Load();
-    switch (options.Pick("--method", {"1", "2", "3"}, 0)) {
+    switch (options.Pick("--method", {"1", "2", "3", "4"}, 0)) {
     case 1: model.mnu_calc1_Click(); break;
     case 2: model.mnu_calc2_Click(); break;
     case 3: model.mnu_calc3_Click(); break;
+    case 4: model.mnu_calc4_Click(); break;
     default: break;
     }
     if (options.Has("--list1")) SelectItem(model, 0, options.Get("--list1"));
@@ -96,7 +97,9 @@ int RunTable(const Options& options) {
     if (model.LastCalcRefused) return ExitMessage;
 
     for (int r = 0; r < app::RowCount; ++r) std::fputs(app::RowLine(model, r).c_str(), stdout);
-    std::printf("%s\n", model.Text(app::Ctl::LbMethode, 0).c_str());
+    for (int i = 0; i < model.Count(app::Ctl::LbMethode); ++i)
+        if (model.Exists(app::Ctl::LbMethode, i) && !model.Text(app::Ctl::LbMethode, i).empty())
+            std::printf("%s\n", model.Text(app::Ctl::LbMethode, i).c_str());
     return messages.shown ? ExitMessage : 0;
 }
 

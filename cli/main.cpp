@@ -1,6 +1,6 @@
 // travena-cli: the conversions of the batch window, from the command line.
 //
-//   travena-cli convert --from SYSTEM --to SYSTEM [--method 1|2|3]
+//   travena-cli convert --from SYSTEM --to SYSTEM [--method 1|2|3|4]
 //                       [--geo dms|deg|rad|ddmmss] [--params FILE]
 //   travena-cli batch --in PATH [--table NAME] --x FIELD [--y FIELD] [--zone FIELD]
 //                     --from SYSTEM --to SYSTEM [--to2 SYSTEM] --out PATH [...]
@@ -38,7 +38,7 @@ namespace {
 constexpr int ExitFailed = 1, ExitUsage = 2;
 
 const char* const ConvertUsage =
-    "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3]\n"
+    "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3|4]\n"
     "                      [--geo dms|deg|rad|ddmmss] [--threads N] [--params FICHIER]\n";
 const char* const ConvertHelp =
     "convert lit un point par ligne sur l'entrée standard et écrit une ligne\n"
@@ -48,7 +48,10 @@ const char* const ConvertHelp =
     "  géographique  long lat    ->  long lat en degrés décimaux\n"
     "  MGRS, IFBL  la référence  ->  la référence\n"
     "SYSTÈME est un élément de la liste que donne « travena-cli systems ».\n"
-    "--method : 1 translation géocentrique (défaut), 2 Molodensky, 3 Helmert.\n"
+    "--method : 1 translation géocentrique (défaut), 2 Molodensky, 3 Helmert,\n"
+    "4 grille IGN (BD72 à ETRS89 au centimètre, Helmert pour les autres datums) ;\n"
+    "un point hors de la grille est calculé par Helmert et signalé sur la sortie\n"
+    "d'erreur (« Ligne N : hors de la grille IGN, Helmert 7 paramètres »).\n"
     "--geo : forme des coordonnées géographiques lues (deg par défaut).\n"
     "--threads : nombre de fils de calcul (défaut : un par cœur) ; la sortie est la même.\n"
     "Statut : 0 succès, 1 une ligne au moins n'a pu être convertie, 2 usage incorrect.\n";
@@ -58,7 +61,7 @@ const char* const BatchUsage =
     "                    [--geo dms|deg|rad|ddmmss] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
     "                    [--excel] [--precision full|0.001] [--no-header] [--keep-going] [--overwrite]\n"
-    "                    [--method 1|2|3] [--threads N] [--params FICHIER]\n";
+    "                    [--method 1|2|3|4] [--method-column] [--threads N] [--params FICHIER]\n";
 const char* const BatchHelp =
     "batch convertit une table entière (Access .mdb, Excel .xls ou .xlsx,\n"
     "OpenDocument .ods, GeoPackage .gpkg, dossier de fichiers dBase, fichier\n"
@@ -72,11 +75,14 @@ const char* const BatchHelp =
     "Sans --keep-going, le premier enregistrement inconvertible arrête tout et rien\n"
     "n'est écrit ; avec, chaque enregistrement est écrit, ceux en échec avec des\n"
     "coordonnées vides et leur cause dans une dernière colonne « Erreur ».\n"
+    "--method comme pour convert ; --method-column ajoute une colonne « Méthode »\n"
+    "nommant la méthode de chaque enregistrement (Helmert hors de la grille IGN) ;\n"
+    "le message final compte les enregistrements hors de la grille.\n"
     "--threads : nombre de fils de calcul (défaut : un par cœur) ; la sortie est la même.\n"
     "Statut : 0 succès, 1 échec de la conversion (ou d'enregistrements avec\n"
     "--keep-going), 2 choix refusé.\n";
 const char* const TableUsage =
-    "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3]\n"
+    "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3|4]\n"
     "                    [--params FICHIER] CASE...\n";
 const char* const TableHelp =
     "table encode les CASEs dans la ligne N (0 à 12) du tableau de la fenêtre\n"
@@ -111,7 +117,7 @@ int Convert(const cli::Options& options) {
     cli::ConvertOptions o;
     o.from = options.Required("--from");
     o.to = options.Required("--to");
-    o.method = options.Pick("--method", {"1", "2", "3"}, 1);
+    o.method = options.Pick("--method", {"1", "2", "3", "4"}, 1);
     o.geoMode = options.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, 2);
     o.threads = Threads(options);
     if (o.from == o.to) throw cli::UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
@@ -143,7 +149,7 @@ const Command Commands[] = {
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
        "--in-delim", "--method", "--params", "--precision", "--threads"},
-      {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel", "--overwrite"},
+      {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel", "--overwrite", "--method-column"},
       false},
      Batch},
     {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},

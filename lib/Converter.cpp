@@ -106,8 +106,7 @@ std::vector<std::string> Systems(const std::string& params) {
     });
 }
 
-// The grid method (4) joins once its grid is read.
-int MaxMethod() { return core::method::Helmert; }
+int MaxMethod() { return core::method::IgnGrid; }
 
 Converter::Converter(const std::string& from, const std::string& to, int method, const std::string& params) {
     if (method < core::method::GeocentricTranslation || method > MaxMethod())

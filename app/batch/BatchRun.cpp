@@ -35,6 +35,7 @@
 #include "app/batch/RecordIo.h"
 #include "app/batch/TableFeed.h"
 #include "app/batch/TextImport.h"
+#include "app/Methods.h"
 #include "base/Workers.h"
 
 namespace batch {
@@ -50,6 +51,8 @@ constexpr const char* LinkTable = "Connection";
 constexpr int GridColumnSize = 25;
 constexpr const char* ErrorColumn = "Erreur";  // a keep-going run's reason a record failed
 constexpr int ErrorColumnSize = 255;
+constexpr const char* MethodColumn = "Méthode";  // the method that gave each record
+constexpr int MethodColumnSize = 64;
 constexpr std::size_t FailuresKept = 5;
 constexpr const char* ParamDatabaseRefusal = "Le fichier de sortie ne peut pas être la base de paramètres.";
 
@@ -71,6 +74,15 @@ Source SourceOf(const std::string& inputPath) {
 // The output would delete or replace what the run reads.
 bool TouchesInput(const BatchChoices& c) {
     return store::SameFile(c.outputPath, c.inputPath) || store::SameFile(c.outputPath, SourceOf(c.inputPath).database);
+}
+
+std::string_view MethodName(std::int16_t method) {
+    const app::MethodText* m = app::FindMethod(method);
+    return m ? m->name : "";
+}
+
+std::string GridFallbackNotice(long records) {
+    return std::to_string(records) + " enregistrement(s) " + app::GridFallbackText() + ".";
 }
 
 char DelimiterChar(OutputDelimiter d) {
@@ -95,12 +107,13 @@ void AppendOutputFields(const SystemChoice& output, bool second, std::vector<sto
 // one country both give "BE_Long"; an input holding "Fuseau") gets a suffix,
 // "BE_Long_2", so every column can be told apart.
 std::vector<store::FieldDef> OutputTableFields(const std::vector<store::FieldDef>& input, const SystemChoice& out,
-                                               const SystemChoice& out2, bool keepGoing) {
+                                               const SystemChoice& out2, const BatchChoices& c) {
     std::vector<store::FieldDef> fields;
     for (const auto& f : input) fields.push_back({f.Name, f.Type ? f.Type : store::dbText, 0});
     AppendOutputFields(out, false, fields);
     AppendOutputFields(out2, true, fields);
-    if (keepGoing) fields.push_back({ErrorColumn, store::dbText, ErrorColumnSize});
+    if (c.methodColumn) fields.push_back({MethodColumn, store::dbText, MethodColumnSize});
+    if (c.keepGoing) fields.push_back({ErrorColumn, store::dbText, ErrorColumnSize});
     const auto taken = [&](std::size_t upTo, const std::string& name) {
         for (std::size_t j = 0; j < upTo; ++j)
             if (store::SameText(fields[j].Name, name)) return true;
@@ -130,6 +143,9 @@ public:
     const SystemChoice& Out2() const { return conversion2_.Out(); }
     // The last record converted, in WGS 84.
     const core::Wgs84Pivot& Pivot() const { return pivot_; }
+    // What the last record's datum legs went through, both outputs together.
+    const core::DatumLegs& Legs() const { return legs_; }
+    std::int16_t Method() const { return conversion_.Method(); }
 
     void Convert(const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
         // The field last asked for is the one refused.
@@ -146,8 +162,9 @@ public:
         } catch (const base::RuntimeError& e) {
             throw base::RuntimeError(e.number, "champ « " + (asked ? asked->name : std::string()) + " » : " + e.what());
         }
-        conversion_.Convert(point_, r1, &pivot_);
-        if (Out2().kind != SystemKind::None) conversion2_.Convert(point_, r2);
+        legs_ = {};
+        conversion_.Convert(point_, r1, &pivot_, &legs_);
+        if (Out2().kind != SystemKind::None) conversion2_.Convert(point_, r2, nullptr, &legs_);
     }
 
 private:
@@ -167,6 +184,7 @@ private:
     Column columns_[3];
     Coordinates point_;
     core::Wgs84Pivot pivot_;
+    core::DatumLegs legs_;
     std::string scratch_;
 };
 
@@ -184,11 +202,13 @@ struct Share {
     std::exception_ptr error;       // anything else: the run stops there
     std::string text;               // the text run's lines
     std::vector<store::Value> values;  // scratch
+    long gridFallbacks = 0;
 };
 
 struct RecordResult {
     Coordinates r1, r2;
     core::Wgs84Pivot pivot;  // of r1
+    std::int16_t method = 0;  // the method that gave it (core::UsedMethod)
 };
 
 // Reads the records a block at a time under parameter read scopes, has the
@@ -238,6 +258,7 @@ public:
                     if (report.firstFailures.size() < FailuresKept)
                         report.firstFailures.push_back({done + long(f.index) + 1, f.Reason()});
                 report.failed += long(share.failures.size());
+                report.gridFallbacks += share.gridFallbacks;
                 report.converted += long(to - from - share.failures.size());
                 try {
                     write(share, rows, from, to);
@@ -264,6 +285,7 @@ private:
         share.failures.clear();
         share.error = nullptr;
         share.text.clear();
+        share.gridFallbacks = 0;
         try {
             store::ParamReadScope scope;
             for (std::size_t i = from; i < to; ++i) {
@@ -271,6 +293,9 @@ private:
                 try {
                     converters_[k].Convert(rows[i], results_[k].r1, results_[k].r2);
                     results_[k].pivot = converters_[k].Pivot();
+                    const core::DatumLegs& legs = converters_[k].Legs();
+                    results_[k].method = core::UsedMethod(converters_[k].Method(), legs);
+                    if (legs.fallback) ++share.gridFallbacks;
                 } catch (const base::RuntimeError& e) {
                     share.failures.push_back({i, e.number, e.what()});
                     if (!keepGoing_) return;
@@ -356,7 +381,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
     const LineFields line(c.excelText ? ';' : DelimiterChar(c.delimiter), c.quote);
     std::string header;
     bool firstName = true;
-    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing)) {
+    for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c)) {
         line.Put(header, c.excelText ? ExcelSafeText(f.Name) : f.Name, firstName);
         firstName = false;
     }
@@ -395,6 +420,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
                 WriteCoordinateTexts(out1, r.r1, put);
                 WriteCoordinateTexts(out2, r.r2, put);
             }
+            if (c.methodColumn) put(failure ? std::string_view() : MethodName(r.method));
             if (c.keepGoing) put(failure ? failure->Reason() : std::string());
             text += '\n';
         },
@@ -420,8 +446,12 @@ auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
         std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
     return [&c, &converter, outputCount](std::vector<store::Value>& row, const RecordResult& r,
                                          const Share::Failure* failure) {
-        if (!failure) AppendOutputValues(converter, r.r1, r.r2, c.precision, row);
-        else row.resize(row.size() + outputCount);  // Null
+        if (failure) {
+            row.resize(row.size() + outputCount + (c.methodColumn ? 1 : 0));  // Null
+        } else {
+            AppendOutputValues(converter, r.r1, r.r2, c.precision, row);
+            if (c.methodColumn) row.emplace_back(std::string(MethodName(r.method)));
+        }
         if (c.keepGoing)
             row.emplace_back(failure ? base::FirstCharacters(failure->Reason(), ErrorColumnSize) : std::string());
     };
@@ -452,7 +482,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
         auto cursor = db.OpenForwardOnly(LinkTable);
         RecordConverter converter(c, cursor->Fields());
         store::TableDef out = db.CreateTableDef(OutputTable);
-        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing))
+        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c))
             out.Append(f);
         db.TableDefs().Append(out);
 
@@ -488,7 +518,7 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
 
     PendingFile pending(c.outputPath);
     std::unique_ptr<OutputSink> sink = MakeSink(kind, pending.Path());
-    sink->Begin(OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c.keepGoing));
+    sink->Begin(OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c));
     const auto append = AppendToRow(c, converter);
     std::vector<std::optional<LonLat>> points(BlockRun::BlockRecords);
     BlockRun run(c, converter);
@@ -628,11 +658,11 @@ BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const
         if (kind == OutputKind::GeoPackage || kind == OutputKind::Workbook) store::RealFilePath(choices.outputPath);
         if (const auto refusal = FolderRefusal(choices.outputPath))
             throw BatchFailure(base::err::FileAccess, *refusal, 0);
-        switch (kind) {
-        case OutputKind::Database: return DatabaseRun(choices, progress);
-        case OutputKind::Text: return TextRun(choices, progress);
-        default: return SinkRun(choices, progress);
-        }
+        BatchReport report = kind == OutputKind::Database ? DatabaseRun(choices, progress)
+                             : kind == OutputKind::Text   ? TextRun(choices, progress)
+                                                          : SinkRun(choices, progress);
+        if (report.gridFallbacks > 0) report.notices.push_back(GridFallbackNotice(report.gridFallbacks));
+        return report;
     } catch (const BatchFailure&) {
         throw;
     } catch (const base::RuntimeError& e) {

@@ -47,6 +47,9 @@ struct BatchChoices {
     bool excelText = false;
     OutputPrecision precision = OutputPrecision::Full;
     std::int16_t method = 1;         // datum transformation method
+    // Add a column « Méthode » naming the method that gave each record
+    // (under the IGN grid, Helmert for a record outside it).
+    bool methodColumn = false;
     // Write every record: one that cannot be converted gets empty output
     // fields and its reason in an added last column "Erreur". Otherwise the
     // run stops at the first such record and writes nothing.
@@ -109,6 +112,9 @@ struct BatchReport {
     // What the output format could not hold as given and what became of it
     // (see OutputSink::Notice), to be shown with the run's outcome.
     std::vector<std::string> notices;
+    // Records converted by Helmert because they lie outside the IGN grid
+    // (method 4); a notice says how many.
+    long gridFallbacks = 0;
     // A run that went past failed records: "Conversion terminée : 18
     // enregistrement(s) converti(s), 2 en échec (colonne « Erreur »)."
     std::string Summary() const;

@@ -283,6 +283,7 @@ BatchChoices OuvrirModel::Choices() const {
     c.delimiter = static_cast<batch::OutputDelimiter>(OutputDelimiter);
     c.method = TransformMethod;
     c.keepGoing = Check_suite;
+    c.methodColumn = Check_methode;
     c.overwrite = ReplaceOutput;
     c.excelText = Check_excel;
     c.precision = Combo_prec.index == 1 ? OutputPrecision::Millimetre : OutputPrecision::Full;

@@ -131,6 +131,8 @@ public:
     ListControl Combo_prec{{"tous les chiffres calculés", "0,001 m / 0,000001°"}, 0};
     // Convert every record, writing those that fail with their cause.
     bool Check_suite = false;
+    // Add the column « Méthode »: the method that gave each record.
+    bool Check_methode = false;
     // The user said Yes to replacing the existing Lb_save.
     bool ReplaceOutput = false;
     bool Com_X_visible = false, Com_Y_visible = false, Com_fus_visible = false;

@@ -87,8 +87,8 @@ void CheckResult(SystemKind kind, const Coordinates& c) {
 
 }  // namespace
 
-void Conversion::Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot) {
-    core::ConvertPoint(inDatum_, in_.projection, from, outDatum_, out_.projection, to, method_, pivot);
+void Conversion::Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot, core::DatumLegs* legs) {
+    core::ConvertPoint(inDatum_, in_.projection, from, outDatum_, out_.projection, to, method_, pivot, legs);
     CheckResult(out_.kind, to);
 }
 

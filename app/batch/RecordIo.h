@@ -123,8 +123,11 @@ public:
     // values are those of WriteCoordinateTexts and AppendCoordinateValues.
     // Throws base::RuntimeError for a result no grid or table can hold: a
     // latitude outside 0 to 90°, a zone outside 1 to 60, a number overflowed.
-    // `pivot`, when given, receives the point in WGS 84.
-    void Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot = nullptr);
+    // `pivot`, when given, receives the point in WGS 84; `legs` gathers what
+    // its datum legs went through (core/Datum.h).
+    void Convert(Coordinates& from, Coordinates& to, core::Wgs84Pivot* pivot = nullptr,
+                 core::DatumLegs* legs = nullptr);
+    std::int16_t Method() const { return method_; }
 
 private:
     SystemChoice in_, out_;

@@ -6,6 +6,10 @@ namespace app {
 
 const char* Version() { return TRAVENA_VERSION; }
 
+std::string GridCredits() {
+    return "Grille IGN BD72 → ETRS89 (méthode 4) : Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0";
+}
+
 std::string ParamDbText(const store::ParamDbLocation& location, const std::string& chosen) {
     const std::string head = "Base de paramètres : ";
     if (!chosen.empty()) return head + chosen + " (choisie par --params)";

@@ -19,4 +19,7 @@ std::string ParamDbText(const store::ParamDbLocation& location, const std::strin
 // The same for this process: the file --params named, else the default one.
 std::string ParamDbText();
 
+// The credits the shipped grids' licence asks for, one line each.
+std::string GridCredits();
+
 }  // namespace app

@@ -87,6 +87,15 @@ void MainModel::Com_calculer_Click(int Index) {
     // The parameters are read consistently, and cheaply, for the whole click.
     store::ParamReadScope scope;
     LastCalcRefused = true;
+    // A refused Calc leaves the table, and what is said of it, as they were.
+    struct KeepLegsIfRefused {
+        MainModel& m;
+        core::DatumLegs before;
+        ~KeepLegsIfRefused() {
+            if (m.LastCalcRefused) m.Legs = before;
+        }
+    } keep{*this, Legs};
+    Legs = {};
     std::vector<std::pair<ControlRef, std::string>> writes;  // made only once the input is accepted
     try {
         if (Index >= FirstListRow) {
@@ -116,6 +125,7 @@ void MainModel::Com_calculer_Click(int Index) {
         messages_.Info(AppTitle, std::string(SafeModeMessage) + "\n\n" + e.what());
     }
     RecordFill(Index);
+    ShowMethod();
 }
 
 void MainModel::Unproject(int r, const std::string& projection, double east, double north, std::int16_t zone,
@@ -161,6 +171,7 @@ void MainModel::RefillListRow(int r) {
     // The row now shows the table's point too.
     for (auto& [cell, text] : filled_->cells)
         if (RowOf(cell.ctl, cell.index) == r) text = Text(cell.ctl, cell.index);
+    ShowMethod();
 }
 
 void MainModel::ReadPivotRow() {
@@ -193,7 +204,7 @@ void MainModel::DecodeMgrs(int from, int utmRow, std::vector<std::pair<ControlRe
 }
 
 void MainModel::ToPivot(const std::string& datum) {
-    core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod);
+    core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod, &Legs);
 }
 
 void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::string>>& writes) {
@@ -288,7 +299,8 @@ void MainModel::calcul(int Index) {
     for (int r = row::Ed50; r <= row::Luref; ++r) {
         if (Index == r) continue;
         fill(r, [&] {
-            core::TransformDatum(Wgs84, *GeographicDatum[r], PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod);
+            core::TransformDatum(Wgs84, *GeographicDatum[r], PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod,
+                                 &Legs);
             WriteRadians(r, WorkLon, WorkLat);
         });
     }
@@ -402,7 +414,7 @@ void MainModel::AutresProjections(int& Index) {
         PivotLon = WorkLon;
         PivotLat = WorkLat;
     } else {
-        core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod);
+        core::TransformDatum(datum, Wgs84, WorkLon, WorkLat, PivotLon, PivotLat, TransformMethod, &Legs);
     }
     if (PivotLat < 0) {
         messages_.Critical(AppTitle, "Hors zone");
@@ -420,7 +432,7 @@ RowKind MainModel::Calcul_AutresProjections(int Index) {
         WorkLon = PivotLon;
         WorkLat = PivotLat;
     } else {
-        core::TransformDatum(Wgs84, datum, PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod);
+        core::TransformDatum(Wgs84, datum, PivotLon, PivotLat, WorkLon, WorkLat, TransformMethod, &Legs);
     }
     RowKind kind = RowKind::Geographic;
     if (!geographic) {

@@ -102,6 +102,7 @@ std::string DatumOfItem(const std::string& item) {
 
 MainModel::MainModel(Messages& messages, MainHost& host) : messages_(messages), host_(host) {
     mnu_calc1.checked = true;
+    mnu_calc4.enabled = MethodOffered(*FindMethod(core::method::IgnGrid));
     BuildControls();
 }
 
@@ -174,6 +175,7 @@ void MainModel::BuildControls() {
     add(Ctl::Com_anl, 0, {Com_anlLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Quitter";
     add(Ctl::Img_help, 0, {Img_helpLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Aide";
     add(Ctl::LbMethode, 0, {LabelLeft, MethodTop, MethodWidth, CellHeight}, MethodLine(TransformMethod));
+    add(Ctl::LbMethode, 1, {LabelLeft, MethodTop + MethodPitch, MethodWidth, CellHeight});
     static_assert(MethodTop + 2 * MethodPitch <= FormHeight, "room for a second line under the method");
     FormRect = {0, 0, FormWidth, FormHeight};
 }
@@ -277,11 +279,13 @@ void MainModel::Com_anl_Click() { host_.CloseWindow(); }
 void MainModel::mnu_calc1_Click() { SetMethod(1); }
 void MainModel::mnu_calc2_Click() { SetMethod(2); }
 void MainModel::mnu_calc3_Click() { SetMethod(3); }
+void MainModel::mnu_calc4_Click() { SetMethod(4); }
 
 void MainModel::SetMethod(std::int16_t method) {
     mnu_calc1.checked = method == 1;
     mnu_calc2.checked = method == 2;
     mnu_calc3.checked = method == 3;
+    mnu_calc4.checked = method == 4;
     TransformMethod = method;
     ShowMethod();
     if (!filled_ || filled_->method == method) return;
@@ -296,9 +300,14 @@ void MainModel::SetMethod(std::int16_t method) {
         if (RowOf(cell.ctl, cell.index) != filled_->row && Text(cell.ctl, cell.index) == text)
             Text(cell.ctl, cell.index).clear();
     filled_.reset();
+    Legs = {};
+    ShowMethod();
 }
 
-void MainModel::ShowMethod() { Text(Ctl::LbMethode, 0) = MethodLine(TransformMethod); }
+void MainModel::ShowMethod() {
+    Text(Ctl::LbMethode, 0) = MethodLine(TransformMethod);
+    Text(Ctl::LbMethode, 1) = TransformMethod == core::method::IgnGrid && Legs.fallback ? GridFallbackLine() : "";
+}
 
 void MainModel::RecordFill(int Index) {
     FilledTable fill{Index, TransformMethod, {}};

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Datum.h"
 #include "store/Engine.h"
 #include "app/Messages.h"
 #include "app/help/About.h"
@@ -135,6 +136,7 @@ public:
     void mnu_calc1_Click();
     void mnu_calc2_Click();
     void mnu_calc3_Click();
+    void mnu_calc4_Click();
     // The menu's check marks, the method line and the table follow `method`
     // (a choice of any window: the batch window shares the method).
     void SetMethod(std::int16_t method);
@@ -190,14 +192,18 @@ public:
     MenuItem mnu_edition{"Édition"}, mnu_copier{"Copier la ligne"}, mnu_copiertout{"Copier le tableau"},
         mnu_coller{"Coller dans la ligne"};
     MenuItem mnu_calcul{"Calculs"}, mnu_calc1{"geographic/geocentric conversions"},
-        mnu_calc2{"geographic conversion Molodenski"}, mnu_calc3{"Helmert tranformation (7 parameters)"};
+        mnu_calc2{"geographic conversion Molodenski"}, mnu_calc3{"Helmert tranformation (7 parameters)"},
+        mnu_calc4{"Grille IGN (NTv2, Belgique)"};  // enabled where the grid's file is found
     MenuItem mnu_projections{"Projections"}, mnu_modifier{"Modifier ..."};
     MenuItem mnu_help{"?"}, mnu_apropos{"A propos"};
     std::string Caption = std::string("Travena ") + Version() + " - Transformation de coordonnées";
     Rect FormRect;  // client area, twips
 
-    // Datum transformation method of every conversion: 1, 2 or 3.
+    // Datum transformation method of every conversion: 1 to 4.
     std::int16_t TransformMethod = 1;
+    // What the datum legs of the point the table shows went through: under
+    // method 4, whether it fell outside the IGN grid (said under the table).
+    core::DatumLegs Legs;
 
     // Working values, kept between calculations.
     double PivotLon = 0, PivotLat = 0;  // WGS 84, radians

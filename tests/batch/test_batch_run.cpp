@@ -154,6 +154,33 @@ TEST_F(BatchRun, NamesAlreadyTakenGetASuffixAndTheScaleApplies) {
     EXPECT_EQ(Rows(c.outputPath)[0], "x:10 y:10 Fuseau:10 E_BE_UTM:7 N_BE_UTM:7 Fuseau_2:3 BE_Long:7 BE_Lat:7 ");
 }
 
+TEST_F(BatchRun, MethodColumnNamesWhatEachRecordGotAndGridFallbacksAreCounted) {
+    // Brussels in the IGN grid, a point north of it, a record that fails.
+    BatchChoices c = Valid(Imported("x\ty\n150000\t170000\n150000\t400000\nabc\t1\n"), File("out.mdb"));
+    c.outSystem = "BE LB08";
+    c.method = 4;
+    c.methodColumn = true;
+    c.keepGoing = true;
+    const batch::BatchReport report = batch::RunBatch(c);
+    EXPECT_EQ(report.gridFallbacks, 1);
+    EXPECT_EQ(report.notices, std::vector<std::string>{"1 enregistrement(s) hors de la grille IGN, Helmert 7 paramètres."});
+    const auto rows = Rows(c.outputPath);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0], "x:10 y:10 X_BE_LB08:7 Y_BE_LB08:7 Méthode:10 Erreur:10 ");
+    EXPECT_NE(rows[1].find("|grille IGN (NTv2)||"), std::string::npos) << rows[1];
+    EXPECT_NE(rows[2].find("|Helmert 7 paramètres||"), std::string::npos) << rows[2];
+    EXPECT_NE(rows[3].find("|||13 "), std::string::npos) << rows[3];  // no method for a failed record
+
+    // Another method names itself, with nothing to count.
+    c.method = 3;
+    c.outputPath = File("out.txt");
+    c.quote = false;
+    const auto lines = TextLines(c);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "x\ty\tX_BE_LB08\tY_BE_LB08\tMéthode\tErreur");
+    EXPECT_EQ(Split(lines[2], '\t')[4], "Helmert 7 paramètres");
+}
+
 TEST_F(BatchRun, LongitudesWestOfGreenwichAreNegativeInEveryColumn) {
     BatchChoices c = Valid(Imported("x\ty\tz\n500000\t5600000\t30\n"), File("out.txt"));
     c.inSystem = "WGS84 UTM";

@@ -460,12 +460,18 @@ TEST_F(Mapping, TheMethodIsTheMainWindowsShownChangedAndNamed) {
     batch::OuvrirModel window{messages, host};
     window.TransformMethod = 3;
     window.Form_Load();
-    ASSERT_EQ(window.Combo_method.items.size(), 3u);
+    ASSERT_EQ(window.Combo_method.items.size(), 4u);  // the IGN grid is beside the tests
     EXPECT_EQ(window.Combo_method.Text(), "Helmert 7 paramètres (± 0,2 m en Belgique)");
     window.Combo_method.index = 0;
     window.Combo_method_Click();
     EXPECT_EQ(window.TransformMethod, 1);
     EXPECT_EQ(window.Choices().method, 1);
+    window.Combo_method.index = 3;
+    window.Combo_method_Click();
+    EXPECT_EQ(window.Choices().method, 4);
+    EXPECT_FALSE(window.Choices().methodColumn);
+    window.Check_methode = true;
+    EXPECT_TRUE(window.Choices().methodColumn);
 
     OpenGeographic("1;4.35;50.85\r\n");
     model.Opt_Click(2);

@@ -41,7 +41,18 @@ input=$'1 2\n'
 check unknown_system 2 '^$' 'système inconnu' -- convert --from "XX NOPE" --to "BE LB72"
 check missing_params 2 '^$' 'introuvable' -- convert --from "BE LB72" --to "BE UTM" --params "$work/none.mdb"
 test ! -e "$work/none.mdb" || { echo "FAIL missing_params created the file"; failures=$((failures + 1)); }
-check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --method 4
+check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --method 5
+
+# Method 4: the IGN grid (cs2cs EPSG:31370 EPSG:3812 gives 649999.7200 670000.5368); a point outside
+# it is converted by Helmert and named on standard error, the status unchanged.
+input=$'150000 170000\n150000 400000\n'
+check grid_fallback 0 '^649999\.7[12]\d*\t670000\.53\d*\n649972\.32\d*\t899998\.56\d*\n$' \
+    '^Ligne 2 : hors de la grille IGN, Helmert 7 paramètres\n$' -- convert --from "BE LB72" --to "BE LB08" --method 4
+input=''
+check grid_table_outside 0 'Méthode : grille IGN \(NTv2\) \(± 0,01 m en Belgique\)\nPoint hors de la grille IGN : BD72 par Helmert 7 paramètres \(± 0,2 m\)\n$' \
+    '^$' -- table --row 0 --method 4 4.0 53.0
+check grid_table_inside 0 '\n-\tMéthode : grille IGN|Méthode : grille IGN \(NTv2\) \(± 0,01 m en Belgique\)\n$' \
+    '^$' -- table --row 8 --method 4 150000 170000
 check unknown_option 2 '^$' 'option inconnue' -- convert --from "BE LB72" --to "BE UTM" --speed 9
 check missing_value 2 '^$' 'valeur manquante après --to' -- convert --from "BE LB72" --to
 check no_command 2 '^$' 'commande manquante' --
@@ -87,6 +98,14 @@ mkdir "$work/dbase" && cp "$data/dbase/points.dbf" "$work/dbase/"
 check keep_going_dbase 1 '^Conversion terminée : 19 enregistrement\(s\) converti\(s\), 1 en échec' \
     '^Enregistrement 7 : 94 champ « X »' -- batch --in "$work/dbase" --table points --x X --y Y --zone ZONE \
     --from "WGS84 UTM" --to "W MGRS" --out "$work/dbase.txt" --no-quote --keep-going
+
+# The method of each record in « Méthode », and the records outside the grid counted.
+printf 'id\tx\ty\n1\t150000\t170000\n2\t150000\t400000\n' > "$work/grid.txt"
+check batch_method_column 0 'succès' '^1 enregistrement\(s\) hors de la grille IGN, Helmert 7 paramètres\.\n$' -- \
+    batch --in "$work/grid.txt" --x x --y y --from "BE LB72" --to "BE LB08" --out "$work/grid_out.txt" \
+    --no-quote --method 4 --method-column
+matches $'^id\tx\ty\tX_BE_LB08\tY_BE_LB08\tMéthode\n1\t.*\tgrille IGN \\(NTv2\\)\n2\t.*\tHelmert 7 paramètres\n$' \
+    "$work/grid_out.txt" || { echo "FAIL batch_method_column: $(cat "$work/grid_out.txt")"; failures=$((failures + 1)); }
 
 # Input longer than one read and one round of lines: no line lost or split.
 seq 200000 | awk '{ printf "%d 170000\n", 100000 + $1 % 50000 }' > "$work/many.txt"

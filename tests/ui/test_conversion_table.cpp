@@ -77,7 +77,7 @@ TEST_P(LambertPoint, FillsEveryRowAsThePipelineDoes) {
 
 INSTANTIATE_TEST_SUITE_P(Methods, LambertPoint,
                          ::testing::Values(&app::MainModel::mnu_calc1_Click, &app::MainModel::mnu_calc2_Click,
-                                           &app::MainModel::mnu_calc3_Click));
+                                           &app::MainModel::mnu_calc3_Click, &app::MainModel::mnu_calc4_Click));
 
 // The point typed back into any row of a full table gives the same pivot; that
 // row stays as typed and every other row is rewritten.
@@ -234,6 +234,31 @@ TEST_F(ConversionTable, MethodChangeRecomputesTheTableOrEmptiesIt) {
     }
     EXPECT_EQ(T(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
     ASSERT_TRUE(messages.shown.empty()) << messages.shown.front().text;
+}
+
+// Under the IGN grid the line under the table names it, and a second line
+// says when the point lies outside the grid; a refused Calc changes neither.
+TEST_F(ConversionTable, GridMethodSaysWhenThePointIsOutsideTheGrid) {
+    model.mnu_calc4_Click();
+    ClickLambert();
+    EXPECT_EQ(T(Ctl::LbMethode, 0), "Méthode : grille IGN (NTv2) (± 0,01 m en Belgique)");
+    EXPECT_EQ(T(Ctl::LbMethode, 1), "");
+    Type(Ctl::TxtLgDec, 0, "4");
+    Type(Ctl::TxtLtDec, 0, "53");
+    model.Com_calculer_Click(0);
+    ASSERT_FALSE(model.LastCalcRefused);
+    EXPECT_EQ(T(Ctl::LbMethode, 1), "Point hors de la grille IGN : BD72 par Helmert 7 paramètres (± 0,2 m)");
+    Type(Ctl::TxtE, 8, "abc");
+    model.Com_calculer_Click(8);
+    ASSERT_TRUE(model.LastCalcRefused);
+    EXPECT_EQ(T(Ctl::LbMethode, 1), "Point hors de la grille IGN : BD72 par Helmert 7 paramètres (± 0,2 m)");
+    // Another method: the line goes with the grid.
+    model.mnu_calc3_Click();
+    EXPECT_EQ(T(Ctl::LbMethode, 1), "");
+    messages.shown.clear();
+    model.mnu_calc4_Click();
+    ClickLambert();
+    EXPECT_EQ(T(Ctl::LbMethode, 1), "");
 }
 
 // Typed projected coordinates that project back to themselves are accepted,

@@ -59,12 +59,15 @@ TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
     EXPECT_EQ(std::vector<int>({host.aboutShown, host.batchShown, host.closed}), std::vector<int>({1, 1, 2}));
     using app::MainModel;
     const std::pair<void (MainModel::*)(), std::int16_t> clicks[] = {
-        {&MainModel::mnu_calc2_Click, 2}, {&MainModel::mnu_calc3_Click, 3}, {&MainModel::mnu_calc1_Click, 1}};
+        {&MainModel::mnu_calc2_Click, 2}, {&MainModel::mnu_calc3_Click, 3}, {&MainModel::mnu_calc4_Click, 4},
+        {&MainModel::mnu_calc1_Click, 1}};
+    EXPECT_TRUE(model.mnu_calc4.enabled);  // the grid is beside the test
     for (const auto& [click, method] : clicks) {
         (model.*click)();
         EXPECT_EQ(model.TransformMethod, method);
-        EXPECT_EQ(std::vector<bool>({model.mnu_calc1.checked, model.mnu_calc2.checked, model.mnu_calc3.checked}),
-                  std::vector<bool>({method == 1, method == 2, method == 3}));
+        EXPECT_EQ(std::vector<bool>({model.mnu_calc1.checked, model.mnu_calc2.checked, model.mnu_calc3.checked,
+                                     model.mnu_calc4.checked}),
+                  std::vector<bool>({method == 1, method == 2, method == 3, method == 4}));
     }
     // A new window, as on a new start, begins with method 1.
     model.mnu_calc2_Click();

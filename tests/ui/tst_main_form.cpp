@@ -198,6 +198,8 @@ private slots:
         if (contact) QCOMPARE(opened[0].scheme(), QStringLiteral("mailto"));
         QCOMPARE(about.Lb(4)->isVisibleTo(&about), contact);
         QVERIFY(!about.Lb(4)->text().contains(QStringLiteral("localhost")));
+        const auto* credits = about.findChild<QLabel*>(QStringLiteral("Credits"));
+        QVERIFY(credits && credits->text().contains(QStringLiteral("Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0")));
         QVERIFY(opened.back().toLocalFile().endsWith(QStringLiteral("docs/index.html")));
     }
 

@@ -281,6 +281,9 @@ void Ouvrir::BuildWidgets() {
     Check_suite = new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
     connect(Check_suite, &QCheckBox::toggled, this, [this](bool on) { model_.Check_suite = on; });
     grid->addWidget(Check_suite, row++, 0, 1, 4);
+    Check_methode = new QCheckBox(QStringLiteral("colonne « Méthode » : la méthode de chaque enregistrement"), this);
+    connect(Check_methode, &QCheckBox::toggled, this, [this](bool on) { model_.Check_methode = on; });
+    grid->addWidget(Check_methode, row++, 0, 1, 4);
     auto* calc = new QHBoxLayout;
     auto* convert = new QPushButton(QStringLiteral("Convertir"), this);
     convert->setDefault(true);
@@ -314,7 +317,7 @@ void Ouvrir::BuildWidgets() {
         {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
         {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
         {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_excel, "Check_excel"},
-        {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"},
+        {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"}, {Check_methode, "Check_methode"},
         {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
         {Lb_compteur, "Lb_compteur"}, {Shape, "Shape"}};
     for (const auto& [object, name] : names) object->setObjectName(QString::fromUtf8(name));
@@ -343,6 +346,8 @@ void Ouvrir::SyncFromModel() {
         Check_txt->setChecked(model_.Check_txt);
         const QSignalBlocker blockSuite(Check_suite);
         Check_suite->setChecked(model_.Check_suite);
+        const QSignalBlocker blockMethode(Check_methode);
+        Check_methode->setChecked(model_.Check_methode);
         const QSignalBlocker blockExcel(Check_excel);
         Check_excel->setChecked(model_.Check_excel);
     }

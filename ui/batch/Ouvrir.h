@@ -48,7 +48,7 @@ public:
     std::array<QRadioButton*, batch::GeoOptionCount> Opt{};
     std::array<QRadioButton*, 3> Opt_ch{};
     QLineEdit* Txt_echelle;
-    QCheckBox *Check_txt, *Check_excel, *Check_suite;
+    QCheckBox *Check_txt, *Check_excel, *Check_suite, *Check_methode;
     QFrame* Shape;
 
     void SyncFromModel();

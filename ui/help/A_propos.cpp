@@ -23,8 +23,10 @@ constexpr std::array<LabelPlace, 6> Layout = {{
     {0, 0, 0}, {720, 1800, 4500}, {240, 2400, 5400}, {240, 2760, 5400}, {240, 3360, 2900}, {3240, 3360, 2400},
 }};
 constexpr int LabelHeight = 285;
-// Below the links: which parameter database is in use, and any notice about it.
-constexpr int DbLeft = 240, DbTop = 3840, DbWidth = 5400, DbHeight = 1200;
+// Below the links: the grids' credits, then which parameter database is in
+// use, and any notice about it.
+constexpr int CreditsTop = 3840, CreditsHeight = 720;
+constexpr int DbLeft = 240, DbTop = CreditsTop + CreditsHeight, DbWidth = 5400, DbHeight = 1200;
 constexpr int FormWidth = 5880, FormHeight = DbTop + DbHeight + 240;
 // Set by the build (TRAVENA_CONTACT); without one the contact link is not shown.
 constexpr const char* Contact = TRAVENA_CONTACT;
@@ -76,6 +78,12 @@ A_propos::A_propos(QWidget* parent) : QDialog(parent) {
         if (i >= ContactLink) label->setCursor(Qt::PointingHandCursor);
         lb_[i] = label;
     }
+    auto* credits = new QLabel(QString::fromStdString(app::GridCredits()), this);
+    credits->setObjectName(QStringLiteral("Credits"));
+    credits->setWordWrap(true);
+    credits->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    credits->setGeometry(TwipsToPixels(DbLeft, *this), TwipsToPixels(CreditsTop, *this), TwipsToPixels(DbWidth, *this),
+                         TwipsToPixels(CreditsHeight, *this));
     auto* db = new QLabel(QString::fromStdString(app::ParamDbText()), this);
     db->setObjectName(QStringLiteral("ParamDb"));
     db->setWordWrap(true);

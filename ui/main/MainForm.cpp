@@ -181,6 +181,7 @@ void MainForm::BuildMenus() {
     add(calculs, model_.mnu_calc1, 'g', &MainModel::mnu_calc1_Click, true);
     add(calculs, model_.mnu_calc2, 'M', &MainModel::mnu_calc2_Click, true);
     add(calculs, model_.mnu_calc3, 'H', &MainModel::mnu_calc3_Click, true);
+    add(calculs, model_.mnu_calc4, 'I', &MainModel::mnu_calc4_Click, true);
     QMenu* projections = menu(model_.mnu_projections, 'P');
     add(projections, model_.mnu_modifier, 'M', &MainModel::mnu_modifier_Click);
     QMenu* help = menu(model_.mnu_help, '?');

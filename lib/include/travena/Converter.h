@@ -75,7 +75,8 @@ std::string DefaultParams();
 std::vector<std::string> Systems(const std::string& params = "");
 
 // The highest datum transformation method a converter takes: 1 geocentric
-// translation, 2 abridged Molodensky, 3 Helmert 7 parameters.
+// translation, 2 abridged Molodensky, 3 Helmert 7 parameters, 4 the IGN grid
+// between BD72 and ETRS89 (Helmert for other datums and outside the grid).
 int MaxMethod();
 
 class Converter {

@@ -256,9 +256,11 @@ TEST_F(ConversionTable, GridMethodSaysWhenThePointIsOutsideTheGrid) {
     model.mnu_calc3_Click();
     EXPECT_EQ(T(Ctl::LbMethode, 1), "");
     messages.shown.clear();
-    model.mnu_calc4_Click();
     ClickLambert();
+    model.mnu_calc4_Click();  // computed again, through the grid
     EXPECT_EQ(T(Ctl::LbMethode, 1), "");
+    EXPECT_NEAR(Num(T(Ctl::TxtE, 4)), Num(FromLambert("", "WGS84 UTM", 4).x), 6e-4);
+    EXPECT_TRUE(messages.shown.empty()) << messages.shown.front().text;
 }
 
 // Typed projected coordinates that project back to themselves are accepted,

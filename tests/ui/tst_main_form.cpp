@@ -95,6 +95,10 @@ private slots:
         form_->MenuAction(m.mnu_calc2)->trigger();
         QCOMPARE(m.TransformMethod, std::int16_t(2));
         QVERIFY(form_->MenuAction(m.mnu_calc2)->isChecked() && !form_->MenuAction(m.mnu_calc1)->isChecked());
+        form_->MenuAction(m.mnu_calc4)->trigger();
+        const auto* line = qobject_cast<QLabel*>(form_->Control(Ctl::LbMethode, 0));
+        QVERIFY(line);
+        QCOMPARE(line->text(), QStringLiteral("Méthode : grille IGN (NTv2) (± 0,01 m en Belgique)"));
         form_->MenuAction(m.mnu_apropos)->trigger();
         QCOMPARE(aboutShown_, 1);
     }

@@ -296,6 +296,9 @@ void MainForm::SyncFromModel() {
             const app::Control& m = model_.At(ctl, i);
             if (auto* edit = qobject_cast<QLineEdit*>(w)) {
                 if (edit->text().toStdString() != m.text) edit->setText(Q(m.text));
+            } else if (auto* label = qobject_cast<QLabel*>(w)) {
+                // The method lines under the table change with the method and the point.
+                if (label->text() != Q(m.text)) label->setText(Q(m.text));
             } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
                 const QSignalBlocker block(combo);
                 // The editor renames entries as well as adding and removing them.

@@ -19,6 +19,7 @@
 #include "base/SystemText.h"
 #include "base/Workers.h"
 #include "core/Pipeline.h"
+#include "core/QuasiGeoid.h"
 #include "store/ParamDb.h"
 #include "app/batch/RecordIo.h"
 #include "app/Methods.h"
@@ -159,15 +160,24 @@ void SplitFields(std::string_view line, std::vector<std::string_view>& fields) {
     }
 }
 
+// What is said of a converted line without failing it, or failing it alone.
+struct LineNotes {
+    bool gridFallback = false;  // outside the IGN grid: Helmert instead
+    bool noHeight = false;      // outside the height model: "*" for its height
+};
+
 class Converter {
 public:
     explicit Converter(const ConvertOptions& o)
         : conversion_(batch::MakeSystemChoice(o.from), batch::MakeSystemChoice(o.to), o.method),
-          form_{o.geoMode, 1} {}
+          form_{o.geoMode, 1}, heightIn_(o.heightIn), heightOut_(o.heightOut) {}
 
     // Appends the output line for one input line; throws what the conversion
-    // throws. True when the point lay outside the IGN grid (Helmert instead).
-    bool Convert(std::string_view line, std::string& result) {
+    // throws.
+    LineNotes Convert(std::string_view line, std::string& result) {
+        LineNotes notes;
+        double height = 0;
+        if (heightIn_) line = TakeHeight(line, height);
         const SystemKind kind = conversion_.In().kind;
         if (kind == SystemKind::Mgrs || kind == SystemKind::Ifbl) {
             fields_.assign(1, line);  // a reference may hold blanks
@@ -178,7 +188,9 @@ public:
         }
         batch::ReadCoordinates(kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
         core::DatumLegs legs;
-        conversion_.Convert(point_, converted_, nullptr, &legs);
+        core::Wgs84Pivot pivot;
+        conversion_.Convert(point_, converted_, &pivot, &legs);
+        notes.gridFallback = legs.fallback;
         batch::RefuseOutsideGrid(conversion_.Out().kind, converted_);
         bool first = true;
         batch::WriteCoordinateTexts(conversion_.Out().kind, converted_, [&](std::string_view text) {
@@ -186,12 +198,25 @@ public:
             result += text;
             first = false;
         });
+        if (heightIn_) {
+            double N = 0;
+            if (heightIn_ != heightOut_ && !core::QuasiGeoidHeight(pivot.lon, pivot.lat, N)) {
+                notes.noHeight = true;
+                result += "\t*";
+            } else {
+                // h = H + N; H = h - N.
+                const double h = heightIn_ == 'H' ? height + N : height;
+                char text[core::MaxGeneralLength];
+                result += '\t';
+                result.append(text, core::FormatGeneralTo(heightOut_ == 'H' ? h - N : h, text));
+            }
+        }
         result += '\n';
-        return legs.fallback;
+        return notes;
     }
 
     void Failed(std::string& result) const {
-        const int n = batch::CoordinateCount(conversion_.Out().kind);
+        const int n = batch::CoordinateCount(conversion_.Out().kind) + (heightIn_ ? 1 : 0);
         for (int i = 0; i < n; ++i) result += i ? "\t*" : "*";
         result += '\n';
     }
@@ -205,8 +230,25 @@ private:
         }
     }
 
+    // The line without its last field, the height, read into `height`.
+    static std::string_view TakeHeight(std::string_view line, double& height) {
+        std::size_t end = line.find_last_not_of(" \t;");
+        if (end == std::string_view::npos) throw base::RuntimeError(base::err::TypeMismatch, "hauteur manquante.");
+        const std::size_t start = line.find_last_of(" \t;", end);
+        const std::size_t from = start == std::string_view::npos ? 0 : start + 1;
+        const std::string_view field = line.substr(from, end + 1 - from);
+        if (from == 0) throw base::RuntimeError(base::err::TypeMismatch, "attendu : les coordonnées puis la hauteur.");
+        try {
+            height = batch::ProjectedValue(field, 1);
+        } catch (const base::RuntimeError& e) {
+            throw base::RuntimeError(e.number, std::string("hauteur : ") + e.what());
+        }
+        return line.substr(0, from);
+    }
+
     batch::Conversion conversion_;
     batch::ReadingForm form_;
+    char heightIn_, heightOut_;
     std::vector<std::string_view> fields_;
     batch::Coordinates point_, converted_;
 };
@@ -228,10 +270,14 @@ void ConvertLines(Converter& converter, const Line* lines, std::size_t count, lo
         const std::size_t mark = share.out.size();
         try {
             if (lines[i].tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
+            const LineNotes notes = converter.Convert(lines[i].text, share.out);
+            const std::string line = "Ligne " + std::to_string(firstNo + static_cast<long long>(i)) + " : ";
             // Said, not failed: the line has its numbers, a little less accurate.
-            if (converter.Convert(lines[i].text, share.out))
-                share.err += "Ligne " + std::to_string(firstNo + static_cast<long long>(i)) + " : " +
-                             app::GridFallbackText() + "\n";
+            if (notes.gridFallback) share.err += line + app::GridFallbackText() + "\n";
+            if (notes.noHeight) {
+                share.err += line + "hors du modèle hBG18 (Belgique), pas de hauteur.\n";
+                share.failed = true;
+            }
         } catch (const std::exception& e) {
             share.out.resize(mark);
             converter.Failed(share.out);

@@ -39,7 +39,8 @@ constexpr int ExitFailed = 1, ExitUsage = 2;
 
 const char* const ConvertUsage =
     "  travena-cli convert --from SYSTÈME --to SYSTÈME [--method 1|2|3|4]\n"
-    "                      [--geo dms|deg|rad|ddmmss] [--threads N] [--params FICHIER]\n";
+    "                      [--geo dms|deg|rad|ddmmss] [--height h:H|H:h|h:h|H:H]\n"
+    "                      [--threads N] [--params FICHIER]\n";
 const char* const ConvertHelp =
     "convert lit un point par ligne sur l'entrée standard et écrit une ligne\n"
     "par point, champs séparés par des tabulations :\n"
@@ -53,6 +54,9 @@ const char* const ConvertHelp =
     "un point hors de la grille est calculé par Helmert et signalé sur la sortie\n"
     "d'erreur (« Ligne N : hors de la grille IGN, Helmert 7 paramètres »).\n"
     "--geo : forme des coordonnées géographiques lues (deg par défaut).\n"
+    "--height ENTRÉE:SORTIE : chaque ligne finit par une hauteur, h ellipsoïdale\n"
+    "(ETRS89) ou H d'Ostende (DNG, quasi-géoïde hBG18, Belgique terrestre) ; la\n"
+    "ligne écrite finit par la hauteur convertie, * hors du modèle (statut 1).\n"
     "--threads : nombre de fils de calcul (défaut : un par cœur) ; la sortie est la même.\n"
     "Statut : 0 succès, 1 une ligne au moins n'a pu être convertie, 2 usage incorrect.\n";
 const char* const BatchUsage =
@@ -119,6 +123,14 @@ int Convert(const cli::Options& options) {
     o.to = options.Required("--to");
     o.method = options.Pick("--method", {"1", "2", "3", "4"}, 1);
     o.geoMode = options.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, 2);
+    if (options.Has("--height")) {
+        const std::string kinds = options.Get("--height");
+        if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') ||
+            (kinds[2] != 'h' && kinds[2] != 'H'))
+            throw cli::UsageError{"valeur incorrecte pour --height : " + kinds + " (h:H, H:h, h:h ou H:H)"};
+        o.heightIn = kinds[0];
+        o.heightOut = kinds[2];
+    }
     o.threads = Threads(options);
     if (o.from == o.to) throw cli::UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
 
@@ -145,7 +157,8 @@ struct Command {
 };
 
 const Command Commands[] = {
-    {"convert", ConvertUsage, ConvertHelp, {{"--from", "--to", "--method", "--geo", "--threads", "--params"}, {}, false}, Convert},
+    {"convert", ConvertUsage, ConvertHelp,
+     {{"--from", "--to", "--method", "--geo", "--height", "--threads", "--params"}, {}, false}, Convert},
     {"batch", BatchUsage, BatchHelp,
      {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
        "--in-delim", "--method", "--params", "--precision", "--threads"},

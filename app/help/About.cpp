@@ -7,7 +7,9 @@ namespace app {
 const char* Version() { return TRAVENA_VERSION; }
 
 std::string GridCredits() {
-    return "Grille IGN BD72 → ETRS89 (méthode 4) : Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0";
+    return "Grille IGN BD72 → ETRS89 (méthode 4) : Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0\n"
+           "Hauteurs : C. Slobbe, R. Klees, H.H. Farahani, L. Huisman, B. Alberts, P. Voet, F. De Doncker (2018). "
+           "The Belgian hybrid quasi-geoid: hBG18. V. 1.0. GFZ Data Services. doi:10.5880/isg.2018.003; CC BY 4.0";
 }
 
 std::string ParamDbText(const store::ParamDbLocation& location, const std::string& chosen) {

@@ -48,6 +48,17 @@ check bad_method 2 '^$' 'method' -- convert --from "BE LB72" --to "BE UTM" --met
 input=$'150000 170000\n150000 400000\n'
 check grid_fallback 0 '^649999\.7[12]\d*\t670000\.53\d*\n649972\.32\d*\t899998\.56\d*\n$' \
     '^Ligne 2 : hors de la grille IGN, Helmert 7 paramètres\n$' -- convert --from "BE LB72" --to "BE LB08" --method 4
+# Heights through hBG18 (cs2cs EPSG:4937 EPSG:5710: 50.85 4.35 100 -> 57.1517); a point outside the
+# model gets * for its height, a message and status 1, its coordinates converted; H -> h -> H returns.
+input=$'4.35 50.85 100\n4.0 53.0 10\n'
+check height_h_to_H 1 '^148679\.41\d*\t171066\.69\d*\t57\.151[67]\d*\n125218\.38\d*\t410424\.26\d*\t\*\n$' \
+    '^Ligne 2 : hors de la grille IGN, Helmert 7 paramètres\nLigne 2 : hors du modèle hBG18 \(Belgique\), pas de hauteur\.\n$' \
+    -- convert --from "W Geographic WGS84" --to "BE LB72" --method 4 --height h:H
+input=$'4.35 50.85 57.1517\n'
+"$cli" convert --from "W Geographic WGS84" --to "BE LB72" --height H:h < <(printf '%s' "$input") | cut -f1,2 --complement |
+    LC_ALL=C awk '{ if ($1 < 99.9999 || $1 > 100.0001) { print "FAIL height_round_trip: " $1; exit 1 } }' || failures=$((failures + 1))
+input=$'1 2\n'
+check height_bad_kind 2 '^$' 'valeur incorrecte pour --height' -- convert --from "BE LB72" --to "BE UTM" --height h:x
 input=''
 check grid_table_outside 0 'Méthode : grille IGN \(NTv2\) \(± 0,01 m en Belgique\)\nPoint hors de la grille IGN : BD72 par Helmert 7 paramètres \(± 0,2 m\)\n$' \
     '^$' -- table --row 0 --method 4 4.0 53.0

@@ -28,6 +28,7 @@
 #include "core/FloatGrid.h"
 #include "core/IgnGrid.h"
 #include "core/Pipeline.h"
+#include "core/QuasiGeoid.h"
 #include "store/ParamDb.h"
 
 namespace {
@@ -120,6 +121,25 @@ TEST(IgnGrid, OutsidePointsWriteNothing) {
         EXPECT_EQ(lon, Untouched);
         EXPECT_EQ(lat, Untouched);
     }
+}
+
+// cs2cs EPSG:4937 EPSG:5710 (latitude first, PROJ_DATA on the grids): h -> H,
+// over Belgium, on nodes and the model's corners.
+TEST(QuasiGeoid, MatchesCs2cs) {
+    const struct { double lat, lon, h, H; } cases[] = {
+        {50.85, 4.35, 100, 57.1517}, {51.0, 3.0, 50, 7.9833}, {49.6, 5.8, 300, 254.7750},
+        {50.5, 4.5, 0, -43.4693},    {50.0, 6.0, 400, 354.3883}, {52.5, 1.0, 10, -33.0870},
+        {48.5, 7.0, 10, -36.7240},
+    };
+    for (const auto& c : cases) {
+        double N = Untouched;
+        ASSERT_TRUE(core::QuasiGeoidHeight(c.lon * Deg, c.lat * Deg, N)) << c.lat << " " << c.lon;
+        EXPECT_NEAR(c.h - N, c.H, 1e-4) << c.lat << " " << c.lon;
+    }
+    double N = Untouched;
+    EXPECT_FALSE(core::QuasiGeoidHeight(4.0 * Deg, 53.0 * Deg, N));
+    EXPECT_FALSE(core::QuasiGeoidHeight(0.99 * Deg, 50.0 * Deg, N));
+    EXPECT_EQ(N, Untouched);
 }
 
 // The pipeline under method 4, on the default parameter database.

@@ -18,7 +18,7 @@ DESTDIR=$dest "$cmake" --install "$build" --prefix /usr > "$work/install.log" ||
 usr=$dest/usr
 shipped=$usr/share/travena/SystGéo.mdb
 for f in bin/travena bin/travena-cli share/travena/SystGéo.mdb share/travena/docs/index.html \
-    share/travena/be_ign_bd72lb72_etrs89lb08.tif share/travena/be_ign_README.txt \
+    share/travena/be_ign_bd72lb72_etrs89lb08.tif share/travena/be_ign_hBG18.tif share/travena/be_ign_README.txt \
     share/applications/travena.desktop share/icons/hicolor/scalable/apps/travena.svg \
     share/icons/hicolor/48x48/apps/travena.png share/man/man1/travena.1.gz share/man/man1/travena-cli.1.gz \
     share/bash-completion/completions/travena-cli share/doc/travena/copyright share/doc/travena/changelog.gz; do

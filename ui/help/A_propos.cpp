@@ -25,7 +25,7 @@ constexpr std::array<LabelPlace, 6> Layout = {{
 constexpr int LabelHeight = 285;
 // Below the links: the grids' credits, then which parameter database is in
 // use, and any notice about it.
-constexpr int CreditsTop = 3840, CreditsHeight = 720;
+constexpr int CreditsTop = 3840, CreditsHeight = 1200;
 constexpr int DbLeft = 240, DbTop = CreditsTop + CreditsHeight, DbWidth = 5400, DbHeight = 1200;
 constexpr int FormWidth = 5880, FormHeight = DbTop + DbHeight + 240;
 // Set by the build (TRAVENA_CONTACT); without one the contact link is not shown.

@@ -1,0 +1,17 @@
+#include "core/QuasiGeoid.h"
+
+#include "core/Constants.h"
+#include "core/FloatGrid.h"
+
+namespace core {
+
+bool QuasiGeoidHeight(double lon, double lat, double& N) {
+    static const ShippedGrid grid(QuasiGeoidFile, 1);
+    constexpr double DegPerRad = HalfCircleDeg / Pi;
+    double v = 0;
+    if (!grid.Get().Interpolate(lon * DegPerRad, lat * DegPerRad, 1, &v)) return false;
+    N = v;
+    return true;
+}
+
+}  // namespace core

@@ -1,0 +1,17 @@
+#pragma once
+// Heights in Belgium: the hybrid quasi-geoid hBG18 (data/be_ign_hBG18.tif),
+// between ETRS89 ellipsoidal heights h and Ostend heights H (DNG/TAW):
+// H = h - N, N interpolated bilinearly at the ETRS89 position. The model is
+// meant for Belgium onshore; outside its extent (1 to 7 E, 48.5 to 52.5 N)
+// there is no height. Read on first use.
+
+namespace core {
+
+inline constexpr const char* QuasiGeoidFile = "be_ign_hBG18.tif";
+
+// N in metres at (lon, lat) in radians on ETRS89 (taken as WGS 84). False,
+// writing nothing, outside the model; a model that cannot be read raises its
+// reader's error.
+bool QuasiGeoidHeight(double lon, double lat, double& N);
+
+}  // namespace core

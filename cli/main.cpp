@@ -61,6 +61,7 @@ const char* const ConvertHelp =
     "Statut : 0 succès, 1 une ligne au moins n'a pu être convertie, 2 usage incorrect.\n";
 const char* const BatchUsage =
     "  travena-cli batch --in CHEMIN [--table NOM] --x CHAMP [--y CHAMP] [--zone CHAMP]\n"
+    "                    [--z CHAMP [--height h:H|H:h|h:h|H:H]]\n"
     "                    --from SYSTÈME --to SYSTÈME [--to2 SYSTÈME] --out CHEMIN\n"
     "                    [--geo dms|deg|rad|ddmmss] [--scale S] [--delim tab|comma|semicolon]\n"
     "                    [--quote|--no-quote] [--in-delim tab|comma|semicolon|CAR]\n"
@@ -82,6 +83,8 @@ const char* const BatchHelp =
     "--method comme pour convert ; --method-column ajoute une colonne « Méthode »\n"
     "nommant la méthode de chaque enregistrement (Helmert hors de la grille IGN) ;\n"
     "le message final compte les enregistrements hors de la grille.\n"
+    "--z CHAMP ajoute une colonne de hauteur convertie (--height, h:H par défaut :\n"
+    "h_ETRS89 ou H_DNG, quasi-géoïde hBG18) ; hors du modèle l'enregistrement échoue.\n"
     "--threads : nombre de fils de calcul (défaut : un par cœur) ; la sortie est la même.\n"
     "Statut : 0 succès, 1 échec de la conversion (ou d'enregistrements avec\n"
     "--keep-going), 2 choix refusé.\n";
@@ -160,7 +163,7 @@ const Command Commands[] = {
     {"convert", ConvertUsage, ConvertHelp,
      {{"--from", "--to", "--method", "--geo", "--height", "--threads", "--params"}, {}, false}, Convert},
     {"batch", BatchUsage, BatchHelp,
-     {{"--in", "--table", "--x", "--y", "--zone", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
+     {{"--in", "--table", "--x", "--y", "--zone", "--z", "--height", "--from", "--to", "--to2", "--geo", "--scale", "--out", "--delim",
        "--in-delim", "--method", "--params", "--precision", "--threads"},
       {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel", "--overwrite", "--method-column"},
       false},

@@ -23,6 +23,7 @@
 
 #include "core/NumberText.h"
 #include "core/Pipeline.h"
+#include "core/QuasiGeoid.h"
 #include "base/SystemText.h"
 #include "base/Utf8.h"
 #include "store/Engine.h"
@@ -112,6 +113,7 @@ std::vector<store::FieldDef> OutputTableFields(const std::vector<store::FieldDef
     for (const auto& f : input) fields.push_back({f.Name, f.Type ? f.Type : store::dbText, 0});
     AppendOutputFields(out, false, fields);
     AppendOutputFields(out2, true, fields);
+    if (!c.zField.empty()) fields.push_back({c.heightOut == 'H' ? "H_DNG" : "h_ETRS89", store::dbDouble, 0});
     if (c.methodColumn) fields.push_back({MethodColumn, store::dbText, MethodColumnSize});
     if (c.keepGoing) fields.push_back({ErrorColumn, store::dbText, ErrorColumnSize});
     const auto taken = [&](std::size_t upTo, const std::string& name) {
@@ -132,8 +134,9 @@ public:
     RecordConverter(const BatchChoices& c, const std::vector<store::FieldDef>& fields)
         : conversion_(MakeSystemChoice(c.inSystem), MakeSystemChoice(c.outSystem), c.method),
           conversion2_(conversion_.In(), MakeSystemChoice(c.out2Index > 0 ? c.out2System : std::string()), c.method),
-          form_{c.geoFormat, ScaleValue(c.scale)} {
+          form_{c.geoFormat, ScaleValue(c.scale)}, heightIn_(c.heightIn), heightOut_(c.heightOut) {
         const SystemChoice& in = conversion_.In();
+        if (!c.zField.empty()) zColumn_ = Index(fields, c.zField);
         columns_[FieldX] = Index(fields, c.xField);
         if (NeedsY(in)) columns_[FieldY] = Index(fields, c.yField);
         if (NeedsZone(in)) columns_[FieldZone] = Index(fields, c.zoneField);
@@ -146,6 +149,9 @@ public:
     // What the last record's datum legs went through, both outputs together.
     const core::DatumLegs& Legs() const { return legs_; }
     std::int16_t Method() const { return conversion_.Method(); }
+    bool HasHeight() const { return zColumn_.has_value(); }
+    // The last record's output height.
+    double Height() const { return height_; }
 
     void Convert(const std::vector<store::Value>& row, Coordinates& r1, Coordinates& r2) {
         // The field last asked for is the one refused.
@@ -165,6 +171,7 @@ public:
         legs_ = {};
         conversion_.Convert(point_, r1, &pivot_, &legs_);
         if (Out2().kind != SystemKind::None) conversion2_.Convert(point_, r2, nullptr, &legs_);
+        if (zColumn_) ConvertHeight(row[zColumn_->index]);
     }
 
 private:
@@ -179,8 +186,28 @@ private:
         throw BatchFailure(base::err::NotInCollection, "Le champ « " + name + " » n'existe pas dans la table.", 0);
     }
 
+    // H = h - N at the record's ETRS89 (WGS 84) position.
+    void ConvertHeight(const store::Value& v) {
+        const std::string field = "champ « " + zColumn_->name + " » : ";
+        if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, field + "valeur Null.");
+        double z = 0;
+        try {
+            z = v.IfText() ? ProjectedValue(*v.IfText(), 1) : ProjectedValue(v.Text(), 1);
+        } catch (const base::RuntimeError& e) {
+            throw base::RuntimeError(e.number, field + e.what());
+        }
+        double N = 0;
+        if (heightIn_ != heightOut_ && !core::QuasiGeoidHeight(pivot_.lon, pivot_.lat, N))
+            throw base::RuntimeError(base::err::InvalidCall, "point hors du modèle hBG18 (Belgique) : pas de hauteur.");
+        const double h = heightIn_ == 'H' ? z + N : z;
+        height_ = heightOut_ == 'H' ? h - N : h;
+    }
+
     Conversion conversion_, conversion2_;
     ReadingForm form_;
+    char heightIn_, heightOut_;
+    std::optional<Column> zColumn_;
+    double height_ = 0;
     Column columns_[3];
     Coordinates point_;
     core::Wgs84Pivot pivot_;
@@ -209,6 +236,7 @@ struct RecordResult {
     Coordinates r1, r2;
     core::Wgs84Pivot pivot;  // of r1
     std::int16_t method = 0;  // the method that gave it (core::UsedMethod)
+    double height = 0;        // with a height field
 };
 
 // Reads the records a block at a time under parameter read scopes, has the
@@ -293,6 +321,7 @@ private:
                 try {
                     converters_[k].Convert(rows[i], results_[k].r1, results_[k].r2);
                     results_[k].pivot = converters_[k].Pivot();
+                    results_[k].height = converters_[k].Height();
                     const core::DatumLegs& legs = converters_[k].Legs();
                     results_[k].method = core::UsedMethod(converters_[k].Method(), legs);
                     if (legs.fallback) ++share.gridFallbacks;
@@ -411,14 +440,19 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
             };
             for (const auto& v : row) putValue(v);
             if (failure) {
-                for (int k = 0; k < outputCount; ++k) put({});
+                for (int k = 0; k < outputCount + (converter.HasHeight() ? 1 : 0); ++k) put({});
             } else if (asValues) {
                 share.values.clear();
                 AppendOutputValues(converter, r.r1, r.r2, c.precision, share.values);
+                if (converter.HasHeight()) share.values.emplace_back(r.height);
                 for (const auto& v : share.values) putValue(v);
             } else {
                 WriteCoordinateTexts(out1, r.r1, put);
                 WriteCoordinateTexts(out2, r.r2, put);
+                if (converter.HasHeight()) {
+                    char number[core::MaxGeneralLength];
+                    put(std::string_view(number, core::FormatGeneralTo(r.height, number)));
+                }
             }
             if (c.methodColumn) put(failure ? std::string_view() : MethodName(r.method));
             if (c.keepGoing) put(failure ? failure->Reason() : std::string());
@@ -442,14 +476,15 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
 // Appends a record's output values to its row, Null where it failed, and
 // in a keep-going run its reason.
 auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
-    const std::size_t outputCount =
-        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind));
+    const std::size_t outputCount = std::size_t(CoordinateCount(converter.Out().kind) +
+                                                CoordinateCount(converter.Out2().kind) + (converter.HasHeight() ? 1 : 0));
     return [&c, &converter, outputCount](std::vector<store::Value>& row, const RecordResult& r,
                                          const Share::Failure* failure) {
         if (failure) {
             row.resize(row.size() + outputCount + (c.methodColumn ? 1 : 0));  // Null
         } else {
             AppendOutputValues(converter, r.r1, r.r2, c.precision, row);
+            if (converter.HasHeight()) row.emplace_back(r.height);
             if (c.methodColumn) row.emplace_back(std::string(MethodName(r.method)));
         }
         if (c.keepGoing)

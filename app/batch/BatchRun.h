@@ -36,6 +36,12 @@ struct BatchChoices {
     std::string inputPath;  // a file, or the folder of dBase tables
     std::string table;      // the table inside it
     std::string xField, yField, zoneField;
+    // A height field (empty: no heights): its kind and the output's, 'h' the
+    // ETRS89 ellipsoidal height, 'H' the Ostend height (DNG, hBG18). The
+    // output gains one column, h_ETRS89 or H_DNG; a record outside the model
+    // fails.
+    std::string zField;
+    char heightIn = 'h', heightOut = 'H';
     std::string outputPath;
 
     std::string scale = "1";         // applied to projected and UTM inputs

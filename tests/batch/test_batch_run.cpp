@@ -181,6 +181,40 @@ TEST_F(BatchRun, MethodColumnNamesWhatEachRecordGotAndGridFallbacksAreCounted) {
     EXPECT_EQ(Split(lines[2], '\t')[4], "Helmert 7 paramètres");
 }
 
+// cs2cs EPSG:4937 EPSG:5710: 50.85 N 4.35 E, h 100 m -> H 57.1517 m. A record
+// outside hBG18 has no height: the run stops there, or writes its cause.
+TEST_F(BatchRun, HeightsGoThroughTheQuasiGeoid) {
+    BatchChoices c = Valid(Imported("x\ty\tz\n4.35\t50.85\t100\n4.0\t53.0\t10\n"), File("out.mdb"));
+    Wgs84Input(c);
+    c.outSystem = "BE LB72";
+    c.zField = "z";
+    c.keepGoing = true;
+    const batch::BatchReport report = batch::RunBatch(c);
+    EXPECT_EQ(report.failed, 1);
+    const auto rows = Rows(c.outputPath);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], "x:10 y:10 z:10 X_BE_LB72:7 Y_BE_LB72:7 H_DNG:7 Erreur:10 ");
+    EXPECT_NEAR(core::ValNumber(Split(rows[1], '|')[5]), 57.1517, 1e-4);
+    EXPECT_NE(rows[2].find("hors du modèle hBG18"), std::string::npos) << rows[2];
+
+    // H back to h returns the input; without keep-going the outside record stops the run.
+    c.heightIn = 'H';
+    c.heightOut = 'h';
+    c.keepGoing = false;
+    c.inputPath = Imported("x\ty\tz\n4.35\t50.85\t57.1516660054525\n", "h.txt");
+    c.table = batch::ImportedTableName(c.inputPath);
+    c.outputPath = File("h.txt.out.txt");
+    c.quote = false;
+    const auto lines = TextLines(c);
+    EXPECT_EQ(Split(lines[0], '\t').back(), "h_ETRS89");
+    EXPECT_NEAR(core::ValNumber(Split(lines[1], '\t').back()), 100, 1e-9);
+    c.inputPath = Imported("x\ty\tz\n4.0\t53.0\t10\n", "out_of_model.txt");
+    c.table = batch::ImportedTableName(c.inputPath);
+    c.outputPath = File("never.txt");
+    EXPECT_THROW(batch::RunBatch(c), batch::BatchFailure);
+    EXPECT_FALSE(fs::exists(c.outputPath));
+}
+
 TEST_F(BatchRun, LongitudesWestOfGreenwichAreNegativeInEveryColumn) {
     BatchChoices c = Valid(Imported("x\ty\tz\n500000\t5600000\t30\n"), File("out.txt"));
     c.inSystem = "WGS84 UTM";

@@ -57,6 +57,11 @@ check height_h_to_H 1 '^148679\.41\d*\t171066\.69\d*\t57\.151[67]\d*\n125218\.38
 input=$'4.35 50.85 57.1517\n'
 "$cli" convert --from "W Geographic WGS84" --to "BE LB72" --height H:h < <(printf '%s' "$input") | cut -f1,2 --complement |
     LC_ALL=C awk '{ if ($1 < 99.9999 || $1 > 100.0001) { print "FAIL height_round_trip: " $1; exit 1 } }' || failures=$((failures + 1))
+printf 'id\tx\ty\tz\n1\t4.35\t50.85\t100\n' > "$work/z.txt"
+check batch_height 0 'succès' '^$' -- batch --in "$work/z.txt" --x x --y y --z z --geo deg \
+    --from "W Geographic WGS84" --to "BE LB72" --out "$work/z_out.txt" --no-quote
+matches $'^id\tx\ty\tz\tX_BE_LB72\tY_BE_LB72\tH_DNG\n1\t.*\t57\\.151[67]\\d*\n$' "$work/z_out.txt" ||
+    { echo "FAIL batch_height: $(cat "$work/z_out.txt")"; failures=$((failures + 1)); }
 input=$'1 2\n'
 check height_bad_kind 2 '^$' 'valeur incorrecte pour --height' -- convert --from "BE LB72" --to "BE UTM" --height h:x
 input=''

@@ -100,15 +100,8 @@ int Run(const Options& o, int threads) {
     c.yField = o.Get("--y");
     c.zoneField = o.Get("--zone");
     c.zField = o.Get("--z");
-    if (o.Has("--height")) {
-        const std::string kinds = o.Get("--height");
-        if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') ||
-            (kinds[2] != 'h' && kinds[2] != 'H'))
-            throw UsageError{"valeur incorrecte pour --height : " + kinds + " (h:H, H:h, h:h ou H:H)"};
-        if (c.zField.empty()) throw UsageError{"--height demande le champ des hauteurs (--z)"};
-        c.heightIn = kinds[0];
-        c.heightOut = kinds[2];
-    }
+    if (HeightKinds(o, c.heightIn, c.heightOut) && c.zField.empty())
+        throw UsageError{"--height demande le champ des hauteurs (--z)"};
     c.outputPath = o.Get("--out");
     c.scale = o.Get("--scale", "1");
     c.geoFormat = o.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, core::angle::FromText);

@@ -64,4 +64,12 @@ std::int16_t Options::Pick(const std::string& name, const std::vector<std::strin
     return static_cast<std::int16_t>(v - values.begin() + 1);
 }
 
+bool HeightKinds(const Options& options, char& in, char& out) {
+    const std::int16_t k = options.Pick("--height", {"h:h", "h:H", "H:h", "H:H"}, 0);
+    if (k == 0) return false;
+    in = k <= 2 ? 'h' : 'H';
+    out = k % 2 == 1 ? 'h' : 'H';
+    return true;
+}
+
 }  // namespace cli

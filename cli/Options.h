@@ -43,4 +43,8 @@ private:
     bool help_ = false;
 };
 
+// --height IN:OUT, each 'h' (ellipsoidal, ETRS89) or 'H' (Ostend): its two
+// kinds; false, writing nothing, when absent. Throws UsageError for another value.
+bool HeightKinds(const Options& options, char& in, char& out);
+
 }  // namespace cli

@@ -126,14 +126,7 @@ int Convert(const cli::Options& options) {
     o.to = options.Required("--to");
     o.method = options.Pick("--method", {"1", "2", "3", "4"}, 1);
     o.geoMode = options.Pick("--geo", {"dms", "deg", "rad", "ddmmss"}, 2);
-    if (options.Has("--height")) {
-        const std::string kinds = options.Get("--height");
-        if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') ||
-            (kinds[2] != 'h' && kinds[2] != 'H'))
-            throw cli::UsageError{"valeur incorrecte pour --height : " + kinds + " (h:H, H:h, h:h ou H:H)"};
-        o.heightIn = kinds[0];
-        o.heightOut = kinds[2];
-    }
+    cli::HeightKinds(options, o.heightIn, o.heightOut);
     o.threads = Threads(options);
     if (o.from == o.to) throw cli::UsageError{"Choisissez des projections différentes d'entrée et de sortie(s)."};
 

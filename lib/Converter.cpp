@@ -80,19 +80,33 @@ struct Converter::Impl {
     batch::Conversion conversion;
 };
 
+namespace {
+
+// The folders this library takes as the program's, after the executable's:
+// its own (a build's python/travena/ links to build/bin's files) and, for an
+// installed module (PREFIX/lib/python3/...), PREFIX/bin. Its grids are
+// looked up there too.
+const std::vector<std::string>& ProgramFolders() {
+    static const std::vector<std::string> folders = [] {
+        std::vector<std::string> found;
+        const std::string own = OwnFolder();
+        if (own.empty() || own == store::AppFolder()) return found;
+        found.push_back(own);
+        if (const auto lib = own.rfind(InstalledModuleFolder); lib != std::string::npos)
+            found.push_back(own.substr(0, lib) + "/bin");
+        for (const std::string& folder : found) store::AddProgramFolder(folder);
+        return found;
+    }();
+    return folders;
+}
+
+}  // namespace
+
 std::string DefaultParams() {
     static const std::string path = [] {
-        const std::string folder = OwnFolder();
-        if (!folder.empty() && folder != store::AppFolder()) {
-            const store::ParamDbLocation beside = store::LocateParamDb(folder, store::UserDataHome());
-            if (beside.kind != store::ParamDbKind::Missing) return beside.path;
-            // An installed module, PREFIX/lib/python3/dist-packages/travena/:
-            // the program's files as PREFIX/bin/travena-cli finds them.
-            if (const auto lib = folder.rfind(InstalledModuleFolder); lib != std::string::npos) {
-                const store::ParamDbLocation installed =
-                    store::LocateParamDb(folder.substr(0, lib) + "/bin", store::UserDataHome());
-                if (installed.kind != store::ParamDbKind::Missing) return installed.path;
-            }
+        for (const std::string& folder : ProgramFolders()) {
+            const store::ParamDbLocation location = store::LocateParamDb(folder, store::UserDataHome());
+            if (location.kind != store::ParamDbKind::Missing) return location.path;
         }
         return store::ParamDbInUse().path;
     }();
@@ -109,6 +123,7 @@ std::vector<std::string> Systems(const std::string& params) {
 int MaxMethod() { return core::method::IgnGrid; }
 
 Converter::Converter(const std::string& from, const std::string& to, int method, const std::string& params) {
+    ProgramFolders();  // before any grid is looked up
     if (method < core::method::GeocentricTranslation || method > MaxMethod())
         throw Error(base::err::InvalidCall, "méthode de transformation inconnue : " + std::to_string(method) +
                                                 " (1 à " + std::to_string(MaxMethod()) + ").");

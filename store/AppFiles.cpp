@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <mutex>
+#include <vector>
+
 namespace store {
 
 namespace {
@@ -10,6 +13,16 @@ namespace {
 bool IsFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+struct ProgramFolders {
+    std::mutex mutex;
+    std::vector<std::string> folders;
+};
+
+ProgramFolders& Added() {
+    static ProgramFolders added;
+    return added;
 }
 
 }  // namespace
@@ -33,11 +46,24 @@ std::string InstalledDataFolder(const std::string& appFolder) {
 }
 
 std::string ShippedFile(const std::string& name) {
-    for (const std::string& folder : {AppFolder(), InstalledDataFolder(AppFolder())}) {
-        const std::string path = folder + "/" + name;
-        if (IsFile(path)) return path;
+    std::vector<std::string> programs{AppFolder()};
+    {
+        ProgramFolders& added = Added();
+        const std::lock_guard lock(added.mutex);
+        programs.insert(programs.end(), added.folders.begin(), added.folders.end());
     }
+    for (const std::string& program : programs)
+        for (const std::string& folder : {program, InstalledDataFolder(program)}) {
+            const std::string path = folder + "/" + name;
+            if (IsFile(path)) return path;
+        }
     return {};
+}
+
+void AddProgramFolder(const std::string& folder) {
+    ProgramFolders& added = Added();
+    const std::lock_guard lock(added.mutex);
+    added.folders.push_back(folder);
 }
 
 }  // namespace store

@@ -19,7 +19,12 @@ std::string AppFolder();
 std::string InstalledDataFolder(const std::string& appFolder);
 
 // `name` (a path relative to either folder) beside the executable when it is
-// there, else in the installed data folder when it is there, else empty.
+// there, else in the installed data folder when it is there, then the same
+// for each folder AddProgramFolder added; else empty.
 std::string ShippedFile(const std::string& name);
+
+// Another folder to take as the program's: a library's own (the Python
+// module's), whose host executable (python3) is not the program.
+void AddProgramFolder(const std::string& folder);
 
 }  // namespace store

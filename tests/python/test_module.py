@@ -146,3 +146,12 @@ def test_convert_frame_stops_at_a_bad_record_unless_told_to_go_on():
     out = travena.convert_frame(df, src="BE LB72", dst=WGS84, keep_going=True)
     assert list(out.columns) == ["x", "y", "W__Long", "W__Lat", "Erreur"]
     assert np.isnan(out.W__Long[1]) and out.Erreur[0] == "" and out.Erreur[1]
+
+
+def test_the_ign_grid_method_finds_its_grid_beside_the_module():
+    x, y = np.array([150000.0, 250000.0]), np.array([170000.0, 60000.0])
+    grid = travena.Converter("BE LB72", "UE Geographic ETRS89", 4).convert(x, y, messages=True)
+    helmert = travena.Converter("BE LB72", "UE Geographic ETRS89", 3).convert(x, y)
+    assert list(grid[3]) == [0, 0], grid[4]
+    metres = np.hypot((grid[0] - helmert[0]) * 70_000, (grid[1] - helmert[1]) * 111_000)
+    assert np.all((metres > 0.01) & (metres < 1)), metres  # the grid's centimetres against Helmert's decimetres

@@ -74,9 +74,13 @@ def wgs84_points():
 SYSTEMS = [s for s in travena.systems() if s != WGS84]
 
 
-@pytest.mark.parametrize("system", SYSTEMS)
-def test_same_bits_as_the_command_line_both_ways(cli, wgs84_points, system):
-    method = 1 + SYSTEMS.index(system) % 3
+# Methods 1 to 3 in turn, and the IGN grid (4) on the systems of Belgian datum 72.
+CASES = [(s, 1 + i % 3) for i, s in enumerate(SYSTEMS)] + [
+    (s, 4) for s in ("BE LB72", "BE Geographic BD72", "BE IFBL") if s in SYSTEMS]
+
+
+@pytest.mark.parametrize("system,method", CASES)
+def test_same_bits_as_the_command_line_both_ways(cli, wgs84_points, system, method):
     lon, lat = wgs84_points
     forward = travena.Converter(WGS84, system, method)
     rows = cli_convert(cli, WGS84, system, method, [lon, lat])

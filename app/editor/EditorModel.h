@@ -65,7 +65,7 @@ struct EditorList {
 };
 
 struct EditorButton {
-    EditorButton(std::string caption) : caption(std::move(caption)) {}
+    EditorButton(std::string text) : caption(std::move(text)) {}
     std::string caption;
     bool enabled = true;
     std::string reason;  // why it is greyed out (its tool tip); empty when enabled

@@ -58,14 +58,38 @@ void PullTexts(const std::vector<QLineEdit*>& edits, std::array<std::string, N>&
     for (std::size_t i = 0; i < N; ++i) texts[i] = edits[i]->text().toStdString();
 }
 
+// Every box shows over the fields as the model holds them (an import's
+// summary over the imported values), then the box of the caller's kind.
+class SyncedMessages : public app::Messages {
+public:
+    SyncedMessages(app::Messages& inner, std::function<void()> sync) : inner_(inner), sync_(std::move(sync)) {}
+    void Info(const std::string& title, const std::string& text) override {
+        sync_();
+        inner_.Info(title, text);
+    }
+    void Critical(const std::string& title, const std::string& text) override {
+        sync_();
+        inner_.Critical(title, text);
+    }
+    bool Question(const std::string& title, const std::string& text) override {
+        sync_();
+        return inner_.Question(title, text);
+    }
+
+private:
+    app::Messages& inner_;
+    std::function<void()> sync_;
+};
+
 constexpr int LabelChars = 22, FieldChars = 14;
 constexpr const char* AngleHint = "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ;\nouest et sud négatifs : -2°8'6'', -2.135";
 
 }  // namespace
 
 ParamEditor::ParamEditor(app::MainLists& main, app::Messages* messages, QWidget* parent)
-    : QDialog(parent), ownMessages_(messages ? nullptr : std::make_unique<BoxMessages>(this)) {
-    model_ = std::make_unique<app::EditorModel>(messages ? *messages : *ownMessages_, main);
+    : QDialog(parent), boxMessages_(messages ? nullptr : std::make_unique<BoxMessages>(this)) {
+    ownMessages_ = std::make_unique<SyncedMessages>(messages ? *messages : *boxMessages_, [this] { SyncFromModel(); });
+    model_ = std::make_unique<app::EditorModel>(*ownMessages_, main);
     setWindowTitle(Q(model_->Caption));
     setModal(true);
     Build();

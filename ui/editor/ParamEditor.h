@@ -60,7 +60,7 @@ private:
     void AskImport();
     void AskTestPoint();
 
-    std::unique_ptr<app::Messages> ownMessages_;
+    std::unique_ptr<app::Messages> boxMessages_, ownMessages_;
     std::unique_ptr<app::EditorModel> model_;
     bool syncing_ = false;
 };

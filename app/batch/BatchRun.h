@@ -107,6 +107,10 @@ struct BatchFailure : base::RuntimeError {
     std::string Message() const;
 };
 
+// Thrown by a run's progress callback to stop it: like a failure, it leaves
+// nothing at the output path and an existing output as it was.
+struct BatchCancelled {};
+
 struct BatchReport {
     long converted = 0;
     long failed = 0;  // keep-going runs only

@@ -290,7 +290,12 @@ BatchChoices OuvrirModel::Choices() const {
     return c;
 }
 
+void OuvrirModel::Com_stop_Click() {
+    if (running_) stop_ = true;
+}
+
 void OuvrirModel::Progress(const BatchProgress& p) {
+    if (stop_) throw BatchCancelled{};
     if (p.total <= 0) return;
     const int width = int(static_cast<long long>(p.done) * ShapeWidth / p.total);
     if (width == Lb_compteur_width) return;
@@ -316,6 +321,7 @@ void OuvrirModel::Com_calc_Click() {
         if (warning && !messages_.Question(app::AppTitle, *warning)) return;
     }
     running_ = true;
+    stop_ = false;
     WaitCursor wait(host_);
     Lb_compteur_width = 0;
     host_.Progress(0);
@@ -331,6 +337,12 @@ void OuvrirModel::Com_calc_Click() {
             for (const auto& f : report.firstFailures)
                 *failure += "\rEnregistrement " + std::to_string(f.record) + " : " + f.reason;
         }
+    } catch (const BatchCancelled&) {
+        running_ = false;
+        wait.Release();
+        messages_.Info(app::AppTitle, c.overwrite ? "Conversion annulée : le fichier existant est conservé."
+                                                  : "Conversion annulée : aucun fichier n'a été écrit.");
+        return;
     } catch (const BatchFailure& e) {
         failure = e.Message();
     } catch (const std::exception& e) {

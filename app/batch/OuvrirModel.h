@@ -111,6 +111,8 @@ public:
     void Check_excel_Click(bool on);
     void Com_ap_Click();
     void Com_calc_Click();
+    // « Annuler » while a run goes: it stops at the next block of records.
+    void Com_stop_Click();
     void Img_help_Click();
     void Com_anl_Click();
 
@@ -168,6 +170,7 @@ private:
     app::Messages& messages_;
     BatchHost& host_;
     bool running_ = false;
+    bool stop_ = false;
     int mappedIn_ = 0;        // Combo_in's index the mapping was made for
     std::string shownTable_;  // the table List_ch lists
     std::vector<std::int16_t> methods_;  // Combo_method's methods

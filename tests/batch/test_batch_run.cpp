@@ -412,3 +412,24 @@ TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchRun, ACancelledRunLeavesNothingAndKeepsTheOldFile) {
+    const std::string input = Imported("x\ty\n148679.447\t171066.810\n");
+    const auto cancel = [](const batch::BatchProgress&) { throw batch::BatchCancelled{}; };
+    for (const char* name : {"out.txt", "out.xlsx", "out.gpkg", "out.sqlite"}) {
+        SCOPED_TRACE(name);
+        BatchChoices c = Valid(input, File(name));
+        EXPECT_THROW(batch::RunBatch(c, cancel), batch::BatchCancelled);
+        EXPECT_FALSE(std::filesystem::exists(c.outputPath));
+        std::ofstream(c.outputPath) << "previous";
+        c.overwrite = true;
+        EXPECT_THROW(batch::RunBatch(c, cancel), batch::BatchCancelled);
+        EXPECT_EQ(ReadFile(c.outputPath), "previous");
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(File("")))
+        EXPECT_EQ(entry.path().string().find(".part"), std::string::npos) << entry.path();
+}
+
+}  // namespace

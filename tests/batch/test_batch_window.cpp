@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 
@@ -50,7 +51,11 @@ public:
         return window.Applied;
     }
     void ShowPreview(const batch::Source&, const std::string&) override {}
-    void Progress(int width) override { widths.push_back(width); }
+    void Progress(int width) override {
+        widths.push_back(width);
+        if (onProgress) onProgress();
+    }
+    std::function<void()> onProgress;  // what the user does while the bar moves
     void Activity(int) override {}
     void CloseWindow() override { ++closed; }
 
@@ -344,6 +349,20 @@ TEST_F(Convert, AnExistingOutputIsChosenOnlyOnYesAndThenReplaced) {
     host.answers.push_back(params_.File("new.txt"));
     model.Com_save_Click();
     EXPECT_FALSE(model.Choices().overwrite);
+}
+
+TEST_F(Convert, AnnulerStopsTheRunAndWritesNothing) {
+    Prepare("pts_crlf.txt", "out.txt");
+    host.onProgress = [&] { model.Com_stop_Click(); };
+    model.Com_calc_Click();
+    EXPECT_EQ(Box(), "info Conversion annulée : aucun fichier n'a été écrit.");
+    EXPECT_FALSE(fs::exists(params_.File("out.txt")));
+    EXPECT_FALSE(model.Running());
+    EXPECT_FALSE(host.waiting);
+    host.onProgress = {};
+    messages.shown.clear();
+    model.Com_calc_Click();  // the next run is not stopped
+    EXPECT_EQ(Box().rfind("info Conversion terminée avec succès.", 0), 0u) << Box();
 }
 
 TEST_F(Convert, WithoutATableNothingRuns) {

@@ -192,6 +192,35 @@ private slots:
         QVERIFY(main.MenuAction(main.Model().mnu_calc1)->isChecked());
     }
 
+    // « Annuler » is the one control a click reaches during a run.
+    void annulerStopsTheRun() {
+        const std::string input = params_->File("pts.txt");
+        fs::copy_file(Data + "/text/pts_crlf.txt", input);
+        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
+        answers_.push_back(input);
+        window_->Com_open->click();
+        window_->List_tb->setCurrentRow(0);
+        Choose(window_->Combo_in, "BE LB72");
+        Choose(window_->Combo_out, "WGS84 UTM");
+        Map("x", window_->Com_X);
+        Map("y", window_->Com_Y);
+        answers_.push_back(params_->File("out.txt"));
+        window_->Com_save->click();
+        QVERIFY(!window_->Com_stop->isEnabled());
+        bool enabled = false;
+        QTimer::singleShot(0, [&] {
+            enabled = window_->Com_stop->isEnabled();
+            QTest::mouseClick(window_->Com_X, Qt::LeftButton);  // dropped
+            QTest::mouseClick(window_->Com_stop, Qt::LeftButton);
+        });
+        window_->Com_calc->click();
+        QVERIFY(enabled);
+        QCOMPARE(messages_->shown.back().text, std::string("Conversion annulée : aucun fichier n'a été écrit."));
+        QVERIFY(!fs::exists(params_->File("out.txt")));
+        QVERIFY(!window_->Com_stop->isEnabled());
+        QCOMPARE(window_->Lb_X->text(), QStringLiteral("x"));
+    }
+
     // The whole window on the screen (a small one at 120 dpi: it scrolls).
     void fitsTheScreen() {
         const QRect room = window_->screen()->availableGeometry();

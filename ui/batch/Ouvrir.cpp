@@ -289,6 +289,12 @@ void Ouvrir::BuildWidgets() {
     convert->setDefault(true);
     connect(convert, &QPushButton::clicked, this, [this] { Forward([&] { model_.Com_calc_Click(); }); });
     Com_calc = convert;
+    auto* stop = new QPushButton(QStringLiteral("Annuler"), this);
+    stop->setAutoDefault(false);
+    stop->setEnabled(false);
+    // Clicked during the run, while every other input is dropped.
+    connect(stop, &QPushButton::clicked, this, [this] { model_.Com_stop_Click(); });
+    Com_stop = stop;
     Shape = new QFrame(this);
     Shape->setFrameShape(QFrame::Box);
     Shape->setFixedSize(TwipsToPixels(batch::ShapeWidth, *this), TwipsToPixels(285, *this));
@@ -305,6 +311,7 @@ void Ouvrir::BuildWidgets() {
     connect(Com_anl, &QAbstractButton::clicked, this, [this] { Forward([&] { model_.Com_anl_Click(); }); });
     calc->addWidget(Com_calc);
     calc->addWidget(Shape);
+    calc->addWidget(Com_stop);
     calc->addStretch();
     calc->addWidget(Img_help);
     calc->addWidget(Com_anl);
@@ -318,7 +325,7 @@ void Ouvrir::BuildWidgets() {
         {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
         {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_excel, "Check_excel"},
         {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"}, {Check_methode, "Check_methode"},
-        {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
+        {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"}, {Com_stop, "Com_stop"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
         {Lb_compteur, "Lb_compteur"}, {Shape, "Shape"}};
     for (const auto& [object, name] : names) object->setObjectName(QString::fromUtf8(name));
 }
@@ -364,6 +371,7 @@ void Ouvrir::SyncFromModel() {
     Frame_ech->setVisible(model_.Frame_ech_visible);
     Frame_txt->setVisible(model_.Frame_txt_visible);
     Com_ap->setEnabled(model_.Com_ap_enabled);
+    Com_stop->setEnabled(model_.Running());
     Lb_compteur->setFixedWidth(TwipsToPixels(model_.Lb_compteur_width, *this));
     syncing_ = false;
 }
@@ -409,9 +417,13 @@ bool Ouvrir::eventFilter(QObject* watched, QEvent* event) {
         qApp->removeEventFilter(this);
         return QDialog::eventFilter(watched, event);
     }
+    // Only « Annuler » takes a click while the run goes.
+    const bool onStop = watched == Com_stop || (watched->isWidgetType() && Com_stop->isAncestorOf(static_cast<QWidget*>(watched)));
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
+        if (onStop) return QDialog::eventFilter(watched, event);
+        return true;
     case QEvent::MouseButtonDblClick:
     case QEvent::KeyPress:
     case QEvent::KeyRelease:

@@ -41,7 +41,7 @@ public:
     std::function<std::optional<std::string>(const std::string& filter)> openDialog, saveDialog;
 
     QComboBox *Combo_in, *Combo_out, *Combo_out2, *Combo_method, *Combo_prec;
-    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_ap, *Com_calc, *Com_anl, *Img_help;
+    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_ap, *Com_calc, *Com_stop, *Com_anl, *Img_help;
     QLabel *Lb_open, *Lb_X, *Lb_Y, *Lb_fus, *Lb_save, *Lb_compteur;
     QListWidget *List_tb, *List_ch;
     QGroupBox *Frame_geo, *Frame_ech, *Frame_txt;

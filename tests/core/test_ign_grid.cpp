@@ -30,6 +30,7 @@
 #include "core/Pipeline.h"
 #include "core/QuasiGeoid.h"
 #include "store/ParamDb.h"
+#include "tests/Support.h"
 
 namespace {
 
@@ -38,35 +39,9 @@ constexpr double Mm = 1e-3;
 constexpr double MetresPerDeg = 111195.0;  // a mean degree of latitude
 constexpr double Untouched = -12345.0;
 
-struct RowName {
-    template <class Param>
-    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
-        return info.param.name;
-    }
-};
-
-template <class F>
-int ErrorNumber(F&& f) {
-    try {
-        f();
-    } catch (const base::RuntimeError& e) {
-        return e.number;
-    }
-    return 0;
-}
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "travena-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
+using testsupport::ErrorNumber;
+using testsupport::RowName;
+using testsupport::TempDir;
 
 // Distance in metres between two positions given in degrees.
 double Metres(double lon1, double lat1, double lon2, double lat2) {

@@ -194,15 +194,7 @@ private slots:
 
     // « Annuler » is the one control a click reaches during a run.
     void annulerStopsTheRun() {
-        const std::string input = params_->File("pts.txt");
-        fs::copy_file(Data + "/text/pts_crlf.txt", input);
-        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
-        answers_.push_back(input);
-        window_->Com_open->click();
-        window_->List_tb->setCurrentRow(0);
-        Choose(window_->Combo_in, "BE LB72");
-        Choose(window_->Combo_out, "WGS84 UTM");
-        Map("x", window_->Com_X);
+        OpenLambertPointsWithX();
         Map("y", window_->Com_Y);
         answers_.push_back(params_->File("out.txt"));
         window_->Com_save->click();
@@ -232,15 +224,7 @@ private slots:
 
     // Enter on a mapping button or a list presses « Convertir », never « > X ».
     void enterConvertsAndNeverMaps() {
-        const std::string input = params_->File("pts.txt");
-        fs::copy_file(Data + "/text/pts_crlf.txt", input);
-        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
-        answers_.push_back(input);
-        window_->Com_open->click();
-        window_->List_tb->setCurrentRow(0);
-        Choose(window_->Combo_in, "BE LB72");
-        Choose(window_->Combo_out, "WGS84 UTM");
-        Map("x", window_->Com_X);
+        OpenLambertPointsWithX();
         window_->List_ch->setCurrentRow(2);  // "y": a wrongful press would map it
         for (QWidget* w : {static_cast<QWidget*>(window_->Com_X), static_cast<QWidget*>(window_->List_ch)}) {
             w->setFocus();
@@ -257,6 +241,19 @@ private slots:
     }
 
 private:
+    // The Lambert 72 text table opened, its output UTM, X mapped to "x".
+    void OpenLambertPointsWithX() {
+        const std::string input = params_->File("pts.txt");
+        fs::copy_file(Data + "/text/pts_crlf.txt", input);
+        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
+        answers_.push_back(input);
+        window_->Com_open->click();
+        window_->List_tb->setCurrentRow(0);
+        Choose(window_->Combo_in, "BE LB72");
+        Choose(window_->Combo_out, "WGS84 UTM");
+        Map("x", window_->Com_X);
+    }
+
     void Choose(QComboBox* combo, const char* item) {
         const int i = combo->findText(QString::fromUtf8(item));
         QVERIFY2(i > 0, item);

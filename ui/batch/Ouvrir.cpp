@@ -74,6 +74,15 @@ QButtonGroup* AddOptions(QWidget* owner, QWidget* parent, QBoxLayout* layout,
     return group;
 }
 
+// A step's bold heading over the whole width of the window's grid.
+void Heading(QGridLayout* grid, int& row, QWidget* parent, const char* step, const char* text) {
+    auto* l = new QLabel(QString::fromUtf8(step) + " " + QString::fromUtf8(text), parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    grid->addWidget(l, row++, 0, 1, 4);
+}
+
 void SyncList(QListWidget* list, const batch::ListControl& m) {
     const QSignalBlocker block(list);
     bool same = list->count() == int(m.items.size());
@@ -149,15 +158,17 @@ void Ouvrir::BuildWidgets() {
     outer->addWidget(scroll_);
     auto* grid = new QGridLayout(content_);
     int row = 0;
-    auto heading = [&](const char* step, const char* text) {
-        auto* l = new QLabel(QString::fromUtf8(step) + " " + QString::fromUtf8(text), this);
-        QFont f = l->font();
-        f.setBold(true);
-        l->setFont(f);
-        grid->addWidget(l, row++, 0, 1, 4);
-    };
+    BuildSystems(grid, row);
+    BuildOpen(grid, row);
+    BuildMapping(grid, row);
+    BuildSave(grid, row);
+    BuildCompute(grid, row);
+    grid->setColumnStretch(2, 1);
+    NameWidgets();
+}
 
-    heading("1.", "Choix des projections :");
+void Ouvrir::BuildSystems(QGridLayout* grid, int& row) {
+    Heading(grid, row, this, "1.", "Choix des projections :");
     auto combo = [&](const char* caption) {
         grid->addWidget(new QLabel(QString::fromUtf8(caption), this), row, 0, Qt::AlignRight);
         auto* c = new QComboBox(this);
@@ -178,8 +189,10 @@ void Ouvrir::BuildWidgets() {
             model_.Combo_method_Click();
         });
     });
+}
 
-    heading("2.", "Ouvrir :");
+void Ouvrir::BuildOpen(QGridLayout* grid, int& row) {
+    Heading(grid, row, this, "2.", "Ouvrir :");
     Com_open = PictureButton(this, QStyle::SP_DialogOpenButton, "Ouvrir");
     connect(Com_open, &QAbstractButton::clicked, this, [this] { Forward([&] { model_.Com_open_Click(); }); });
     Lb_open = new QLabel(this);
@@ -188,8 +201,10 @@ void Ouvrir::BuildWidgets() {
     Lb_open->setMinimumWidth(TwipsToPixels(5400, *this));
     grid->addWidget(Com_open, row, 0, Qt::AlignRight);
     grid->addWidget(Lb_open, row++, 1, 1, 3);
+}
 
-    heading("3.", "Concordance des champs :");
+void Ouvrir::BuildMapping(QGridLayout* grid, int& row) {
+    Heading(grid, row, this, "3.", "Concordance des champs :");
     grid->addWidget(new QLabel(QStringLiteral("tables :"), this), row, 0, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("champs :"), this), row++, 2);
     List_tb = new QListWidget(this);
@@ -244,8 +259,10 @@ void Ouvrir::BuildWidgets() {
     mapping->addWidget(Com_ap, mapping->rowCount(), 0, Qt::AlignLeft);
     mapping->setRowStretch(mapping->rowCount(), 1);
     grid->addLayout(mapping, row++, 3);
+}
 
-    heading("4.", "Enregistrer :");
+void Ouvrir::BuildSave(QGridLayout* grid, int& row) {
+    Heading(grid, row, this, "4.", "Enregistrer :");
     Com_save = PictureButton(this, QStyle::SP_DialogSaveButton, "Enregistrer");
     connect(Com_save, &QAbstractButton::clicked, this, [this] { Forward([&] { model_.Com_save_Click(); }); });
     Lb_save = new QLabel(this);
@@ -276,8 +293,10 @@ void Ouvrir::BuildWidgets() {
     precision->addWidget(Combo_prec);
     precision->addStretch();
     grid->addLayout(precision, row++, 1, 1, 3);
+}
 
-    heading("5.", "Calculer :");
+void Ouvrir::BuildCompute(QGridLayout* grid, int& row) {
+    Heading(grid, row, this, "5.", "Calculer :");
     Check_suite = new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
     connect(Check_suite, &QCheckBox::toggled, this, [this](bool on) { model_.Check_suite = on; });
     grid->addWidget(Check_suite, row++, 0, 1, 4);
@@ -316,8 +335,9 @@ void Ouvrir::BuildWidgets() {
     calc->addWidget(Img_help);
     calc->addWidget(Com_anl);
     grid->addLayout(calc, row++, 0, 1, 4);
-    grid->setColumnStretch(2, 1);
+}
 
+void Ouvrir::NameWidgets() {
     const std::pair<QObject*, const char*> names[] = {
         {Combo_in, "Combo_in"},   {Combo_out, "Combo_out"}, {Combo_out2, "Combo_out2"}, {Combo_method, "Combo_method"}, {Com_open, "Com_open"},
         {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},

@@ -16,6 +16,7 @@ class QAbstractButton;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -66,7 +67,15 @@ private:
     void Progress(int width) override;
     void CloseWindow() override { done(Accepted); }
 
+    // One builder per heading of the window, top to bottom, each adding its
+    // rows to `grid` from `row` on.
     void BuildWidgets();
+    void BuildSystems(QGridLayout* grid, int& row);
+    void BuildOpen(QGridLayout* grid, int& row);
+    void BuildMapping(QGridLayout* grid, int& row);
+    void BuildSave(QGridLayout* grid, int& row);
+    void BuildCompute(QGridLayout* grid, int& row);
+    void NameWidgets();
     void FitScreen();
     void Forward(const std::function<void()>& handler);
 

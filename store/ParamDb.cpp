@@ -95,8 +95,10 @@ public:
         reading_ = false;
         try {
             Run(*db_->conn, "COMMIT");
-        } catch (const EngineError&) {
-            Drop();  // the next scope starts from a fresh connection
+        } catch (...) {
+            // An engine error, or memory running out: the next scope starts
+            // from a fresh connection (a scope's end must not throw).
+            Drop();
         }
     }
 

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Every command under an address-space limit (ulimit -v) tight enough that
+# threads cannot all be created and allocations fail part-way: a status of
+# 0, 1 or 2 with a message, never an abort, and no temporary file left.
+# usage: memory_test.sh path/to/travena-cli path/to/tests/data
+set -u
+cli=$1
+data=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+
+awk 'BEGIN { srand(1); print "id\tx\ty"; for (i = 0; i < 60000; i++) printf "%d\t%.3f\t%.3f\n", i, 20000 + rand() * 270000, 20000 + rand() * 230000 }' > "$work/big.txt"
+awk 'NR > 1 { print $2, $3 }' "$work/big.txt" > "$work/lines"
+cp "$data/coords.xlsx" "$work/in.xlsx"
+
+run() {
+    local kb=$1 name=$2
+    shift 2
+    ( ulimit -v "$kb"; timeout 120 "$cli" "$@" ) < "$work/lines" > "$work/out" 2> "$work/err"
+    local status=$?
+    local left
+    left=$(find "$work" -name '*.part*' | wc -l)
+    if [ "$status" -gt 2 ] || grep -q terminate "$work/err" || [ "$left" != 0 ]; then
+        echo "FAIL $name under $kb kB: status $status, $left temporary file(s) left"; head -c 400 "$work/err"; echo
+        failures=$((failures + 1))
+        find "$work" -name '*.part*' -delete
+    fi
+    rm -f "$work"/o.* "$work"/big._travena.mdb
+}
+
+lb72=(--x x --y y --from "BE LB72" --to "WGS84 UTM" --threads 4)
+for kb in 60000 150000 190000 210000; do
+    run $kb convert convert --from "BE LB72" --to "WGS84 UTM" --threads 4
+    run $kb batch_txt batch --in "$work/big.txt" "${lb72[@]}" --out "$work/o.txt"
+    run $kb batch_sqlite batch --in "$work/big.txt" "${lb72[@]}" --out "$work/o.sqlite"
+    run $kb batch_gpkg batch --in "$work/big.txt" "${lb72[@]}" --out "$work/o.gpkg"
+    run $kb batch_xlsx batch --in "$work/in.xlsx" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" \
+        --to "WGS84 UTM" --threads 4 --out "$work/o.xlsx"
+    run $kb table table --row 8 150000 170000
+    run $kb systems systems
+done
+[ "$failures" = 0 ] && echo "memory: all passed"
+exit $((failures > 0))

@@ -11,9 +11,11 @@
 // Exit status: 0 success, 1 some input lines could not be converted,
 // 2 bad usage or an unusable parameter database (before any output).
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <clocale>
 #include <cstdio>
@@ -176,19 +178,46 @@ std::string GeneralUsage() {
 
 std::string CommandUsage(const Command& c) { return std::string("Usage :\n") + c.usage + "\n" + c.help; }
 
+// A standard stream the caller closed is given /dev/null the wrong way
+// round before anything else can open a file: its number is never taken by
+// the parameter database or an output (which would then receive the
+// results), and reading or writing it fails instead of reading nothing or
+// writing nowhere.
+void GuardStandardStreams() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+        if (opened >= 0 && opened != fd) {
+            ::dup2(opened, fd);
+            ::close(opened);
+        }
+    }
+}
+
+// `status`, or a failure when standard output could not take what was
+// written to it: lost output (a full disk, a closed pipe) is not a success.
+// A command that failed has already said why.
+int Finish(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    if (status != 0) return status;
+    std::fprintf(stderr, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
+    return ExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    GuardStandardStreams();
     std::setlocale(LC_ALL, "");
     const std::vector<std::string> args(argv + std::min(argc, 2), argv + argc);
     const std::string name = argc > 1 ? argv[1] : "";
     if (name == "--help" || name == "-h" || name == "help") {
         std::fputs(GeneralUsage().c_str(), stdout);
-        return 0;
+        return Finish(0);
     }
     if (name == "--version") {
         std::printf("travena-cli %s\n%s\n", app::Version(), app::ParamDbText().c_str());
-        return 0;
+        return Finish(0);
     }
     const Command* command = nullptr;
     for (const Command& c : Commands)
@@ -198,19 +227,12 @@ int main(int argc, char** argv) {
         const cli::Options options(command->spec, args);
         if (options.HelpAsked()) {
             std::fputs(CommandUsage(*command).c_str(), stdout);
-            return 0;
+            return Finish(0);
         }
         // Conversions still work from the shipped file; the user should know why edits will not.
         if (!options.Has("--params") && store::ParamDbInUse().kind == store::ParamDbKind::Shipped)
             std::fprintf(stderr, "travena-cli : %s\n", store::ParamDbInUse().notice.c_str());
-        const int status = command->run(options);
-        // Output lost on a full disk or a closed pipe is a failure, not a success;
-        // a command that failed has already said why.
-        if (status == 0 && (std::fflush(stdout) != 0 || std::ferror(stdout))) {
-            std::fprintf(stderr, "travena-cli : écriture impossible : %s\n", base::SystemText(errno).c_str());
-            return ExitFailed;
-        }
-        return status;
+        return Finish(command->run(options));
     } catch (const cli::UsageError& e) {
         std::fprintf(stderr, "travena-cli : %s\n\n%s", e.message.c_str(),
                      command ? CommandUsage(*command).c_str() : GeneralUsage().c_str());

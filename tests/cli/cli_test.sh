@@ -13,11 +13,15 @@ failures=0
 matches() { RE=$1 perl -e 'local $/; my $t = <STDIN> // ""; exit($t =~ /$ENV{RE}/ ? 0 : 1)' < "$2"; }
 
 # check NAME EXPECTED_STATUS STDOUT_REGEX STDERR_REGEX -- ARGS...: stdin from $input or the file
-# $from, stdout to a file whose regex is checked, or to $to unchecked.
+# $from (from=closed: no stdin at all), stdout to a file whose regex is checked, or to $to unchecked.
 check() {
     local name=$1 status=$2 out_re=$3 err_re=$4; shift 5
     printf '%s' "$input" > "$work/in"
-    "$cli" "$@" < "${from:-$work/in}" > "${to:-$work/out}" 2> "$work/err"
+    if [ "${from:-}" = closed ]; then
+        "$cli" "$@" <&- > "${to:-$work/out}" 2> "$work/err"
+    else
+        "$cli" "$@" < "${from:-$work/in}" > "${to:-$work/out}" 2> "$work/err"
+    fi
     local got=$?
     if [ "$got" != "$status" ] || { [ -z "${to:-}" ] && ! matches "$out_re" "$work/out"; } || ! matches "$err_re" "$work/err"; then
         echo "FAIL $name: status $got (want $status)"; echo "-- stdout:"; cat "$work/out"; echo "-- stderr:"; cat "$work/err"
@@ -36,6 +40,10 @@ to=/dev/full check full_disk_convert 1 '' "$full" -- convert --from "BE LB72" --
 to=/dev/full check full_disk_systems 1 '' "$full" -- systems
 to=/dev/full check full_disk_table 1 '' "$full" -- table --row 8 150000 170000
 from=$work check unreadable_input 1 '^$' "^travena-cli : lecture de l'entrée impossible" -- convert --from "BE LB72" --to "BE IFBL"
+from=closed check closed_input 1 '^$' "^travena-cli : lecture de l'entrée impossible : Fichier non ouvert" -- convert --from "BE LB72" --to "BE IFBL"
+to=/dev/full check full_disk_help 1 '' "$full" -- --help
+to=/dev/full check full_disk_version 1 '' "$full" -- --version
+to=/dev/full check full_disk_command_help 1 '' "$full" -- batch --help
 
 input=$'1 2\n'
 check unknown_system 2 '^$' 'système inconnu' -- convert --from "XX NOPE" --to "BE LB72"

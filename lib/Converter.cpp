@@ -122,6 +122,14 @@ std::vector<std::string> Systems(const std::string& params) {
 
 int MaxMethod() { return core::method::IgnGrid; }
 
+double ReadNumber(std::string_view text) {
+    try {
+        return batch::ProjectedValue(text, 1);
+    } catch (const base::RuntimeError&) {
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
 Converter::Converter(const std::string& from, const std::string& to, int method, const std::string& params) {
     ProgramFolders();  // before any grid is looked up
     if (method < core::method::GeocentricTranslation || method > MaxMethod())

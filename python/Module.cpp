@@ -49,6 +49,20 @@ std::vector<std::string> AsTexts(const py::handle& values) {
     return texts;
 }
 
+// A table column's cells as numbers: texts read as the batch run reads them,
+// numbers as they are, anything else (None, an empty cell) NaN.
+py::array_t<double> ReadNumbers(const py::handle& values) {
+    const py::sequence cells = py::reinterpret_borrow<py::sequence>(values);
+    py::array_t<double> numbers(py::ssize_t(py::len(cells)));
+    double* out = numbers.mutable_data();
+    for (const py::handle cell : py::iter(values)) {
+        if (py::isinstance<py::str>(cell)) *out++ = travena::ReadNumber(cell.cast<std::string>());
+        else if (py::isinstance<py::float_>(cell) || py::isinstance<py::int_>(cell)) *out++ = cell.cast<double>();
+        else *out++ = std::numeric_limits<double>::quiet_NaN();
+    }
+    return numbers;
+}
+
 py::array Objects(const std::vector<std::string>& texts) {
     py::list list(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) list[i] = py::str(texts[i]);
@@ -124,6 +138,7 @@ PYBIND11_MODULE(_travena, m) {
           py::arg("params") = py::none());
     m.def("default_params", &travena::DefaultParams);
     m.attr("MAX_METHOD") = travena::MaxMethod();
+    m.def("_read_numbers", &ReadNumbers, py::arg("cells"));
 
     py::class_<travena::Converter>(m, "Converter")
         .def(py::init([](const std::string& src, const std::string& dst, int method, const std::optional<std::string>& params) {

@@ -16,7 +16,7 @@ import functools
 
 import numpy as np
 
-from ._travena import Converter, Error, MAX_METHOD, default_params, systems
+from ._travena import Converter, Error, MAX_METHOD, _read_numbers, default_params, systems
 
 __all__ = ["Converter", "Error", "MAX_METHOD", "convert_frame", "default_params", "systems"]
 
@@ -50,18 +50,10 @@ def _numbers(column):
 
     if pd.api.types.is_numeric_dtype(column.dtype):
         return column.to_numpy(dtype=np.float64, na_value=np.nan)
-    # Texts, as a table holds them: a decimal comma reads as a point, an
-    # empty or unreadable cell as NaN, which the conversion refuses.
-    text = column.to_numpy(dtype=str)
-    try:
-        return text.astype(np.float64)  # nearly every table: plain numbers, read at once
-    except ValueError:
-        pass
-    text = np.char.replace(np.char.strip(text), ",", ".")
-    try:
-        return text.astype(np.float64)
-    except ValueError:
-        return np.array([_float(t) for t in text], dtype=np.float64)
+    # Texts, as a table holds them, read by the batch run's own reader (a
+    # decimal comma reads as a point); an empty or unreadable cell becomes
+    # NaN, which the conversion refuses.
+    return _read_numbers(column.to_numpy(dtype=object))
 
 
 def _name_unread_texts(df, names, arrays, failed, messages):
@@ -74,13 +66,6 @@ def _name_unread_texts(df, names, arrays, failed, messages):
                 if text and text.lower() != "nan":
                     messages[i] = f"« {text} » n'est pas un nombre."
                 break
-
-
-def _float(text):
-    try:
-        return float(text)
-    except ValueError:
-        return float("nan")
 
 
 def convert_frame(df, x="x", y="y", src=None, dst=None, method=1, zone=None, params=None, keep_going=False):

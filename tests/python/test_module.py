@@ -159,3 +159,25 @@ def test_the_ign_grid_method_finds_its_grid_beside_the_module():
     assert list(grid[3]) == [0, 0], grid[4]
     metres = np.hypot((grid[0] - helmert[0]) * 70_000, (grid[1] - helmert[1]) * 111_000)
     assert np.all((metres > 0.01) & (metres < 1)), metres  # the grid's centimetres against Helmert's decimetres
+
+
+# Texts a table may hold in a coordinate column: those the batch run reads
+# and those it refuses, numpy's and Python's own float readers being more
+# lenient in some ("1_000", "inf") and stricter in others ("150 000", "1D3").
+CELL_TEXTS = ["150000", " 150000,5 ", "150 000", "+150000", "1.5e5", "1D5", "150000.", "1_50000", "inf", "nan",
+              "0x10", "150000 m", "", "١٥٠٠٠٠"]
+
+
+def test_convert_frame_reads_texts_as_the_batch_run_does(cli, tmp_path):
+    source = tmp_path / "cells.txt"
+    source.write_text("n\tx\ty\n" + "".join(f"{i}\t{t}\t170000\n" for i, t in enumerate(CELL_TEXTS)), encoding="utf-8")
+    cli("batch", "--in", str(source), "--in-delim", "tab", "--x", "x", "--y", "y", "--from", "BE LB72", "--to", WGS84,
+        "--keep-going", "--no-quote", "--out", str(tmp_path / "out.txt"))
+    batch = pd.read_csv(tmp_path / "out.txt", sep="\t", dtype=str, keep_default_na=False)
+    df = pd.DataFrame({"x": CELL_TEXTS, "y": ["170000"] * len(CELL_TEXTS)})
+    out = travena.convert_frame(df, src="BE LB72", dst=WGS84, keep_going=True)
+    for text, want_long, got_long, got_error in zip(CELL_TEXTS, batch.W__Long, out.W__Long, out.Erreur):
+        assert (want_long == "") == np.isnan(got_long), text
+        assert (got_error == "") == (want_long != ""), text
+        if want_long:
+            assert float(want_long) == got_long, text

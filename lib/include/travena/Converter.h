@@ -22,6 +22,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace travena {
@@ -78,6 +79,12 @@ std::vector<std::string> Systems(const std::string& params = "");
 // translation, 2 abridged Molodensky, 3 Helmert 7 parameters, 4 the IGN grid
 // between BD72 and ETRS89 (Helmert for other datums and outside the grid).
 int MaxMethod();
+
+// The number a table cell's text holds, read as the batch run reads a
+// coordinate field (blanks around it, a decimal comma as a point); NaN for a
+// text that is not wholly one number ("1_000", "12 m", "nan", ""), which
+// Convert then refuses as the batch run refuses the field.
+double ReadNumber(std::string_view text);
 
 class Converter {
 public:

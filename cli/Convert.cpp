@@ -271,6 +271,7 @@ void ConvertLines(Converter& converter, const Line* lines, std::size_t count, lo
         try {
             if (lines[i].tooLong) throw base::RuntimeError(base::err::Overflow, "ligne trop longue.");
             const LineNotes notes = converter.Convert(lines[i].text, share.out);
+            if (!notes.gridFallback && !notes.noHeight) continue;
             const std::string line = "Ligne " + std::to_string(firstNo + static_cast<long long>(i)) + " : ";
             // Said, not failed: the line has its numbers, a little less accurate.
             if (notes.gridFallback) share.err += line + app::GridFallbackText() + "\n";

@@ -250,7 +250,10 @@ bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
     // The first digit's power is floor(log10(magnitude)): from the binary
     // exponent it is e or e + 1.
     const int binary = int((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
-    int e = int(std::floor(binary * 0.30102999566398120));
+    // floor(binary * log10(2)) in integers: 78913 / 2^18 is log10(2) closely
+    // enough for every binary exponent of the range above.
+    constexpr int Log10Of2Scaled = 78913, Log10Shift = 18;
+    int e = (binary * Log10Of2Scaled) >> Log10Shift;
     double power = PowersOfTen[static_cast<std::size_t>(14 - e)];
     double scaled = magnitude * power;
     if (scaled >= High) {
@@ -259,12 +262,14 @@ bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
         scaled = magnitude * power;
     }
     if (!(scaled >= Low + 1 && scaled < High - 1)) return false;
-    const double error = std::fma(magnitude, power, -scaled);  // exact product minus scaled
-    const double whole = std::floor(scaled);
+    // Positive and below 2^53: truncation is floor, and exact.
+    const double whole = static_cast<double>(static_cast<std::int64_t>(scaled));
     const double fraction = scaled - whole;  // exact, a multiple of scaled's ulp, as is 0.5
-    // |error| is at most half an ulp: only an even split leaves the side to it.
+    // The multiplication's error is at most half an ulp: only an even split
+    // leaves the side to it (and fma is a library call without -mfma).
     bool up = fraction > 0.5;
     if (fraction == 0.5) {
+        const double error = std::fma(magnitude, power, -scaled);  // exact product minus scaled
         if (error == 0) return false;  // an exact tie
         up = error > 0;
     }

@@ -108,13 +108,14 @@ double ProjectedValue(std::string_view field, double scale) {
 namespace {
 
 // The radians of an angle read as `degrees` or `radians` (as `mode` says),
-// through the range rules of the angle forms. `zero`: its text held no digit
-// but zeros.
-double CheckedRadians(double value, bool zero, std::int16_t mode) {
+// through the range rules of the angle forms. `zero()`: its text held no
+// digit but zeros (asked only of an angle that comes out as 0).
+template <typename Zero>
+double CheckedRadians(double value, Zero zero, std::int16_t mode) {
     double degrees = value, radians = value;
     core::ConvertAngleValues(degrees, radians, mode);
     // The range rules clear an angle beyond 0 to 360°, which would read as 0.
-    if (!zero && degrees == 0 && radians == 0)
+    if (degrees == 0 && radians == 0 && !zero())
         throw base::RuntimeError(base::err::InvalidCall, "angle hors de 0 à 360°.");
     return core::GeneralValue(radians);
 }
@@ -137,17 +138,17 @@ double GeographicValue(std::string_view field, std::int16_t mode) {
         if (reading.plain)
             throw base::RuntimeError(base::err::TypeMismatch,
                                      "« " + text + " » n'est pas écrit en degrés, minutes et secondes.");
-        return CheckedRadians(reading.degrees, text.find_first_of("123456789") == std::string::npos,
+        return CheckedRadians(reading.degrees, [&] { return text.find_first_of("123456789") == std::string::npos; },
                               core::angle::FromDegrees);
     }
     if (mode == GeoPackedDms) {
         const double degrees = PackedDmsDegrees(field);
-        return CheckedRadians(degrees, degrees == 0, core::angle::FromDegrees);
+        return CheckedRadians(degrees, [&] { return degrees == 0; }, core::angle::FromDegrees);
     }
     const PointText text(field);
     // A zero angle has no digit but zeros in any of the three forms.
     return CheckedRadians(WholeNumber(text.View()),
-                          text.View().find_first_of("123456789") == std::string_view::npos, mode);
+                          [&] { return text.View().find_first_of("123456789") == std::string_view::npos; }, mode);
 }
 
 double ProjectedNumber(double value) {
@@ -158,7 +159,7 @@ double ProjectedNumber(double value) {
 double GeographicNumber(double value, std::int16_t mode) {
     if (mode != core::angle::FromDegrees && mode != core::angle::FromRadians) throw base::InvalidCallError();
     if (!std::isfinite(value)) throw NotFinite(value);
-    return CheckedRadians(value, value == 0, mode);
+    return CheckedRadians(value, [&] { return value == 0; }, mode);
 }
 
 double ScaleValue(std::string text) {

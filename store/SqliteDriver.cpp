@@ -140,7 +140,10 @@ Connection::Connection(const std::string& path, Mode mode) : path_(path) {
     }
     sqlite3* raw = nullptr;
     // No SQLITE_OPEN_CREATE: a file that vanished meanwhile is not made anew.
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // No mutex: a connection is used by one thread at a time (the parameter
+    // database has one per thread), and a million-row table would otherwise
+    // take and release a lock at every call.
+    const int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) Raise(raw, rc, path);
     sqlite3_extended_result_codes(raw, 0);

@@ -1,59 +1,114 @@
 #!/usr/bin/env bash
-# A million-line text table through `travena-cli batch`, BE LB72 -> WGS84
-# UTM, to a text file and to a database, with the wall time and peak memory
-# of each run, set beside `travena-cli convert` and PROJ's cs2cs on the bare
-# x and y columns of the same points.
+# A million-record table `id,x,y` through `travena-cli batch`, BE LB72 ->
+# WGS84 UTM (method 1), text to text, to a workbook and to a GeoPackage, and
+# back from a workbook and a GeoPackage to text. Each row is set beside
+# GDAL's ogr2ogr doing the same (the same PROJ string as the run's
+# parameters), and the text row beside PROJ's cs2cs on the bare x and y
+# columns. Wall time and peak resident memory of each, medians of `rounds`
+# interleaved runs (the machine may be shared; the CPU seconds, user and
+# system, tell what a busy machine's wall time hides), then each row's ratio
+# of wall times to the goal it is held to.
 #
-# usage: bench/batch_run.sh path/to/travena-cli [lines]
+# usage: bench/batch_run.sh path/to/travena-cli [records] [rounds] [threads]
 set -euo pipefail
-cli=${1:?usage: $0 path/to/travena-cli [lines]}
+cli=${1:?usage: $0 path/to/travena-cli [records] [rounds] [threads]}
 n=${2:-1000000}
+rounds=${3:-3}
+threads=${4:-2}
 [ -x /usr/bin/time ] || { echo "/usr/bin/time introuvable (paquet time)" >&2; exit 2; }
+have_ogr=1
+command -v ogr2ogr > /dev/null || { have_ogr=0; echo "ogr2ogr introuvable (paquet gdal-bin) : pas de comparaison" >&2; }
+have_cs2cs=1
+command -v cs2cs > /dev/null || { have_cs2cs=0; echo "cs2cs introuvable (paquet proj-bin) : pas de comparaison" >&2; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Deterministic Lambert 72 points over Belgium, with an id and a name.
-awk -v n="$n" 'BEGIN { print "id\tnom\tx\ty"; s = 12345; for (i = 1; i <= n; i++) {
+# Deterministic Lambert 72 points over Belgium.
+awk -v n="$n" 'BEGIN { print "id,x,y"; s = 12345; for (i = 1; i <= n; i++) {
   s = (s * 1103515245 + 12345) % 2147483648; x = 20000 + 270000 * s / 2147483648;
   s = (s * 1103515245 + 12345) % 2147483648; y = 20000 + 230000 * s / 2147483648;
-  printf "%d\tpoint %d\t%.3f\t%.3f\n", i, i, x, y } }' > "$work/pts.txt"
-tail -n +2 "$work/pts.txt" | cut -f3,4 > "$work/xy.txt"
+  printf "%d,%.3f,%.3f\n", i, x, y } }' > "$work/pts.csv"
+tail -n +2 "$work/pts.csv" | cut -d, -f2,3 | tr , ' ' > "$work/xy.txt"
 
-# run LABEL COMMAND...: prints seconds and peak resident megabytes.
-run() {
-    local label=$1; shift
-    /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null
-    read -r secs kb < "$work/time"
-    printf '%-28s %6.2f s  %6.1f Mo\n' "$label" "$secs" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
-    echo "$secs" > "$work/$label.s"
+lb72=$("$cli" systems --proj --method 1 | awk -F '\t' '$1 == "BE LB72" { if (!f++) print $2 }')
+utm=$("$cli" systems --proj | awk -F '\t' '$1 == "WGS84 UTM" && / \+zone=31 / { if (!f++) print $2 }')
+args=(--x x --y y --from "BE LB72" --to "WGS84 UTM" --method 1 --threads "$threads")
+if [ "$have_ogr" = 1 ]; then
+    ogr2ogr -f XLSX "$work/pts.xlsx" "$work/pts.csv" -nln pts -oo AUTODETECT_TYPE=YES
+    ogr2ogr -f GPKG "$work/pts.gpkg" "$work/pts.csv" -nln pts -oo AUTODETECT_TYPE=YES \
+        -oo X_POSSIBLE_NAMES=x -oo Y_POSSIBLE_NAMES=y -oo KEEP_GEOM_COLUMNS=YES -a_srs "$lb72"
+else
+    "$cli" batch --in "$work/pts.csv" --in-delim comma "${args[@]}" --out "$work/pts.xlsx" > /dev/null
+    "$cli" batch --in "$work/pts.csv" --in-delim comma "${args[@]}" --out "$work/pts.gpkg" > /dev/null
+fi
+ogr=(ogr2ogr -s_srs "$lb72" -t_srs "$utm")
+ogr_csv=(-oo X_POSSIBLE_NAMES=x -oo Y_POSSIBLE_NAMES=y -oo KEEP_GEOM_COLUMNS=YES -oo AUTODETECT_TYPE=YES)
+ogr_xlsx=(-dialect SQLite -sql "SELECT id, x, y, MakePoint(x, y) AS geometry FROM pts")
+
+# timed NAME COMMAND...: appends "seconds kilobytes cpu-seconds" to $work/NAME.
+timed() {
+    local name=$1; shift
+    /usr/bin/time -f "%e %M %U %S" -o "$work/time" "$@" > /dev/null 2> "$work/err" ||
+        { echo "échec de $name :" >&2; cat "$work/err" >&2; exit 1; }
+    tail -n 1 "$work/time" | awk '{ print $1, $2, $3 + $4 }' >> "$work/$name"
+}
+clean() { rm -rf "$work"/out.* "$work"/pts._travena.mdb; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+secs() { cut -d' ' -f1 "$work/$1" | median; }
+megs() { cut -d' ' -f2 "$work/$1" | median | awk '{ printf "%.0f", $1 / 1024 }'; }
+cpu() { cut -d' ' -f3 "$work/$1" | median; }
+
+# row NAME INPUT OUTPUT TRAVENA-INPUT-ARGS... -- OGR-ARGS...: one round of a row.
+row() {
+    local name=$1 in=$2 out=$3; shift 3
+    local -a targs=() oargs=()
+    while [ "$1" != -- ]; do targs+=("$1"); shift; done
+    shift
+    oargs=("$@")
+    clean
+    timed "t_$name" "$cli" batch --in "$work/$in" "${targs[@]}" "${args[@]}" --out "$work/out.$out"
+    clean
+    if [ "$have_ogr" = 1 ]; then
+        local format=CSV
+        case $out in xlsx) format=XLSX ;; gpkg) format=GPKG ;; esac
+        local -a lco=()
+        [ "$format" = CSV ] && lco=(-lco GEOMETRY=AS_XY)
+        timed "o_$name" "${ogr[@]}" -f "$format" "$work/out.$out" "$work/$in" "${oargs[@]}" "${lco[@]}"
+    fi
 }
 
-args=(--x x --y y --from "BE LB72" --to "WGS84 UTM" --geo deg)
-echo "$n lignes, BE LB72 -> WGS84 UTM"
-# The import alone: a run that stops at once on a field the table lacks.
-/usr/bin/time -f "%e %M" -o "$work/time" "$cli" batch --in "$work/pts.txt" --x x --y absent --from "BE LB72" \
-    --to "WGS84 UTM" --out "$work/none.txt" > /dev/null 2>&1 || true
-read -r secs kb < <(tail -n 1 "$work/time")  # after time's note of the exit status
-printf '%-28s %6.2f s  %6.1f Mo\n' import_seul "$secs" "$(awk -v k="$kb" 'BEGIN { print k / 1024 }')"
-echo "$secs" > "$work/import_seul.s"
-run batch_texte "$cli" batch --in "$work/pts.txt" "${args[@]}" --out "$work/out.txt"
-rm -f "$work/pts._travena.mdb"
-run batch_base "$cli" batch --in "$work/pts.txt" "${args[@]}" --out "$work/out.mdb"
-run convert_utm "$cli" convert --from "BE LB72" --to "WGS84 UTM" < "$work/xy.txt"
-lb72='+proj=lcc +lat_0=90 +lat_1=51.16666723333333 +lat_2=49.8333339 +lon_0=4.367486666666666
-      +x_0=150000.013 +y_0=5400088.438 +ellps=intl
-      +towgs84=-106.8686,52.2978,-103.7239,0.3366,-0.457,1.8422,-1.2747 +units=m +no_defs'
-if command -v cs2cs > /dev/null; then
-    # shellcheck disable=SC2086
-    run cs2cs_colonnes cs2cs -f %.15g $lb72 +to +proj=utm +zone=31 +datum=WGS84 +units=m +no_defs < "$work/xy.txt"
-else
-    echo "cs2cs introuvable (paquet proj-bin) : pas de comparaison" >&2
-    echo 0 > "$work/cs2cs_colonnes.s"
-fi
+for ((r = 0; r < rounds; r++)); do
+    row texte_texte pts.csv txt --in-delim comma -- "${ogr_csv[@]}"
+    [ "$have_cs2cs" = 1 ] && timed cs2cs cs2cs -f %.15g $lb72 +to $utm < "$work/xy.txt"
+    row texte_xlsx pts.csv xlsx --in-delim comma -- "${ogr_csv[@]}"
+    row texte_gpkg pts.csv gpkg --in-delim comma -- "${ogr_csv[@]}"
+    row xlsx_texte pts.xlsx txt --table 'pts$' -- "${ogr_xlsx[@]}"
+    row gpkg_texte pts.gpkg txt --table pts --
+done
+clean
 
-# The batch times include the import; the run alone is the rest.
-awk -v n="$n" -v i="$(cat "$work/import_seul.s")" -v t="$(cat "$work/batch_texte.s")" \
-    -v d="$(cat "$work/batch_base.s")" -v u="$(cat "$work/convert_utm.s")" -v p="$(cat "$work/cs2cs_colonnes.s")" 'BEGIN {
-  printf "par enregistrement : import %.2f µs, conversion texte %.2f µs, conversion base %.2f µs, convert %.2f µs, cs2cs %.2f µs\n",
-         1e6 * i / n, 1e6 * (t - i) / n, 1e6 * (d - i) / n, 1e6 * u / n, 1e6 * p / n
-  if (p > 0) printf "rapport (import + conversion)/cs2cs : texte %.2f (objectif < 1), base %.2f (objectif <= 1.2)\n", t / p, d / p }'
+echo "$n enregistrements, BE LB72 -> WGS84 UTM, --threads $threads, médianes de $rounds essais alternés"
+tt=$(secs t_texte_texte)
+tg=$(secs t_gpkg_texte)
+for name in texte_texte texte_xlsx texte_gpkg xlsx_texte gpkg_texte; do
+    t=$(secs "t_$name")
+    line=$(printf '%-12s travena-cli %6.2f s (CPU %5.2f) %4s Mo' "$name" "$t" "$(cpu "t_$name")" "$(megs "t_$name")")
+    if [ -s "$work/o_$name" ]; then
+        o=$(secs "o_$name")
+        line+=$(printf '   ogr2ogr %6.2f s (CPU %5.2f) %4s Mo (%.2f)' "$o" "$(cpu "o_$name")" "$(megs "o_$name")" \
+            "$(awk -v a="$t" -v b="$o" 'BEGIN { print a / b }')")
+    fi
+    case $name in
+        texte_texte)
+            if [ -s "$work/cs2cs" ]; then
+                p=$(secs cs2cs)
+                line+=$(printf '   cs2cs %6.2f s (CPU %5.2f) %4s Mo ; objectif <= 0.5 x cs2cs : %.2f' "$p" "$(cpu cs2cs)" "$(megs cs2cs)" \
+                    "$(awk -v a="$t" -v b="$p" 'BEGIN { print a / b }')")
+            fi ;;
+        texte_xlsx) line+=$(awk -v a="$t" -v b="$tt" 'BEGIN { printf " ; objectif <= 2 x texte_texte : %.2f", a / b }') ;;
+        texte_gpkg) line+=$(awk -v a="$t" -v b="$tt" 'BEGIN { printf " ; objectif <= 2.5 x texte_texte : %.2f", a / b }') ;;
+        xlsx_texte) line+=$(awk -v a="$t" -v b="$tg" 'BEGIN { printf " ; objectif <= 2 x gpkg_texte et <= 100 Mo : %.2f", a / b }') ;;
+        gpkg_texte) line+=$(awk -v a="$t" -v b="$tt" 'BEGIN { printf " ; objectif <= 2 x texte_texte : %.2f", a / b }') ;;
+    esac
+    echo "$line"
+done

@@ -15,4 +15,8 @@ constexpr double HalfCircleDeg = 180.0;
 // passes, so reaching this means NaN input or an oscillation.
 constexpr int MaxIterations = 200;
 
+// Two latitude iterates closer than this (radians, about 0.06 mm on the
+// ground) have settled.
+constexpr double LatTol = 1e-11;
+
 }  // namespace core

@@ -25,7 +25,6 @@ namespace core {
 
 namespace {
 
-constexpr double LatTol = 1e-11;       // radians, on every latitude iterate
 constexpr double ArcSecondsPerDegree = 3600.0;
 constexpr double PpmPerUnit = 1000000.0;
 

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "core/Constants.h"
+#include "base/Text.h"
 #include "base/Errors.h"
 #include "core/Grid.h"
 #include "core/NumberText.h"
@@ -96,8 +97,7 @@ void RemoveSpaces(std::string& text) { std::erase(text, ' '); }
 
 void CleanReference(std::string& text) {
     RemoveSpaces(text);
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    text = base::AsciiUpper(std::move(text));
 }
 
 void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing,

@@ -437,18 +437,4 @@ std::string FormatFixed(double value, int decimals) {
     return units;
 }
 
-double RoundHalfEven(double value) {
-    const double nearest = std::round(value);  // halves away from zero
-    if (std::fabs(value - std::trunc(value)) == 0.5) return 2.0 * std::round(value / 2.0);
-    return nearest;
-}
-
-std::int16_t ToInt16(double value) {
-    const double rounded = RoundHalfEven(value);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-          rounded <= std::numeric_limits<std::int16_t>::max()))
-        throw base::OverflowError();
-    return static_cast<std::int16_t>(rounded);
-}
-
 }  // namespace core

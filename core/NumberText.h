@@ -49,11 +49,4 @@ double GeneralValue(double value);
 constexpr int MaxFixedDecimals = 20;
 std::string FormatFixed(double value, int decimals);
 
-// Nearest integer, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
-double RoundHalfEven(double value);
-
-// RoundHalfEven, then a 16-bit integer; a value outside -32768..32767, or NaN,
-// throws OverflowError().
-std::int16_t ToInt16(double value);
-
 }  // namespace core

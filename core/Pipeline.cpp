@@ -14,6 +14,7 @@
 #include <vector>
 #include <string_view>
 
+#include "base/Text.h"
 #include "core/AngleText.h"
 #include "core/Datum.h"
 #include "core/Grid.h"
@@ -31,11 +32,10 @@ constexpr std::string_view IfblSuffix = "IFBL";
 constexpr std::size_t SuffixLength = 4;
 const std::string Wgs84 = "WGS84";
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
 // The projection a grid reference sits on: the name without its grid suffix.
 std::string_view BaseProjection(std::string_view projection) {
-    if ((Contains(projection, MgrsSuffix) || Contains(projection, IfblSuffix)) &&
+    if ((base::Contains(projection, MgrsSuffix) || base::Contains(projection, IfblSuffix)) &&
         projection.size() >= SuffixLength)
         return projection.substr(0, projection.size() - SuffixLength);
     return projection;
@@ -112,11 +112,6 @@ void Transform(const std::string& source, const std::string& target, double lonI
     TransformNamedWith(source, target, d.s, d.t, d.sEll, d.tEll, lonIn, latIn, lonOut, latOut, method, legs);
 }
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -131,13 +126,13 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
     double lon = 0, lat = 0;
     if (inDatum.empty()) {
         double x = in.x, y = in.y;
-        if (Contains(inProjection, MgrsSuffix)) {
+        if (base::Contains(inProjection, MgrsSuffix)) {
             CommaToPoint(in.reference);
-            std::string reference = Trimmed(in.reference);
+            std::string reference(base::Trim(in.reference));
             MgrsToUtm(in.zone, x, y, reference);
-        } else if (Contains(inProjection, IfblSuffix)) {
+        } else if (base::Contains(inProjection, IfblSuffix)) {
             CommaToPoint(in.reference);
-            std::string code = Trimmed(in.reference);
+            std::string code(base::Trim(in.reference));
             IfblToLambert(x, y, code);
         }
         const ProjectionParams& p = CachedProjection(BaseProjection(inProjection));
@@ -159,10 +154,10 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
         if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method, legs);
         out.x = out.y = 0;
         ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, out.x, out.y, out.zone);
-        if (Contains(outProjection, MgrsSuffix)) {
+        if (base::Contains(outProjection, MgrsSuffix)) {
             // The band letter follows the WGS 84 latitude, whatever the output datum.
             UtmToMgrs(latW, out.zone, out.x, out.y, out.reference);
-        } else if (Contains(outProjection, IfblSuffix)) {
+        } else if (base::Contains(outProjection, IfblSuffix)) {
             LambertToIfbl(out.x, out.y, out.reference);
         }
     } else {
@@ -179,7 +174,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::s
     CommaToPoint(xText);
     CommaToPoint(yText);
     RecordPoint in{ValNumber(xText), ValNumber(yText), {}, inZone};
-    if (Contains(inProjection, MgrsSuffix) || Contains(inProjection, IfblSuffix)) in.reference = xText;
+    if (base::Contains(inProjection, MgrsSuffix) || base::Contains(inProjection, IfblSuffix)) in.reference = xText;
     RecordPoint out;
     out.zone = outZone;
     try {
@@ -193,7 +188,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::s
     outZone = out.zone;
     outXText = FormatGeneral(out.x);
     outYText = FormatGeneral(out.y);
-    if (Contains(outProjection, MgrsSuffix) || Contains(outProjection, IfblSuffix)) outXText = out.reference;
+    if (base::Contains(outProjection, MgrsSuffix) || base::Contains(outProjection, IfblSuffix)) outXText = out.reference;
 }
 
 }  // namespace core

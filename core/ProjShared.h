@@ -18,8 +18,6 @@
 
 namespace core::proj {
 
-constexpr double LatTol = 1e-11;  // radians, every latitude iteration
-
 // The ellipsoid as the formulas use it: e is the stored first eccentricity.
 struct Ell {
     explicit Ell(const EllipsoidParams& p) : a(p.a), e(p.ec), e2(p.ec * p.ec), ep2(e2 / (1 - e2)) {}

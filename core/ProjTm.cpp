@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/NumberText.h"
+#include "base/CheckedNumber.h"
 #include "core/ProjShared.h"
 
 namespace core::proj {
@@ -45,7 +45,7 @@ void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, 
         const double lam0Deg = std::floor(lamDeg / ZoneWidthDeg) * ZoneWidthDeg + 3;
         double z = std::floor(lam0Deg / ZoneWidthDeg) + FirstZoneOffset;
         if (z > ZoneCount) z -= ZoneCount;
-        zone = ToInt16(FpGuard::Checked(z));
+        zone = base::RoundedInt<std::int16_t>(FpGuard::Checked(z));
         lam0 = lam0Deg * Pi / HalfCircleDeg;
     } else {
         zone = 0;

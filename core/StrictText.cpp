@@ -43,9 +43,6 @@ std::size_t NumberLength(std::string_view t, bool sign) {
     return i;
 }
 
-bool StartsWith(std::string_view text, std::size_t at, std::string_view what) {
-    return text.substr(at, what.size()) == what;
-}
 
 }  // namespace
 
@@ -53,13 +50,13 @@ std::size_t TypedBlankLength(std::string_view text, std::size_t at) {
     if (at >= text.size()) return 0;
     if (IsBlank(text[at])) return 1;
     for (std::string_view space : {"\u00A0", "\u202F", "\u2009", "\u2007"})
-        if (StartsWith(text, at, space)) return space.size();
+        if (text.substr(at).starts_with(space)) return space.size();
     return 0;
 }
 
 std::size_t TypedMinusLength(std::string_view text, std::size_t at) {
     if (at < text.size() && text[at] == '-') return 1;
-    return StartsWith(text, at, "\u2212") ? std::string_view("\u2212").size() : 0;
+    return text.substr(at).starts_with("\u2212") ? std::string_view("\u2212").size() : 0;
 }
 
 std::string_view TrimTypedBlanks(std::string_view text) {

@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "store/detail/Drivers.h"
 #include "store/EngineError.h"
 #include "base/TextCodec.h"
@@ -43,9 +44,8 @@ DbfPtr OpenDbf(const std::string& path) {
 }
 
 std::string_view Trimmed(std::string_view s, bool leading) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.remove_suffix(1);
-    while (leading && !s.empty() && s.front() == ' ') s.remove_prefix(1);
-    return s;
+    s = base::TrimEnd(s, std::string_view(" \0", 2));
+    return leading ? base::TrimStart(s) : s;
 }
 
 // Days since 30/12/1899 of a "YYYYMMDD" date, the engine's dates.

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/Text.h"
 #include "store/detail/Drivers.h"
 #include "store/EngineError.h"
 #include "store/detail/Sqlite.h"
@@ -32,11 +33,6 @@ Registry& Drivers() {
     return registry;
 }
 
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -93,9 +89,9 @@ ConnectString ParseConnect(const std::string& connect) {
         const auto end = connect.find(';', start);
         const std::string part = connect.substr(start, end == std::string::npos ? end : end - start);
         if (first) {
-            c.driver = Trimmed(part);
+            c.driver = base::Trim(part);
         } else if (const auto eq = part.find('='); eq != std::string::npos &&
-                                                 SameText(Trimmed(part.substr(0, eq)), "DATABASE")) {
+                                                 SameText(base::Trim(part.substr(0, eq)), "DATABASE")) {
             c.database = connect.substr(start + eq + 1);
             break;
         }

@@ -13,6 +13,7 @@
 #include <optional>
 #include <string_view>
 
+#include "base/Text.h"
 #include "base/Utf8.h"
 #include "store/detail/Drivers.h"
 #include "store/detail/EngineImpl.h"
@@ -91,9 +92,7 @@ using detail::SingleTable;
 constexpr std::size_t MaxNameLength = 64;
 
 std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n;") - first + 1);
+    return std::string(base::TrimEnd(base::TrimStart(text, " \t\r\n"), " \t\r\n;"));
 }
 
 // A type for columns without a declared one, from the first value they hold.

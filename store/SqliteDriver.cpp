@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "store/EngineError.h"
+#include "base/Text.h"
 #include "store/detail/Sqlite.h"
 
 namespace store::detail {
@@ -41,9 +42,6 @@ std::shared_ptr<WriteCounter> CounterFor(const std::string& path) {
     return counter;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
 
 // SQLite's own texts are English: what its primary result codes mean, in French.
 const char* CodeText(int rc) {
@@ -91,9 +89,9 @@ std::string NameIn(std::string_view text) {
     const std::string_view message = db ? sqlite3_errmsg(db) : "";
     constexpr std::string_view noTable = "no such table: ", twice = "duplicate column name: ",
                                noColumn = "no such column: ", near = "near ", exists = " already exists";
-    if (StartsWith(message, noTable)) throw Error(base::err::UnknownTable, NameIn(message.substr(noTable.size())));
-    if (StartsWith(message, twice)) throw Error(base::err::FieldTwice, NameIn(message.substr(twice.size())));
-    if (StartsWith(message, noColumn))
+    if (message.starts_with(noTable)) throw Error(base::err::UnknownTable, NameIn(message.substr(noTable.size())));
+    if (message.starts_with(twice)) throw Error(base::err::FieldTwice, NameIn(message.substr(twice.size())));
+    if (message.starts_with(noColumn))
         throw Error(base::err::TooFewParameters, "colonne inconnue « " + NameIn(message.substr(noColumn.size())) + " »");
     if (message.ends_with(exists)) {
         std::string_view what = message.substr(0, message.size() - exists.size());
@@ -101,7 +99,7 @@ std::string NameIn(std::string_view text) {
         throw Error(base::err::TableExists, NameIn(what));
     }
     // "near "FROM": syntax error"
-    if (StartsWith(message, near) && message.ends_with(": syntax error")) {
+    if (message.starts_with(near) && message.ends_with(": syntax error")) {
         const std::string_view token = message.substr(near.size(), message.size() - near.size() - 14);
         throw Error(base::err::SyntaxError, "près de « " + NameIn(token) + " »");
     }
@@ -115,12 +113,6 @@ bool OnlyBlanks(const char* text) {
     return true;
 }
 
-std::string Upper(const char* text) {
-    std::string s(text);
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-    return s;
-}
 
 }  // namespace
 
@@ -287,7 +279,7 @@ std::string DeclaredType(const FieldDef& field) {
 FieldDef FieldFromDecl(std::string name, const char* decl) {
     FieldDef f{std::move(name), 0, 0};
     if (!decl || !*decl) return f;
-    const std::string upper = Upper(decl);
+    const std::string upper = base::AsciiUpper(decl);
     const auto paren = upper.find('(');
     std::string base = upper.substr(0, paren);
     while (!base.empty() && base.back() == ' ') base.pop_back();

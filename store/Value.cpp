@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+#include "base/CheckedNumber.h"
+#include "base/Text.h"
 #include "base/Errors.h"
 
 namespace store {
@@ -21,24 +23,6 @@ base::ArithmeticError NullError() {
 }
 base::ArithmeticError MismatchError() {
     return base::ArithmeticError(base::err::TypeMismatch, "Type incompatible.");
-}
-
-double RoundHalfEven(double x) {
-    double r = std::floor(x);
-    const double diff = x - r;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(r, 2.0) != 0.0)) r += 1.0;
-    return r;
-}
-
-template <class Int>
-Int RoundedInt(double x) {
-    const double r = RoundHalfEven(x);
-    // -min is a power of two, exact as a double even where max is not. Written
-    // so that NaN fails too.
-    constexpr double low = double(std::numeric_limits<Int>::min());
-    if (!(r >= low && r < -low))
-        throw base::OverflowError();
-    return static_cast<Int>(r);
 }
 
 template <class Int>
@@ -76,7 +60,6 @@ Scientific ToScientific(double v, int decimals /* -1: shortest round trip */) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 }  // namespace
 
@@ -122,7 +105,7 @@ bool ParseNumber(std::string_view text, double& out) {
 
 bool SameText(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return base::AsciiLower(x) == base::AsciiLower(y); });
 }
 
 std::string Value::Text() const {
@@ -161,17 +144,17 @@ float Value::Float() const {
 
 std::int16_t Value::Int16() const {
     if (GetKind() == Kind::Integer) return NarrowInt<std::int16_t>(std::get<std::int64_t>(data_));
-    return RoundedInt<std::int16_t>(Double());
+    return base::RoundedInt<std::int16_t>(Double());
 }
 
 std::int32_t Value::Int32() const {
     if (GetKind() == Kind::Integer) return NarrowInt<std::int32_t>(std::get<std::int64_t>(data_));
-    return RoundedInt<std::int32_t>(Double());
+    return base::RoundedInt<std::int32_t>(Double());
 }
 
 std::int64_t Value::Int64() const {
     if (GetKind() == Kind::Integer) return std::get<std::int64_t>(data_);
-    return RoundedInt<std::int64_t>(Double());
+    return base::RoundedInt<std::int64_t>(Double());
 }
 
 }  // namespace store

@@ -20,6 +20,7 @@
 #include <unordered_set>
 
 #include "store/detail/Drivers.h"
+#include "base/Text.h"
 #include "store/EngineError.h"
 #include "store/detail/Isolated.h"
 
@@ -199,11 +200,7 @@ void CleanFieldNames(std::vector<FieldDef>& fields) {
     // Keyed on the ASCII-lowered name, as names match without regard to case;
     // a damaged file may declare tens of thousands of columns.
     std::unordered_set<std::string> taken;
-    const auto key = [](std::string name) {
-        for (char& c : name)
-            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        return name;
-    };
+    const auto key = [](const std::string& name) { return base::AsciiLower(name); };
     for (std::size_t i = 0; i < fields.size(); ++i) {
         std::string name = EngineFieldName(fields[i].Name);
         // Unnamed and repeated columns take their position's name, as F1, F2...

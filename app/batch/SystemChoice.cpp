@@ -11,10 +11,6 @@ namespace batch {
 
 namespace {
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 std::string Right(const std::string& text, std::size_t n) {
     return n >= text.size() ? text : text.substr(text.size() - n);
 }
@@ -51,7 +47,7 @@ SystemChoice MakeSystemChoice(const std::string& item) {
         const std::string head = item.substr(0, 2);
         c.datum = (head == "W " || head == "UE") ? Right(item, n) : item.substr(0, 3) + Right(item, n);
     }
-    if (EndsWith(item, "UTM")) c.kind = SystemKind::Utm;
+    if (item.ends_with("UTM")) c.kind = SystemKind::Utm;
     c.fieldBase = SpacesToUnderscores(item);
     return c;
 }

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/Text.h"
 #include "base/SystemText.h"
 #include "core/StrictText.h"
 #include "store/Engine.h"
@@ -195,20 +196,15 @@ private:
     std::vector<std::size_t> ends_;  // where each field ends in text_
 };
 
-std::string_view Trimmed(std::string_view s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
 
 // A raw field as stored: trimmed, and decoded from Windows-1252 when it is
 // not UTF-8 into `decoded`, which the result may then point into.
 class FieldText {
 public:
     std::string_view operator()(std::string_view raw, std::string& decoded) {
-        if (base::ValidUtf8(raw)) return Trimmed(raw);
+        if (base::ValidUtf8(raw)) return base::Trim(raw);
         decoded = cp1252_.ToUtf8(raw);
-        return Trimmed(decoded);
+        return base::Trim(decoded);
     }
     std::string operator()(std::string_view raw) {
         std::string decoded;

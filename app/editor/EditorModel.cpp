@@ -15,6 +15,8 @@
 #include "app/help/Module_aide.h"
 #include "app/main/MainModel.h"
 #include "base/Errors.h"
+#include "base/Text.h"
+#include "base/Utf8.h"
 #include "core/Datum.h"
 #include "core/NumberText.h"
 #include "core/ParamRules.h"
@@ -84,26 +86,15 @@ struct Refused {
     std::string text;
 };
 
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+// Typed fields lose the spaces and tabs around them.
+std::string Trim(const std::string& text) { return std::string(base::Trim(text, " \t")); }
 
 bool Filled(const std::string& text) { return !Trim(text).empty(); }
-
-std::string Quoted(const std::string& text) { return "« " + text + " »"; }
-
-std::size_t Utf8Length(const std::string& text) {
-    std::size_t n = 0;
-    for (unsigned char c : text) n += (c & 0xC0) != 0x80;
-    return n;
-}
 
 double Number(const std::string& label, const std::string& text) {
     std::string why;
     const std::optional<double> v = ReadNumber(text, &why);
-    if (!v) throw Refused{"Le champ " + Quoted(label) + " doit contenir un nombre : " + why};
+    if (!v) throw Refused{"Le champ " + base::Guillemets(label) + " doit contenir un nombre : " + why};
     return *v;
 }
 
@@ -111,13 +102,13 @@ double Angle(const std::string& label, const std::string& text, AngleKind kind) 
     std::string why;
     const std::optional<double> v = ReadAngle(text, kind, &why);
     if (!v)
-        throw Refused{"Le champ " + Quoted(label) + " doit contenir un angle (50°30'15.5'', 50 30 15.5 ou " +
-                      "50.504306 ; ouest et sud négatifs) : " + Quoted(text) + " ne peut pas être lu (" + why + ")."};
+        throw Refused{"Le champ " + base::Guillemets(label) + " doit contenir un angle (50°30'15.5'', 50 30 15.5 ou " +
+                      "50.504306 ; ouest et sud négatifs) : " + base::Guillemets(text) + " ne peut pas être lu (" + why + ")."};
     return *v;
 }
 
 void Require(bool ok, const std::string& label, const char* rule) {
-    if (!ok) throw Refused{"Le champ " + Quoted(label) + " doit " + rule + "."};
+    if (!ok) throw Refused{"Le champ " + base::Guillemets(label) + " doit " + rule + "."};
 }
 
 bool Locked(store::Recordset& rs) { return store::SameText(rs.Field("lock").Value().Text(), "Y"); }
@@ -485,7 +476,7 @@ void EditorModel::ShowEllipsoid(store::Recordset& rs) {
     datums.FindFirst(store::EllipsoideIs(CurrentName[SecEllipsoid]));
     ShowButtons(SecEllipsoid, Locked(rs),
                 datums.NoMatch() ? ""
-                                 : "Le datum " + Quoted(datums.Field("Nom").Value().Text()) +
+                                 : "Le datum " + base::Guillemets(datums.Field("Nom").Value().Text()) +
                                        " utilise cette ellipsoïde : changez son ellipsoïde ou supprimez-le d'abord.");
 }
 
@@ -507,7 +498,7 @@ void EditorModel::ShowDatum(store::Recordset& rs) {
     projections.FindFirst(store::DatumIs(CurrentName[SecDatum]));
     ShowButtons(SecDatum, Locked(rs),
                 projections.NoMatch() ? ""
-                                      : "La projection " + Quoted(projections.Field("Nom").Value().Text()) +
+                                      : "La projection " + base::Guillemets(projections.Field("Nom").Value().Text()) +
                                             " utilise ce datum : changez son datum ou supprimez-la d'abord.");
     // Last, since showing moves the record sets: the ellipsoid section shows
     // this datum's ellipsoid, unless it holds edits the user keeps.
@@ -607,8 +598,8 @@ void RequireFilled(const EditorModel& m, int section) {
 }
 
 void RequireLength(const std::string& text, std::size_t limit, const std::string& what) {
-    if (Utf8Length(text) > limit)
-        throw Refused{what + " " + Quoted(text) + " est trop long : " + std::to_string(Utf8Length(text)) +
+    if (base::CharacterCount(text) > limit)
+        throw Refused{what + " " + base::Guillemets(text) + " est trop long : " + std::to_string(base::CharacterCount(text)) +
                       " caractères, " + std::to_string(limit) + " au plus."};
 }
 
@@ -646,7 +637,7 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
     };
     const auto fault = [&](const std::optional<core::ParamFault>& f, const auto& labelOf) {
         if (!f) return;
-        throw Refused{"Le champ " + Quoted(labelOf(f->column)) + " : " + f->expected + " (" +
+        throw Refused{"Le champ " + base::Guillemets(labelOf(f->column)) + " : " + f->expected + " (" +
                       core::FormatGeneral(f->value) + ")."};
     };
     if (s == SecEllipsoid) {
@@ -692,7 +683,7 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
         RequireLength(Txt_P[0], MaxFullNameLength, "Le nom complet");
         const int type = ChosenType();
         if (type < UtmType || type > LastType)
-            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " + Quoted(std::to_string(type)) +
+            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " + base::Guillemets(std::to_string(type)) +
                           " n'est pas calculable."};
         const auto label = [&](int i) { return ProjectionLabel(type, i, AutoUtm); };
         c.insert(c.end(), {{"Pays", store::Value(Trim(Txt_P[1]))},
@@ -718,7 +709,7 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
             c.emplace_back(ProjectionAngles[i], v);
         }
         if (type == UtmType && !AutoUtm && ColumnValue(c, "Lg0") == 0)
-            throw Refused{"Le champ " + Quoted(label(Lg0Field)) +
+            throw Refused{"Le champ " + base::Guillemets(label(Lg0Field)) +
                           " : un méridien central à 0 signifie des fuseaux UTM automatiques. Cochez « fuseaux UTM "
                           "automatiques », ou donnez un autre méridien (un méridien de Greenwich s'écrit "
                           "0°0'0.000001'', à 0,03 µm de 0°)."};
@@ -917,7 +908,7 @@ void EditorModel::Delete(int s) {
                 if (!users.Eof())
                     throw Refused{std::string("Impossible de supprimer ") + ThisRow[s] +
                                   (s == SecEllipsoid ? " : le datum " : " : la projection ") +
-                                  Quoted(users.Field("Nom").Value().Text()) + " l'utilise."};
+                                  base::Guillemets(users.Field("Nom").Value().Text()) + " l'utilise."};
             }
             store::Recordset rs = db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(name)});
             if (rs.Eof()) throw store::Error(base::err::NoCurrentRecord);
@@ -1098,8 +1089,8 @@ void EditorModel::ImportProjString(const std::string& text) {
                            ", puis « Ajouter » dans la section Projection (« Tester » la calcule avant)");
         }
         std::string message = "Chaîne PROJ lue.";
-        if (ellipsoid >= 0) message += "\nEllipsoïde de la base : " + Quoted(Combo_E.items[std::size_t(ellipsoid)]) + ".";
-        if (datum >= 0) message += "\nDatum de la base : " + Quoted(Combo_D.items[std::size_t(datum)]) + ".";
+        if (ellipsoid >= 0) message += "\nEllipsoïde de la base : " + base::Guillemets(Combo_E.items[std::size_t(ellipsoid)]) + ".";
+        if (datum >= 0) message += "\nDatum de la base : " + base::Guillemets(Combo_D.items[std::size_t(datum)]) + ".";
         message += "\nReste à enregistrer, dans cet ordre :";
         for (const std::string& step : todo) message += "\n- " + step;
         messages_.Info(AppTitle, message);
@@ -1126,12 +1117,12 @@ void EditorModel::Com_export_Click() {
                 const std::optional<double> west = ReadNumber(Txt_P[WestLimit]);
                 zone = west && *west >= 1 && *west <= 60 ? int(*west) : 31;
             }
-            text = "Projection " + Quoted(projection) + " en chaîne PROJ (pour cs2cs ou QGIS) :";
+            text = "Projection " + base::Guillemets(projection) + " en chaîne PROJ (pour cs2cs ou QGIS) :";
             both([&](std::int16_t method) { return core::ProjectionProjString(p, d, e, method, zone); });
             if (zone) text += "\n\nFuseau " + std::to_string(zone) + " ; changez +zone= pour un autre.";
         } else {
             const core::DatumParams d = core::LoadDatum(datum);
-            text = "Datum " + Quoted(datum) + " (coordonnées géographiques) en chaîne PROJ :";
+            text = "Datum " + base::Guillemets(datum) + " (coordonnées géographiques) en chaîne PROJ :";
             both([&](std::int16_t method) {
                 return core::GeographicProjString(d, core::LoadEllipsoid(d.Ellipsoide), method);
             });

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "core/AngleText.h"
 #include "core/NumberText.h"
 #include "core/StrictText.h"
@@ -13,8 +14,6 @@ namespace {
 
 constexpr double MaxLongitude = 360;
 
-std::string Quoted(const std::string& text) { return "« " + text + " »"; }
-
 }  // namespace
 
 double CellNumber(const std::string& text, const std::string& what) {
@@ -23,7 +22,7 @@ double CellNumber(const std::string& text, const std::string& what) {
         return core::ReadNumberText(text);
     } catch (const base::RuntimeError& e) {
         if (e.number != base::err::TypeMismatch) throw Refused(e.what());
-        throw Refused("la case " + what + " ne contient pas un nombre : " + Quoted(text) + ".");
+        throw Refused("la case " + what + " ne contient pas un nombre : " + base::Guillemets(text) + ".");
     }
 }
 

@@ -12,6 +12,7 @@
 // cannot go on with the value they showed before.
 
 #include "app/main/CellText.h"
+#include "base/Text.h"
 #include "app/main/MainModel.h"
 #include "core/AngleText.h"
 #include "core/Constants.h"
@@ -50,8 +51,7 @@ std::string SecondsMarkAsApostrophes(const std::string& text) {
 
 void UpperCase(std::string& text) {
     // ASCII only: a byte of a multi-byte character is left alone.
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    text = base::AsciiUpper(std::move(text));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/CheckedNumber.h"
 #include "base/Errors.h"
 #include "tests/Support.h"
 #include "core/NumberText.h"
@@ -84,15 +85,15 @@ TEST(FormatFixed, RoundsHalfAwayFromZero) {
     EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, core::MaxFixedDecimals + 1); }), base::err::InvalidCall);
 }
 
-TEST(ToInt16, RoundsHalfToEvenOrOverflows) {
+TEST(RoundedInt, RoundsHalfToEvenOrOverflows) {
     const struct { double value; std::int16_t result; } rows[] = {
         {2.5, 2}, {3.5, 4}, {-2.5, -2}, {31.49, 31}, {-0.51, -1}, {32767.4, 32767}, {-32768.5, -32768}};
     for (const auto& r : rows) {
-        EXPECT_EQ(core::ToInt16(r.value), r.result) << r.value;
-        EXPECT_EQ(core::RoundHalfEven(r.value), r.result) << r.value;
+        EXPECT_EQ(base::RoundedInt<std::int16_t>(r.value), r.result) << r.value;
+        EXPECT_EQ(base::RoundHalfEven(r.value), r.result) << r.value;
     }
     for (double v : {32767.5, 32768.0, -32769.0, 1e300, std::numeric_limits<double>::quiet_NaN()})
-        EXPECT_EQ(ErrorNumber([=] { core::ToInt16(v); }), base::err::Overflow) << v;
+        EXPECT_EQ(ErrorNumber([=] { base::RoundedInt<std::int16_t>(v); }), base::err::Overflow) << v;
 }
 
 }  // namespace

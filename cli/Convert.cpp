@@ -199,16 +199,14 @@ public:
             first = false;
         });
         if (heightIn_) {
-            double N = 0;
-            if (heightIn_ != heightOut_ && !core::QuasiGeoidHeight(pivot.lon, pivot.lat, N)) {
+            double converted = 0;
+            if (!core::ConvertHeight(heightIn_, heightOut_, pivot.lon, pivot.lat, height, converted)) {
                 notes.noHeight = true;
                 result += "\t*";
             } else {
-                // h = H + N; H = h - N.
-                const double h = heightIn_ == 'H' ? height + N : height;
                 char text[core::MaxGeneralLength];
                 result += '\t';
-                result.append(text, core::FormatGeneralTo(heightOut_ == 'H' ? h - N : h, text));
+                result.append(text, core::FormatGeneralTo(converted, text));
             }
         }
         result += '\n';

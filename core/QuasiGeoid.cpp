@@ -14,4 +14,12 @@ bool QuasiGeoidHeight(double lon, double lat, double& N) {
     return true;
 }
 
+bool ConvertHeight(char in, char out, double lon, double lat, double z, double& result) {
+    double N = 0;
+    if (in != out && !QuasiGeoidHeight(lon, lat, N)) return false;
+    const double h = in == OstendHeight ? z + N : z;
+    result = out == OstendHeight ? h - N : h;
+    return true;
+}
+
 }  // namespace core

@@ -14,4 +14,11 @@ inline constexpr const char* QuasiGeoidFile = "be_ign_hBG18.tif";
 // reader's error.
 bool QuasiGeoidHeight(double lon, double lat, double& N);
 
+// The kinds of height: ETRS89 ellipsoidal h, Ostend H (DNG, hBG18).
+inline constexpr char EllipsoidalHeight = 'h', OstendHeight = 'H';
+
+// The height `z` of kind `in` as kind `out` at (lon, lat), radians on
+// ETRS89. False, writing nothing, outside the model when the kinds differ.
+bool ConvertHeight(char in, char out, double lon, double lat, double z, double& result);
+
 }  // namespace core

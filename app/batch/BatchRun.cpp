@@ -196,11 +196,8 @@ private:
         } catch (const base::RuntimeError& e) {
             throw base::RuntimeError(e.number, field + e.what());
         }
-        double N = 0;
-        if (heightIn_ != heightOut_ && !core::QuasiGeoidHeight(pivot_.lon, pivot_.lat, N))
+        if (!core::ConvertHeight(heightIn_, heightOut_, pivot_.lon, pivot_.lat, z, height_))
             throw base::RuntimeError(base::err::InvalidCall, "point hors du modèle hBG18 (Belgique) : pas de hauteur.");
-        const double h = heightIn_ == 'H' ? z + N : z;
-        height_ = heightOut_ == 'H' ? h - N : h;
     }
 
     Conversion conversion_, conversion2_;

@@ -92,11 +92,20 @@ int RunTable(const Options& options) {
         model.Text(inputs[i].ctl, inputs[i].index) = cells[i];
         model.LostFocus(inputs[i].ctl, inputs[i].index);
     }
+    // A height typed into the height line, whose other cell the Calc fills.
+    if (options.Has("--h") && options.Has("--H"))
+        throw UsageError{"--h ou --H : une seule hauteur, le calcul donne l'autre"};
+    for (const auto& [name, cell] : {std::pair{"--h", app::height::Ellipsoidal}, std::pair{"--H", app::height::Ostend}})
+        if (options.Has(name)) {
+            model.Text(app::Ctl::TxtH, cell) = options.Get(name);
+            model.LostFocus(app::Ctl::TxtH, cell);
+        }
     model.Com_calculer_Click(row);
     // A refused Calc changed nothing: the table would show another point, or none.
     if (model.LastCalcRefused) return ExitMessage;
 
     for (int r = 0; r < app::RowCount; ++r) std::fputs(app::RowLine(model, r).c_str(), stdout);
+    std::fputs(app::HeightLine(model).c_str(), stdout);
     for (int i = 0; i < model.Count(app::Ctl::LbMethode); ++i)
         if (model.Exists(app::Ctl::LbMethode, i) && !model.Text(app::Ctl::LbMethode, i).empty())
             std::printf("%s\n", model.Text(app::Ctl::LbMethode, i).c_str());

@@ -92,13 +92,16 @@ const char* const BatchHelp =
     "--keep-going), 2 choix refusé.\n";
 const char* const TableUsage =
     "  travena-cli table --row N [--list1 ÉLÉMENT] [--list2 ÉLÉMENT] [--method 1|2|3|4]\n"
-    "                    [--params FICHIER] CASE...\n";
+    "                    [--h HAUTEUR | --H HAUTEUR] [--params FICHIER] CASE...\n";
 const char* const TableHelp =
     "table encode les CASEs dans la ligne N (0 à 12) du tableau de la fenêtre\n"
     "principale, dans l'ordre de ses colonnes, calcule et affiche chaque ligne :\n"
     "son nom puis ses cases, séparés par des tabulations. --list1 et --list2\n"
     "choisissent les systèmes des lignes 11 et 12 (voir les listes « Autres\n"
-    "projections »). Statut : 0, 1 si un message a été affiché, 2 usage incorrect.\n";
+    "projections »). --h (hauteur ellipsoïdale, ETRS89) ou --H (hauteur Ostende,\n"
+    "DNG, quasi-géoïde hBG18) ajoute la ligne des hauteurs : la hauteur donnée et\n"
+    "l'autre, calculée au point (aucune hors du modèle, qui couvre la Belgique).\n"
+    "Statut : 0, 1 si un message a été affiché, 2 usage incorrect.\n";
 const char* const SystemsUsage = "  travena-cli systems [--proj [--method 1|3]] [--params FICHIER]\n";
 const char* const SystemsHelp =
     "systems écrit les systèmes que connaît la base de paramètres, un par ligne.\n"
@@ -163,7 +166,7 @@ const Command Commands[] = {
       {"--quote", "--no-quote", "--no-header", "--keep-going", "--excel", "--overwrite", "--method-column"},
       false},
      Batch},
-    {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--params"}, {}, true},
+    {"table", TableUsage, TableHelp, {{"--row", "--list1", "--list2", "--method", "--h", "--H", "--params"}, {}, true},
      cli::RunTable},
     {"systems", SystemsUsage, SystemsHelp, {{"--method", "--params"}, {"--proj"}, false}, cli::RunSystems},
 };

@@ -97,6 +97,13 @@ void MainModel::Com_calculer_Click(int Index) {
     } keep{*this, Legs};
     Legs = {};
     std::vector<std::pair<ControlRef, std::string>> writes;  // made only once the input is accepted
+    std::optional<HeightInput> height;
+    try {
+        height = ReadHeightLine();
+    } catch (const std::exception& e) {
+        messages_.Critical(AppTitle, "Calcul impossible : " + std::string(e.what()));
+        return;
+    }
     try {
         if (Index >= FirstListRow) {
             AutresProjections(Index);  // a list showing "-" turns the click into one on row 0
@@ -124,6 +131,7 @@ void MainModel::Com_calculer_Click(int Index) {
         SetWaitCursor(false);
         messages_.Info(AppTitle, std::string(SafeModeMessage) + "\n\n" + e.what());
     }
+    FillHeightLine(height);
     RecordFill(Index);
     ShowMethod();
 }

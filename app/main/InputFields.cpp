@@ -85,6 +85,7 @@ void MainModel::Leave(Ctl ctl, int Index) {
     case Ctl::TxtE: TxtE_LostFocus(Index); break;
     case Ctl::TxtN: TxtN_LostFocus(Index); break;
     case Ctl::TxtFus: TxtFus_LostFocus(Index); break;
+    case Ctl::TxtH: TxtH_LostFocus(Index); break;
     default: break;
     }
 }

@@ -35,10 +35,17 @@ constexpr int Col5 = Col4 + RadianWidth - Border;
 constexpr int WideWidth = Col2 - Col0 + Border;  // an MGRS or IFBL cell spans the two DMS columns
 constexpr int FusLabelLeft = Col2 + 240, FusLabelWidth = 480, ZoneLeft = Col2 + 720, ZoneWidth = 615;
 constexpr int CalcWidth = 615, CalcGeographic = Col5 + RadianWidth - Border, CalcUtm = Col3, CalcOther = Col2;
-constexpr int FormWidth = CalcGeographic + CalcWidth + 240, FormHeight = 6960;
-constexpr int PictureSize = 495, PictureTop = 6240, Com_anlLeft = FormWidth - 735, Img_helpLeft = Com_anlLeft - 600;
+constexpr int FormWidth = CalcGeographic + CalcWidth + 240;
+// The height line under the list rows: its name, then each cell after its
+// name, the line's Calc under the others; the model's note below.
+constexpr int HeightTop = 6240, HeightNoteTop = HeightTop + 330;
+constexpr int HeightNameWidth = 2220, HeightCellWidth = DecimalWidth;
+constexpr int HeightCell0 = Col0 + HeightNameWidth, HeightName1 = HeightCell0 + HeightCellWidth + 240;
+constexpr int HeightCell1 = HeightName1 + HeightNameWidth;
+constexpr int PictureSize = 495, PictureTop = HeightNoteTop + 390, Com_anlLeft = FormWidth - 735, Img_helpLeft = Com_anlLeft - 600;
 // The lines under the table, left of the pictures: the method, then room for one more.
 constexpr int MethodTop = PictureTop, MethodPitch = 300, MethodWidth = Img_helpLeft - 240 - LabelLeft;
+constexpr int FormHeight = PictureTop + 720;
 
 // The labels of fixed rows 4 and 5 are Lb(11) and Lb(12); those of the list rows follow.
 constexpr int FusLabelOf(int r) { return r < FirstListRow ? r + FirstListRow - row::UtmWgs84 : r + ListCount; }
@@ -172,6 +179,17 @@ void MainModel::BuildControls() {
         zone(r, top);
         calc(r, CalcGeographic, top);
     }
+    add(Ctl::LbH, 0, {LabelLeft, HeightTop, LabelWidth, CellHeight}, "Hauteurs (m) :");
+    add(Ctl::LbH, 1, {Col0, HeightTop, HeightNameWidth, CellHeight}, "h ellipsoïdale (ETRS89)");
+    add(Ctl::TxtH, height::Ellipsoidal, {HeightCell0, HeightTop, HeightCellWidth, CellHeight}).toolTip =
+        "Hauteur sur l'ellipsoïde GRS80 (ETRS89), celle d'un récepteur GNSS";
+    add(Ctl::LbH, 2, {HeightName1, HeightTop, HeightNameWidth, CellHeight}, "H Ostende (DNG, hBG18)");
+    add(Ctl::TxtH, height::Ostend, {HeightCell1, HeightTop, HeightCellWidth, CellHeight}).toolTip =
+        "Altitude au-dessus du niveau d'Ostende (DNG/TAW), celle des plans et du nivellement belges";
+    add(Ctl::Com_hauteur, 0, {CalcGeographic, HeightTop, CalcWidth, CellHeight}, "Calc").toolTip =
+        "Calculer l'autre hauteur au point du tableau";
+    add(Ctl::LbH, 3, {Col0, HeightNoteTop, CalcGeographic + CalcWidth - Col0, CellHeight},
+        "Quasi-géoïde hBG18 (± 2 cm), pour la Belgique à terre : hors de son étendue, pas de hauteur.");
     add(Ctl::Com_anl, 0, {Com_anlLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Quitter";
     add(Ctl::Img_help, 0, {Img_helpLeft, PictureTop, PictureSize, PictureSize}).toolTip = "Aide";
     add(Ctl::LbMethode, 0, {LabelLeft, MethodTop, MethodWidth, CellHeight}, MethodLine(TransformMethod));
@@ -299,6 +317,7 @@ void MainModel::SetMethod(std::int16_t method) {
     for (const auto& [cell, text] : filled_->cells)
         if (RowOf(cell.ctl, cell.index) != filled_->row && Text(cell.ctl, cell.index) == text)
             Text(cell.ctl, cell.index).clear();
+    ClearFilledHeight();
     filled_.reset();
     Legs = {};
     ShowMethod();

@@ -43,8 +43,16 @@ enum class Ctl : std::uint8_t {
     Com_anl,             // quit picture button
     Img_help,            // help picture
     LbMethode,           // lines under the table: 0 the method that computed it
+    TxtH,                // the height line: HeightCell::Ellipsoidal and HeightCell::Ostend
+    LbH,                 // its labels: 0 the line's name, 1 and 2 the cells' names, 3 the model's note
+    Com_hauteur,         // its "Calc" button: the other height at the table's point
 };
-inline constexpr int CtlCount = static_cast<int>(Ctl::LbMethode) + 1;
+inline constexpr int CtlCount = static_cast<int>(Ctl::Com_hauteur) + 1;
+
+// The cells of the height line, by their TxtH index.
+namespace height {
+inline constexpr int Ellipsoidal = 0, Ostend = 1;
+}
 
 // Twips, 1/1440 inch.
 struct Rect {
@@ -175,6 +183,14 @@ public:
     void TxtE_LostFocus(int Index);
     void TxtN_LostFocus(int Index);
     void TxtFus_LostFocus(int Index);
+    // The height line (HeightLine.cpp). The height typed last is the input:
+    // leaving a height cell with a new text empties the other, which the
+    // next Calc fills. A Calc of any row, or the line's own Calc at the
+    // point row 0 shows, converts it through the quasi-geoid at the point's
+    // position; outside the model the other cell stays empty and a message
+    // says why. With both cells empty nothing changes.
+    void TxtH_LostFocus(int Index);
+    void Com_hauteur_Click();
 
     // Conversion (ConversionTable.cpp). A Calc whose input cannot be read,
     // decoded or converted changes no cell: it says why and sets
@@ -262,6 +278,18 @@ private:
                    double& lon);
     std::string CellName(Ctl ctl, int index) const;
     void RefillListRow(int r);
+    // Height line helpers. The typed height, refused when it cannot be read.
+    struct HeightInput {
+        int cell;
+        double value;
+    };
+    std::optional<HeightInput> ReadHeightLine() const;
+    // The other cell from `input` at the pivot; emptied, and said, outside
+    // the model.
+    void FillHeightLine(const std::optional<HeightInput>& input);
+    // The cell the last fill wrote is emptied: it no longer matches the table.
+    void ClearFilledHeight();
+    std::string HeightName(int cell) const;
 
     Messages& messages_;
     MainHost& host_;
@@ -270,6 +298,8 @@ private:
     bool waitCursor_ = false;
     std::optional<FilledTable> filled_;
     std::optional<ControlRef> currentCell_;  // the text cell of the last focus
+    std::optional<int> heightInput_;          // the height cell typed last
+    std::array<std::string, 2> heightShown_;  // the height cells as last written or left
 };
 
 // Sets the wait cursor and restores the normal one on every way out.

@@ -176,6 +176,14 @@ std::string RowLine(const MainModel& model, int row) {
     return line + "\n";
 }
 
+std::string HeightLine(const MainModel& model) {
+    const std::string& h = model.Text(Ctl::TxtH, height::Ellipsoidal);
+    const std::string& H = model.Text(Ctl::TxtH, height::Ostend);
+    if (h.empty() && H.empty()) return {};
+    return model.Text(Ctl::LbH, 0) + "\t" + model.Text(Ctl::LbH, 1) + "\t" + h + "\t" + model.Text(Ctl::LbH, 2) +
+           "\t" + H + "\n";
+}
+
 std::string TableLines(const MainModel& model) {
     std::string text;
     for (int c = 0; c < model.Count(Ctl::Lbcol); ++c) text += "\t" + model.Text(Ctl::Lbcol, c);
@@ -184,6 +192,7 @@ std::string TableLines(const MainModel& model) {
         const std::string item = r < FirstListRow ? std::string() : model.ListText(ListOfRow(r));
         if (r < FirstListRow || (!item.empty() && item != NoSystem)) text += RowLine(model, r);
     }
+    text += HeightLine(model);
     for (int i = 0; i < model.Count(Ctl::LbMethode); ++i)
         if (model.Exists(Ctl::LbMethode, i) && !model.Text(Ctl::LbMethode, i).empty())
             text += model.Text(Ctl::LbMethode, i) + "\n";

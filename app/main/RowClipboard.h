@@ -18,8 +18,11 @@ namespace app {
 
 // One row, label first, tab-separated, ended by a line break.
 std::string RowLine(const MainModel& model, int row);
+// The height line, names and cells, tab-separated and ended by a line
+// break; empty when neither height is given.
+std::string HeightLine(const MainModel& model);
 // The column headers, every row (a list row only when its list shows a
-// system) and the method line.
+// system), the height line and the method line.
 std::string TableLines(const MainModel& model);
 
 // The values of a pasted text, with what it says of them.

@@ -60,5 +60,24 @@ err=$("$cli" table --row 11 --list1 "UE UTM" 500000 5600000 40 2>&1 > /dev/null)
 out=$("$cli" table --row 10 zzz 2>/dev/null); status=$?
 [ "$status" = 1 ] && [ -z "$out" ] || fail "refused click: status $status, printed: $out"
 
+# The height line: the typed height and the other, as convert --height gives
+# them at the same WGS 84 point (to the table's millimetre).
+heights() { printf '%s\n' "$1" | awk -F'\t' '$1 == "Hauteurs (m) :" { print $3, $5 }'; }
+for kinds in h:H H:h; do
+    given=${kinds%:*}
+    table=$("$cli" table --row 0 "--$given" 100 4.35 50.85 2>&1) || fail "height $kinds: status $?"
+    want=$(echo "4.35 50.85 100" | "$cli" convert --from "W Geographic WGS84" --to "BE LB72" \
+        --height "$kinds" | cut -f3)
+    got=$(heights "$table")
+    [ "$given" = h ] && other=${got#* } || other=${got% *}
+    LC_ALL=C awk -v a="$other" -v b="$want" 'BEGIN { d = a - b; exit !(d < 6e-4 && d > -6e-4 && a != "") }' ||
+        fail "height $kinds: $got vs $want"
+done
+out=$("$cli" table --row 0 --h 100 0.2 0.9 2>&1); status=$?
+[ "$status" = 1 ] && [ "$(heights "$out")" = "100 " ] && [[ $out == *"hors du modèle hBG18"* ]] ||
+    fail "height outside the model: $status $out"
+"$cli" table --row 0 --h 1 --H 2 0.07 0.88 > /dev/null 2>&1; [ $? = 2 ] || fail "two heights accepted"
+[ -z "$(heights "$("$cli" table --row 0 0.07 0.88)")" ] || fail "a height line without heights"
+
 [ "$failures" = 0 ] && echo "table and convert agree"
 exit "$failures"

@@ -60,6 +60,30 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
     }
 
+    // A height typed, Enter to the line's Calc; a row's Calc fills the other
+    // height at its point, and the line's Calc follows a new height.
+    void heightLineFillsTheOtherHeight() {
+        QLineEdit* h = form_->Cell(Ctl::TxtH, app::height::Ellipsoidal);
+        QLineEdit* H = form_->Cell(Ctl::TxtH, app::height::Ostend);
+        h->setFocus();
+        QTest::keyClicks(h, "100");
+        QTest::keyClick(h, Qt::Key_Return);
+        QVERIFY(form_->Control(Ctl::Com_hauteur, 0)->hasFocus());
+        form_->Cell(Ctl::TxtE, 0)->setText(QStringLiteral("0.07592182246175333"));  // 4.35° E, 50.85° N
+        form_->Cell(Ctl::TxtN, 0)->setText(QStringLiteral("0.8874999246391166"));
+        QTest::mouseClick(form_->Control(Ctl::Com_calculer, 0), Qt::LeftButton);
+        QCOMPARE(H->text(), QStringLiteral("57.152"));  // cs2cs EPSG:4937 EPSG:5710: 57.151666
+        H->setFocus();
+        H->selectAll();
+        QTest::keyClicks(H, "56,5");
+        QTest::keyClick(H, Qt::Key_Return);
+        QCOMPARE(h->text(), QString());
+        QTest::keyClick(form_->Control(Ctl::Com_hauteur, 0), Qt::Key_Return);
+        QCOMPARE(H->text(), QStringLiteral("56.5"));
+        QCOMPARE(h->text(), QStringLiteral("99.348"));
+        QVERIFY(messages_->shown.empty());
+    }
+
     // The window starts and calculates without GDAL, which only workbooks and
     // GeoPackages load.
     void calcLoadsNoGdal() {
@@ -173,6 +197,14 @@ private slots:
                 if (edit->fontMetrics().horizontalAdvance(text) > edit->width() - 8)  // frame and text margins
                     tooNarrow << QStringLiteral("%1(%2): %3").arg(c).arg(i).arg(text);
             }
+        for (int i : {app::height::Ellipsoidal, app::height::Ostend}) {
+            QLineEdit* edit = form_->Cell(Ctl::TxtH, i);
+            if (edit->fontMetrics().horizontalAdvance(metres) > edit->width() - 8) tooNarrow << QStringLiteral("height %1").arg(i);
+        }
+        for (int i = 0; i < form_->Model().Count(Ctl::LbH); ++i) {
+            auto* label = qobject_cast<QLabel*>(form_->Control(Ctl::LbH, i));
+            if (label->sizeHint().width() > label->width()) tooNarrow << label->text();
+        }
         for (int k = 0; k < 2; ++k) {
             QComboBox* list = form_->Combo_projec(k);
             list->setSizeAdjustPolicy(QComboBox::AdjustToContents);

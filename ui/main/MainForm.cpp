@@ -69,7 +69,8 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-bool IsTextCell(Ctl ctl) { return ctl <= Ctl::TxtFus; }
+bool IsTextCell(Ctl ctl) { return ctl <= Ctl::TxtFus || ctl == Ctl::TxtH; }
+bool IsCalc(Ctl ctl) { return ctl == Ctl::Com_calculer || ctl == Ctl::Com_hauteur; }
 
 int ShiftState(Qt::KeyboardModifiers m) {
     int shift = 0;
@@ -214,10 +215,11 @@ void MainForm::BuildWidgets() {
                 const bool reference = i == row::MgrsWgs84 || i == row::MgrsEd50 || i == row::Ifbl;
                 if (ctl == Ctl::TxtE && reference) edit->setAlignment(Qt::AlignCenter);
                 w = edit;
-            } else if (ctl == Ctl::Com_calculer) {
+            } else if (IsCalc(ctl)) {
                 auto* button = new QPushButton(Q(m.text), central_);
-                connect(button, &QPushButton::clicked, this,
-                        [this, i] { Forward([&] { model_.Com_calculer_Click(i); }); });
+                connect(button, &QPushButton::clicked, this, [this, ctl, i] {
+                    Forward([&] { ctl == Ctl::Com_hauteur ? model_.Com_hauteur_Click() : model_.Com_calculer_Click(i); });
+                });
                 w = button;
             } else if (ctl == Ctl::Combo_projec) {
                 auto* combo = new QComboBox(central_);
@@ -266,6 +268,9 @@ void MainForm::BuildWidgets() {
         for (const ControlRef& c : RowCells(model_, r, false)) chain(Control(c.ctl, c.index));
         chain(Control(Ctl::Com_calculer, r));
     }
+    chain(Control(Ctl::TxtH, height::Ellipsoidal));
+    chain(Control(Ctl::TxtH, height::Ostend));
+    chain(Control(Ctl::Com_hauteur, 0));
 }
 
 QWidget* MainForm::Control(Ctl ctl, int index) const {
@@ -324,8 +329,8 @@ void MainForm::SyncFromModel() {
 void MainForm::PullFromWidgets() {
     // What the user typed since the last handler; the model is otherwise the
     // source of every text.
-    for (int c = 0; c <= static_cast<int>(Ctl::TxtFus); ++c)
-        for (int i = 0; i < static_cast<int>(controls_[c].size()); ++i)
+    for (int c = 0; c < CtlCount; ++c)
+        for (int i = 0; IsTextCell(static_cast<Ctl>(c)) && i < static_cast<int>(controls_[c].size()); ++i)
             if (auto* edit = qobject_cast<QLineEdit*>(controls_[c][i]))
                 model_.Text(static_cast<Ctl>(c), i) = edit->text().toStdString();
 }
@@ -407,7 +412,7 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
         // An Alt key that opened no menu types nothing into the cell.
         const Qt::KeyboardModifiers m = static_cast<QKeyEvent*>(event)->modifiers();
         if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return true;
-    } else if (ctl == Ctl::Com_calculer && type == QEvent::KeyPress && isEnter(event)) {
+    } else if (IsCalc(ctl) && type == QEvent::KeyPress && isEnter(event)) {
         // The Enter chain of a row ends on its Calc button: Enter presses it.
         static_cast<QPushButton*>(watched)->click();
         return true;

@@ -32,11 +32,18 @@ constexpr std::string_view IfblSuffix = "IFBL";
 constexpr std::size_t SuffixLength = 4;
 const std::string Wgs84 = "WGS84";
 
+// What a projection name says of its coordinates; looked for once a call.
+enum class GridKind { None, Mgrs, Ifbl };
+
+GridKind GridOf(std::string_view projection) {
+    if (base::Contains(projection, MgrsSuffix)) return GridKind::Mgrs;
+    if (base::Contains(projection, IfblSuffix)) return GridKind::Ifbl;
+    return GridKind::None;
+}
 
 // The projection a grid reference sits on: the name without its grid suffix.
-std::string_view BaseProjection(std::string_view projection) {
-    if ((base::Contains(projection, MgrsSuffix) || base::Contains(projection, IfblSuffix)) &&
-        projection.size() >= SuffixLength)
+std::string_view BaseProjection(std::string_view projection, GridKind grid) {
+    if (grid != GridKind::None && projection.size() >= SuffixLength)
         return projection.substr(0, projection.size() - SuffixLength);
     return projection;
 }
@@ -126,16 +133,17 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
     double lon = 0, lat = 0;
     if (inDatum.empty()) {
         double x = in.x, y = in.y;
-        if (base::Contains(inProjection, MgrsSuffix)) {
+        const GridKind grid = GridOf(inProjection);
+        if (grid == GridKind::Mgrs) {
             CommaToPoint(in.reference);
             std::string reference(base::Trim(in.reference));
             MgrsToUtm(in.zone, x, y, reference);
-        } else if (base::Contains(inProjection, IfblSuffix)) {
+        } else if (grid == GridKind::Ifbl) {
             CommaToPoint(in.reference);
             std::string code(base::Trim(in.reference));
             IfblToLambert(x, y, code);
         }
-        const ProjectionParams& p = CachedProjection(BaseProjection(inProjection));
+        const ProjectionParams& p = CachedProjection(BaseProjection(inProjection, grid));
         inDatum = p.Datum;
         ProjectInverseWith(p, CachedEllipsoidOf(p.Datum), lat, lon, x, y, in.zone);
     } else {
@@ -148,16 +156,17 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
     if (pivot) *pivot = {lonW, latW};
 
     if (outDatum.empty()) {
-        const ProjectionParams& p = CachedProjection(BaseProjection(outProjection));
+        const GridKind grid = GridOf(outProjection);
+        const ProjectionParams& p = CachedProjection(BaseProjection(outProjection, grid));
         outDatum = p.Datum;
         double lonO = lonW, latO = latW;
         if (!IsWgs84Alias(outDatum)) Transform(Wgs84, outDatum, lonW, latW, lonO, latO, method, legs);
         out.x = out.y = 0;
         ProjectForwardWith(p, CachedEllipsoidOf(p.Datum), latO, lonO, out.x, out.y, out.zone);
-        if (base::Contains(outProjection, MgrsSuffix)) {
+        if (grid == GridKind::Mgrs) {
             // The band letter follows the WGS 84 latitude, whatever the output datum.
             UtmToMgrs(latW, out.zone, out.x, out.y, out.reference);
-        } else if (base::Contains(outProjection, IfblSuffix)) {
+        } else if (grid == GridKind::Ifbl) {
             LambertToIfbl(out.x, out.y, out.reference);
         }
     } else {

@@ -79,5 +79,19 @@ if cmp -s "$work/out_old.txt" "$work/out_new.txt"; then
 else
     echo "DIFFÉRENT : batch"; failures=$((failures + 1))
 fi
+# The same to a database, its table dumped with every digit.
+if command -v sqlite3 > /dev/null; then
+    for side in old new; do
+        rm -f "$work/pts._travena.mdb"
+        "${!side}" batch --in "$work/pts.txt" --x x --y y --from "BE LB72" --to "W Geographic WGS84" --to2 "BE MGRS" \
+            --method 2 --threads 2 --out "$work/out_$side.mdb" > /dev/null
+        sqlite3 "$work/out_$side.mdb" .schema ".mode quote" "SELECT * FROM Conversions" > "$work/dump_$side"
+    done
+    if cmp -s "$work/dump_old" "$work/dump_new"; then
+        points=$((points + n))
+    else
+        echo "DIFFÉRENT : batch base"; failures=$((failures + 1))
+    fi
+fi
 echo "$points points comparés, $failures différence(s)"
 [ "$failures" = 0 ]

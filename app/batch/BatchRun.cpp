@@ -28,6 +28,7 @@
 #include "base/Utf8.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
+#include "store/Statement.h"
 #include "app/batch/CoordinateText.h"
 #include "app/batch/InputFormat.h"
 #include "app/batch/PendingFile.h"
@@ -518,18 +519,20 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
             out.Append(f);
         db.TableDefs().Append(out);
 
-        const std::string insert = InsertStatement(OutputTable, out.Fields.size());
-
         db.Execute("BEGIN");
-        const auto append = AppendToRow(c, converter);
-        BlockRun run(c, converter);
-        report = run.Run(
-            *cursor, total, progress,
-            [&](Share&, std::size_t, std::vector<store::Value>& row, const RecordResult& r,
-                const Share::Failure* failure) { append(row, r, failure); },
-            [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to) {
-                for (std::size_t i = from; i < to; ++i) db.Execute(insert, rows[i]);
-            });
+        {
+            // Prepared once for every record.
+            store::Statement insert(db, InsertStatement(OutputTable, out.Fields.size()));
+            const auto append = AppendToRow(c, converter);
+            BlockRun run(c, converter);
+            report = run.Run(
+                *cursor, total, progress,
+                [&](Share&, std::size_t, std::vector<store::Value>& row, const RecordResult& r,
+                    const Share::Failure* failure) { append(row, r, failure); },
+                [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to) {
+                    for (std::size_t i = from; i < to; ++i) insert.Run(rows[i]);
+                });
+        }
         db.Execute("COMMIT");
         cursor.reset();
         db.TableDefs().Delete(LinkTable);

@@ -42,6 +42,11 @@ std::size_t WellFormedLength(std::string_view s) {
 
 bool ValidUtf8(std::string_view s) {
     for (std::size_t i = 0; i < s.size();) {
+        // Nearly every byte of a table is ASCII, a sequence of its own.
+        if (static_cast<unsigned char>(s[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = WellFormedLength(s.substr(i));
         if (n == 0) return false;
         i += n;

@@ -240,12 +240,15 @@ struct RecordResult {
 // Reads the records a block at a time under parameter read scopes, has the
 // threads convert contiguous shares of each block, and takes the shares back
 // in record order: the report, the failures and whatever `write` does with
-// them do not depend on the number of threads.
+// them do not depend on the number of threads. With more than one thread
+// the next block is read while the threads convert this one, so that the
+// reading (one thread, whatever the format) does not leave the others idle.
 class BlockRun {
 public:
     BlockRun(const BatchChoices& c, const RecordConverter& converter)
-        : keepGoing_(c.keepGoing), workers_(c.threads > 0 ? c.threads : base::CoreCount()),
-          converters_(std::size_t(workers_.Count()), converter), results_(converters_.size()),
+        : keepGoing_(c.keepGoing), threads_(c.threads > 0 ? c.threads : base::CoreCount()),
+          readAhead_(threads_ > 1), workers_(readAhead_ ? threads_ + 1 : threads_),
+          converters_(std::size_t(readAhead_ ? threads_ : workers_.Count()), converter), results_(converters_.size()),
           shares_(converters_.size()) {}
 
     // emit(share, index, row, result, failure) builds a record's output on a
@@ -254,24 +257,32 @@ public:
     BatchReport Run(store::TableCursor& cursor, long total, const std::function<void(const BatchProgress&)>& progress,
                     Emit emit, Write write) {
         BatchReport report;
-        std::vector<std::vector<store::Value>> rows(BlockRecords);
+        std::vector<std::vector<store::Value>> buffers[2] = {std::vector<std::vector<store::Value>>(BlockRecords),
+                                                             std::vector<std::vector<store::Value>>(readAhead_ ? BlockRecords : 0)};
+        int which = 0;
+        Block block = Read(cursor, buffers[which]);
         long done = 0;
-        for (bool more = true; more;) {
-            std::size_t count = 0;
-            std::optional<base::RuntimeError> readError;
-            try {
-                while (count < rows.size() && (more = cursor.Next(rows[count])))
-                    MakeReadable(cursor.Fields(), rows[count++]);
-            } catch (const base::RuntimeError& e) {
-                readError = e;  // after the records read before it
-                more = false;
-            }
+        for (;;) {
+            if (block.fatal) std::rethrow_exception(block.fatal);
+            std::vector<std::vector<store::Value>>& rows = buffers[which];
+            const std::size_t count = block.count;
             const std::size_t parts = std::min<std::size_t>(shares_.size(), std::max<std::size_t>(1, count / MinShare));
             const std::size_t per = (count + parts - 1) / std::max<std::size_t>(parts, 1);
-            workers_.Run(int(parts), [&](int k) {
-                const std::size_t from = std::min(count, per * std::size_t(k));
-                ConvertShare(std::size_t(k), rows, from, std::min(count, from + per), emit);
-            });
+            const auto convert = [&](std::size_t k) {
+                const std::size_t from = std::min(count, per * k);
+                ConvertShare(k, rows, from, std::min(count, from + per), emit);
+            };
+            const bool ahead = readAhead_ && block.more;
+            Block next;
+            if (ahead) {
+                // Part 0, on this thread, reads; the others convert.
+                workers_.Run(int(parts) + 1, [&](int k) {
+                    if (k == 0) next = Read(cursor, buffers[1 - which]);
+                    else convert(std::size_t(k - 1));
+                });
+            } else {
+                workers_.Run(int(parts), [&](int k) { convert(std::size_t(k)); });
+            }
             for (std::size_t k = 0; k < parts; ++k) {
                 Share& share = shares_[k];
                 if (share.error) std::rethrow_exception(share.error);
@@ -293,8 +304,15 @@ public:
                 }
             }
             done += long(count);
-            if (readError) throw BatchFailure(readError->number, readError->what(), done);
+            if (block.readError) throw BatchFailure(block.readError->number, block.readError->what(), done);
             if (progress) progress({done, std::max(total, done)});
+            if (!block.more) break;
+            if (ahead) {
+                block = std::move(next);
+                which = 1 - which;
+            } else {
+                block = Read(cursor, rows);
+            }
         }
         return report;
     }
@@ -303,6 +321,31 @@ public:
 
 private:
     static constexpr std::size_t MinShare = 256;  // fewer records are not worth a thread
+
+    // One block read: its records, whether more may follow, and what ended
+    // it early (a record that cannot be read, after those before it; any
+    // other failure, thrown when the run reaches the block).
+    struct Block {
+        std::size_t count = 0;
+        bool more = true;
+        std::optional<base::RuntimeError> readError;
+        std::exception_ptr fatal;
+    };
+
+    static Block Read(store::TableCursor& cursor, std::vector<std::vector<store::Value>>& rows) {
+        Block b;
+        try {
+            while (b.count < rows.size() && (b.more = cursor.Next(rows[b.count])))
+                MakeReadable(cursor.Fields(), rows[b.count++]);
+        } catch (const base::RuntimeError& e) {
+            b.readError = e;
+            b.more = false;
+        } catch (...) {
+            b.fatal = std::current_exception();
+            b.more = false;
+        }
+        return b;
+    }
 
     template <typename Emit>
     void ConvertShare(std::size_t k, std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to,
@@ -336,6 +379,8 @@ private:
     }
 
     bool keepGoing_;
+    int threads_;
+    bool readAhead_;
     base::Workers workers_;
     std::vector<RecordConverter> converters_;
     std::vector<RecordResult> results_;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -433,3 +434,56 @@ TEST_F(BatchRun, ACancelledRunLeavesNothingAndKeepsTheOldFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// Records enough for several blocks of the run, with unreadable ones on
+// either side of a block's edge and far into the last block.
+std::string ManyRecords(const std::vector<int>& bad) {
+    std::string text = "x\ty\n";
+    for (int i = 1; i <= 10000; ++i) {
+        const bool broken = std::find(bad.begin(), bad.end(), i) != bad.end();
+        text += (broken ? std::string("abc") : std::to_string(20000 + (i * 37) % 250000)) + "\t" +
+                std::to_string(20000 + (i * 91) % 220000) + ".5\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(BatchRun, ThreadsReadingAheadGiveTheSameOutputReportAndStop) {
+    const std::vector<int> bad{4096, 4097, 9999};
+    const std::string input = Imported(ManyRecords(bad));
+    std::string first;
+    for (int threads : {1, 2, 3}) {
+        SCOPED_TRACE(threads);
+        for (const char* name : {"out.txt", "out.mdb"}) {
+            BatchChoices c = Valid(input, File(name));
+            c.threads = threads;
+            c.keepGoing = true;
+            c.overwrite = true;
+            const batch::BatchReport report = batch::RunBatch(c);
+            EXPECT_EQ(report.converted, 10000 - long(bad.size()));
+            ASSERT_EQ(report.firstFailures.size(), bad.size());
+            for (std::size_t k = 0; k < bad.size(); ++k) EXPECT_EQ(report.firstFailures[k].record, bad[k]);
+            if (std::string(name) == "out.mdb") {
+                EXPECT_EQ(Rows(c.outputPath).size(), 10001u);
+                continue;
+            }
+            const std::string text = ReadFile(c.outputPath);
+            if (first.empty()) first = text;
+            EXPECT_TRUE(text == first);
+        }
+        // Without going on, the first bad record stops the run, whichever
+        // thread met it, and nothing is written.
+        BatchChoices c = Valid(input, File("stop.txt"));
+        c.threads = threads;
+        try {
+            batch::RunBatch(c);
+            ADD_FAILURE() << "no failure";
+        } catch (const batch::BatchFailure& e) {
+            EXPECT_EQ(e.record, 4096);
+        }
+        EXPECT_FALSE(fs::exists(c.outputPath));
+    }
+}

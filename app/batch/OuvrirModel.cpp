@@ -10,6 +10,7 @@
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"
 #include "app/help/Module_aide.h"
+#include "core/QuasiGeoid.h"
 
 namespace batch {
 
@@ -97,8 +98,10 @@ void OuvrirModel::Combo_in_Click() {
     if (Combo_in.index <= 0) {
         Com_X_visible = Com_Y_visible = Com_fus_visible = false;
         Lb_X_visible = Lb_Y_visible = Lb_fus_visible = false;
+        Com_Z_visible = false;
         return;
     }
+    Com_Z_visible = true;
     const std::string item = Combo_in.Text();
     Com_X_visible = Com_Y_visible = Lb_X_visible = Lb_Y_visible = true;
     Com_fus_visible = Lb_fus_visible = false;
@@ -117,7 +120,7 @@ void OuvrirModel::ClearLists() {
     ClearMapping();
 }
 
-void OuvrirModel::ClearMapping() { Lb_X.clear(), Lb_Y.clear(), Lb_fus.clear(); }
+void OuvrirModel::ClearMapping() { Lb_X.clear(), Lb_Y.clear(), Lb_fus.clear(), Lb_Z.clear(); }
 
 // Cancelling the dialog or any failure to read the chosen source leaves the
 // window as it was: the shown source, its tables and the mapping always agree.
@@ -218,6 +221,11 @@ void OuvrirModel::Com_fus_Click() {
     if (List_ch.index >= 0) Lb_fus = List_ch.Text();
 }
 
+void OuvrirModel::Com_Z_Click() {
+    if (List_ch.index < 0) return;
+    Lb_Z = Lb_Z == List_ch.Text() ? std::string() : List_ch.Text();
+}
+
 void OuvrirModel::Com_save_Click() {
     const std::optional<std::string> chosen = host_.SaveDialog(SaveFilter);
     if (!chosen || chosen->empty()) return;
@@ -276,6 +284,9 @@ BatchChoices OuvrirModel::Choices() const {
     c.xField = Lb_X;
     c.yField = Lb_Y;
     c.zoneField = Lb_fus;
+    c.zField = Lb_Z;
+    c.heightIn = Combo_hin.index == 1 ? core::OstendHeight : core::EllipsoidalHeight;
+    c.heightOut = Combo_hout.index == 1 ? core::OstendHeight : core::EllipsoidalHeight;
     c.outputPath = Lb_save;
     c.scale = Txt_echelle;
     c.geoFormat = GeoInputFormat;

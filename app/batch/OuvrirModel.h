@@ -46,6 +46,9 @@ inline constexpr GeoOption GeoOptions[] = {{"DD°MM'SS.SS''", core::angle::FromT
                                            {"radians", core::angle::FromRadians}};
 inline constexpr int GeoOptionCount = int(std::size(GeoOptions));
 
+// The kinds of height, 'h' then 'H' (core/QuasiGeoid.h).
+inline constexpr const char* HeightKindItems[] = {"h ellipsoïdale (ETRS89)", "H Ostende (DNG, hBG18)"};
+
 inline constexpr const char* BatchCaption = "Ouvrir une table de données";
 inline constexpr const char* DoneText = "Conversion terminée avec succès.";
 // "Conversion terminée avec succès." with the count of records written, the
@@ -102,6 +105,9 @@ public:
     void Com_X_Click();
     void Com_Y_Click();
     void Com_fus_Click();
+    // The optional height field: the selected field, or, clicked on the field
+    // already chosen, none.
+    void Com_Z_Click();
     // Index into GeoOptions.
     void Opt_Click(int Index);
     // The method chosen in Combo_method becomes TransformMethod.
@@ -121,7 +127,12 @@ public:
 
     // Controls.
     ListControl Combo_in, Combo_out, Combo_out2, List_tb, List_ch;
-    std::string Lb_open, Lb_X, Lb_Y, Lb_fus, Lb_save;
+    std::string Lb_open, Lb_X, Lb_Y, Lb_fus, Lb_Z, Lb_save;
+    // The kinds of the height read from Lb_Z and of the one written, by
+    // HeightKindItems; shown while a height field is chosen.
+    ListControl Combo_hin{{HeightKindItems[0], HeightKindItems[1]}, 0};
+    ListControl Combo_hout{{HeightKindItems[0], HeightKindItems[1]}, 1};
+    bool Frame_z_visible() const { return !Lb_Z.empty(); }
     std::string Txt_echelle = "1";
     bool Check_txt = true;
     bool Check_excel = false;
@@ -139,6 +150,7 @@ public:
     bool ReplaceOutput = false;
     bool Com_X_visible = false, Com_Y_visible = false, Com_fus_visible = false;
     bool Lb_X_visible = false, Lb_Y_visible = false, Lb_fus_visible = false;
+    bool Com_Z_visible = false;
     bool Frame_geo_visible = false, Frame_ech_visible = false, Frame_txt_visible = false;
     bool List_tb_enabled = false, List_ch_enabled = false, Com_ap_enabled = false;
     int Lb_compteur_width = 0;  // twips

@@ -447,6 +447,60 @@ TEST_F(Mapping, PackedDegreesMinutesSecondsAreReadAsTheOptionSays) {
     EXPECT_EQ(packed.rfind("\"148679.", 0), 0u) << packed;
 }
 
+// A height field and its kinds reach the run: the column the kinds name,
+// the height cs2cs EPSG:4937 EPSG:5710 gives (57.151666 for h = 100 at
+// 4.35° E 50.85° N, so h = 99.348334 for H = 56.5), none outside the model.
+TEST_F(Mapping, AHeightFieldAddsTheConvertedHeight) {
+    const struct {
+        int in, out;
+        const char *lon, *z, *column, *value;
+    } cases[] = {{0, 1, "4.35", "100", "H_DNG", "57.15166"},
+                 {1, 0, "4.35", "56.5", "h_ETRS89", "99.34833"},
+                 {0, 1, "10.35", "100", "", "Enregistrement 1 : "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.z);
+        messages.shown.clear();
+        host.import = {2, "", true};
+        const std::string path = params_.File("z.txt");
+        fs::remove(path);
+        std::ofstream(path, std::ios::binary) << "id;lon;lat;z\r\n1;" << c.lon << ";50.85;" << c.z << "\r\n";
+        Open(path);
+        SelectTable("z");
+        Select(model.Combo_in, "W Geographic WGS84");
+        model.Combo_in_Click();
+        EXPECT_TRUE(model.Com_Z_visible);
+        Select(model.Combo_out, "BE LB72");
+        model.Opt_Click(2);
+        Map("lon", &batch::OuvrirModel::Com_X_Click);
+        Map("lat", &batch::OuvrirModel::Com_Y_Click);
+        Map("z", &batch::OuvrirModel::Com_Z_Click);
+        EXPECT_TRUE(model.Frame_z_visible());
+        model.Combo_hin.index = c.in;
+        model.Combo_hout.index = c.out;
+        const std::string output = params_.File("z_out.txt");
+        fs::remove(output);
+        host.answers.push_back(output);
+        model.Com_save_Click();
+        model.Com_calc_Click();
+        if (!*c.column) {
+            EXPECT_NE(Box().find(c.value), std::string::npos) << Box();
+            EXPECT_NE(Box().find("hors du modèle hBG18"), std::string::npos) << Box();
+            EXPECT_FALSE(fs::exists(output));
+            continue;
+        }
+        EXPECT_EQ(Box().rfind("info", 0), 0u) << Box();
+        const std::string text = testsupport::ReadFile(output);
+        const std::string header = text.substr(0, text.find('\n'));
+        EXPECT_EQ(header.substr(header.find_last_of('\t') + 1), std::string("\"") + c.column + "\"") << header;
+        EXPECT_NE(text.find(std::string("\t\"") + c.value), std::string::npos) << text;
+    }
+    // The same field again: no height field.
+    Map("z", &batch::OuvrirModel::Com_Z_Click);
+    EXPECT_EQ(model.Lb_Z, "");
+    EXPECT_FALSE(model.Frame_z_visible());
+    EXPECT_EQ(model.Choices().zField, "");
+}
+
 TEST_F(Mapping, OneFieldForXAndYIsRefused) {
     OpenGeographic("1;4.35;50.85\r\n");
     Map("lon", &batch::OuvrirModel::Com_Y_Click);

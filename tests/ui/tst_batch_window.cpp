@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
+
+#include <fstream>
 #include <QTimer>
 #include <deque>
 #include <filesystem>
@@ -238,6 +240,44 @@ private slots:
         window_->Com_Y->setFocus();
         QTest::keyClick(window_->Com_Y, Qt::Key_Enter);
         QVERIFY(fs::exists(params_->File("out.txt")));
+    }
+
+    // « > Z » and the two kinds of height chosen on the widgets: the command
+    // line's --z and --height give the same bytes.
+    void heightRunMatchesTheCommandLine() {
+        const std::string input = params_->File("z.txt");
+        std::ofstream(input, std::ios::binary) << "x;y;z\r\n151234.5;171234.5;56.5\r\n250000;60000;420,25\r\n";
+        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
+        answers_.push_back(input);
+        window_->Com_open->click();
+        window_->List_tb->setCurrentRow(0);
+        Choose(window_->Combo_in, "BE LB72");
+        Choose(window_->Combo_out, "WGS84 UTM");
+        Map("x", window_->Com_X);
+        Map("y", window_->Com_Y);
+        QVERIFY(window_->Com_Z->isVisible() && !window_->Frame_z->isVisible());
+        Map("z", window_->Com_Z);
+        QVERIFY(window_->Frame_z->isVisible());
+        window_->Combo_hin->setCurrentIndex(1);
+        emit window_->Combo_hin->activated(1);
+        window_->Combo_hout->setCurrentIndex(0);
+        emit window_->Combo_hout->activated(0);
+        const std::string out = params_->File("window.txt"), cli = params_->File("cli.txt");
+        answers_.push_back(out);
+        window_->Com_save->click();
+        window_->Com_calc->click();
+        QCOMPARE(messages_->shown.size(), size_t(1));
+        QCOMPARE(messages_->shown[0].kind, std::string("info"));
+
+        QProcess p;
+        p.start(TRAVENA_CLI, {"batch", "--params", QString::fromStdString(params_->Path()), "--in",
+                              QString::fromStdString(input), "--in-delim", ";", "--from", "BE LB72", "--to",
+                              "WGS84 UTM", "--x", "x", "--y", "y", "--z", "z", "--height", "H:h", "--out",
+                              QString::fromStdString(cli)});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QVERIFY(ReadFile(out).find("h_ETRS89") != std::string::npos);
+        QCOMPARE(ReadFile(out), ReadFile(cli));
     }
 
 private:

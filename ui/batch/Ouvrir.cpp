@@ -235,6 +235,21 @@ void Ouvrir::BuildMapping(QGridLayout* grid, int& row) {
     Com_X = fieldButton("> X", "champs X ou E ou longitude ou MGRS", Lb_X, &batch::OuvrirModel::Com_X_Click);
     Com_Y = fieldButton("> Y", "champs Y ou N ou latitude", Lb_Y, &batch::OuvrirModel::Com_Y_Click);
     Com_fus = fieldButton("> fus", "champs fuseau UTM", Lb_fus, &batch::OuvrirModel::Com_fus_Click);
+    Com_Z = fieldButton("> Z", "champ des hauteurs, facultatif (le même champ une seconde fois : aucun)", Lb_Z,
+                        &batch::OuvrirModel::Com_Z_Click);
+    Frame_z = new QWidget(this);
+    auto* z = new QGridLayout(Frame_z);
+    z->setContentsMargins(0, 0, 0, 0);
+    auto heightKind = [&](const char* caption, QComboBox*& combo, batch::ListControl batch::OuvrirModel::*list) {
+        combo = new QComboBox(Frame_z);
+        connect(combo, &QComboBox::activated, this, [this, list](int i) { (model_.*list).index = i; });
+        const int r = z->rowCount();
+        z->addWidget(new QLabel(QString::fromUtf8(caption), Frame_z), r, 0);
+        z->addWidget(combo, r, 1);
+    };
+    heightKind("hauteur lue :", Combo_hin, &batch::OuvrirModel::Combo_hin);
+    heightKind("écrite :", Combo_hout, &batch::OuvrirModel::Combo_hout);
+    mapping->addWidget(Frame_z, mapping->rowCount(), 0, 1, 2);
 
     Frame_geo = new QGroupBox(this);
     auto* geo = new QVBoxLayout(Frame_geo);
@@ -342,7 +357,8 @@ void Ouvrir::NameWidgets() {
         {Combo_in, "Combo_in"},   {Combo_out, "Combo_out"}, {Combo_out2, "Combo_out2"}, {Combo_method, "Combo_method"}, {Com_open, "Com_open"},
         {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},
         {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
-        {Lb_fus, "Lb_fus"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
+        {Lb_fus, "Lb_fus"},       {Com_Z, "Com_Z"},         {Lb_Z, "Lb_Z"},             {Frame_z, "Frame_z"},
+        {Combo_hin, "Combo_hin"}, {Combo_hout, "Combo_hout"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
         {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_excel, "Check_excel"},
         {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"}, {Check_methode, "Check_methode"},
         {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"}, {Com_stop, "Com_stop"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
@@ -358,6 +374,8 @@ void Ouvrir::SyncFromModel() {
     SyncCombo(Combo_out2, model_.Combo_out2);
     SyncCombo(Combo_prec, model_.Combo_prec);
     SyncCombo(Combo_method, model_.Combo_method);
+    SyncCombo(Combo_hin, model_.Combo_hin);
+    SyncCombo(Combo_hout, model_.Combo_hout);
     SyncList(List_tb, model_.List_tb);
     SyncList(List_ch, model_.List_ch);
     List_tb->setEnabled(model_.List_tb_enabled);
@@ -366,6 +384,7 @@ void Ouvrir::SyncFromModel() {
     Lb_X->setText(Q(model_.Lb_X));
     Lb_Y->setText(Q(model_.Lb_Y));
     Lb_fus->setText(Q(model_.Lb_fus));
+    Lb_Z->setText(Q(model_.Lb_Z));
     Lb_save->setText(Q(model_.Lb_save));
     if (Txt_echelle->text().toStdString() != model_.Txt_echelle) Txt_echelle->setText(Q(model_.Txt_echelle));
     {
@@ -387,6 +406,9 @@ void Ouvrir::SyncFromModel() {
     Lb_X->setVisible(model_.Lb_X_visible);
     Lb_Y->setVisible(model_.Lb_Y_visible);
     Lb_fus->setVisible(model_.Lb_fus_visible);
+    Com_Z->setVisible(model_.Com_Z_visible);
+    Lb_Z->setVisible(model_.Com_Z_visible);
+    Frame_z->setVisible(model_.Frame_z_visible());
     Frame_geo->setVisible(model_.Frame_geo_visible);
     Frame_ech->setVisible(model_.Frame_ech_visible);
     Frame_txt->setVisible(model_.Frame_txt_visible);

@@ -42,8 +42,11 @@ public:
     std::function<std::optional<std::string>(const std::string& filter)> openDialog, saveDialog;
 
     QComboBox *Combo_in, *Combo_out, *Combo_out2, *Combo_method, *Combo_prec;
-    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_ap, *Com_calc, *Com_stop, *Com_anl, *Img_help;
-    QLabel *Lb_open, *Lb_X, *Lb_Y, *Lb_fus, *Lb_save, *Lb_compteur;
+    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_Z, *Com_ap, *Com_calc, *Com_stop, *Com_anl, *Img_help;
+    QLabel *Lb_open, *Lb_X, *Lb_Y, *Lb_fus, *Lb_Z, *Lb_save, *Lb_compteur;
+    // The kinds of height read and written, shown with a height field.
+    QWidget* Frame_z;
+    QComboBox *Combo_hin, *Combo_hout;
     QListWidget *List_tb, *List_ch;
     QGroupBox *Frame_geo, *Frame_ech, *Frame_txt;
     std::array<QRadioButton*, batch::GeoOptionCount> Opt{};

@@ -4,10 +4,11 @@
 //
 // Workbooks read as Excel 97 workbooks do: every sheet is a table, named
 // "Sheet$" (plain "Sheet" also opens it), the first row always gives the
-// field names, and a column is Double when GDAL finds only numbers in it,
-// Text otherwise (numbers then read as the text stored in the file). Dates
-// are text, written as FreeXL writes them. A GeoPackage lists its feature and attribute tables by name;
-// whole numbers stay whole (Long), and a table of points offers the X and Y
+// field names, and a column is Long when GDAL finds only whole numbers of
+// 32 bits in it, Double when it finds only numbers, Text otherwise (numbers
+// then read as the text stored in the file). Dates are text, written as
+// FreeXL writes them. A GeoPackage lists its feature and attribute tables by
+// name; whole numbers stay whole (Long, 64 bits), and a table of points offers the X and Y
 // of each point as two more Double fields, "<geometry column>_X" and "_Y", as
 // stored in the file: they are often the only coordinates it holds. Lines
 // and polygons are left out.
@@ -184,17 +185,27 @@ public:
             Column column{Column::From::Text, i};
             switch (OGR_Fld_GetType(field)) {
             case OFTInteger:
+                column.from = Column::From::Integer;
+                def = {def.Name, dbLong, 0};
+                break;
+            case OFTInteger64:
+                // A workbook's whole numbers past 32 bits read as doubles, as
+                // their 15-digit text always had them.
                 column.from = format_.workbook ? Column::From::Number : Column::From::Integer;
                 def = {def.Name, format_.workbook ? dbDouble : dbLong, 0};
                 break;
-            case OFTInteger64:
             case OFTReal:
                 column.from = Column::From::Number;
                 def = {def.Name, dbDouble, 0};
                 break;
             case OFTDate:
-            case OFTTime:
-            case OFTDateTime: column.from = Column::From::Date; break;
+            case OFTDateTime:
+                // Still their text, typed as dates so that outputs able to
+                // hold a date (a workbook's date cells) make them one again.
+                column.from = Column::From::Date;
+                def = {def.Name, dbDate, 0};
+                break;
+            case OFTTime: column.from = Column::From::Date; break;
             default:
                 if (OGR_Fld_GetType(field) == OFTString && OGR_Fld_GetWidth(field) > 0)
                     def.Size = std::min(OGR_Fld_GetWidth(field), DefaultTextSize);

@@ -2,9 +2,10 @@
 // like the classic Excel driver names it, the sheet's name followed by "$".
 // The first row gives the field names, the rows below it the records.
 //
-// A column is Double when every value in it is a number and Text otherwise;
-// FreeXL tells whole numbers (INT) from others (DOUBLE), which Excel does
-// not, so both are doubles. Where the classic driver guessed a column's type
+// A column is Long when every value in it is a whole number (of at most 15
+// digits, so that its text is the same either way), Double when every value
+// is a number, Text otherwise; FreeXL's INT and DOUBLE cells are both numbers
+// (Excel does not tell them apart), a DOUBLE cell holding 3.0 is whole. Where the classic driver guessed a column's type
 // from its first rows and read the values of the other type as Null, a
 // column mixing numbers and texts here reads as text, numbers included, so
 // that nothing typed in the sheet is lost (a coordinate typed "4,35" in a
@@ -16,6 +17,8 @@
 
 #include <freexl.h>
 
+#include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <unordered_set>
 
@@ -34,6 +37,8 @@ constexpr int DefaultTextSize = 255;
 // dimensions come from a damaged file.
 constexpr unsigned MaxSheetRows = 65536;
 constexpr unsigned MaxSheetColumns = 256;
+// Whole numbers below this keep their digits in a double's 15-digit text.
+constexpr double WholeLimit = 1e15;
 
 struct XlsCloser {
     void operator()(const void* handle) const { freexl_close(handle); }
@@ -79,17 +84,22 @@ public:
     XlsCursor(std::shared_ptr<const Workbook> book, unsigned sheet) : book_(std::move(book)), sheet_(sheet) {
         if (!book_->Select(sheet_, rows_, cols_)) throw Error(base::err::BadFormat, book_->sheets[sheet_]);
         const void* xls = book_->handle.get();
-        std::vector<bool> text(cols_, false), any(cols_, false);
+        std::vector<bool> text(cols_, false), any(cols_, false), fraction(cols_, false);
         for (unsigned r = 1; r < rows_; ++r)
             for (unsigned short c = 0; c < cols_; ++c) {
                 const Value v = Cell(xls, r, c);
                 any[c] = any[c] || !v.IsNull();
                 text[c] = text[c] || v.GetKind() == Value::Kind::Text;
+                if (v.GetKind() == Value::Kind::Double) {
+                    const double d = v.Double();
+                    fraction[c] = fraction[c] || d != std::trunc(d) || std::fabs(d) >= WholeLimit;
+                }
             }
         for (unsigned short c = 0; c < cols_; ++c) {
             const Value head = rows_ > 0 ? Cell(xls, 0, c) : Value();
             const bool number = any[c] && !text[c];
-            fields_.push_back({head.Text(), number ? dbDouble : dbText, number ? 0 : DefaultTextSize});
+            const int type = !number ? dbText : fraction[c] ? dbDouble : dbLong;
+            fields_.push_back({head.Text(), type, number ? 0 : DefaultTextSize});
         }
         CleanFieldNames(fields_);
     }
@@ -104,7 +114,9 @@ public:
         row.assign(fields_.size(), Value());
         for (unsigned short c = 0; c < cols_; ++c) {
             Value v = Cell(book_->handle.get(), next_, c);
-            if (fields_[c].Type == dbText && !v.IsNull()) v = Value(v.Text());
+            if (v.IsNull()) continue;
+            if (fields_[c].Type == dbText) v = Value(v.Text());
+            else if (fields_[c].Type == dbLong) v = Value(std::int64_t(v.Double()));
             row[c] = std::move(v);
         }
         ++next_;

@@ -517,7 +517,7 @@ BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchP
 }
 
 // Appends a record's output values to its row, Null where it failed, and
-// in a keep-going run its reason.
+// in a keep-going run its reason (Null where it did not).
 auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
     const std::size_t outputCount = std::size_t(CoordinateCount(converter.Out().kind) +
                                                 CoordinateCount(converter.Out2().kind) + (converter.HasHeight() ? 1 : 0));
@@ -530,8 +530,10 @@ auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
             if (converter.HasHeight()) row.emplace_back(r.height);
             if (c.methodColumn) row.emplace_back(std::string(MethodName(r.method)));
         }
-        if (c.keepGoing)
-            row.emplace_back(failure ? base::FirstCharacters(failure->Reason(), ErrorColumnSize) : std::string());
+        // Null, not an empty text, for a good record: a query for the failed
+        // ones is then "Erreur IS NOT NULL", as for any other absent value.
+        if (c.keepGoing && failure) row.emplace_back(base::FirstCharacters(failure->Reason(), ErrorColumnSize));
+        else if (c.keepGoing) row.emplace_back();
     };
 }
 

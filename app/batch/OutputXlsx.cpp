@@ -1,5 +1,5 @@
 // The Excel workbook: one sheet "Conversions", the header row bold and
-// frozen, numbers as numeric cells. Written here rather than through GDAL's
+// frozen, numbers as numeric cells, a date column's dates as date cells. Written here rather than through GDAL's
 // XLSX driver, which can neither freeze a row nor style it; GDAL's zip writer
 // packs the parts, the sheet streamed a block at a time.
 
@@ -11,6 +11,7 @@
 
 #include "app/batch/Output.h"
 #include "app/batch/OutputGdal.h"
+#include "app/batch/ReadableValue.h"
 #include "base/Errors.h"
 #include "base/Utf8.h"
 #include "store/Driver.h"
@@ -22,6 +23,10 @@ namespace {
 constexpr long MaxRows = 1048576;         // Excel's limit, the header included
 constexpr std::size_t MaxCellText = 32767;  // characters Excel keeps in a cell
 constexpr std::size_t FlushAt = 1 << 20;
+// Excel's day numbers agree with Access's from 01/03/1900 on; before it,
+// Excel counts a 29/02/1900 that never was, and before 1900 it has none.
+constexpr double FirstExcelDate = 61;
+constexpr std::size_t DateOnlyLength = 10;  // "2024-03-15"
 
 constexpr const char* Xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n";
 constexpr const char* MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
@@ -57,17 +62,22 @@ const std::string Workbook = std::string(Xml) + "<workbook xmlns=\"" + MainNs + 
                              "\"><sheets><sheet name=\"" + SinkTable +
                              "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
 
-// Style 1 is the header's bold.
+// Style 1 is the header's bold, 2 a date, 3 a date and time.
+enum CellStyle { PlainStyle = 0, HeaderStyle = 1, DateStyle = 2, DateTimeStyle = 3 };
 const std::string Styles =
     std::string(Xml) + "<styleSheet xmlns=\"" + MainNs + "\">"
+    "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/>"
+    "<numFmt numFmtId=\"165\" formatCode=\"yyyy-mm-dd hh:mm:ss\"/></numFmts>"
     "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
     "<font><b/><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
     "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
     "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
     "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
     "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
-    "<cellXfs count=\"2\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
-    "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyFont=\"1\"/></cellXfs>"
+    "<cellXfs count=\"4\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+    "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyFont=\"1\"/>"
+    "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/>"
+    "<xf numFmtId=\"165\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/></cellXfs>"
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
     "</styleSheet>";
 
@@ -161,6 +171,7 @@ public:
             block_ += "<c r=\"" + ColumnName(i) + "1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
             Replaced(AppendXmlText(block_, fields[i].Name), fields[i].Name);
             names_.push_back(fields[i].Name);
+            dates_.push_back(fields[i].Type == store::dbDate);
             block_ += "</t></is></c>";
         }
         CloseRow();
@@ -180,7 +191,10 @@ public:
             // decimal comma included.
             std::string number = text;
             if (v.GetKind() == store::Value::Kind::Text) std::replace(number.begin(), number.end(), ',', '.');
-            if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
+            if (const auto serial = DateCell(i, v)) {
+                block_ += "<c r=\"" + ref + "\" s=\"" + std::to_string(text.size() > DateOnlyLength ? DateTimeStyle : DateStyle) +
+                          "\"><v>" + store::DoubleText(*serial) + "</v></c>";
+            } else if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
                 block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
             } else {
                 block_ += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
@@ -217,6 +231,15 @@ private:
         replaced_ += count;
     }
 
+    // The day number a date column's text is written as, when Excel has it.
+    std::optional<double> DateCell(std::size_t column, const store::Value& v) const {
+        const std::string* text = v.IfText();
+        if (column >= dates_.size() || !dates_[column] || !text) return std::nullopt;
+        const auto serial = DateSerial(*text);
+        if (!serial || *serial < FirstExcelDate) return std::nullopt;
+        return serial;
+    }
+
     static bool FiniteText(const std::string& text) {
         return text.find_first_of("nN") == std::string::npos;  // "nan", "inf"
     }
@@ -245,6 +268,7 @@ private:
     std::string block_;
     long row_ = 0;
     std::vector<std::string> names_;
+    std::vector<bool> dates_;  // per column: a date column
     std::size_t replaced_ = 0;
     std::string firstReplaced_;
 };

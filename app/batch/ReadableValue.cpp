@@ -26,7 +26,50 @@ void CivilFromDays(std::int64_t z, int& y, unsigned& m, unsigned& d) {
     y = int(yoe + era * 400 + (m <= 2));
 }
 
+// The count of days since 01/01/1970 of a civil date (proleptic Gregorian).
+std::int64_t DaysFromCivil(int y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + std::int64_t(doe) - 719468;
+}
+
+// The digits of text[from, from + count) as a number, or -1.
+int Digits(std::string_view text, std::size_t from, std::size_t count) {
+    int n = 0;
+    for (std::size_t i = from; i < from + count; ++i) {
+        if (i >= text.size() || text[i] < '0' || text[i] > '9') return -1;
+        n = n * 10 + (text[i] - '0');
+    }
+    return n;
+}
+
 }  // namespace
+
+std::optional<double> DateSerial(std::string_view text) {
+    constexpr std::size_t DateLength = 10, DateTimeLength = 19;
+    if (text.size() != DateLength && text.size() != DateTimeLength) return std::nullopt;
+    if (text[4] != '-' || text[7] != '-') return std::nullopt;
+    const int y = Digits(text, 0, 4), m = Digits(text, 5, 2), d = Digits(text, 8, 2);
+    if (y < 100 || m < 1 || m > 12 || d < 1) return std::nullopt;
+    const std::int64_t days = DaysFromCivil(y, unsigned(m), unsigned(d));
+    int cy = 0;
+    unsigned cm = 0, cd = 0;
+    CivilFromDays(days, cy, cm, cd);
+    if (cd != unsigned(d) || cm != unsigned(m)) return std::nullopt;  // 31 April, 29 February 2023
+    double serial = double(days) + SerialOf1970;
+    if (text.size() == DateTimeLength) {
+        if (text[10] != ' ' || text[13] != ':' || text[16] != ':') return std::nullopt;
+        const int h = Digits(text, 11, 2), mi = Digits(text, 14, 2), s = Digits(text, 17, 2);
+        if (h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 || s > 59) return std::nullopt;
+        // Before 1899 the fraction counts forward from midnight, as DateText reads it.
+        const double fraction = (h * 3600 + mi * 60 + s) / SecondsPerDay;
+        serial += serial < 0 ? -fraction : fraction;
+    }
+    return serial;
+}
 
 std::string DateText(double serial) {
     if (!std::isfinite(serial) || serial < FirstSerial || serial >= LastSerial + 1) return {};

@@ -7,7 +7,9 @@
 //
 //   batch::MakeReadable(cursor.Fields(), row);
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/Driver.h"
@@ -18,6 +20,10 @@ namespace batch {
 // "2024-03-15" for 45366, with " HH:MM:SS" when the day number has a time
 // (to the nearest second); empty for a day number outside years 100 to 9999.
 std::string DateText(double serial);
+
+// The day number of a text DateText writes ("2024-03-15", "2024-03-15
+// 08:30:15"); nothing for any other text or an impossible date.
+std::optional<double> DateSerial(std::string_view text);
 
 // Rewrites in place the values of `row` whose field is a date or a boolean;
 // a date outside years 100 to 9999 stays its number.

@@ -376,7 +376,18 @@ TEST(ReadableValues, DayNumbersAsIsoDates) {
         {45366, "2024-03-15"},           {29932, "1981-12-12"},       {45366.354340277778, "2024-03-15 08:30:15"},
         {0, "1899-12-30"},               {-1.25, "1899-12-29 06:00:00"},  // Access: the day, then the time from midnight
         {2958465, "9999-12-31"},         {-657434, "0100-01-01"},     {1e9, ""}};
-    for (const auto& [serial, text] : dates) EXPECT_EQ(batch::DateText(serial), text) << serial;
+    for (const auto& [serial, text] : dates) {
+        EXPECT_EQ(batch::DateText(serial), text) << serial;
+        // And back, to the second: how a workbook's date cell is written.
+        if (*text) {
+            const auto back = batch::DateSerial(text);
+            ASSERT_TRUE(back) << text;
+            EXPECT_NEAR(*back, serial, 0.5 / 86400) << text;
+        }
+    }
+    for (const char* text : {"2023-02-29", "2024-04-31", "2024-13-01", "2024-3-15", "2024-03-15T08:30:00",
+                             "2024-03-15 24:00:00", "2024-03-15 08:60:00", "0099-12-31", "15/03/2024", ""})
+        EXPECT_FALSE(batch::DateSerial(text)) << text;
 }
 
 // An Access-like table (a DateTime and a Yes/No column, as their day number
@@ -402,11 +413,18 @@ TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
             got = {lines.at(1).substr(0, lines[1].find("\t\"150000")), lines.at(2).substr(0, lines[2].find("\t\"150000"))};
         } else {
             store::Database db = store::OpenDatabase(c.outputPath, connect);
-            for (store::Recordset rs = db.OpenRecordset(table); !rs.Eof(); rs.MoveNext())
+            store::Recordset rs = db.OpenRecordset(table);
+            // The workbook holds date cells, which read back as dates.
+            if (std::string(name) == "out.xlsx") {
+                EXPECT_EQ(rs.Field("jour").Type(), store::dbDate);
+            }
+            for (; !rs.Eof(); rs.MoveNext())
                 got.push_back(rs.Field("jour").Value().Text() + " " + rs.Field("ok").Value().Text());
         }
         if (got.size() == 2 && got[0].front() == '"')
             EXPECT_EQ(got, (std::vector<std::string>{"\"2024-03-15 08:30:15\"\t\"1\"", "\"1981-12-12\"\t\"0\""}));
+        else if (std::string(name) == "out.xlsx")  // one column of dates and times: midnight shows
+            EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 00:00:00 0"}));
         else
             EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 0"}));
     }

@@ -271,6 +271,58 @@ INSTANTIATE_TEST_SUITE_P(
                   {0.850000000000001, 1.5}}),
     testsupport::RowName());
 
+// Whole-number columns stay integers, and the reason column is Null where a
+// record converted: in the databases as SQLite reads them, in the workbook
+// as GDAL does.
+TEST_F(Outputs, IntegerColumnsStayIntegerAndGoodRecordsHaveNoError) {
+    const std::string input = params_.File("in.mdb");
+    {
+        store::Database db = store::CreateDatabase(input, store::dbLangGeneral);
+        db.Execute("CREATE TABLE pts (id INTEGER, x DOUBLE, y DOUBLE)");
+        db.Execute("INSERT INTO pts VALUES (7, 150000, 170000)");
+        db.Execute("INSERT INTO pts VALUES (8, NULL, 170000)");
+    }
+    const std::vector<std::string> typed{"integer|real|null", "integer|null|text"};
+    for (const char* name : {"out.sqlite", "out.gpkg"}) {
+        BatchChoices c = Choices(name, true);
+        c.inputPath = input;
+        c.table = "pts";
+        batch::RunBatch(c);
+        EXPECT_EQ(Query(c.outputPath, "SELECT typeof(id), typeof(E_WGS84_UTM), typeof(Erreur) FROM Conversions"), typed)
+            << name;
+    }
+    BatchChoices c = Choices("out.xlsx", true);
+    c.inputPath = input;
+    c.table = "pts";
+    batch::RunBatch(c);
+    GDALAllRegister();
+    std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)> book(
+        GDALDataset::Open(c.outputPath.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY), GDALClose);
+    ASSERT_TRUE(book);
+    OGRLayer* sheet = book->GetLayerByName("Conversions");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->GetLayerDefn()->GetFieldDefn(sheet->GetLayerDefn()->GetFieldIndex("id"))->GetType(), OFTInteger);
+    std::vector<bool> errors;
+    for (auto& feature : *sheet) errors.push_back(feature->IsFieldSetAndNotNull(feature->GetFieldIndex("Erreur")));
+    EXPECT_EQ(errors, (std::vector<bool>{false, true}));
+}
+
+// A workbook's column of whole numbers is an integer column of the GeoPackage.
+TEST_F(Outputs, WorkbookWholeNumbersStayIntegers) {
+    for (const char* book : {"coords.xls", "coords.xlsx", "coords.ods"}) {
+        BatchChoices c = Choices("out.gpkg");
+        c.inputPath = std::string(TRAVENA_TEST_DATA) + "/" + book;
+        c.table = "Points$";
+        c.xField = "x_lb72";
+        c.yField = "y_lb72";
+        batch::RunBatch(c);
+        EXPECT_EQ(Query(c.outputPath, "SELECT DISTINCT typeof(id), typeof(zone), typeof(lat) FROM Conversions"),
+                  std::vector<std::string>{"integer|integer|real"})
+            << book;
+        fs::remove(c.outputPath);
+    }
+}
+
 TEST_F(Outputs, SqliteEndingWritesTheSameDatabaseAsMdb) {
     const BatchChoices mdb = Choices("out.mdb");
     BatchChoices sqlite = Choices("out.sqlite");

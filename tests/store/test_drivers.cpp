@@ -119,11 +119,12 @@ INSTANTIATE_TEST_SUITE_P(
         TableCase{"access2000", ";", Jet4, "Table1",
                   {{"CD_AGENTE", store::dbLong, 0}, {"RS_AGENTE", store::dbText, 55}, {"DC_AGENTE", store::dbText, 55}},
                   512, "Cd_Agente", 19},
-        // lon holds one text cell ("4,35"), so the column is text; ifbl has only its name.
+        // lon holds one text cell ("4,35"), so the column is text; ifbl has
+        // only its name; whole numbers make Long columns.
         TableCase{"excel", "Excel 8.0;HDR=YES;", Xls, "Points$",
-                  {{"id", store::dbDouble, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
+                  {{"id", store::dbLong, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
                    {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
-                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbDouble, 0},
+                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbLong, 0},
                    {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}},
                   20, "LAT", 50.85},
         TableCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}, 0, nullptr, {}},

@@ -21,4 +21,7 @@ inline constexpr char EllipsoidalHeight = 'h', OstendHeight = 'H';
 // ETRS89. False, writing nothing, outside the model when the kinds differ.
 bool ConvertHeight(char in, char out, double lon, double lat, double z, double& result);
 
+// The cause of a point that gets no height.
+inline constexpr const char* OutsideQuasiGeoidText = "point hors du modèle hBG18 (Belgique) : pas de hauteur.";
+
 }  // namespace core

@@ -23,6 +23,7 @@
 #include "core/AngleText.h"
 #include "core/Datum.h"
 #include "core/NumberText.h"
+#include "core/QuasiGeoid.h"
 #include "store/AppFiles.h"
 #include "store/Engine.h"
 #include "store/ParamDb.h"
@@ -165,17 +166,22 @@ std::size_t ConvertPart(const batch::Conversion& made, const std::string& params
     batch::Conversion conversion = made;
     const store::ParamDbPathScope path(params);
     batch::Coordinates from, to;
+    core::Wgs84Pivot pivot;
+    const bool heights = !in.height.empty();
     std::size_t failed = 0;
     for (std::size_t first = begin; first < end; first += PointsPerScope) {
         const store::ParamReadScope scope;
         for (std::size_t i = first; i < std::min(end, first + PointsPerScope); ++i) {
             int status = 0;
+            bool noHeight = false;  // converted, but outside the height model
             try {
+                if (heights && !std::isfinite(in.height[i]))
+                    throw base::RuntimeError(base::err::TypeMismatch, "hauteur : ce n'est pas un nombre.");
                 batch::ReadCoordinateNumbers(inKind, core::angle::FromDegrees, IsGrid(inKind) ? 0 : in.x[i],
                                              IsGrid(inKind) ? 0 : in.y[i], inKind == SystemKind::Utm ? in.zone[i] : 0,
                                              IsGrid(inKind) ? std::string_view(in.reference[i]) : std::string_view(),
                                              from);
-                conversion.Convert(from, to);
+                conversion.Convert(from, to, &pivot);
                 batch::RefuseOutsideGrid(outKind, to);
                 if (IsGrid(outKind)) {
                     out.reference[i] = to.reference;
@@ -188,6 +194,13 @@ std::size_t ConvertPart(const batch::Conversion& made, const std::string& params
                 }
                 if (!out.zone.empty()) out.zone[i] = to.zone;
                 if (!out.message.empty()) out.message[i].clear();
+                if (heights) {
+                    double h = 0;
+                    noHeight = !core::ConvertHeight(static_cast<char>(in.heightIn), static_cast<char>(in.heightOut),
+                                                    pivot.lon, pivot.lat, in.height[i], h);
+                    if (noHeight) throw base::RuntimeError(base::err::InvalidCall, core::OutsideQuasiGeoidText);
+                    out.height[i] = core::GeneralValue(h);  // the bits of the command line's text
+                }
             } catch (const base::RuntimeError& e) {
                 status = e.number;
                 if (!out.message.empty()) out.message[i] = e.what();
@@ -196,8 +209,9 @@ std::size_t ConvertPart(const batch::Conversion& made, const std::string& params
                 if (!out.message.empty()) out.message[i] = base::OutOfMemoryText;
             }
             out.status[i] = status;
-            if (status != 0) {
-                ++failed;
+            if (status != 0 && heights) out.height[i] = NaN;
+            if (status != 0) ++failed;
+            if (status != 0 && !noHeight) {
                 if (IsGrid(outKind)) {
                     out.reference[i].clear();
                 } else {
@@ -227,6 +241,8 @@ std::size_t Converter::Convert(const Input& in, const Output& out, int threads) 
     CheckSize(out.zone.size(), n, true, "zone");
     CheckSize(out.status.size(), n, false, "status");
     CheckSize(out.message.size(), n, true, "message");
+    CheckSize(in.height.size(), n, true, "height");
+    if (!in.height.empty()) CheckSize(out.height.size(), n, false, "height");
 
     const std::size_t parts = std::max<std::size_t>(
         1, std::min<std::size_t>(threads > 0 ? std::size_t(threads) : std::size_t(base::CoreCount()), n / MinPointsPerThread));

@@ -69,9 +69,18 @@ py::array Objects(const std::vector<std::string>& texts) {
     return py::module_::import("numpy").attr("array")(list, py::arg("dtype") = "object");
 }
 
+// "h:H", "H:h", "h:h" or "H:H", as travena-cli's --height.
+std::pair<travena::Height, travena::Height> HeightKinds(const std::string& kinds) {
+    const auto kind = [](char k) { return k == 'H' ? travena::Height::Ostend : travena::Height::Ellipsoidal; };
+    if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') || (kinds[2] != 'h' && kinds[2] != 'H'))
+        throw py::value_error("heights : « " + kinds + " » ; h:H, H:h, h:h ou H:H.");
+    return {kind(kinds[0]), kind(kinds[2])};
+}
+
 py::tuple Convert(const travena::Converter& c, const py::object& x, const py::object& y, const py::object& zone,
-                  bool messages, int threads) {
+                  bool messages, int threads, const py::object& height, const std::string& heights) {
     if (threads < 0) throw py::value_error("threads : 0 (un par cœur) ou plus.");
+    const auto [heightIn, heightOut] = HeightKinds(heights);
     travena::Input in;
     std::vector<std::string> references;
     std::optional<Doubles> xs, ys, zones;
@@ -95,6 +104,14 @@ py::tuple Convert(const travena::Converter& c, const py::object& x, const py::ob
             in.zone = {zones->data(), n};
         }
     }
+    std::optional<Doubles> hs;
+    if (!height.is_none()) {
+        hs = AsDoubles(height, "height");
+        if (std::size_t(hs->shape(0)) != n) throw py::value_error("height n'a pas la longueur de x.");
+        in.height = {hs->data(), n};
+        in.heightIn = heightIn;
+        in.heightOut = heightOut;
+    }
     const py::ssize_t size = py::ssize_t(n);
     py::array_t<double> outX(size), outY(size);
     py::array_t<std::int32_t> outZone(size), status(size);
@@ -106,6 +123,8 @@ py::tuple Convert(const travena::Converter& c, const py::object& x, const py::ob
     out.status = {status.mutable_data(), n};
     out.reference = outReferences;
     out.message = outMessages;
+    py::array_t<double> outHeight(hs ? size : 0);
+    if (hs) out.height = {outHeight.mutable_data(), n};
     {
         py::gil_scoped_release unlocked;
         c.Convert(in, out, threads);
@@ -115,8 +134,10 @@ py::tuple Convert(const travena::Converter& c, const py::object& x, const py::ob
         first = Objects(outReferences);
         std::fill(outY.mutable_data(), outY.mutable_data() + n, std::numeric_limits<double>::quiet_NaN());
     }
-    if (messages) return py::make_tuple(first, outY, outZone, status, Objects(outMessages));
-    return py::make_tuple(first, outY, outZone, status);
+    py::tuple result = py::make_tuple(first, outY, outZone, status);
+    if (hs) result = py::reinterpret_steal<py::tuple>(PySequence_Concat(result.ptr(), py::make_tuple(outHeight).ptr()));
+    if (messages) result = py::reinterpret_steal<py::tuple>(PySequence_Concat(result.ptr(), py::make_tuple(Objects(outMessages)).ptr()));
+    return result;
 }
 
 }  // namespace
@@ -150,5 +171,6 @@ PYBIND11_MODULE(_travena, m) {
         .def_property_readonly("params", &travena::Converter::Params)
         .def_property_readonly("columns", &travena::Converter::Columns)
         .def("convert", &Convert, py::arg("x"), py::arg("y") = py::none(), py::arg("zone") = py::none(),
-             py::arg("messages") = false, py::arg("threads") = 1);
+             py::arg("messages") = false, py::arg("threads") = 1, py::arg("height") = py::none(),
+             py::arg("heights") = "h:H");
 }

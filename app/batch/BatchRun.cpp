@@ -198,7 +198,7 @@ private:
             throw base::RuntimeError(e.number, field + e.what());
         }
         if (!core::ConvertHeight(heightIn_, heightOut_, pivot_.lon, pivot_.lat, z, height_))
-            throw base::RuntimeError(base::err::InvalidCall, "point hors du modèle hBG18 (Belgique) : pas de hauteur.");
+            throw base::RuntimeError(base::err::InvalidCall, core::OutsideQuasiGeoidText);
     }
 
     Conversion conversion_, conversion2_;

@@ -10,6 +10,12 @@ are decimal degrees (longitude first), MGRS and IFBL references texts. A
 point that cannot be converted gets NaN (an empty reference) and its error
 number in ``status``; ``convert(..., messages=True)`` adds the French causes,
 ``convert(..., threads=0)`` shares the points among one thread per core.
+
+``convert(lon, lat, height=h, heights="h:H")`` also converts a height per
+point, ETRS89 ellipsoidal ``h`` or Ostend ``H`` (DNG, quasi-geoid hBG18), as
+``travena-cli convert --height`` does: the heights come after ``status``,
+NaN (with status 5) for a point outside the model, which keeps its
+coordinates.
 """
 
 import functools

@@ -58,9 +58,9 @@ TEST_P(ConverterPoint, FailsAlone) {
     std::vector<std::string> oref(3), message(3);
     travena::Input in;
     if (gridIn) in.reference = ref;
-    else in = {x, y, zone, {}};
-    travena::Output out{ox, oy, oz, {}, status, message};
-    if (gridOut) out = {{}, {}, oz, oref, status, message};
+    else in = {x, y, zone, {}, {}};
+    travena::Output out{ox, oy, oz, {}, status, message, {}};
+    if (gridOut) out = {{}, {}, oz, oref, status, message, {}};
     EXPECT_EQ(c.Convert(in, out), 1u);
     EXPECT_EQ(status, (std::vector<std::int32_t>{0, b.status, 0}));
     EXPECT_TRUE(message[0].empty());
@@ -91,7 +91,7 @@ TEST(Converter, SpansOfWrongSizeAreRefusedBeforeAnyPoint) {
     std::vector<double> ox(2), oy(2);
     std::vector<std::int32_t> status(2, -1);
     try {
-        c.Convert({x, y, {}, {}}, {ox, oy, {}, {}, status, {}});
+        c.Convert({x, y, {}, {}, {}}, {ox, oy, {}, {}, status, {}, {}});
         FAIL();
     } catch (const travena::Error& e) {
         EXPECT_EQ(e.number, 5);
@@ -109,7 +109,7 @@ double Easting(const travena::Converter& c) {
     const std::vector<double> lon{4.35}, lat{50.85};
     std::vector<double> x(1), y(1);
     std::vector<std::int32_t> status(1);
-    c.Convert({lon, lat, {}, {}}, {x, y, {}, {}, status, {}});
+    c.Convert({lon, lat, {}, {}, {}}, {x, y, {}, {}, status, {}, {}});
     EXPECT_EQ(status[0], 0);
     return x[0];
 }
@@ -127,6 +127,43 @@ TEST(Converter, ReadsItsOwnDatabaseAndSeesItsEdits) {
     EXPECT_NEAR(Easting(edited) - x, 1000, 1e-6);
     EXPECT_EQ(Easting(shipped), x);  // one thread, two databases, in turn
     EXPECT_NEAR(Easting(edited) - x, 1000, 1e-6);
+}
+
+}  // namespace
+
+namespace {
+
+// Heights beside the points: cs2cs EPSG:4937 EPSG:5710 gives H = 57.151666 for
+// h = 100 at 4.35° E 50.85° N; outside the model the point keeps its
+// coordinates and gets no height; a height that is no number fails the point.
+TEST(Converter, HeightsComeOutAsTheOtherKind) {
+    const travena::Converter c("W Geographic WGS84", "BE LB72", 1, TRAVENA_PARAM_DB);
+    const std::vector<double> lon{4.35, 10.35, 4.35}, lat{50.85, 50.85, 50.85}, h{100, 100, NAN};
+    std::vector<double> x(3), y(3), H(3), back(3);
+    std::vector<std::int32_t> status(3);
+    std::vector<std::string> message(3);
+    travena::Input in;
+    in.x = lon, in.y = lat, in.height = h;
+    travena::Output out;
+    out.x = x, out.y = y, out.status = status, out.message = message, out.height = H;
+    EXPECT_EQ(c.Convert(in, out), 2u);
+    EXPECT_NEAR(H[0], 57.151666, 1e-6);
+    EXPECT_EQ(status[0], 0);
+    EXPECT_TRUE(std::isnan(H[1]) && std::isfinite(x[1]) && std::isfinite(y[1]));
+    EXPECT_EQ(status[1], 5);
+    EXPECT_EQ(message[1], "point hors du modèle hBG18 (Belgique) : pas de hauteur.");
+    EXPECT_TRUE(std::isnan(H[2]) && std::isnan(x[2]));
+    EXPECT_NE(status[2], 0);
+
+    in.height = H;
+    in.heightIn = travena::Height::Ostend;
+    in.heightOut = travena::Height::Ellipsoidal;
+    out.message = {}, out.height = back;
+    c.Convert(in, out);
+    EXPECT_NEAR(back[0], 100, 1e-9);
+    // Heights in need somewhere to go out.
+    out.height = {};
+    EXPECT_THROW(c.Convert(in, out), travena::Error);
 }
 
 }  // namespace

@@ -181,3 +181,24 @@ def test_convert_frame_reads_texts_as_the_batch_run_does(cli, tmp_path):
         assert (got_error == "") == (want_long != ""), text
         if want_long:
             assert float(want_long) == got_long, text
+
+
+@pytest.mark.parametrize("kinds", ["h:H", "H:h"])
+def test_heights_have_the_bits_of_convert_height(cli, wgs84_points, kinds):
+    lon, lat = (np.concatenate([v, extra]) for v, extra in zip(wgs84_points, ([7.5, 0.5], [50.0, 50.0])))
+    height = np.random.default_rng(28).uniform(-5.0, 700.0, lon.size)
+    c = travena.Converter(WGS84, "BE LB72")
+    lines = "\n".join(f"{a!r}\t{b!r}\t{h!r}" for a, b, h in zip(lon, lat, height))
+    rows = [line.split("\t") for line in
+            cli("convert", "--from", WGS84, "--to", "BE LB72", "--height", kinds, stdin=lines + "\n")
+            .splitlines()]
+    x, y, zone, status, got = c.convert(lon, lat, height=height, heights=kinds)
+    assert same_bits(x, numbers(rows, 0)) and same_bits(got, numbers(rows, 2))
+    outside = np.isnan(got)
+    assert list(np.flatnonzero(outside)) == [lon.size - 2, lon.size - 1]
+    assert np.all(status[outside] == 5) and np.all(status[~outside] == 0) and not np.isnan(x).any()
+    # And back to the first heights.
+    back = c.convert(lon, lat, height=got, heights=kinds[::-1])[4]
+    assert np.allclose(back[~outside], height[~outside], atol=1e-9)
+    with pytest.raises(ValueError):
+        c.convert(lon, lat, height=height, heights="h-H")

@@ -44,12 +44,20 @@ enum class Kind : int {
     Ifbl = 5,        // an IFBL grid cell code
 };
 
+// The kinds of height: ETRS89 ellipsoidal (a GNSS receiver's), and Ostend
+// (DNG/TAW, Belgian levelling) through the quasi-geoid hBG18, H = h - N.
+enum class Height : char { Ellipsoidal = 'h', Ostend = 'H' };
+
 // The points to convert: x and y (and zone for UTM) for the numeric kinds,
-// references for MGRS and IFBL; the other spans may stay empty.
+// references for MGRS and IFBL; the other spans may stay empty. With
+// heights, one per point of kind heightIn, each comes out as heightOut, as
+// `travena-cli convert --height IN:OUT` writes it.
 struct Input {
     std::span<const double> x, y;
     std::span<const double> zone;
     std::span<const std::string> reference;
+    std::span<const double> height;
+    Height heightIn = Height::Ellipsoidal, heightOut = Height::Ostend;
 };
 
 // Where the results go, one element per point. A failed point gets NaN
@@ -57,13 +65,16 @@ struct Input {
 // x and y are not written for an MGRS or IFBL output, reference only for
 // them; zone is the UTM zone (of the MGRS reference too), else 0. message,
 // when not empty, receives the French cause of each failed point (empty for
-// the others).
+// the others). height is needed with input heights: a point outside the
+// height model (Belgium) keeps its coordinates but gets a NaN height and
+// an error number, as travena-cli writes "*" for its height alone.
 struct Output {
     std::span<double> x, y;
     std::span<std::int32_t> zone;
     std::span<std::string> reference;
     std::span<std::int32_t> status;
     std::span<std::string> message;
+    std::span<double> height;
 };
 
 // The parameter database a converter without its own reads: the one beside

@@ -31,7 +31,11 @@ HelpText MainHelp() {
                   "sélectionner puis appuyer sur la touche 'majuscule' ou 'Ctrl'.",
                   "Vous pouvez choisir le type de calcul pour les transformations de coordonnées par le menu "
                   "'Calculs'. Trois algorithmes sont disponibles : geographic/geocentric conversions, "
-                  "geographic conversion Molodenski et Helmert transformation (7 parameters)."},
+                  "geographic conversion Molodenski et Helmert transformation (7 parameters).",
+                  "Hauteurs : tapez la hauteur ellipsoïdale d'un récepteur GNSS (h, ETRS89) ou une altitude "
+                  "Ostende (H, DNG) dans la ligne 'Hauteurs' ; le bouton 'Calc' d'une ligne, ou celui des "
+                  "hauteurs pour le point déjà calculé, donne l'autre par le quasi-géoïde hBG18, valable pour "
+                  "la Belgique à terre. La hauteur tapée en dernier est celle qui est convertie."},
                  "\n\n")};
 }
 
@@ -51,7 +55,9 @@ HelpText BatchHelp() {
          "projections UTM). Déterminez comment sont exprimées les coordonnées géographiques "
          "(DD°MM'SS.SS'', DD.MMSS, degrés décimaux ou radians) ou l'échelle utilisée pour les autres types "
          "de coordonnées. Vous pouvez visualiser le contenu de la table sélectionnée en cliquant sur le "
-         "bouton 'oeil'.",
+         "bouton 'oeil'. Un champ de hauteurs, facultatif, se choisit par '> Z' (le même champ une seconde "
+         "fois l'enlève) avec la sorte de hauteur lue et écrite : h ellipsoïdale (ETRS89) ou H Ostende "
+         "(DNG, hBG18) ; la sortie reçoit la colonne h_ETRS89 ou H_DNG.",
          "4. Déterminez le fichier de sortie : texte (.txt, .csv ; 'pour Excel' donne un fichier qu'Excel "
          "ouvre en colonnes en Belgique et en France), classeur Excel (.xlsx), GeoPackage (.gpkg, les points "
          "sur une carte) ou base SQLite (.mdb, .sqlite). Un fichier existant n'est remplacé que si vous le "

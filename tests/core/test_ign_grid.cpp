@@ -105,6 +105,10 @@ TEST(QuasiGeoid, MatchesCs2cs) {
         {50.85, 4.35, 100, 57.1517}, {51.0, 3.0, 50, 7.9833}, {49.6, 5.8, 300, 254.7750},
         {50.5, 4.5, 0, -43.4693},    {50.0, 6.0, 400, 354.3883}, {52.5, 1.0, 10, -33.0870},
         {48.5, 7.0, 10, -36.7240},
+        // Half a cell from each edge, inside cells, and the south-west corner.
+        {50.0, 1.0075, 100, 57.6390}, {51.0, 6.9925, 100, 55.8385}, {52.495, 3.0, 100, 58.8898},
+        {48.505, 5.0, 100, 55.3327},  {50.8433, 4.3567, 100, 57.1378}, {50.2371, 5.1234, 250, 205.8367},
+        {50.996, 1.002, 100, 57.6038}, {48.5, 1.0, 100, 56.6840},
     };
     for (const auto& c : cases) {
         double N = Untouched;
@@ -115,6 +119,27 @@ TEST(QuasiGeoid, MatchesCs2cs) {
     EXPECT_FALSE(core::QuasiGeoidHeight(4.0 * Deg, 53.0 * Deg, N));
     EXPECT_FALSE(core::QuasiGeoidHeight(0.99 * Deg, 50.0 * Deg, N));
     EXPECT_EQ(N, Untouched);
+}
+
+// h -> H -> h and H -> h -> H give the input back; the same kinds need no
+// model, other kinds nothing outside it.
+TEST(QuasiGeoid, ConvertHeightRoundTrips) {
+    const double lon = 4.3567 * Deg, lat = 50.8433 * Deg;
+    for (const char in : {core::EllipsoidalHeight, core::OstendHeight})
+        for (const double z : {-12.5, 0.0, 57.1378207, 694.25}) {
+            const char out = in == core::OstendHeight ? core::EllipsoidalHeight : core::OstendHeight;
+            double there = Untouched, back = Untouched;
+            ASSERT_TRUE(core::ConvertHeight(in, out, lon, lat, z, there));
+            ASSERT_TRUE(core::ConvertHeight(out, in, lon, lat, there, back));
+            EXPECT_NEAR(back, z, 1e-9) << in << " " << z;
+            EXPECT_NEAR(std::abs(there - z), 42.8621793, 1e-4);  // N at this point
+        }
+    double result = Untouched;
+    EXPECT_TRUE(core::ConvertHeight('H', 'H', 10 * Deg, 60 * Deg, 3.5, result));
+    EXPECT_EQ(result, 3.5);
+    result = Untouched;
+    EXPECT_FALSE(core::ConvertHeight('h', 'H', 10 * Deg, 50 * Deg, 3.5, result));
+    EXPECT_EQ(result, Untouched);
 }
 
 // The pipeline under method 4, on the default parameter database.

@@ -14,6 +14,7 @@
 #include "store/Engine.h"
 #include "store/ParamDb.h"
 #include "app/batch/BatchRun.h"
+#include "app/batch/InputFormat.h"
 #include "app/batch/Plausibility.h"
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"

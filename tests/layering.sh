@@ -27,6 +27,14 @@ wrong python '"(base|store|core|app|ui|cli|lib)/' "python/ includes only the pub
 for layer in base store core app cli lib python; do
     wrong "$layer" '<Q' "$layer/ is Qt-free:"
 done
+# Inside the batch logic the run sits over the readers and writers it drives.
+for low in app/batch/InputFormat app/batch/Output app/batch/TextImport app/batch/SystemChoice; do
+    hits=$(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"app/batch/(BatchRun|OuvrirModel)\.h"' "$low".h "$low".cpp 2>/dev/null)
+    if [ -n "$hits" ]; then
+        printf '%s\n%s\n\n' "$low never includes the run or the window over it:" "$hits"
+        fail=1
+    fi
+done
 for layer in base core app ui cli lib python data bench tests/core tests/batch tests/ui tests/lib; do
     wrong "$layer" '"store/detail/' "store/detail/ is private to the store:"
 done

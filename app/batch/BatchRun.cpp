@@ -58,24 +58,9 @@ constexpr int MethodColumnSize = 64;
 constexpr std::size_t FailuresKept = 5;
 constexpr const char* ParamDatabaseRefusal = "Le fichier de sortie ne peut pas être la base de paramètres.";
 
-// Where the run reads the input table: a text file through its scratch
-// database, other files through the driver their ending names.
-struct Source {
-    std::string database;
-    std::string driver;
-    std::string OpenConnect() const { return driver.empty() ? std::string() : driver + ";"; }
-    std::string LinkConnect() const { return driver + ";DATABASE=" + database; }
-};
-
-Source SourceOf(const std::string& inputPath) {
-    if (IsTextPath(inputPath)) return {ScratchDatabasePath(inputPath), ""};
-    if (const auto driver = FileDriver(inputPath)) return {inputPath, *driver};
-    return {inputPath, "dBase 5.0"};
-}
-
 // The output would delete or replace what the run reads.
-bool TouchesInput(const BatchChoices& c) {
-    return store::SameFile(c.outputPath, c.inputPath) || store::SameFile(c.outputPath, SourceOf(c.inputPath).database);
+bool TouchesInput(const BatchChoices& c, const InputSource& source) {
+    return store::SameFile(c.outputPath, c.inputPath) || store::SameFile(c.outputPath, source.database);
 }
 
 std::string_view MethodName(std::int16_t method) {
@@ -423,16 +408,16 @@ struct InputTable {
     std::unique_ptr<store::TableCursor> cursor;
 };
 
-InputTable OpenInput(const BatchChoices& c) {
-    const Source source = SourceOf(c.inputPath);
+InputTable OpenInput(const BatchChoices& c, const InputSource& source) {
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
     const long total = CountRecords(db, c.table);
     auto cursor = db.OpenForwardOnly(c.table);
     return InputTable{std::move(db), total, std::move(cursor)};
 }
 
-BatchReport TextRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
-    InputTable input = OpenInput(c);
+BatchReport TextRun(const BatchChoices& c, const InputSource& source,
+                    const std::function<void(const BatchProgress&)>& progress) {
+    InputTable input = OpenInput(c, source);
     auto& cursor = input.cursor;
     const long total = input.total;
     RecordConverter converter(c, cursor->Fields());
@@ -538,7 +523,7 @@ auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
 }
 
 // Links the input table into the output database as "Connection".
-void ConnectOutput(store::Database& db, const Source& source, const std::string& table) {
+void ConnectOutput(store::Database& db, const InputSource& source, const std::string& table) {
     store::TableDef link = db.CreateTableDef(LinkTable);
     link.Connect = source.LinkConnect();
     link.SourceTableName = table;
@@ -546,8 +531,8 @@ void ConnectOutput(store::Database& db, const Source& source, const std::string&
 }
 
 
-BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
-    const Source source = SourceOf(c.inputPath);
+BatchReport DatabaseRun(const BatchChoices& c, const InputSource& source,
+                        const std::function<void(const BatchProgress&)>& progress) {
     long total = 0;
     {
         store::Database input = store::OpenDatabase(source.database, source.OpenConnect());
@@ -590,10 +575,9 @@ BatchReport DatabaseRun(const BatchChoices& c, const std::function<void(const Ba
 }
 
 // A GeoPackage or a workbook, from the source table straight to the sink.
-BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchProgress&)>& progress) {
-    const OutputKind kind = OutputKindOf(c.outputPath);
-    store::RealFilePath(c.outputPath);  // GDAL writes it: never standard output or memory
-    InputTable input = OpenInput(c);
+BatchReport SinkRun(const BatchChoices& c, const InputSource& source, OutputKind kind,
+                    const std::function<void(const BatchProgress&)>& progress) {
+    InputTable input = OpenInput(c, source);
     auto& cursor = input.cursor;
     const long total = input.total;
     RecordConverter converter(c, cursor->Fields());
@@ -629,13 +613,8 @@ BatchReport SinkRun(const BatchChoices& c, const std::function<void(const BatchP
 }  // namespace
 
 store::Database OpenInputDatabase(const std::string& inputPath) {
-    const auto source = SourceOf(inputPath);
+    const InputSource source = InputSourceOf(inputPath);
     return store::OpenDatabase(source.database, source.OpenConnect());
-}
-
-bool IsTextPath(const std::string& path) {
-    const std::string e = LowerTail(path, 3);
-    return e == "txt" || e == "csv";
 }
 
 bool NeedsY(const SystemChoice& input) {
@@ -657,6 +636,10 @@ std::vector<std::string> OutputColumns(const SystemChoice& output, bool second) 
 }
 
 std::optional<std::string> CheckChoices(const BatchChoices& c) {
+    return CheckChoices(c, InputSourceOf(c.inputPath), OutputKindOf(c.outputPath));
+}
+
+std::optional<std::string> CheckChoices(const BatchChoices& c, const InputSource& source, OutputKind kind) {
     if (c.inIndex == 0 || c.outIndex == 0) return "Choisissez une projection d'entrée et/ou de sortie.";
     if (c.inIndex == c.outIndex || c.inIndex == c.out2Index)
         return "Choisissez des projections différentes d'entrée et de sortie(s).";
@@ -670,11 +653,11 @@ std::optional<std::string> CheckChoices(const BatchChoices& c) {
     if (NeedsZone(in) && (store::SameText(c.zoneField, c.xField) || store::SameText(c.zoneField, c.yField)))
         return "Le fuseau ne peut pas être le champ de X ou de Y (« " + c.zoneField + " »).";
     if (c.outputPath.empty()) return "Choisissez un fichier de sortie (enregistrer).";
-    if (OutputKindOf(c.outputPath) == OutputKind::None)
+    if (kind == OutputKind::None)
         return "Le fichier de sortie doit se terminer par .mdb ou .sqlite (base SQLite), .gpkg (GeoPackage), "
                ".xlsx (classeur Excel), .txt ou .csv (texte).";
     if (auto refusal = InputRefusal(c.inputPath)) return refusal;
-    if (TouchesInput(c)) return "Le fichier de sortie ne peut pas être la source des données.";
+    if (TouchesInput(c, source)) return "Le fichier de sortie ne peut pas être la source des données.";
     if (store::IsParamDatabase(c.outputPath)) return ParamDatabaseRefusal;
     // One rule for every kind: replaced only when the user said so.
     if (!c.overwrite && fs::symlink_status(c.outputPath).type() != fs::file_type::not_found)
@@ -733,16 +716,19 @@ std::string BatchReport::Summary() const {
 }
 
 BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const BatchProgress&)>& progress) {
-    if (const auto refusal = CheckChoices(choices)) throw BatchFailure(base::err::InvalidCall, *refusal, 0);
+    // Each path is told once, and every step of the run goes by that.
+    const InputSource source = InputSourceOf(choices.inputPath);
+    const OutputKind kind = OutputKindOf(choices.outputPath);
+    if (const auto refusal = CheckChoices(choices, source, kind))
+        throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {
-        const OutputKind kind = OutputKindOf(choices.outputPath);
         // GDAL writes these: never standard output or memory.
         if (kind == OutputKind::GeoPackage || kind == OutputKind::Workbook) store::RealFilePath(choices.outputPath);
         if (const auto refusal = FolderRefusal(choices.outputPath))
             throw BatchFailure(base::err::FileAccess, *refusal, 0);
-        BatchReport report = kind == OutputKind::Database ? DatabaseRun(choices, progress)
-                             : kind == OutputKind::Text   ? TextRun(choices, progress)
-                                                          : SinkRun(choices, progress);
+        BatchReport report = kind == OutputKind::Database ? DatabaseRun(choices, source, progress)
+                             : kind == OutputKind::Text   ? TextRun(choices, source, progress)
+                                                          : SinkRun(choices, source, kind, progress);
         if (report.gridFallbacks > 0) report.notices.push_back(GridFallbackNotice(report.gridFallbacks));
         return report;
     } catch (const BatchFailure&) {

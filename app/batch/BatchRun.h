@@ -20,6 +20,7 @@
 
 #include "base/Errors.h"
 #include "store/Engine.h"
+#include "app/batch/InputFormat.h"
 #include "app/batch/Output.h"
 #include "app/batch/SystemChoice.h"
 
@@ -68,10 +69,6 @@ struct BatchChoices {
     int threads = 0;
 };
 
-// Whether a path names a delimited text file (".txt" or ".csv", any case):
-// an input read through its scratch database, or a text run's output.
-bool IsTextPath(const std::string& path);
-
 // The database a run reads `inputPath` through: a text file's scratch
 // database, a file by the driver its ending names, a dBase folder.
 store::Database OpenInputDatabase(const std::string& inputPath);
@@ -85,6 +82,8 @@ std::string ExistsRefusal(const std::string& path);
 
 // The message of the first check the choices fail, nothing when they pass.
 std::optional<std::string> CheckChoices(const BatchChoices& choices);
+// The same for paths already told: `source` and `kind` of its input and output.
+std::optional<std::string> CheckChoices(const BatchChoices& choices, const InputSource& source, OutputKind kind);
 
 // Whether the window shows the Y and zone field choices for an input system.
 bool NeedsY(const SystemChoice& input);

@@ -4,7 +4,8 @@
 
 #include <string_view>
 
-#include "app/batch/BatchRun.h"
+#include "app/batch/TextImport.h"
+#include "base/Text.h"
 #include "store/Driver.h"
 #include "store/EngineError.h"
 
@@ -12,25 +13,29 @@ namespace batch {
 
 namespace {
 
-constexpr std::pair<const char*, const char*> Drivers[] = {{".mdb", ""},
-                                                           {".xls", "Excel 8.0"},
-                                                           {".xlsx", "Excel 12.0 Xml"},
-                                                           {".ods", "OpenDocument"},
-                                                           {".gpkg", "GeoPackage"}};
+constexpr std::pair<std::string_view, const char*> Drivers[] = {
+    {"mdb", ""}, {"xls", "Excel 8.0"}, {"xlsx", "Excel 12.0 Xml"}, {"ods", "OpenDocument"}, {"gpkg", "GeoPackage"}};
 
 }  // namespace
 
-std::string LowerTail(const std::string& path, std::size_t n) {
-    std::string tail = path.substr(path.size() >= n ? path.size() - n : 0);
-    for (char& c : tail)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return tail;
+bool IsTextPath(const std::string& path) {
+    const std::string e = base::PathEnding(path);
+    return e == "txt" || e == "csv";
 }
 
+bool IsDbasePath(const std::string& path) { return base::PathEnding(path) == "dbf"; }
+
 std::optional<std::string> FileDriver(const std::string& path) {
+    const std::string e = base::PathEnding(path);
     for (const auto& [ending, driver] : Drivers)
-        if (LowerTail(path, std::string_view(ending).size()) == ending) return driver;
+        if (e == ending) return driver;
     return std::nullopt;
+}
+
+InputSource InputSourceOf(const std::string& inputPath) {
+    if (IsTextPath(inputPath)) return {ScratchDatabasePath(inputPath), ""};
+    if (const auto driver = FileDriver(inputPath)) return {inputPath, *driver};
+    return {inputPath, "dBase 5.0"};
 }
 
 std::optional<std::string> InputRefusal(const std::string& path) {
@@ -39,7 +44,7 @@ std::optional<std::string> InputRefusal(const std::string& path) {
     const bool exists = ::stat(path.c_str(), &st) == 0;
     const bool folder = exists && S_ISDIR(st.st_mode);
     const bool named = FileDriver(path) || IsTextPath(path);
-    const bool dbase = !named && (folder || LowerTail(path, 4) == ".dbf");
+    const bool dbase = !named && (folder || IsDbasePath(path));
     try {
         store::CheckFileKind(path, dbase);
     } catch (const store::EngineError& e) {

@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/batch/InputFormat.h"
 #include "base/Errors.h"
+#include "base/Text.h"
 #include "core/Constants.h"
 #include "store/GdalModule.h"
 
 namespace batch {
 
 namespace {
-
-std::string LowerEnding(const std::string& path) {
-    const auto dot = path.find_last_of("./");
-    if (dot == std::string::npos || path[dot] != '.') return {};
-    std::string e = path.substr(dot + 1);
-    for (char& c : e)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return e;
-}
 
 // Rounded to the nearest multiple of 1 / `per`; the quotient is the double
 // nearest the decimal, so it prints without float noise.
@@ -30,8 +23,8 @@ double RoundTo(double v, double per) {
 }  // namespace
 
 OutputKind OutputKindOf(const std::string& path) {
-    const std::string e = LowerEnding(path);
-    if (e == "txt" || e == "csv") return OutputKind::Text;
+    if (IsTextPath(path)) return OutputKind::Text;
+    const std::string e = base::PathEnding(path);
     if (e == "mdb" || e == "sqlite") return OutputKind::Database;
     if (e == "gpkg") return OutputKind::GeoPackage;
     if (e == "xlsx") return OutputKind::Workbook;

@@ -6,6 +6,8 @@
 #include "store/ParamDb.h"
 #include "app/Methods.h"
 #include "app/batch/InputFormat.h"
+#include "app/batch/SystemChoice.h"
+#include "base/Text.h"
 #include "app/batch/Plausibility.h"
 #include "app/batch/SystemList.h"
 #include "app/batch/TextImport.h"
@@ -15,12 +17,6 @@
 namespace batch {
 
 namespace {
-
-bool Contains(const std::string& text, const char* word) { return text.find(word) != std::string::npos; }
-
-bool EndsWith(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
 
 // The wait cursor from the start of a run to its message.
 class WaitCursor {
@@ -103,14 +99,13 @@ void OuvrirModel::Combo_in_Click() {
     }
     Com_Z_visible = true;
     const std::string item = Combo_in.Text();
-    Com_X_visible = Com_Y_visible = Lb_X_visible = Lb_Y_visible = true;
-    Com_fus_visible = Lb_fus_visible = false;
-    const bool grid = Contains(item, "IFBL") || Contains(item, "MGRS");
-    const bool geographic = Contains(item, "Geographic");
-    if (grid) Com_Y_visible = Lb_Y_visible = false;
-    if (EndsWith(item, "UTM")) Com_fus_visible = Lb_fus_visible = true;
-    if (!grid && !geographic) Frame_ech_visible = true;
-    if (geographic) Frame_geo_visible = true;
+    // The fields the run will read for the system's kind, and no others.
+    const SystemChoice in = MakeSystemChoice(item);
+    Com_X_visible = Lb_X_visible = true;
+    Com_Y_visible = Lb_Y_visible = NeedsY(in);
+    Com_fus_visible = Lb_fus_visible = NeedsZone(in);
+    Frame_geo_visible = in.kind == SystemKind::Geographic;
+    Frame_ech_visible = in.kind == SystemKind::Projected || in.kind == SystemKind::Utm;
 }
 
 void OuvrirModel::ClearLists() {
@@ -128,7 +123,6 @@ void OuvrirModel::Com_open_Click() {
     const std::optional<std::string> chosen = host_.OpenDialog(OpenFilter);
     if (!chosen || chosen->empty()) return;
     const std::string& path = *chosen;
-    const std::string kind = LowerTail(path, 3);
     // What the command line would say of this file, said here too.
     const auto refuse = [&](const std::string& text) { messages_.Critical(app::AppTitle, text); };
     if (const auto refusal = InputRefusal(path)) return refuse(*refusal);
@@ -136,7 +130,7 @@ void OuvrirModel::Com_open_Click() {
     std::string shown = path;
     if (const auto driver = FileDriver(path)) {
         source = {driver->empty() ? "" : *driver + ";", path};
-    } else if (kind == "dbf") {
+    } else if (IsDbasePath(path)) {
         // A dBase source is the folder: every file in it is a table.
         shown = path.substr(0, path.find_last_of('/') + 1);
         source = {"dBase 5.0;", shown};
@@ -235,7 +229,7 @@ void OuvrirModel::Com_save_Click() {
     // apart): a failed run leaves the old one.
     if (exists && !messages_.Question(app::AppTitle, "Le fichier « " + *chosen + " » existe déjà.\rVoulez-vous le remplacer ?"))
         return;
-    const bool newCsv = LowerTail(*chosen, 4) == ".csv" && LowerTail(Lb_save, 4) != ".csv";
+    const bool newCsv = base::PathEnding(*chosen) == "csv" && base::PathEnding(Lb_save) != "csv";
     Lb_save = *chosen;
     ReplaceOutput = exists;
     // The text options show for every output the run writes as text.

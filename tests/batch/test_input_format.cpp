@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/batch/InputFormat.h"
+#include "app/batch/Output.h"
 #include "tests/Support.h"
 
 namespace {
@@ -49,9 +50,25 @@ INSTANTIATE_TEST_SUITE_P(
                       InputCase{"xlsx", "a.XLSX", InputCase::Regular, Accepted},
                       InputCase{"macro_workbook", "a.xlsm", InputCase::Regular, Unsupported},
                       InputCase{"no_ending", "points", InputCase::Regular, Unsupported},
+                      InputCase{"text_any_case", "a.CSV", InputCase::Regular, Accepted},
+                      InputCase{"text_ending_needs_its_dot", "pointstxt", InputCase::Regular, Unsupported},
                       InputCase{"fifo_text", "a.txt", InputCase::Fifo, NotAFile},
                       InputCase{"fifo_dbase", "a.dbf", InputCase::Fifo, NotAFile},
                       InputCase{"folder_named_mdb", "a.mdb", InputCase::Folder, NotAFile}),
     testsupport::RowName());
+
+// One ending rule: a path the run reads as text is one it would write as text.
+TEST(PathEndings, InputAndOutputTellTextAlike) {
+    const struct {
+        const char* path;
+        bool text;
+    } cases[] = {{"a.txt", true}, {"Relevés/a.CSV", true}, {"pointstxt", false},
+                 {"a.txt/b", false}, {"a.csv.mdb", false}, {"a.mdb.csv", true}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(batch::IsTextPath(c.path), c.text) << c.path;
+        EXPECT_EQ(batch::OutputKindOf(c.path) == batch::OutputKind::Text, c.text) << c.path;
+        EXPECT_EQ(batch::InputSourceOf(c.path).database != c.path, c.text) << c.path;
+    }
+}
 
 }  // namespace

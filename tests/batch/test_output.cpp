@@ -119,6 +119,39 @@ TEST_F(Outputs, GeoPackageIsValidAndItsPointsAreTheWgs84Columns) {
     EXPECT_EQ(points, 2u);
 }
 
+// The spatial index, packed in one pass, is one SQLite checks and finds
+// the points by: none, one, and enough for a tree of two levels.
+TEST_F(Outputs, GeoPackageSpatialIndexFindsEveryPoint) {
+    for (const int points : {0, 1, 3000}) {
+        SCOPED_TRACE(points);
+        BatchChoices c = Choices("out.gpkg", true);
+        {
+            std::ofstream in(c.inputPath, std::ios::binary);
+            in << "id\tnom\tx\ty\n0\tmauvais\tabc\t1\n";
+            for (int i = 0; i < points; ++i)
+                in << i + 1 << "\tp\t" << 22000 + (i * 7919) % 268000 << "\t" << 22000 + (i * 104729) % 228000 << "\n";
+        }
+        batch::ImportText(c.inputPath, {});
+        fs::remove(c.outputPath);
+        batch::RunBatch(c);
+        const std::string& gpkg = c.outputPath;
+        EXPECT_EQ(Query(gpkg, "SELECT rtreecheck('rtree_Conversions_geom'), count(*) FROM rtree_Conversions_geom"),
+                  std::vector<std::string>{"ok|" + std::to_string(points)});
+        // A window through the index finds what a look at every record finds.
+        const std::string inWindow = "W__Long BETWEEN 4 AND 4.6 AND W__Lat BETWEEN 50.5 AND 51";
+        const auto counted = Query(gpkg, "SELECT count(*) FROM Conversions WHERE " + inWindow);
+        EXPECT_EQ(Query(gpkg, "SELECT count(*) FROM rtree_Conversions_geom r JOIN Conversions c ON c.fid = r.id "
+                              "WHERE r.maxx >= 4 AND r.minx <= 4.6 AND r.maxy >= 50.5 AND r.miny <= 51 AND " + inWindow),
+                  counted);
+        if (points == 3000) {
+            EXPECT_GT(std::stoi(counted.at(0)), 50);
+        }
+        // The trigger that keeps the index up to date is back.
+        EXPECT_EQ(Query(gpkg, "SELECT count(*) FROM sqlite_master WHERE name = 'rtree_Conversions_geom_insert'"),
+                  std::vector<std::string>{"1"});
+    }
+}
+
 // Our GeoPackage is an input our own reader takes back: its points, converted
 // back to Lambert 72, are the typed coordinates.
 TEST_F(Outputs, GeoPackageOutputIsAnInputAgain) {

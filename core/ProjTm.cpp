@@ -6,12 +6,14 @@
 // inverse formulas take the zone from the caller. Zones 1 to 30 have central
 // meridians 183 to 357 degrees, so their inverse longitudes are not brought
 // back into -180..180. No false northing is added south of the equator.
+// Points beyond MaxTmMeridianDistanceDeg of their meridian are refused.
 
 #include <cmath>
 #include <limits>
 
 #include "base/CheckedNumber.h"
 #include "core/ProjShared.h"
+#include "core/Projection.h"
 
 namespace core::proj {
 
@@ -28,6 +30,20 @@ std::int16_t Int16Checked(int value) {
     if (value < std::numeric_limits<std::int16_t>::min() || value > std::numeric_limits<std::int16_t>::max())
         throw base::OverflowError();
     return static_cast<std::int16_t>(value);
+}
+
+constexpr double MaxMeridianDistance = MaxTmMeridianDistanceDeg / HalfCircleDeg * Pi;  // radians
+
+OutsideProjection TooFarFromMeridian(const std::string& distance) {
+    return OutsideProjection(base::err::InvalidCall,
+                             "point à " + distance + " du méridien central, hors du domaine de la projection (" +
+                                 FormatGeneral(MaxTmMeridianDistanceDeg) + "° de longitude au plus).");
+}
+
+void CheckLongitudeDifference(double dlam) {
+    const double reduced = std::remainder(dlam, TwoPi);
+    if (!(std::fabs(reduced) <= MaxMeridianDistance))
+        throw TooFarFromMeridian(FormatFixed(std::fabs(reduced) / Pi * HalfCircleDeg, 2) + "° de longitude");
 }
 
 // The eccentricity's terms of the inverse series.
@@ -50,6 +66,7 @@ void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, 
     } else {
         zone = 0;
     }
+    CheckLongitudeDifference(lon - lam0);
     const double phi = lat;
     const double tanPhi = std::tan(phi), cosPhi = std::cos(phi);
     const double T = tanPhi * tanPhi;
@@ -95,6 +112,11 @@ void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon
     const double N1 = NFn(phi1, g);
     const double R1 = g.a * (1 - e2) / std::pow(1 - e2 * sin1 * sin1, 1.5);
     const double D = (x - p.FE) / (N1 * p.k0);
+    // D is about the longitude difference times the cosine of the latitude
+    // (a little more at the equator): beyond the bound the series, a
+    // polynomial in D, may come back to any longitude, even a near one.
+    if (!(std::fabs(D) <= MaxMeridianDistance * (1 + MaxMeridianDistance)))
+        throw TooFarFromMeridian(FormatFixed(std::fabs(x - p.FE) / p.k0 / 1000, 0) + " km");
     const double D2 = D * D, D3 = D2 * D, D4 = D3 * D, D5 = D4 * D, D6 = D5 * D;
 
     FpGuard::Put(lat, phi1 - (N1 * tan1 / R1) *
@@ -104,6 +126,7 @@ void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon
     FpGuard::Put(lon, lam0 + (D - (1 + 2 * T1 + C1) * D3 / 6 +
                               (5 - 2 * C1 + 28 * T1 - 3 * C1 * C1 + 8 * g.ep2 + 24 * T1 * T1) * D5 / 120) /
                                  cos1);
+    CheckLongitudeDifference(lon - lam0);
 }
 
 }  // namespace core::proj

@@ -156,4 +156,8 @@ bool InNorthernHemisphere(double latitudeDegrees) {
     return latitudeDegrees >= 0 && latitudeDegrees <= HalfCircleDeg / 2 + AngleSlack;
 }
 
+bool LongitudeInRange(double longitudeDegrees) {
+    return longitudeDegrees >= MinLongitudeDeg - AngleSlack && longitudeDegrees <= MaxLongitudeDeg + AngleSlack;
+}
+
 }  // namespace core

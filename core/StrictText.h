@@ -46,4 +46,12 @@ std::string_view TrimTypedBlanks(std::string_view text);
 // latitude of 90° written with 15 digits may exceed it by a hair.
 bool InNorthernHemisphere(double latitudeDegrees);
 
+// -180 to 360°: a longitude further west would be taken by the range rules
+// for its eastern twin (-200° as 160°), one beyond 360° for nothing.
+// UTM northings of the northern hemisphere (no false northing), in metres.
+constexpr double UtmMaxNorthing = 10000000;
+
+constexpr double MinLongitudeDeg = -180, MaxLongitudeDeg = 360;
+bool LongitudeInRange(double longitudeDegrees);
+
 }  // namespace core

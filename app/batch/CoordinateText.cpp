@@ -128,7 +128,24 @@ base::RuntimeError NotFinite(double value) {
 
 }  // namespace
 
-double GeographicValue(std::string_view field, std::int16_t mode) {
+namespace {
+
+// An angle field as written, before the range rules: its value in the unit
+// of `mode` (degrees for the text and packed forms), and whether it is a
+// zero angle: 0, its text holding no digit but zeros (not 1e-400).
+struct RawAngle {
+    double value;
+    bool zero;
+    std::int16_t mode;
+
+    double InDegrees() const { return mode == core::angle::FromRadians ? Degrees(value) : value; }
+    double Radians() const { return CheckedRadians(value, [this] { return zero; }, mode); }
+};
+
+// Asked only of a value of 0: most fields are not searched.
+bool NoDigitButZeros(std::string_view text) { return text.find_first_of("123456789") == std::string_view::npos; }
+
+RawAngle ReadAngle(std::string_view field, std::int16_t mode) {
     if (mode == core::angle::FromText) {
         std::string text(field);
         core::CommaToPoint(text);
@@ -138,29 +155,46 @@ double GeographicValue(std::string_view field, std::int16_t mode) {
         if (reading.plain)
             throw base::RuntimeError(base::err::TypeMismatch,
                                      "« " + text + " » n'est pas écrit en degrés, minutes et secondes.");
-        return CheckedRadians(reading.degrees, [&] { return text.find_first_of("123456789") == std::string::npos; },
-                              core::angle::FromDegrees);
+        return {reading.degrees, reading.degrees == 0 && NoDigitButZeros(text), core::angle::FromDegrees};
     }
     if (mode == GeoPackedDms) {
         const double degrees = PackedDmsDegrees(field);
-        return CheckedRadians(degrees, [&] { return degrees == 0; }, core::angle::FromDegrees);
+        return {degrees, degrees == 0, core::angle::FromDegrees};
     }
     const PointText text(field);
-    // A zero angle has no digit but zeros in any of the three forms.
-    return CheckedRadians(WholeNumber(text.View()),
-                          [&] { return text.View().find_first_of("123456789") == std::string_view::npos; }, mode);
+    const double value = WholeNumber(text.View());
+    return {value, value == 0 && NoDigitButZeros(text.View()), mode};
 }
+
+RawAngle NumberAngle(double value, std::int16_t mode) {
+    if (mode != core::angle::FromDegrees && mode != core::angle::FromRadians) throw base::InvalidCallError();
+    if (!std::isfinite(value)) throw NotFinite(value);
+    return {value, value == 0, mode};
+}
+
+double CheckedLongitude(const RawAngle& angle) {
+    const double degrees = angle.InDegrees();
+    if (!core::LongitudeInRange(degrees))
+        throw base::RuntimeError(base::err::InvalidCall, "longitude hors de " + core::FormatGeneral(core::MinLongitudeDeg) +
+                                                             " à " + core::FormatGeneral(core::MaxLongitudeDeg) +
+                                                             "° : " + core::FormatGeneral(degrees) + "°.");
+    return angle.Radians();
+}
+
+}  // namespace
+
+double GeographicValue(std::string_view field, std::int16_t mode) { return ReadAngle(field, mode).Radians(); }
+
+double LongitudeValue(std::string_view field, std::int16_t mode) { return CheckedLongitude(ReadAngle(field, mode)); }
 
 double ProjectedNumber(double value) {
     if (!std::isfinite(value)) throw NotFinite(value);
     return value;
 }
 
-double GeographicNumber(double value, std::int16_t mode) {
-    if (mode != core::angle::FromDegrees && mode != core::angle::FromRadians) throw base::InvalidCallError();
-    if (!std::isfinite(value)) throw NotFinite(value);
-    return CheckedRadians(value, [&] { return value == 0; }, mode);
-}
+double GeographicNumber(double value, std::int16_t mode) { return NumberAngle(value, mode).Radians(); }
+
+double LongitudeNumber(double value, std::int16_t mode) { return CheckedLongitude(NumberAngle(value, mode)); }
 
 double ScaleValue(std::string text) {
     core::CommaToPoint(text);
@@ -178,6 +212,14 @@ std::int16_t ZoneNumber(double zone) {
     if (!(zone >= MinZone && zone < MaxZone + 1))
         throw base::RuntimeError(base::err::Overflow, "fuseau hors de 1 à 60.");
     return static_cast<std::int16_t>(zone);
+}
+
+double UtmNorthing(double north) {
+    if (!(north >= 0 && north <= core::UtmMaxNorthing))
+        throw base::RuntimeError(base::err::InvalidCall, "N = " + core::FormatGeneral(north) +
+                                                             " m : Travena calcule dans l'hémisphère nord, où N va de 0 à " +
+                                                             core::FormatGeneral(core::UtmMaxNorthing) + " m.");
+    return north;
 }
 
 std::string GridText(std::string_view field) {

@@ -45,6 +45,9 @@ double ProjectedValue(std::string_view field, double scale);
 double GeographicValue(std::string_view field, std::int16_t mode);
 // GeographicValue of a latitude, refused outside 0 to 90°.
 double LatitudeValue(std::string_view field, std::int16_t mode);
+// GeographicValue of a longitude, refused outside -180 to 360° as written
+// (core::LongitudeInRange).
+double LongitudeValue(std::string_view field, std::int16_t mode);
 // The integer part of a UTM zone field, 1 to 60.
 std::int16_t ZoneNumber(std::string_view field);
 // The same readings of numbers rather than texts (a program's arrays): what
@@ -54,7 +57,12 @@ std::int16_t ZoneNumber(std::string_view field);
 double ProjectedNumber(double value);
 double GeographicNumber(double value, std::int16_t mode);
 double LatitudeNumber(double value, std::int16_t mode);
+double LongitudeNumber(double value, std::int16_t mode);
 std::int16_t ZoneNumber(double zone);
+
+// A UTM northing, refused outside the northern hemisphere's 0 to
+// core::UtmMaxNorthing (no southern false northing).
+double UtmNorthing(double north);
 
 // An MGRS or IFBL reference; only refused when empty.
 std::string GridText(std::string_view field);

@@ -41,13 +41,16 @@ void ReadCoordinateNumbers(SystemKind kind, std::int16_t geoMode, double x, doub
         c.x = c.y = 0;
         break;
     case SystemKind::Geographic:
-        c.x = GeographicNumber(x, geoMode);
+        c.x = LongitudeNumber(x, geoMode);
         c.y = LatitudeNumber(y, geoMode);
         break;
     default:
         c.x = ProjectedNumber(x);
         c.y = ProjectedNumber(y);
-        if (kind == SystemKind::Utm) c.zone = ZoneNumber(zone);
+        if (kind == SystemKind::Utm) {
+            c.y = UtmNorthing(c.y);
+            c.zone = ZoneNumber(zone);
+        }
     }
 }
 

@@ -48,13 +48,16 @@ void ReadCoordinates(SystemKind kind, const ReadingForm& form, FieldText field, 
         c.x = c.y = 0;
         break;
     case SystemKind::Geographic:
-        c.x = GeographicValue(field(FieldX), form.geoMode);
+        c.x = LongitudeValue(field(FieldX), form.geoMode);
         c.y = LatitudeValue(field(FieldY), form.geoMode);
         break;
     default:
         c.x = ProjectedValue(field(FieldX), form.scale);
         c.y = ProjectedValue(field(FieldY), form.scale);
-        if (kind == SystemKind::Utm) c.zone = ZoneNumber(field(FieldZone));
+        if (kind == SystemKind::Utm) {
+            c.y = UtmNorthing(c.y);
+            c.zone = ZoneNumber(field(FieldZone));
+        }
     }
 }
 

@@ -10,12 +10,6 @@
 
 namespace app {
 
-namespace {
-
-constexpr double MaxLongitude = 360;
-
-}  // namespace
-
 double CellNumber(const std::string& text, const std::string& what) {
     if (core::TrimTypedBlanks(text).empty()) throw Refused("la case " + what + " est vide.");
     try {
@@ -63,8 +57,9 @@ void CheckLatitude(double degrees) {
 }
 
 void CheckLongitude(double degrees) {
-    if (degrees >= -MaxLongitude && degrees <= MaxLongitude) return;
-    throw Refused("Longitude hors limites : " + core::FormatGeneral(degrees) + "°. Elle va de -360° à 360°.");
+    if (core::LongitudeInRange(degrees)) return;
+    throw Refused("Longitude hors limites : " + core::FormatGeneral(degrees) + "°. Elle va de " +
+                  core::FormatGeneral(core::MinLongitudeDeg) + "° à " + core::FormatGeneral(core::MaxLongitudeDeg) + "°.");
 }
 
 }  // namespace app

@@ -48,7 +48,7 @@ constexpr int Metre = 3;  // decimals of metres in the cells
 constexpr double RoundTripTolerance = 0.01;
 // UTM coordinates of the northern hemisphere, wide enough for a point used in
 // the neighbouring zone.
-constexpr double UtmMaxEast = 1000000, UtmMaxNorth = 10000000;
+constexpr double UtmMaxEast = 1000000, UtmMaxNorth = core::UtmMaxNorthing;
 
 // Names of the cells in messages, after the column headers.
 const std::string LonRad = "Longitude (rad)", LatRad = "Latitude (rad)";
@@ -151,6 +151,8 @@ void MainModel::Unproject(int r, const std::string& projection, double east, dou
     const std::string outside = point + " est hors du domaine de la projection « " + projection + " »";
     try {
         core::ProjectInverse(lat, lon, east, north, zone, projection);
+    } catch (const core::OutsideProjection& fault) {
+        throw Refused(point + " : " + fault.what());  // the text says how far, and the bound
     } catch (const base::ArithmeticError& fault) {
         throw Refused(outside + " : " + fault.what());
     }
@@ -220,6 +222,7 @@ void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::s
     case row::Ed50: case row::Bd72: case row::Luref:
         WorkLon = CellNumber(Text(Ctl::TxtE, Index), LonRad);
         WorkLat = CellNumber(Text(Ctl::TxtN, Index), LatRad);
+        CheckLongitude(ToDegrees(WorkLon));
         CheckLatitude(ToDegrees(WorkLat));
         ToPivot(*GeographicDatum[Index]);
         break;
@@ -403,6 +406,7 @@ void MainModel::AutresProjections(int& Index) {
     if (IsGeographicItem(name)) {
         WorkLon = CellNumber(Text(Ctl::TxtE, Index), LonRad);
         WorkLat = CellNumber(Text(Ctl::TxtN, Index), LatRad);
+        CheckLongitude(ToDegrees(WorkLon));
         CheckLatitude(ToDegrees(WorkLat));
         datum = DatumOfItem(name);
     } else {

@@ -19,7 +19,8 @@ const std::string LongZeros = "0." + std::string(80, '0') + "5";  // beyond any 
 struct ReadCase {
     const char* name;
     std::string field;
-    int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone, 5 packed DD.MMSS
+    int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone, 5 packed DD.MMSS,
+               // 6 longitude in degrees, 7 longitude in radians, 8 UTM northing
     double scale;
     double value;        // when accepted
     int error;           // else the error number
@@ -33,6 +34,9 @@ double Read(const ReadCase& c) {
     case 2: return batch::GeographicValue(c.field, 1);
     case 3: return batch::LatitudeValue(c.field, 2);
     case 5: return batch::GeographicValue(c.field, batch::GeoPackedDms);
+    case 6: return batch::LongitudeValue(c.field, 2);
+    case 7: return batch::LongitudeValue(c.field, 3);
+    case 8: return batch::UtmNorthing(batch::ProjectedValue(c.field, 1));
     default: return batch::ZoneNumber(c.field);
     }
 }
@@ -103,6 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"PackedEmpty", " ", 5, 1, 0, base::err::TypeMismatch, "valeur vide."},
         ReadCase{"LatitudeBeyondThePole", "95", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
+        // Longitudes as written: west of -180° the range rules would take one
+        // for its eastern twin, so it is refused there, not only beyond 360°.
+        ReadCase{"LongitudeWestOf180", "-200", 6, 1, 0, base::err::InvalidCall, "longitude hors de -180 à 360° : -200°."},
+        ReadCase{"LongitudeMinus180", "-180", 6, 1, batch::GeographicValue("180", 2), 0, ""},
+        ReadCase{"Longitude360", "360", 6, 1, batch::GeographicValue("360", 2), 0, ""},
+        ReadCase{"LongitudeBeyond360", "1516", 6, 1, 0, base::err::InvalidCall, "longitude hors de -180 à 360° : 1516°."},
+        ReadCase{"LongitudeRadians", "-3,5", 7, 1, 0, base::err::InvalidCall,
+                 "longitude hors de -180 à 360° : -200.535228295788°."},
+        ReadCase{"NorthingZero", "0", 8, 1, 0, 0, ""},
+        ReadCase{"NorthingSouth", "-5", 8, 1, 0, base::err::InvalidCall,
+                 "N = -5 m : Travena calcule dans l'hémisphère nord, où N va de 0 à 10000000 m."},
         ReadCase{"ZoneIntegerPart", "31,7", 4, 1, 31, 0, ""},
         ReadCase{"ZoneBeyond60", "61", 4, 1, 0, base::err::Overflow, "fuseau hors de 1 à 60."}),
     testsupport::RowName());

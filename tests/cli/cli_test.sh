@@ -45,6 +45,15 @@ to=/dev/full check full_disk_help 1 '' "$full" -- --help
 to=/dev/full check full_disk_version 1 '' "$full" -- --version
 to=/dev/full check full_disk_command_help 1 '' "$full" -- batch --help
 
+# Points outside a formula's domain fail alone, with their line number, rather than drift.
+input=$'800000 5500000 31\n900000 5500000 31\n500000 -5 31\n'
+check tm_domain 1 '^\S+\t\S+\n\*\t\*\n\*\t\*\n$' \
+    '^Ligne 2 : point à 5\.53° de longitude du méridien central, hors du domaine de la projection \(4\.8° de longitude au plus\)\.\nLigne 3 : N = -5 m : .*hémisphère nord.*\n$' \
+    -- convert --from "WGS84 UTM" --to "W Geographic WGS84"
+input=$'-200 50\n-180 50\n'
+check longitude_range 1 '^\*\t\*\t\*\n\S+\t\S+\t1\n$' '^Ligne 1 : longitude hors de -180 à 360° : -200°\.\n$' \
+    -- convert --from "W Geographic WGS84" --to "WGS84 UTM"
+
 input=$'1 2\n'
 check unknown_system 2 '^$' 'système inconnu' -- convert --from "XX NOPE" --to "BE LB72"
 check missing_params 2 '^$' 'introuvable' -- convert --from "BE LB72" --to "BE UTM" --params "$work/none.mdb"

@@ -203,4 +203,54 @@ TEST(Faults, NaNNeverHangsAnIteration) {
     }
 }
 
+// The transverse Mercator series are used to MaxTmMeridianDistanceDeg (4.8°)
+// from their meridian, where they stay within 1 cm of cs2cs; beyond it both
+// directions refuse rather than drift (an easting 4500 km out came back as a
+// longitude of -232°).
+TEST(Domain, TransverseMercatorFarFromItsMeridianIsRefused) {
+    const core::ProjectionParams Gk3{"", 3500000, 0, 1, 9 * Deg, 0, 0, 0, 0, 1};
+    // cs2cs +proj=longlat +ellps=WGS84 +to +proj=utm +zone=31 +ellps=WGS84, and for Gk3
+    // +proj=tmerc +lon_0=9 +k_0=1 +x_0=3500000 +ellps=bessel.
+    const struct {
+        const core::ProjectionParams* p;
+        const core::EllipsoidParams* ell;
+        double lonDeg, latDeg, x, y;
+        bool inside;
+    } cases[] = {
+        {&Utm, &Wgs84, 7.7, 50, 836769.6842, 5549222.7308, true},  // 4.7° east of 3°
+        {&Utm, &Wgs84, 7.9, 50, 851094.3273, 5550144.1939, false},
+        {&Gk3, &Bessel, 4.25, 51, 3166681.1500, 5662254.1481, true},  // 4.75° west of 9°
+        {&Gk3, &Bessel, 4.15, 51, 0, 0, false},
+        {&Gk3, &Bessel, -171, 51, 0, 0, false},  // 180° away, both sides of the antimeridian
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.lonDeg << "° " << c.latDeg << "°");
+        double lon = c.lonDeg * Deg, x = 0, y = 0;
+        std::int16_t zone = 0;
+        if (c.inside) {
+            // Forward in the zone's own meridian, as a point read in zone 31.
+            core::ProjectionParams fixed = *c.p;
+            if (fixed.Lg0 == 0) fixed.Lg0 = 3 * Deg;
+            core::ProjectForwardWith(fixed, *c.ell, c.latDeg * Deg, lon, x, y, zone);
+            EXPECT_NEAR(x, c.x, 0.01);
+            EXPECT_NEAR(y, c.y, 0.01);
+            double lat = 0;
+            core::ProjectInverseWith(*c.p, *c.ell, lat, lon, c.x, c.y, 31);
+            constexpr double MetresPerDegree = 111320;
+            EXPECT_NEAR((lon / Deg - c.lonDeg) * MetresPerDegree * std::cos(lat), 0, 0.01);
+            EXPECT_NEAR((lat / Deg - c.latDeg) * MetresPerDegree, 0, 0.01);
+        } else if (c.x != 0) {
+            double lat = 0;
+            EXPECT_THROW(core::ProjectInverseWith(*c.p, *c.ell, lat, lon, c.x, c.y, 31), core::OutsideProjection);
+        } else {
+            EXPECT_THROW(core::ProjectForwardWith(*c.p, *c.ell, c.latDeg * Deg, lon, x, y, zone), core::OutsideProjection);
+        }
+    }
+    // Far eastings, wherever the polynomial would land, are refused before it.
+    for (const double east : {-4000000.0, 1100000.0, 5000000.0}) {
+        double lat = 0, lon = 0;
+        EXPECT_THROW(core::ProjectInverseWith(Utm, Wgs84, lat, lon, east, 5500000, 31), core::OutsideProjection) << east;
+    }
+}
+
 }  // namespace

@@ -176,10 +176,17 @@ TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
     T(Ctl::TxtE, 0) = "1.05";  // 60° E: zone 41, beyond 28..38
     T(Ctl::TxtN, 0) = "0.8";
     model.Com_calculer_Click(0);
-    ASSERT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0].text, "Hors fuseau pour UE UTM");
     EXPECT_EQ(T(Ctl::TxtLgDeg, 4), "");  // not the previous point's easting
     EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
+    // 54° from the Luxembourg meridian: that row is emptied and said so, not
+    // filled from a series that no longer holds there.
+    EXPECT_NE(messages.shown[1].text.find("« LU TM » est laissée vide : point à 53.99° de longitude du méridien central, "
+                                          "hors du domaine de la projection (4.8° de longitude au plus)."),
+              std::string::npos)
+        << messages.shown[1].text;
+    EXPECT_EQ(T(Ctl::TxtE, app::row::LuTm), "");
 }
 
 // A list switched to another system never shows the old system's numbers:
@@ -302,7 +309,9 @@ TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
         {"CH LV03", 11, {{{Ctl::TxtLgDeg, 4}, "1e8"}, {{Ctl::TxtLtDeg, 4}, "1e8"}},
          "E = 100000000 m, N = 100000000 m est hors du domaine de la projection « CH LV03 » : le point calculé, "
          "projeté en retour, tombe à 141157466 m de ces coordonnées."},
-        {"FR LB2E", 9, {{{Ctl::TxtE, 9}, "-1000000"}}, "est hors du domaine de la projection « LU TM »"},
+        {"FR LB2E", 9, {{{Ctl::TxtE, 9}, "-1000000"}}, "X = -1000000 m, Y = 214650.468 m : point à 1080 km du méridien central, "
+                                                      "hors du domaine de la projection (4.8° de longitude au plus)."},
+        {"FR LB2E", 1, {{{Ctl::TxtE, 1}, "-4"}}, "Longitude hors limites : -229.18311805233°. Elle va de -180° à 360°."},
         {"FR LB2E", 8, {{{Ctl::TxtE, 8}, "150000 170000"}}, "la case X ne contient pas un nombre : « 150000 170000 »"},
         {"FR Geographic RGF93", 11, {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
         {"NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"},

@@ -12,6 +12,7 @@
 #include <limits>
 
 #include "base/CheckedNumber.h"
+#include "core/NumberText.h"
 #include "core/ProjShared.h"
 #include "core/Projection.h"
 

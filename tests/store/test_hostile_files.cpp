@@ -8,10 +8,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <list>
+#include <new>
 #include <random>
 
 #include "store/Engine.h"
+#include "store/detail/Isolated.h"
 #include "tests/Support.h"
 
 namespace {
@@ -134,6 +138,49 @@ TEST(HostileFiles, DbaseHeaderPromisingMoreRecordsThanTheFileHolds) {
     TempDir dir;
     const std::string folder = PatchedDbase(dir, "many", 4, "\xFF\xFF\xFF");  // about 16 million records
     EXPECT_EQ(store::OpenDatabase(folder, "dBase 5.0;").OpenRecordset("points").RecordCount(), 20);
+}
+
+// A reading child that runs out of the memory it is given is out of memory,
+// whatever the library then does: throws, reports a read error, or retries
+// for ever. It is never taken for a refusal, which would have the file read
+// again without a bound. Each ends long before the time limit.
+TEST(HostileFiles, ReadingChildrenStopAtTheirMemoryBudget) {
+    if (!store::detail::MemoryCanBeBounded()) GTEST_SKIP() << "memory is not bounded under a sanitizer";
+    using store::detail::IsolatedOutcome;
+    constexpr std::size_t Budget = std::size_t(64) << 20, Block = std::size_t(1) << 20;
+    // Touched blocks, as a parser keeps what it has read.
+    const auto grow = [&](std::list<std::vector<char>>& held) { held.emplace_back(std::size_t(Block), 'x'); };
+    const struct {
+        const char* name;
+        std::function<bool()> work;
+        IsolatedOutcome outcome;
+    } cases[] = {
+        {"throws", [&]() -> bool { std::list<std::vector<char>> held; for (;;) grow(held); }, IsolatedOutcome::OutOfMemory},
+        {"reports", [&] {
+             std::list<std::vector<char>> held;
+             try {
+                 for (;;) grow(held);
+             } catch (const std::bad_alloc&) {
+                 return false;
+             }
+         }, IsolatedOutcome::OutOfMemory},
+        {"retries", [&]() -> bool {
+             std::list<std::vector<char>> held;
+             for (;;) try {
+                     grow(held);
+                 } catch (const std::bad_alloc&) {
+                 }
+         }, IsolatedOutcome::OutOfMemory},
+        {"within", [&] { std::list<std::vector<char>> held; for (int i = 0; i < 16; ++i) grow(held); return true; },
+         IsolatedOutcome::Completed},
+        {"refuses", [] { return false; }, IsolatedOutcome::Refused},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(store::detail::RunIsolated(c.work, std::chrono::seconds(60), {Budget}), c.outcome);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));
+    }
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ DEBIAN_PACKAGES = build-essential cmake pkg-config git \
   qt6-base-dev qt6-translations-l10n libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   xvfb xauth fonts-dejavu-core locales proj-bin time \
-  clang libclang-rt-dev \
+  clang libclang-rt-dev clang-format \
   desktop-file-utils groff-base man-db bash-completion \
   pybind11-dev python3-dev python3-numpy python3-pandas python3-dask python3-distributed python3-pytest python3-pyproj
 # What `make deb` needs besides: dpkg-shlibdeps, the file type probe CPack
@@ -22,7 +22,7 @@ PREFIX ?= /usr/local
 # apt-get as root, through sudo otherwise; only packages not yet installed.
 SUDO = $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test test-sanitize fuzz run screenshots bench install deb clean
+.PHONY: deps build test test-sanitize fuzz run screenshots bench install deb clean format format-check
 
 deps:
 	@missing=$$(for p in $(DEBIAN_PACKAGES) $(EXTRA_PACKAGES); do \
@@ -35,6 +35,13 @@ deps:
 	  echo "Génération de la locale fr_BE.UTF-8"; \
 	  $(SUDO) sh -c "sed -i 's/^# *fr_BE.UTF-8/fr_BE.UTF-8/' /etc/locale.gen; grep -q '^fr_BE.UTF-8' /etc/locale.gen || echo 'fr_BE.UTF-8 UTF-8' >> /etc/locale.gen; locale-gen"; \
 	fi
+
+# The C++ sources in the house style (.clang-format, clang-format-14).
+format:
+	tools/format.sh
+
+format-check:
+	tools/format.sh --check
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_OPTIONS)

@@ -17,7 +17,7 @@ export DISPLAY=$display
 sleep 1
 "$work/travena" &
 app=$!
-xdotool search --sync --name "Travena - Transformation" >/dev/null
+xdotool search --sync --name "^Travena .* - Transformation" >/dev/null
 sleep 1
 xdotool mousemove 143 8 click 1        # the "Projections" menu
 sleep 0.5

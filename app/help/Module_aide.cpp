@@ -1,19 +1,41 @@
 #include "app/help/Module_aide.h"
 
 #include <initializer_list>
+#include <string>
+
+#include "app/Methods.h"
 
 namespace app {
 
 namespace {
 
 // Paragraphs joined by the given separators: "\n\n" leaves a blank line.
-std::string Join(std::initializer_list<const char*> parts, const char* separator) {
+std::string Join(std::initializer_list<std::string> parts, const char* separator) {
     std::string text;
-    for (const char* p : parts) {
+    for (const std::string& p : parts) {
         if (!text.empty()) text += separator;
         text += p;
     }
     return text;
+}
+
+// The "Calculs" menu's methods, as offered here (the IGN grid only where its
+// file is installed), so the help never counts one the menu lacks.
+std::string MethodsSentence() {
+    static constexpr const char* Counts[] = {"Aucun", "Un", "Deux", "Trois", "Quatre", "Cinq"};
+    std::string list;
+    std::size_t count = 0, shown = 0;
+    for (const MethodText& m : MethodTexts) count += MethodOffered(m) ? 1 : 0;
+    for (const MethodText& m : MethodTexts) {
+        if (!MethodOffered(m)) continue;
+        ++shown;
+        if (shown > 1) list += shown == count ? " et " : ", ";
+        list += m.menuCaption;
+    }
+    const std::string n = count < std::size(Counts) ? Counts[count] : std::to_string(count);
+    return "Vous pouvez choisir le type de calcul pour les transformations de coordonnées par le menu "
+           "'Calculs'. " + n + (count > 1 ? " algorithmes sont disponibles : " : " algorithme est disponible : ") +
+           list + ".";
 }
 
 }  // namespace
@@ -29,9 +51,7 @@ HelpText MainHelp() {
                   "Pour visualiser les paramètres de projection géographique utilisés pour la conversion, "
                   "cliquez sur son nom (en bleu). Dans le cas d'une autre projection, il faut au préalable la "
                   "sélectionner puis appuyer sur la touche 'majuscule' ou 'Ctrl'.",
-                  "Vous pouvez choisir le type de calcul pour les transformations de coordonnées par le menu "
-                  "'Calculs'. Trois algorithmes sont disponibles : geographic/geocentric conversions, "
-                  "geographic conversion Molodenski et Helmert transformation (7 parameters).",
+                  MethodsSentence(),
                   "Hauteurs : tapez la hauteur ellipsoïdale d'un récepteur GNSS (h, ETRS89) ou une altitude "
                   "Ostende (H, DNG) dans la ligne 'Hauteurs' ; le bouton 'Calc' d'une ligne, ou celui des "
                   "hauteurs pour le point déjà calculé, donne l'autre par le quasi-géoïde hBG18, valable pour "

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ModelFixture.h"
+#include "app/help/Module_aide.h"
 #include "app/main/ParamSheet.h"
 
 namespace uitest {
@@ -75,6 +76,17 @@ TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
     restarted.Form_Load();
     EXPECT_EQ(restarted.TransformMethod, 1);
     EXPECT_EQ(restarted.Text(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
+}
+
+// The help names exactly the methods the "Calculs" menu lets one choose.
+TEST_F(MainModelTest, HelpNamesTheMethodsTheMenuOffers) {
+    const std::string help = app::MainHelp().text;
+    EXPECT_NE(help.find("'Calculs'. Quatre algorithmes sont disponibles : geographic/geocentric conversions, "
+                        "geographic conversion Molodenski, Helmert tranformation (7 parameters) et Grille IGN "
+                        "(NTv2, Belgique)."),
+              std::string::npos)
+        << help;
+    EXPECT_TRUE(model.mnu_calc4.enabled);
 }
 
 TEST(ParamSheet, NoSevenParameterBlockWhenItsTranslationsSumToZero) {

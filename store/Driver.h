@@ -33,6 +33,9 @@ public:
     virtual const std::vector<FieldDef>& Fields() const = 0;
     // Fills `row` with one value per field; false past the last row.
     virtual bool Next(std::vector<Value>& row) = 0;
+    // The number of rows when the source knows it without reading them
+    // (a workbook's sheet once parsed, a GeoPackage's table); -1 otherwise.
+    virtual long Count() { return -1; }
 };
 
 // One opened source: a file, or a folder for formats with a file per table.

@@ -229,6 +229,12 @@ public:
 
     const std::vector<FieldDef>& Fields() const override { return fields_; }
 
+    long Count() override {
+        const QuietGdal quiet;
+        const GIntBig n = OGR_L_GetFeatureCount(layer_, TRUE);
+        return n >= 0 && CPLGetLastErrorType() < CE_Failure ? long(n) : -1;
+    }
+
     bool Next(std::vector<Value>& row) override {
         const QuietGdal quiet;
         const FeaturePtr feature(OGR_L_GetNextFeature(layer_));

@@ -406,8 +406,10 @@ struct InputTable {
 
 InputTable OpenInput(const BatchChoices& c, const InputSource& source) {
     store::Database db = store::OpenDatabase(source.database, source.OpenConnect());
-    const long total = CountRecords(db, c.table);
+    // A workbook's sheet is parsed once, for its count and its rows alike.
     auto cursor = db.OpenForwardOnly(c.table);
+    const long known = cursor->Count();
+    const long total = known >= 0 ? known : CountRecords(db, c.table);
     return InputTable{std::move(db), total, std::move(cursor)};
 }
 

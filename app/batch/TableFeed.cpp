@@ -13,9 +13,11 @@ long CountRecords(store::Database& db, const std::string& table) {
         return long(rs.Field(0).Value().Double());
     } catch (const store::EngineError&) {
         // Drivers read whole tables only; their files are small enough to read twice.
+        auto cursor = db.OpenForwardOnly(table);
+        if (const long known = cursor->Count(); known >= 0) return known;
         long n = 0;
         std::vector<store::Value> row;
-        for (auto cursor = db.OpenForwardOnly(table); cursor->Next(row);) ++n;
+        while (cursor->Next(row)) ++n;
         return n;
     }
 }
@@ -23,7 +25,10 @@ long CountRecords(store::Database& db, const std::string& table) {
 TableFeed::TableFeed(const Source& source, const std::string& table)
     : db_(OpenSource(source)), table_(table), cursor_(db_.OpenForwardOnly(table)) {}
 
-long TableFeed::Count() { return CountRecords(db_, table_); }
+long TableFeed::Count() {
+    if (const long known = cursor_->Count(); known >= 0) return known;
+    return CountRecords(db_, table_);
+}
 
 long TableFeed::FetchMore(long n, std::vector<std::vector<store::Value>>& rows) {
     long read = 0;

@@ -217,6 +217,7 @@ TEST(GdalFiles, ReadTheValuesOfTheExcel97Sheet) {
         SCOPED_TRACE(path);
         store::Database db = store::OpenDatabase(path, connect);
         EXPECT_EQ(TableNames(db), std::vector<std::string>{table});
+        EXPECT_EQ(db.OpenForwardOnly(table)->Count(), 20);  // known without reading the rows
         store::Recordset rs = db.OpenRecordset(table);
         store::Recordset xls = store::OpenDatabase(Xls, "Excel 8.0;").OpenRecordset("Points$");
         int records = 0;

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <tuple>
 
 #include "app/editor/EditorModel.h"
 #include "app/editor/FieldText.h"
@@ -14,13 +15,28 @@
 
 namespace app::editor {
 
-// Columns behind Txt_D(3..12) and Txt_P(3..12).
-constexpr std::array<const char*, 10> DatumNumbers = {"dX", "dY", "dZ", "dX7", "dY7", "dZ7", "rX", "rY", "rZ", "dS"};
-constexpr std::array<const char*, 3> ProjectionNumbers = {"FE", "fn", "k0"};
-constexpr std::array<const char*, 5> ProjectionAngles = {"Lg0", "Lt0", "Lt1", "Lt2", "aa"};
+// `Count` column names of a record's column table (core/Params.h) from
+// `First` on: the editor's fields follow the loaders' columns, spelled there once.
+template <std::size_t First, std::size_t Count, class Columns>
+constexpr std::array<const char*, Count> ColumnNames(const Columns& columns) {
+    static_assert(First + Count <= std::tuple_size_v<Columns>);
+    std::array<const char*, Count> names{};
+    for (std::size_t i = 0; i < Count; ++i) names[i] = columns[First + i].second;
+    return names;
+}
+
+// Columns behind Txt_E(1..3), Txt_D(3..12) and Txt_P(3..10).
+constexpr auto EllipsoidNumbers = ColumnNames<0, 3>(core::EllipsoidColumns);
+constexpr auto DatumNumbers = ColumnNames<0, 10>(core::DatumColumns);
+constexpr auto ProjectionNumbers = ColumnNames<0, 3>(core::ProjectionColumns);
+constexpr auto ProjectionAngles = ColumnNames<3, 5>(core::ProjectionColumns);
+// A column added to a record's table needs its field here: the build stops
+// until the editor shows it.
+static_assert(core::EllipsoidColumns.size() == EllipsoidNumbers.size());
+static_assert(core::DatumColumns.size() == DatumNumbers.size());
+static_assert(core::ProjectionColumns.size() == ProjectionNumbers.size() + ProjectionAngles.size());
 constexpr std::array<AngleKind, 5> AngleKinds = {AngleKind::Longitude, AngleKind::Latitude, AngleKind::Latitude,
                                                  AngleKind::Latitude, AngleKind::Rotation};
-constexpr std::array<const char*, 3> EllipsoidNumbers = {"a", "ec", "unf"};
 constexpr int FirstAngle = 6, Lg0Field = 6, Lt0Field = 7, Lt1Field = 8, Lt2Field = 9, AaField = 10, WestLimit = 11,
               EastLimit = 12;
 constexpr int FirstRotation = 9, LastRotation = 11, FirstDatumNumber = 3;

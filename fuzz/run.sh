@@ -22,6 +22,7 @@ seed() {
 seed fuzz_angle_text "$here"/seeds/angle_text/*
 seed fuzz_grid_text "$here"/seeds/grid_text/*
 seed fuzz_convert_line "$here"/seeds/convert_line/*
+seed fuzz_cell_values "$here"/seeds/cell_values/*
 seed fuzz_mdb "$data/access/overflowTestV1997.mdb"
 seed fuzz_xls "$data/coords.xls" "$data/hostile/coords_damaged.xls"
 seed fuzz_dbf "$data/dbase/points.dbf"
@@ -43,7 +44,7 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/../tests/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
-for target in fuzz_angle_text fuzz_grid_text fuzz_convert_line fuzz_text_import fuzz_mdb fuzz_xls fuzz_dbf fuzz_xlsx fuzz_ods fuzz_gpkg; do
+for target in fuzz_angle_text fuzz_grid_text fuzz_convert_line fuzz_text_import fuzz_cell_values fuzz_mdb fuzz_xls fuzz_dbf fuzz_xlsx fuzz_ods fuzz_gpkg; do
     echo "== $target, ${seconds} s"
     # Inputs that crash the child checking a file are refused files, not
     # findings: only this process's exit status counts.

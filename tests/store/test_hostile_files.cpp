@@ -79,6 +79,9 @@ TEST(HostileFiles, AreRefusedWithTheirNumber) {
         {Data + "/hostile/coords_damaged.xls", "Excel 8.0;", base::err::BadFormat},
         // Whole but for its sheet, of which GDAL would read the first 8 records.
         {Data + "/hostile/coords_halfsheet.xlsx", "Excel 12.0 Xml;", base::err::UnreadableFile},
+        // One more cell, in the last column of the last row a sheet can have: a
+        // reader that made every row and column up to it would need terabytes.
+        {Data + "/hostile/coords_farcell.xlsx", "Excel 12.0 Xml;", base::err::UnreadableFile},
         {PatchedDbase(dir, "nolength", 10, std::string(2, '\0')), "dBase 5.0;", base::err::BadFormat},
         {dir.File("pipe.mdb"), "", base::err::NotAFile},
         {dir.File("pipe.xls"), "Excel 8.0;", base::err::NotAFile},

@@ -219,6 +219,14 @@ void CreateParamTables(Database& db) {
     for (const TableDef& t : tables) db.TableDefs().Append(t);
 }
 
+void PrepareThreadForReads() noexcept {
+    try {
+        const ParamReadScope scope;
+    } catch (...) {
+        // Said again, and handled, where the thread reads.
+    }
+}
+
 ParamReadScope::ParamReadScope() {
     ParamState& s = State();
     if (s.depth++ > 0) return;

@@ -81,6 +81,12 @@ int RenameEllipsoideInDatums(Database& db, const std::string& newName, const std
 // The four tables, empty, in a new database.
 void CreateParamTables(Database& db);
 
+// Gives the calling thread its parameter state now, as a worker thread's
+// first task while memory is free: a thread that cannot register a
+// thread-local's destructor later is aborted by the C library, beyond any
+// handler. Failures are left to the first real read.
+void PrepareThreadForReads() noexcept;
+
 // A consistent, cheap view of the parameter database for a stretch of work.
 //
 // The outermost scope of a thread checks that the file is still the one the

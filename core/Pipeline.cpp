@@ -90,16 +90,28 @@ struct DatumShift {
     EllipsoidParams sEll, tEll;
 };
 
+// One thread's loaded steps, in one thread-local made at its first use.
+struct ThreadCaches {
+    StepCache<NamedProjection> projections;
+    StepCache<DatumEllipsoid> ellipsoids;
+    StepCache<DatumShift> shifts;
+};
+
+ThreadCaches& Caches() {
+    thread_local ThreadCaches caches;
+    return caches;
+}
+
 // Valid until the next call.
 const ProjectionParams& CachedProjection(std::string_view name) {
-    thread_local StepCache<NamedProjection> cache;
+    auto& cache = Caches().projections;
     return cache.Get([&](const NamedProjection& e) { return e.name == name; },
                      [&] { return NamedProjection{std::string(name), LoadProjection(std::string(name))}; })
         .params;
 }
 
 const EllipsoidParams& CachedEllipsoidOf(const std::string& datum) {
-    thread_local StepCache<DatumEllipsoid> cache;
+    auto& cache = Caches().ellipsoids;
     return cache.Get([&](const DatumEllipsoid& e) { return e.datum == datum; },
                      [&] { return DatumEllipsoid{datum, LoadEllipsoid(LoadDatum(datum).Ellipsoide)}; })
         .ellipsoid;
@@ -108,7 +120,7 @@ const EllipsoidParams& CachedEllipsoidOf(const std::string& datum) {
 // TransformDatum on the cached parameter sets, loaded in its order.
 void Transform(const std::string& source, const std::string& target, double lonIn, double latIn, double& lonOut,
                double& latOut, std::int16_t method, DatumLegs* legs) {
-    thread_local StepCache<DatumShift> cache;
+    auto& cache = Caches().shifts;
     const DatumShift& d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
                                    [&] {
                                        DatumShift e{source, target, LoadDatum(source), LoadDatum(target), {}, {}};
@@ -121,6 +133,11 @@ void Transform(const std::string& source, const std::string& target, double lonI
 
 
 }  // namespace
+
+void PrepareThreadForConversions() noexcept {
+    Caches();
+    PrepareThreadForLoads();
+}
 
 void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
                   const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot,

@@ -119,14 +119,20 @@ Recordset FindParamRow(ParamTable table, const std::string& name);
 // (and per table and reader) until the database changes. A failed read (3021
 // when no row has the name) caches nothing.
 template <ParamTable Table, auto Read>
-auto LoadParam(const std::string& name) {
+auto& ParamCache() {
     using Record = decltype(Read(std::declval<Recordset&>()));
-    ParamReadScope scope;
     struct Cache {
         std::uint64_t generation = 0;
         std::unordered_map<std::string, Record> records;
     };
     thread_local Cache cache;
+    return cache;
+}
+
+template <ParamTable Table, auto Read>
+auto LoadParam(const std::string& name) {
+    ParamReadScope scope;
+    auto& cache = ParamCache<Table, Read>();
     const std::uint64_t generation = detail::ParamGeneration();
     if (cache.generation != generation) {
         cache.records.clear();
@@ -134,7 +140,7 @@ auto LoadParam(const std::string& name) {
     }
     if (const auto it = cache.records.find(name); it != cache.records.end()) return it->second;
     Recordset rs = detail::FindParamRow(Table, name);
-    Record record = Read(rs);
+    auto record = Read(rs);
     cache.records.emplace(name, record);
     return record;
 }

@@ -231,7 +231,7 @@ public:
           readAhead_(threads_ > 1), workers_(readAhead_ ? threads_ + 1 : threads_),
           converters_(std::size_t(readAhead_ ? threads_ : workers_.Count()), converter), results_(converters_.size()),
           shares_(converters_.size()) {
-        workers_.Run(workers_.Count(), [](int) { store::PrepareThreadForReads(); });
+        workers_.Run(workers_.Count(), [](int) { core::PrepareThreadForConversions(); });
     }
 
     // emit(share, index, row, result, failure) builds a record's output on a

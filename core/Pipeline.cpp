@@ -200,7 +200,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::s
     CommaToPoint(xText);
     CommaToPoint(yText);
     RecordPoint in{ValNumber(xText), ValNumber(yText), {}, inZone};
-    if (base::Contains(inProjection, MgrsSuffix) || base::Contains(inProjection, IfblSuffix)) in.reference = xText;
+    if (GridOf(inProjection) != GridKind::None) in.reference = xText;
     RecordPoint out;
     out.zone = outZone;
     try {
@@ -214,7 +214,7 @@ void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::s
     outZone = out.zone;
     outXText = FormatGeneral(out.x);
     outYText = FormatGeneral(out.y);
-    if (base::Contains(outProjection, MgrsSuffix) || base::Contains(outProjection, IfblSuffix)) outXText = out.reference;
+    if (GridOf(outProjection) != GridKind::None) outXText = out.reference;
 }
 
 }  // namespace core

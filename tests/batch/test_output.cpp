@@ -57,6 +57,14 @@ std::vector<std::string> Query(const std::string& path, const std::string& sql) 
     return rows;
 }
 
+using Workbook = std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)>;
+
+// A written workbook opened read-only through GDAL; null when it cannot be.
+Workbook OpenWorkbook(const std::string& path) {
+    GDALAllRegister();
+    return Workbook(GDALDataset::Open(path.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY), GDALClose);
+}
+
 class Outputs : public ::testing::Test {
 protected:
     // Two Lambert 72 points, one identified by a text with a leading zero, and one more that
@@ -184,11 +192,8 @@ TEST_F(Outputs, GeoPackageOutputIsAnInputAgain) {
 TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {
     const BatchChoices c = Choices("out.xlsx");
     batch::RunBatch(c);
-    GDALAllRegister();
-    std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)> book(
-        GDALDataset::Open(c.outputPath.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY), GDALClose);
-    ASSERT_TRUE(book);
-    OGRLayer* sheet = book->GetLayerByName("Conversions");
+    const Workbook book = OpenWorkbook(c.outputPath);
+    OGRLayer* sheet = book ? book->GetLayerByName("Conversions") : nullptr;
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->GetFeatureCount(), 2);
     // Numbers imported as text become numbers; an identifier with a leading zero and a name stay texts.
@@ -328,11 +333,8 @@ TEST_F(Outputs, IntegerColumnsStayIntegerAndGoodRecordsHaveNoError) {
     c.inputPath = input;
     c.table = "pts";
     batch::RunBatch(c);
-    GDALAllRegister();
-    std::unique_ptr<GDALDataset, void (*)(GDALDatasetH)> book(
-        GDALDataset::Open(c.outputPath.c_str(), GDAL_OF_VECTOR | GDAL_OF_READONLY), GDALClose);
-    ASSERT_TRUE(book);
-    OGRLayer* sheet = book->GetLayerByName("Conversions");
+    const Workbook book = OpenWorkbook(c.outputPath);
+    OGRLayer* sheet = book ? book->GetLayerByName("Conversions") : nullptr;
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->GetLayerDefn()->GetFieldDefn(sheet->GetLayerDefn()->GetFieldIndex("id"))->GetType(), OFTInteger);
     std::vector<bool> errors;

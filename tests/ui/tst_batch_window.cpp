@@ -247,13 +247,7 @@ private slots:
     void heightRunMatchesTheCommandLine() {
         const std::string input = params_->File("z.txt");
         std::ofstream(input, std::ios::binary) << "x;y;z\r\n151234.5;171234.5;56.5\r\n250000;60000;420,25\r\n";
-        OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
-        answers_.push_back(input);
-        window_->Com_open->click();
-        window_->List_tb->setCurrentRow(0);
-        Choose(window_->Combo_in, "BE LB72");
-        Choose(window_->Combo_out, "WGS84 UTM");
-        Map("x", window_->Com_X);
+        OpenLambertTextWithX(input);
         Map("y", window_->Com_Y);
         QVERIFY(window_->Com_Z->isVisible() && !window_->Frame_z->isVisible());
         Map("z", window_->Com_Z);
@@ -285,6 +279,11 @@ private:
     void OpenLambertPointsWithX() {
         const std::string input = params_->File("pts.txt");
         fs::copy_file(Data + "/text/pts_crlf.txt", input);
+        OpenLambertTextWithX(input);
+    }
+
+    // A Lambert 72 text table opened through the text preview, its output UTM, X mapped to "x".
+    void OpenLambertTextWithX(const std::string& input) {
         OnModal<ui::OuvrirTexte>([](ui::OuvrirTexte* t) { t->Com_appl()->click(); });
         answers_.push_back(input);
         window_->Com_open->click();

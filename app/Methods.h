@@ -58,8 +58,6 @@ inline std::string GridFallbackLine() {
 
 // « hors de la grille IGN, Helmert 7 paramètres »: what a point outside the
 // IGN grid was given under method 4, said after its line or record.
-inline std::string GridFallbackText() {
-    return std::string("hors de la grille IGN, ") + FindMethod(3)->name;
-}
+inline std::string GridFallbackText() { return std::string("hors de la grille IGN, ") + FindMethod(3)->name; }
 
 }  // namespace app

@@ -21,23 +21,23 @@ struct ArithmeticError : RuntimeError {
 // Every error number the program raises, named once. Names follow the classic
 // run-time error table so messages stay familiar to users.
 namespace err {
-constexpr int InvalidCall = 5;        // "Argument ou appel de procédure incorrect."
-constexpr int Overflow = 6;           // "Dépassement de capacité."
-constexpr int OutOfMemory = 7;        // "Mémoire insuffisante."
-constexpr int DivisionByZero = 11;    // "Division par zéro."
-constexpr int TypeMismatch = 13;      // "Type incompatible."
-constexpr int NoSuchFile = 53;        // "Fichier introuvable."
-constexpr int FileRead = 57;          // "Erreur d'entrée/sortie de périphérique."
-constexpr int FileAccess = 75;        // "Erreur dans le chemin d'accès."
-constexpr int InvalidNull = 94;       // "Utilisation incorrecte de Null."
-constexpr int NoConvergence = 1001;   // "Le calcul ne converge pas."
-constexpr int BadReference = 1002;    // unreadable MGRS or IFBL reference
-constexpr int BadParameter = 1003;    // a parameter row no formula can use
+constexpr int InvalidCall = 5;       // "Argument ou appel de procédure incorrect."
+constexpr int Overflow = 6;          // "Dépassement de capacité."
+constexpr int OutOfMemory = 7;       // "Mémoire insuffisante."
+constexpr int DivisionByZero = 11;   // "Division par zéro."
+constexpr int TypeMismatch = 13;     // "Type incompatible."
+constexpr int NoSuchFile = 53;       // "Fichier introuvable."
+constexpr int FileRead = 57;         // "Erreur d'entrée/sortie de périphérique."
+constexpr int FileAccess = 75;       // "Erreur dans le chemin d'accès."
+constexpr int InvalidNull = 94;      // "Utilisation incorrecte de Null."
+constexpr int NoConvergence = 1001;  // "Le calcul ne converge pas."
+constexpr int BadReference = 1002;   // unreadable MGRS or IFBL reference
+constexpr int BadParameter = 1003;   // a parameter row no formula can use
 
 // The database engine's, in the classic data-access numbering.
-constexpr int Engine = 3000;            // any other fault of the underlying engine
+constexpr int Engine = 3000;  // any other fault of the underlying engine
 constexpr int TableExists = 3010;
-constexpr int ObjectNotFound = 3011;    // source table of a link
+constexpr int ObjectNotFound = 3011;  // source table of a link
 constexpr int UpdateWithoutEdit = 3020;
 constexpr int NoCurrentRecord = 3021;
 constexpr int FileNotFound = 3024;
@@ -67,12 +67,8 @@ constexpr int ObjectClosed = 3420;
 
 inline constexpr const char* OutOfMemoryText = "Mémoire insuffisante pour terminer le travail.";
 
-inline ArithmeticError OverflowError() {
-    return ArithmeticError(err::Overflow, "Dépassement de capacité.");
-}
-inline ArithmeticError DivisionByZeroError() {
-    return ArithmeticError(err::DivisionByZero, "Division par zéro.");
-}
+inline ArithmeticError OverflowError() { return ArithmeticError(err::Overflow, "Dépassement de capacité."); }
+inline ArithmeticError DivisionByZeroError() { return ArithmeticError(err::DivisionByZero, "Division par zéro."); }
 inline ArithmeticError InvalidCallError() {
     return ArithmeticError(err::InvalidCall, "Argument ou appel de procédure incorrect.");
 }

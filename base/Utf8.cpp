@@ -9,7 +9,7 @@ namespace {
 // This leaves out overlong forms (C0, C1, E0 80..9F, F0 80..8F), encoded
 // surrogates (ED A0..BF) and codes above U+10FFFF (F4 90.., F5..FF).
 struct Lead {
-    std::size_t length;  // 0: the byte opens no sequence
+    std::size_t length;       // 0: the byte opens no sequence
     unsigned char low, high;  // of the second byte
 };
 

@@ -37,18 +37,18 @@ void Run(benchmark::State& state, const Case& c, std::int16_t method) {
             scope.emplace();
             inBlock = Block - 1;
         }
-        core::ConvertRecord(inDatum, c.inProjection, x, y, zone, outDatum, c.outProjection,
-                            outX, outY, outZone, method);
+        core::ConvertRecord(inDatum, c.inProjection, x, y, zone, outDatum, c.outProjection, outX, outY, outZone,
+                            method);
         benchmark::DoNotOptimize(outX);
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-const Case GeoToLambert{"WGS84", "", core::FormatGeneral(4.3517 * Deg), core::FormatGeneral(50.8466 * Deg), 0,
-                        "", "BE LB72"};
+const Case GeoToLambert{"WGS84", "",       core::FormatGeneral(4.3517 * Deg), core::FormatGeneral(50.8466 * Deg), 0,
+                        "",      "BE LB72"};
 const Case LambertToUtm{"", "BE LB72", "150000", "170000", 0, "", "WGS84 UTM"};
-const Case GeoToMgrs{"WGS84", "", core::FormatGeneral(4.3517 * Deg), core::FormatGeneral(50.8466 * Deg), 0,
-                     "", "BE UTMMGRS"};
+const Case GeoToMgrs{"WGS84", "",          core::FormatGeneral(4.3517 * Deg), core::FormatGeneral(50.8466 * Deg), 0,
+                     "",      "BE UTMMGRS"};
 
 void BM_GeoWgs84ToLambert72_Helmert(benchmark::State& s) { Run(s, GeoToLambert, 3); }
 void BM_Lambert72ToUtmWgs84(benchmark::State& s) { Run(s, LambertToUtm, 1); }

@@ -126,9 +126,9 @@ int Run(const Options& o, int threads) {
     if (!text && !o.Has("--table")) throw Refused{"Indiquez la table à convertir (--table)."};
     if (!text) c.table = o.Get("--table");
     if (const auto refusal = batch::CheckChoices(c))
-        throw Refused{*refusal == batch::ExistsRefusal(c.outputPath) ? "Le fichier « " + c.outputPath +
-                                                                           " » existe déjà : --overwrite le remplace."
-                                                                     : *refusal};
+        throw Refused{*refusal == batch::ExistsRefusal(c.outputPath)
+                          ? "Le fichier « " + c.outputPath + " » existe déjà : --overwrite le remplace."
+                          : *refusal};
 
     // A scratch database made in the temporary folder goes with the run.
     struct TemporaryScratch {

@@ -169,8 +169,8 @@ struct LineNotes {
 class Converter {
 public:
     explicit Converter(const ConvertOptions& o)
-        : conversion_(batch::MakeSystemChoice(o.from), batch::MakeSystemChoice(o.to), o.method),
-          form_{o.geoMode, 1}, heightIn_(o.heightIn), heightOut_(o.heightOut) {}
+        : conversion_(batch::MakeSystemChoice(o.from), batch::MakeSystemChoice(o.to), o.method), form_{o.geoMode, 1},
+          heightIn_(o.heightIn), heightOut_(o.heightOut) {}
 
     // Appends the output line for one input line; throws what the conversion
     // throws.
@@ -186,7 +186,8 @@ public:
             if (int(fields_.size()) != batch::CoordinateCount(kind))
                 throw base::RuntimeError(base::err::TypeMismatch, std::string("attendu : ") + Expected(kind) + ".");
         }
-        batch::ReadCoordinates(kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
+        batch::ReadCoordinates(
+            kind, form_, [&](int k) { return fields_[std::size_t(k)]; }, point_);
         core::DatumLegs legs;
         core::Wgs84Pivot pivot;
         conversion_.Convert(point_, converted_, &pivot, &legs);
@@ -308,12 +309,14 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
         while (reader.Next(line, tooLong)) lines.push_back({line, tooLong});
         // Contiguous shares, written back in input order: the output is the
         // same whatever the number of threads.
-        const std::size_t parts = std::max<std::size_t>(1, std::min<std::size_t>(std::size_t(threads), lines.size() / MinLinesPerThread));
+        const std::size_t parts =
+            std::max<std::size_t>(1, std::min<std::size_t>(std::size_t(threads), lines.size() / MinLinesPerThread));
         const std::size_t per = (lines.size() + parts - 1) / parts;
         workers.Run(int(parts), [&](int k) {
             const std::size_t from = std::min(lines.size(), per * std::size_t(k));
             const std::size_t to = std::min(lines.size(), from + per);
-            ConvertLines(converters[std::size_t(k)], lines.data() + from, to - from, lineNo + 1 + static_cast<long long>(from), shares[std::size_t(k)]);
+            ConvertLines(converters[std::size_t(k)], lines.data() + from, to - from,
+                         lineNo + 1 + static_cast<long long>(from), shares[std::size_t(k)]);
         });
         lineNo += static_cast<long long>(lines.size());
         for (std::size_t k = 0; k < parts; ++k) {
@@ -333,7 +336,8 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
         }
     }
     if (reader.Error()) {
-        std::fprintf(err, "travena-cli : lecture de l'entrée impossible : %s\n", base::SystemText(reader.Error()).c_str());
+        std::fprintf(err, "travena-cli : lecture de l'entrée impossible : %s\n",
+                     base::SystemText(reader.Error()).c_str());
         return 1;
     }
     return anyFailed ? 1 : 0;

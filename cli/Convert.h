@@ -8,11 +8,11 @@
 namespace cli {
 
 struct ConvertOptions {
-    std::string from;            // a batch system list item
+    std::string from;  // a batch system list item
     std::string to;
-    std::int16_t method = 1;     // datum transformation method, 1 to 4
-    std::int16_t geoMode = 2;    // geographic input: 1 DMS text, 2 degrees, 3 radians
-    int threads = 0;             // converting threads; 0: one per core
+    std::int16_t method = 1;   // datum transformation method, 1 to 4
+    std::int16_t geoMode = 2;  // geographic input: 1 DMS text, 2 degrees, 3 radians
+    int threads = 0;           // converting threads; 0: one per core
     // --height IN:OUT, each 'h' (ellipsoidal, ETRS89) or 'H' (Ostend, hBG18):
     // every line ends with a height, converted at the end of its output line.
     // 0 without heights.

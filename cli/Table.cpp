@@ -85,8 +85,7 @@ int RunTable(const Options& options) {
 
     const std::vector<app::ControlRef> inputs = app::RowCells(model, row);
     if (cells.size() > inputs.size())
-        throw UsageError{"la ligne " + std::to_string(row) + " n'a que " + std::to_string(inputs.size()) +
-                              " case(s)"};
+        throw UsageError{"la ligne " + std::to_string(row) + " n'a que " + std::to_string(inputs.size()) + " case(s)"};
     // Typed and left one after the other, as in the window.
     for (std::size_t i = 0; i < cells.size(); ++i) {
         model.Text(inputs[i].ctl, inputs[i].index) = cells[i];

@@ -95,8 +95,7 @@ private:
         try {
             const double value = ValNumber(text);
             if (std::isfinite(value)) return value;
-        } catch (const base::RuntimeError&) {
-        }
+        } catch (const base::RuntimeError&) {}
         throw base::RuntimeError(base::err::Overflow, "Nombre trop grand : « " + std::string(typed_) + " ».");
     }
 
@@ -207,7 +206,8 @@ private:
             }
             if (unit <= lastUnit || unit > SecondUnit)
                 Refuse("les degrés, minutes et secondes se suivent dans cet ordre, une fois chacun.");
-            if (lastDecimals) Refuse("seule la dernière valeur (degrés, minutes ou secondes) peut avoir des décimales.");
+            if (lastDecimals)
+                Refuse("seule la dernière valeur (degrés, minutes ou secondes) peut avoir des décimales.");
             const double value = Number(number.number);
             if (unit == MinuteUnit && value >= MinutesPerDegree) Refuse("les minutes vont de 0 à 59.");
             if (unit == SecondUnit && value >= MinutesPerDegree) Refuse("les secondes vont de 0 à 59,999.");
@@ -257,35 +257,34 @@ void ApplyRangeRules(std::string* text, double& degrees, double& radians) {
 // ConvertAngle, the text optional (modes 2 and 3 only write it).
 void Convert(std::string* text, double& degrees, double& radians, std::int16_t mode) {
     switch (mode) {
-        case angle::FromText:
-            if (text->empty()) {
-                degrees = 0;
-                radians = 0;
-                return;
-            }
-            degrees = ReadAngleText(*text).degrees;
-            radians = ToRadians(degrees);
-            break;
-        case angle::FromDegrees:
-            if (degrees == 0) {
-                if (text) text->clear();
-                radians = 0;
-                return;
-            }
-            SetText(text, degrees);
-            radians = ToRadians(degrees);
-            break;
-        case angle::FromRadians:
-            if (radians == 0) {
-                if (text) text->clear();
-                degrees = 0;
-                return;
-            }
-            degrees = ToDegrees(radians);
-            SetText(text, degrees);
-            break;
-        default:
-            break;
+    case angle::FromText:
+        if (text->empty()) {
+            degrees = 0;
+            radians = 0;
+            return;
+        }
+        degrees = ReadAngleText(*text).degrees;
+        radians = ToRadians(degrees);
+        break;
+    case angle::FromDegrees:
+        if (degrees == 0) {
+            if (text) text->clear();
+            radians = 0;
+            return;
+        }
+        SetText(text, degrees);
+        radians = ToRadians(degrees);
+        break;
+    case angle::FromRadians:
+        if (radians == 0) {
+            if (text) text->clear();
+            degrees = 0;
+            return;
+        }
+        degrees = ToDegrees(radians);
+        SetText(text, degrees);
+        break;
+    default: break;
     }
     ApplyRangeRules(text, degrees, radians);
 }

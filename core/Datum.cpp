@@ -83,8 +83,8 @@ void ToGeographic(double a, double e2, double X, double Y, double Z, double& lon
 }
 
 // Abridged Molodensky: the shift applied directly to latitude and longitude.
-void AbridgedMolodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll, const Shift& d,
-                double lon, double lat, double& lonOut, double& latOut) {
+void AbridgedMolodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll, const Shift& d, double lon,
+                        double lat, double& lonOut, double& latOut) {
     const double aS = sEll.a, e2 = sEll.ec * sEll.ec;
     const double da = tEll.a - aS;
     const double df = 1 / tEll.unf - 1 / sEll.unf;
@@ -96,9 +96,9 @@ void AbridgedMolodensky(const EllipsoidParams& sEll, const EllipsoidParams& tEll
     const double N = aS / W;
     const double M = aS * (1 - e2) / std::pow(w2, 1.5);
     const double s1 = std::sin(1 / ArcSecondsPerDegree / HalfCircleDeg * Pi);  // one arc-second
-    const double dLat = (-d.dX * sinLat * cosLon - d.dY * sinLat * sinLon + d.dZ * cosLat +
-                         (f * da + aS * df) * std::sin(2 * lat)) /
-                        (M * s1);
+    const double dLat =
+        (-d.dX * sinLat * cosLon - d.dY * sinLat * sinLon + d.dZ * cosLat + (f * da + aS * df) * std::sin(2 * lat)) /
+        (M * s1);
     const double dLon = (-d.dX * sinLon + d.dY * cosLon) / (N * cosLat * s1);
     FpGuard::Put(latOut, lat + dLat / ArcSecondsPerDegree / HalfCircleDeg * Pi);
     FpGuard::Put(lonOut, lon + dLon / ArcSecondsPerDegree / HalfCircleDeg * Pi);
@@ -130,8 +130,8 @@ void Helmert7(const Shift& d, double& X, double& Y, double& Z) {
 }  // namespace
 
 void TransformDatumWith(const DatumParams& s, const DatumParams& t, const EllipsoidParams& sourceEll,
-                        const EllipsoidParams& targetEll, double lonIn, double latIn, double& lonOut,
-                        double& latOut, std::int16_t method) {
+                        const EllipsoidParams& targetEll, double lonIn, double latIn, double& lonOut, double& latOut,
+                        std::int16_t method) {
     FpGuard guard;
     Shift d;
     d.dX = s.dX - t.dX;
@@ -170,10 +170,8 @@ void TransformDatumWith(const DatumParams& s, const DatumParams& t, const Ellips
 
     double X, Y, Z;
     ToGeocentric(sourceEll.a, e2S, lonIn, latIn, X, Y, Z);
-    if (m == method::GeocentricTranslation)
-        GeocentricTranslation(d, X, Y, Z);
-    else
-        Helmert7(d, X, Y, Z);
+    if (m == method::GeocentricTranslation) GeocentricTranslation(d, X, Y, Z);
+    else Helmert7(d, X, Y, Z);
     ToGeographic(targetEll.a, e2T, X, Y, Z, lonOut, latOut);
 }
 
@@ -186,9 +184,8 @@ std::int16_t UsedMethod(std::int16_t method, const DatumLegs& legs) {
 }
 
 void TransformNamedWith(const std::string& sourceDatum, const std::string& targetDatum, const DatumParams& s,
-                        const DatumParams& t, const EllipsoidParams& sEll, const EllipsoidParams& tEll,
-                        double lonIn, double latIn, double& lonOut, double& latOut, std::int16_t method,
-                        DatumLegs* legs) {
+                        const DatumParams& t, const EllipsoidParams& sEll, const EllipsoidParams& tEll, double lonIn,
+                        double latIn, double& lonOut, double& latOut, std::int16_t method, DatumLegs* legs) {
     if (method != method::IgnGrid) {
         TransformDatumWith(s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method);
         return;
@@ -213,8 +210,8 @@ void TransformNamedWith(const std::string& sourceDatum, const std::string& targe
     TransformDatumWith(s, t, sEll, tEll, lonIn, latIn, lonOut, latOut, method::Helmert);
 }
 
-void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn,
-                    double latIn, double& lonOut, double& latOut, std::int16_t method, DatumLegs* legs) {
+void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn, double latIn,
+                    double& lonOut, double& latOut, std::int16_t method, DatumLegs* legs) {
     const DatumParams s = LoadDatum(sourceDatum);
     const DatumParams t = LoadDatum(targetDatum);
     const EllipsoidParams sEll = LoadEllipsoid(s.Ellipsoide);

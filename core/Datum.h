@@ -44,20 +44,19 @@ std::int16_t UsedMethod(std::int16_t method, const DatumLegs& legs);
 // outside 1 to 4 writes nothing. Floating-point faults raise ArithmeticError
 // with the outputs written so far kept; loader errors propagate before any
 // write, and a grid that cannot be read raises its reader's error.
-void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum,
-                    double lonIn, double latIn, double& lonOut, double& latOut, std::int16_t method,
-                    DatumLegs* legs = nullptr);
+void TransformDatum(const std::string& sourceDatum, const std::string& targetDatum, double lonIn, double latIn,
+                    double& lonOut, double& latOut, std::int16_t method, DatumLegs* legs = nullptr);
 
 // TransformDatum on parameter sets already loaded for the datums named
 // `sourceDatum` and `targetDatum`.
 void TransformNamedWith(const std::string& sourceDatum, const std::string& targetDatum, const DatumParams& source,
-                        const DatumParams& target, const EllipsoidParams& sourceEll,
-                        const EllipsoidParams& targetEll, double lonIn, double latIn, double& lonOut,
-                        double& latOut, std::int16_t method, DatumLegs* legs = nullptr);
+                        const DatumParams& target, const EllipsoidParams& sourceEll, const EllipsoidParams& targetEll,
+                        double lonIn, double latIn, double& lonOut, double& latOut, std::int16_t method,
+                        DatumLegs* legs = nullptr);
 
 // Methods 1 to 3 on the parameter sets; any other method writes nothing.
-void TransformDatumWith(const DatumParams& source, const DatumParams& target,
-                        const EllipsoidParams& sourceEll, const EllipsoidParams& targetEll,
-                        double lonIn, double latIn, double& lonOut, double& latOut, std::int16_t method);
+void TransformDatumWith(const DatumParams& source, const DatumParams& target, const EllipsoidParams& sourceEll,
+                        const EllipsoidParams& targetEll, double lonIn, double latIn, double& lonOut, double& latOut,
+                        std::int16_t method);
 
 }  // namespace core

@@ -93,8 +93,7 @@ bool PixelIsArea(TIFF* tif) {
 
 FloatGrid FloatGrid::Read(const std::string& path, int bands) {
     std::string message;
-    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),
-                                                                          TIFFOpenOptionsFree);
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
     TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepMessage, &message);
     TIFFOpenOptionsSetWarningHandlerExtR(options.get(), DropWarning, nullptr);
     std::unique_ptr<TIFF, TiffCloser> tif(TIFFOpenExt(path.c_str(), "r", options.get()));
@@ -169,8 +168,7 @@ FloatGrid FloatGrid::Read(const std::string& path, int bands) {
                     for (std::uint32_t c = 0; c < colsIn; ++c) {
                         const std::size_t at = std::size_t(y0 + r) * width + (x0 + c);
                         const float* px = block.data() + (std::size_t(r) * blockW + c) * perPixel;
-                        if (planar == PLANARCONFIG_SEPARATE)
-                            g.values_[std::size_t(pass)][at] = px[0];
+                        if (planar == PLANARCONFIG_SEPARATE) g.values_[std::size_t(pass)][at] = px[0];
                         else
                             for (int b = 0; b < bands; ++b) g.values_[std::size_t(b)][at] = px[b];
                     }
@@ -197,8 +195,8 @@ bool FloatGrid::Interpolate(double lonDeg, double latDeg, int count, double* val
     count = std::min(count, Bands());
     for (int b = 0; b < count; ++b) {
         const std::vector<float>& v = values_[std::size_t(b)];
-        values[b] = (1 - fx) * (1 - fy) * v[nw] + fx * (1 - fy) * v[nw + 1] + (1 - fx) * fy * v[sw] +
-                    fx * fy * v[sw + 1];
+        values[b] =
+            (1 - fx) * (1 - fy) * v[nw] + fx * (1 - fy) * v[nw + 1] + (1 - fx) * fy * v[sw] + fx * fy * v[sw + 1];
     }
     return true;
 }

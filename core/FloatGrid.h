@@ -26,8 +26,8 @@ public:
     int Columns() const { return columns_; }
     int Rows() const { return rows_; }
     int Bands() const { return int(values_.size()); }
-    double West() const { return west_; }    // longitude of column 0, degrees
-    double North() const { return north_; }  // latitude of row 0, degrees
+    double West() const { return west_; }        // longitude of column 0, degrees
+    double North() const { return north_; }      // latitude of row 0, degrees
     double LonStep() const { return lonStep_; }  // degrees, positive
     double LatStep() const { return latStep_; }  // degrees, positive (rows go south)
 

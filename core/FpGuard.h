@@ -60,7 +60,9 @@ public:
 
     // Stores value into out only when no fault happened on the way to it.
     template <class T>
-    static void Put(T& out, double value) { out = static_cast<T>(Checked(value)); }
+    static void Put(T& out, double value) {
+        out = static_cast<T>(Checked(value));
+    }
 };
 
 }  // namespace core

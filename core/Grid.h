@@ -28,8 +28,7 @@ void CleanReference(std::string& text);
 // latitude of 88° or more (or NaN), an easting outside 100000..899999.999
 // (no column letter) or a northing outside 0..9999999.999 (no five-digit
 // field): a reference there would not read back.
-void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing,
-               std::string& reference);
+void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing, std::string& reference);
 
 // Cleans `reference` in place (CleanReference) and reads it. Fewer than ten
 // digits stand for the centre of the coarser cell: "31UER851949" is the 100 m

@@ -55,10 +55,9 @@ void LambertToIfbl(double x, double y, std::string& code) {
 void IfblToLambert(double& x, double& y, std::string& code) {
     CleanReference(code);
     const std::string_view c = code;
-    const bool readable =
-        c.size() >= MinLength && c.size() <= MaxLength && InRange(c[0], 'A', 'M') &&
-        InRange(c[1], '0', '9') && InRange(c[2], '1', '5') && InRange(c[3], '1', '8') &&
-        (c.size() < 5 || InRange(c[4], '1', '4')) && (c.size() < 6 || InRange(c[5], '1', '4'));
+    const bool readable = c.size() >= MinLength && c.size() <= MaxLength && InRange(c[0], 'A', 'M') &&
+                          InRange(c[1], '0', '9') && InRange(c[2], '1', '5') && InRange(c[3], '1', '8') &&
+                          (c.size() < 5 || InRange(c[4], '1', '4')) && (c.size() < 6 || InRange(c[5], '1', '4'));
     if (!readable) throw base::RuntimeError(base::err::BadReference, "Code IFBL illisible : " + code + ".");
 
     // Top-left corner of the 4 km square, then down the quarters.

@@ -30,16 +30,16 @@ namespace core {
 
 namespace {
 
-constexpr double SquareSize = 100000.0;         // one 100 km column or row
-constexpr double MaxNorthing = 10000000.0;      // northings have seven digits at most
+constexpr double SquareSize = 100000.0;     // one 100 km column or row
+constexpr double MaxNorthing = 10000000.0;  // northings have seven digits at most
 constexpr int ColumnsPerZone = 8;
 constexpr std::int16_t ZoneCount = 60;
-constexpr int FieldDigits = 5;                   // digits per axis at 1 m
-constexpr int FieldSpan = 100000;                // 10^FieldDigits
+constexpr int FieldDigits = 5;     // digits per axis at 1 m
+constexpr int FieldSpan = 100000;  // 10^FieldDigits
 constexpr std::size_t MaxZoneDigits = 2;
 constexpr double BandHeightDeg = 8.0;
 constexpr double LastBandTopDeg = 88.0;
-constexpr char LowBand = 'N';                    // every latitude up to one band height
+constexpr char LowBand = 'N';  // every latitude up to one band height
 
 // Column alphabets by zone modulo 3 (zones 3, 6, ... use the first one).
 constexpr std::array<std::string_view, 3> ColumnLetters = {"STUVWXYZ", "ABCDEFGH", "JKLMNPQR"};
@@ -82,7 +82,10 @@ double CellCentre(std::string_view digits) {
 // The 2000 km multiple of the northing: each band threshold passed (or
 // reached with a row in the lower part of the row alphabet) lifts it.
 double BaseNorthing(char band, char row, bool oddZone) {
-    struct Step { char band; double base; };
+    struct Step {
+        char band;
+        double base;
+    };
     constexpr std::array<Step, 4> Steps = {{{'Q', 2e6}, {'S', 4e6}, {'U', 6e6}, {'X', 8e6}}};
     const bool lowRow = oddZone ? (row >= 'A' && row < 'L') : (row >= 'F' && row < 'R');
     double base = 0;
@@ -100,16 +103,13 @@ void CleanReference(std::string& text) {
     text = base::AsciiUpper(std::move(text));
 }
 
-void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing,
-               std::string& reference) {
+void UtmToMgrs(double lat, std::int16_t zone, double easting, double northing, std::string& reference) {
     if (zone < 1 || zone > ZoneCount) throw EncodeError("Fuseau UTM hors de 1 à 60", zone);
     const double latDeg = lat / Pi * HalfCircleDeg;
-    if (!(latDeg < LastBandTopDeg))
-        throw EncodeError("Latitude hors des bandes MGRS (88° au plus)", latDeg);
+    if (!(latDeg < LastBandTopDeg)) throw EncodeError("Latitude hors des bandes MGRS (88° au plus)", latDeg);
     if (!(easting >= SquareSize && easting < (ColumnsPerZone + 1) * SquareSize))
         throw EncodeError("Abscisse UTM hors des colonnes MGRS", easting);
-    if (!(northing >= 0 && northing < MaxNorthing))
-        throw EncodeError("Ordonnée UTM hors des limites MGRS", northing);
+    if (!(northing >= 0 && northing < MaxNorthing)) throw EncodeError("Ordonnée UTM hors des limites MGRS", northing);
 
     const auto column = static_cast<std::size_t>(std::floor(easting / SquareSize)) - 1;
     const std::string_view rows = IsOdd(zone) ? OddZoneRows : EvenZoneRows;
@@ -129,7 +129,7 @@ void MgrsToUtm(std::int16_t& zone, double& easting, double& northing, std::strin
     const std::string_view r = reference;
     const auto unreadable = [&](const char* why) {
         return base::RuntimeError(base::err::BadReference,
-                            "Référence MGRS illisible : " + reference + " (" + why + ").");
+                                  "Référence MGRS illisible : " + reference + " (" + why + ").");
     };
 
     std::size_t zoneDigits = 0;

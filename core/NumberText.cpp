@@ -102,10 +102,10 @@ double ReadRadixInteger(Cursor& in, unsigned radix) {
 // Order of magnitude bookkeeping, to tell overflow from underflow when
 // from_chars reports a value out of range.
 struct Magnitude {
-    int integerDigits = 0;       // significant digits before the point
+    int integerDigits = 0;         // significant digits before the point
     int leadingFractionZeros = 0;  // zeros after the point before the first significant digit
-    bool significant = false;    // a non-zero digit has been seen
-    long exponent = 0;           // clamped, only its size matters
+    bool significant = false;      // a non-zero digit has been seen
+    long exponent = 0;             // clamped, only its size matters
 };
 
 bool IsExponentMark(char c) { return c == 'E' || c == 'e' || c == 'D' || c == 'd'; }
@@ -194,8 +194,7 @@ double ReadDecimal(Cursor& in) {
     if (ec == std::errc::result_out_of_range) {
         // The decimal order of the first significant digit decides which end
         // of the range was left.
-        const long order = (mag.integerDigits > 0 ? mag.integerDigits : -mag.leadingFractionZeros) +
-                           mag.exponent;
+        const long order = (mag.integerDigits > 0 ? mag.integerDigits : -mag.leadingFractionZeros) + mag.exponent;
         if (order > 0) throw base::OverflowError();
         return *buf.Begin() == '-' ? -0.0 : 0.0;
     }
@@ -270,7 +269,7 @@ bool QuickDigits(double magnitude, std::uint64_t& digits, int& exponent) {
     bool up = fraction > 0.5;
     if (fraction == 0.5) {
         const double error = std::fma(magnitude, power, -scaled);  // exact product minus scaled
-        if (error == 0) return false;  // an exact tie
+        if (error == 0) return false;                              // an exact tie
         up = error > 0;
     }
     digits = static_cast<std::uint64_t>(whole) + (up ? 1 : 0);
@@ -320,8 +319,8 @@ Digits ToDigits(double value) {
     }
     // "-d.ddddddddddddddde-308" fits comfortably.
     std::array<char, 40> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), value,
-                                      std::chars_format::scientific, SignificantDigits - 1);
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::scientific,
+                                      SignificantDigits - 1);
     const char* p = text.data();
     if (*p == '-') {
         d.negative = true;
@@ -419,8 +418,7 @@ std::string FormatFixed(double value, int decimals) {
         const Digits d = ToDigits(value);
         negative = d.negative;
         const int keep = d.exponent + decimals + 1;  // digits worth at least 10^-decimals
-        for (int k = 0; k < keep; ++k)
-            units += k < d.count ? d.digits[static_cast<std::size_t>(k)] : '0';
+        for (int k = 0; k < keep; ++k) units += k < d.count ? d.digits[static_cast<std::size_t>(k)] : '0';
         if (keep >= 0 && keep < d.count && d.digits[static_cast<std::size_t>(keep)] >= '5') {
             auto it = units.rbegin();
             for (; it != units.rend() && *it == '9'; ++it) *it = '0';

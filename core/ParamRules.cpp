@@ -38,9 +38,7 @@ struct Rule {
     bool lowIncluded, highIncluded;
     const char* expected;
 
-    bool Keeps(double v) const {
-        return (lowIncluded ? v >= low : v > low) && (highIncluded ? v <= high : v < high);
-    }
+    bool Keeps(double v) const { return (lowIncluded ? v >= low : v > low) && (highIncluded ? v <= high : v < high); }
 };
 
 constexpr const char* FiniteText = "un nombre fini est attendu";
@@ -65,16 +63,27 @@ struct ColumnRule {
     const Rule* rule;
 };
 
-constexpr std::array<ColumnRule, 3> EllipsoidRules{{
-    {"a", &SemiMajorAxis}, {"ec", &Eccentricity}, {"unf", &InverseFlattening}}};
-constexpr std::array<ColumnRule, 10> DatumRules{{
-    {"dX", &Translation}, {"dY", &Translation}, {"dZ", &Translation},
-    {"dX7", &Translation}, {"dY7", &Translation}, {"dZ7", &Translation},
-    {"rX", &Rotation}, {"rY", &Rotation}, {"rZ", &Rotation}, {"dS", &ScaleDifference}}};
-constexpr std::array<ColumnRule, 9> ProjectionRules{{
-    {"FE", &FalseOrigin}, {"fn", &FalseOrigin}, {"k0", &ScaleFactor},
-    {"Lg0", &Turn}, {"Lt0", &Latitude}, {"Lt1", &Latitude}, {"Lt2", &Latitude}, {"aa", &Turn},
-    {"Type", &TypeCode}}};
+constexpr std::array<ColumnRule, 3> EllipsoidRules{
+    {{"a", &SemiMajorAxis}, {"ec", &Eccentricity}, {"unf", &InverseFlattening}}};
+constexpr std::array<ColumnRule, 10> DatumRules{{{"dX", &Translation},
+                                                 {"dY", &Translation},
+                                                 {"dZ", &Translation},
+                                                 {"dX7", &Translation},
+                                                 {"dY7", &Translation},
+                                                 {"dZ7", &Translation},
+                                                 {"rX", &Rotation},
+                                                 {"rY", &Rotation},
+                                                 {"rZ", &Rotation},
+                                                 {"dS", &ScaleDifference}}};
+constexpr std::array<ColumnRule, 9> ProjectionRules{{{"FE", &FalseOrigin},
+                                                     {"fn", &FalseOrigin},
+                                                     {"k0", &ScaleFactor},
+                                                     {"Lg0", &Turn},
+                                                     {"Lt0", &Latitude},
+                                                     {"Lt1", &Latitude},
+                                                     {"Lt2", &Latitude},
+                                                     {"aa", &Turn},
+                                                     {"Type", &TypeCode}}};
 
 template <std::size_t N>
 std::optional<ParamFault> Check(const std::array<ColumnRule, N>& rules, std::string_view column, double value) {
@@ -89,7 +98,8 @@ std::optional<ParamFault> Check(const std::array<ColumnRule, N>& rules, std::str
 
 // The column rules of a record, in its column order.
 template <std::size_t N, typename Record, typename Columns>
-std::optional<ParamFault> CheckColumns(const std::array<ColumnRule, N>& rules, const Record& p, const Columns& columns) {
+std::optional<ParamFault> CheckColumns(const std::array<ColumnRule, N>& rules, const Record& p,
+                                       const Columns& columns) {
     for (const auto& [member, column] : columns)
         if (auto fault = Check(rules, column, double(p.*member))) return fault;
     return std::nullopt;

@@ -31,7 +31,8 @@ std::string Name(store::Recordset& rs, const char* column) {
 // every input: it is refused where it is read, naming where it lies.
 void Require(const std::optional<ParamFault>& fault, store::Recordset& rs, store::ParamTable table) {
     if (fault)
-        throw base::RuntimeError(base::err::BadParameter, ParamFaultText(table, rs.Field("Nom").Value().Text(), *fault));
+        throw base::RuntimeError(base::err::BadParameter,
+                                 ParamFaultText(table, rs.Field("Nom").Value().Text(), *fault));
 }
 
 EllipsoidParams ReadEllipsoid(store::Recordset& rs) {
@@ -64,9 +65,7 @@ EllipsoidParams LoadEllipsoid(const std::string& name) {
     return store::LoadParam<store::ParamTable::Ellipsoides, ReadEllipsoid>(name);
 }
 
-DatumParams LoadDatum(const std::string& name) {
-    return store::LoadParam<store::ParamTable::Datums, ReadDatum>(name);
-}
+DatumParams LoadDatum(const std::string& name) { return store::LoadParam<store::ParamTable::Datums, ReadDatum>(name); }
 
 ProjectionParams LoadProjection(const std::string& name) {
     return store::LoadParam<store::ParamTable::Projections, ReadProjection>(name);

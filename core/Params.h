@@ -30,29 +30,40 @@ struct DatumParams {
 
 struct ProjectionParams {
     std::string Datum;
-    double FE = 0;   // false easting, metres
-    double fn = 0;   // false northing, metres
-    double k0 = 0;   // scale factor at the origin
-    double Lg0 = 0;  // central meridian, radians (0 on type 1: automatic UTM zone)
-    double Lt0 = 0;  // latitude of origin, radians
-    double Lt1 = 0;  // first standard parallel, radians
-    double Lt2 = 0;  // second standard parallel, radians
-    double aa = 0;   // rotation, radians
+    double FE = 0;          // false easting, metres
+    double fn = 0;          // false northing, metres
+    double k0 = 0;          // scale factor at the origin
+    double Lg0 = 0;         // central meridian, radians (0 on type 1: automatic UTM zone)
+    double Lt0 = 0;         // latitude of origin, radians
+    double Lt1 = 0;         // first standard parallel, radians
+    double Lt2 = 0;         // second standard parallel, radians
+    double aa = 0;          // rotation, radians
     std::int16_t Type = 0;  // 1..5, see Projection.h
 };
 
 // The number columns of each record in the record's order, with the member
 // each fills (a projection's Type apart: an integer).
-inline constexpr std::array<std::pair<double EllipsoidParams::*, const char*>, 3> EllipsoidColumns{{
-    {&EllipsoidParams::a, "a"}, {&EllipsoidParams::ec, "ec"}, {&EllipsoidParams::unf, "unf"}}};
-inline constexpr std::array<std::pair<float DatumParams::*, const char*>, 10> DatumColumns{{
-    {&DatumParams::dX, "dX"}, {&DatumParams::dY, "dY"}, {&DatumParams::dZ, "dZ"},
-    {&DatumParams::dX7, "dX7"}, {&DatumParams::dY7, "dY7"}, {&DatumParams::dZ7, "dZ7"},
-    {&DatumParams::rX, "rX"}, {&DatumParams::rY, "rY"}, {&DatumParams::rZ, "rZ"}, {&DatumParams::dS, "dS"}}};
-inline constexpr std::array<std::pair<double ProjectionParams::*, const char*>, 8> ProjectionColumns{{
-    {&ProjectionParams::FE, "FE"}, {&ProjectionParams::fn, "fn"}, {&ProjectionParams::k0, "k0"},
-    {&ProjectionParams::Lg0, "Lg0"}, {&ProjectionParams::Lt0, "Lt0"}, {&ProjectionParams::Lt1, "Lt1"},
-    {&ProjectionParams::Lt2, "Lt2"}, {&ProjectionParams::aa, "aa"}}};
+inline constexpr std::array<std::pair<double EllipsoidParams::*, const char*>, 3> EllipsoidColumns{
+    {{&EllipsoidParams::a, "a"}, {&EllipsoidParams::ec, "ec"}, {&EllipsoidParams::unf, "unf"}}};
+inline constexpr std::array<std::pair<float DatumParams::*, const char*>, 10> DatumColumns{{{&DatumParams::dX, "dX"},
+                                                                                            {&DatumParams::dY, "dY"},
+                                                                                            {&DatumParams::dZ, "dZ"},
+                                                                                            {&DatumParams::dX7, "dX7"},
+                                                                                            {&DatumParams::dY7, "dY7"},
+                                                                                            {&DatumParams::dZ7, "dZ7"},
+                                                                                            {&DatumParams::rX, "rX"},
+                                                                                            {&DatumParams::rY, "rY"},
+                                                                                            {&DatumParams::rZ, "rZ"},
+                                                                                            {&DatumParams::dS, "dS"}}};
+inline constexpr std::array<std::pair<double ProjectionParams::*, const char*>, 8> ProjectionColumns{
+    {{&ProjectionParams::FE, "FE"},
+     {&ProjectionParams::fn, "fn"},
+     {&ProjectionParams::k0, "k0"},
+     {&ProjectionParams::Lg0, "Lg0"},
+     {&ProjectionParams::Lt0, "Lt0"},
+     {&ProjectionParams::Lt1, "Lt1"},
+     {&ProjectionParams::Lt2, "Lt2"},
+     {&ProjectionParams::aa, "aa"}}};
 
 // Look a record up by its exact Nom in the parameter database (store::ParamDbPath()).
 // Failures: the store's errors (database missing, 3021 naming an unknown

@@ -105,15 +105,21 @@ ThreadCaches& Caches() {
 // Valid until the next call.
 const ProjectionParams& CachedProjection(std::string_view name) {
     auto& cache = Caches().projections;
-    return cache.Get([&](const NamedProjection& e) { return e.name == name; },
-                     [&] { return NamedProjection{std::string(name), LoadProjection(std::string(name))}; })
+    return cache
+        .Get([&](const NamedProjection& e) { return e.name == name; },
+             [&] {
+                 return NamedProjection{std::string(name), LoadProjection(std::string(name))};
+             })
         .params;
 }
 
 const EllipsoidParams& CachedEllipsoidOf(const std::string& datum) {
     auto& cache = Caches().ellipsoids;
-    return cache.Get([&](const DatumEllipsoid& e) { return e.datum == datum; },
-                     [&] { return DatumEllipsoid{datum, LoadEllipsoid(LoadDatum(datum).Ellipsoide)}; })
+    return cache
+        .Get([&](const DatumEllipsoid& e) { return e.datum == datum; },
+             [&] {
+                 return DatumEllipsoid{datum, LoadEllipsoid(LoadDatum(datum).Ellipsoide)};
+             })
         .ellipsoid;
 }
 
@@ -122,15 +128,14 @@ void Transform(const std::string& source, const std::string& target, double lonI
                double& latOut, std::int16_t method, DatumLegs* legs) {
     auto& cache = Caches().shifts;
     const DatumShift& d = cache.Get([&](const DatumShift& e) { return e.source == source && e.target == target; },
-                                   [&] {
-                                       DatumShift e{source, target, LoadDatum(source), LoadDatum(target), {}, {}};
-                                       e.sEll = LoadEllipsoid(e.s.Ellipsoide);
-                                       e.tEll = LoadEllipsoid(e.t.Ellipsoide);
-                                       return e;
-                                   });
+                                    [&] {
+                                        DatumShift e{source, target, LoadDatum(source), LoadDatum(target), {}, {}};
+                                        e.sEll = LoadEllipsoid(e.s.Ellipsoide);
+                                        e.tEll = LoadEllipsoid(e.t.Ellipsoide);
+                                        return e;
+                                    });
     TransformNamedWith(source, target, d.s, d.t, d.sEll, d.tEll, lonIn, latIn, lonOut, latOut, method, legs);
 }
-
 
 }  // namespace
 
@@ -194,9 +199,8 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
 }
 
 void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::string& xText, std::string& yText,
-                   std::int16_t& inZone, std::string& outDatum, const std::string& outProjection,
-                   std::string& outXText, std::string& outYText, std::int16_t& outZone, std::int16_t method,
-                   Wgs84Pivot* pivot) {
+                   std::int16_t& inZone, std::string& outDatum, const std::string& outProjection, std::string& outXText,
+                   std::string& outYText, std::int16_t& outZone, std::int16_t method, Wgs84Pivot* pivot) {
     CommaToPoint(xText);
     CommaToPoint(yText);
     RecordPoint in{ValNumber(xText), ValNumber(yText), {}, inZone};

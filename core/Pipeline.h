@@ -23,11 +23,9 @@ struct Wgs84Pivot {
 // into points in the caller's variables. Loader, projection and datum errors
 // propagate; outputs may then hold values of the previous call. `pivot`, when
 // given, receives the record's WGS 84 point.
-void ConvertRecord(std::string& inDatum, const std::string& inProjection,
-                   std::string& xText, std::string& yText, std::int16_t& inZone,
-                   std::string& outDatum, const std::string& outProjection,
-                   std::string& outXText, std::string& outYText, std::int16_t& outZone,
-                   std::int16_t method, Wgs84Pivot* pivot = nullptr);
+void ConvertRecord(std::string& inDatum, const std::string& inProjection, std::string& xText, std::string& yText,
+                   std::int16_t& inZone, std::string& outDatum, const std::string& outProjection, std::string& outXText,
+                   std::string& outYText, std::int16_t& outZone, std::int16_t method, Wgs84Pivot* pivot = nullptr);
 
 // One side of a record as numbers: X and Y (radians for a datum, metres for a
 // projection), the reference of an MGRS or IFBL side, the UTM zone.
@@ -42,9 +40,9 @@ struct RecordPoint {
 // (its commas turned into points here). `out` receives the numbers
 // ConvertRecord writes with FormatGeneral, and the reference of a grid output.
 // `legs`, when given, gathers what the datum legs went through (Datum.h).
-void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in,
-                  std::string& outDatum, const std::string& outProjection, RecordPoint& out,
-                  std::int16_t method, Wgs84Pivot* pivot = nullptr, DatumLegs* legs = nullptr);
+void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
+                  const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot = nullptr,
+                  DatumLegs* legs = nullptr);
 
 // Makes every per-thread state a conversion uses, as a worker thread's first
 // task while memory is free (see PrepareThreadForLoads).

@@ -45,16 +45,14 @@ Cone OneParallel(const ProjectionParams& p, const Ell& g) {
     return {n, F, g.a * F * std::pow(t0, n) * p.k0, p.k0, 0.0};
 }
 
-void ConeForward(const Cone& c, const ProjectionParams& p, const Ell& g, double lat, double lon, double& x,
-                 double& y) {
+void ConeForward(const Cone& c, const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
     const double r = g.a * c.F * std::pow(TFn(lat, g.e), c.n) * c.k;
     const double theta = c.n * (lon - p.Lg0);
     FpGuard::Put(x, p.FE + r * std::sin(theta - c.aa));
     FpGuard::Put(y, p.fn + c.r0 - r * std::cos(theta - c.aa));
 }
 
-void ConeInverse(const Cone& c, const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x,
-                 double y) {
+void ConeInverse(const Cone& c, const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
     const double xp = x - p.FE, yp = y - p.fn;
     const double thetaP = std::atan(xp / (c.r0 - yp));
     const double rP = std::sqrt(xp * xp + (c.r0 - yp) * (c.r0 - yp));
@@ -65,7 +63,8 @@ void ConeInverse(const Cone& c, const ProjectionParams& p, const Ell& g, double&
 }
 
 Cone TwoParallelsOf(const ProjectionParams& p, const Ell& g) {
-    return Remembered<Cone>(std::array{p.Lt0, p.Lt1, p.Lt2, p.aa, p.k0, g.a, g.e, g.e2}, [&] { return TwoParallels(p, g); });
+    return Remembered<Cone>(std::array{p.Lt0, p.Lt1, p.Lt2, p.aa, p.k0, g.a, g.e, g.e2},
+                            [&] { return TwoParallels(p, g); });
 }
 
 Cone OneParallelOf(const ProjectionParams& p, const Ell& g) {

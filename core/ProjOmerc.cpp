@@ -35,10 +35,11 @@ Sphere ConformalSphere(const ProjectionParams& p, const Ell& g) {
 }  // namespace
 
 void OmercForward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
+    const Sphere s =
+        Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
     const double esin = g.e * std::sin(lat);
-    const double S = s.alpha * std::log(std::tan(Pi / 4 + lat / 2)) -
-                     (s.alpha * g.e / 2) * std::log((1 + esin) / (1 - esin)) + s.K;
+    const double S =
+        s.alpha * std::log(std::tan(Pi / 4 + lat / 2)) - (s.alpha * g.e / 2) * std::log((1 + esin) / (1 - esin)) + s.K;
     const double b = 2 * (std::atan(std::exp(S)) - Pi / 4);
     const double l = s.alpha * (lon - p.Lg0);
     const double bBar = Asin(std::cos(s.b0) * std::sin(b) - std::sin(s.b0) * std::cos(b) * std::cos(l));
@@ -48,7 +49,8 @@ void OmercForward(const ProjectionParams& p, const Ell& g, double lat, double lo
 }
 
 void OmercInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    const Sphere s = Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
+    const Sphere s =
+        Remembered<Sphere>(std::array{p.Lt0, p.k0, g.a, g.e, g.e2, g.ep2}, [&] { return ConformalSphere(p, g); });
     const double xp = x - p.FE, yp = y - p.fn;
     const double lBar = yp / s.R;
     const double bBar = 2 * (std::atan(std::exp(xp / s.R)) - Pi / 4);

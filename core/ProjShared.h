@@ -71,16 +71,16 @@ struct EPowers {
 };
 
 inline EPowers Powers(double e) {
-    return Remembered<EPowers>(std::array<double, 1>{e},
-                               [e] { return EPowers{std::pow(e, 2), std::pow(e, 4), std::pow(e, 6)}; });
+    return Remembered<EPowers>(std::array<double, 1>{e}, [e] {
+        return EPowers{std::pow(e, 2), std::pow(e, 4), std::pow(e, 6)};
+    });
 }
 
 inline double MeridianArc(double phi, const Ell& g) {
     const auto [e2, e4, e6] = Powers(g.e);
     return g.a * ((1 - e2 / 4 - 3 * e4 / 64 - 5 * e6 / 256) * phi -
                   (3 * e2 / 8 + 3 * e4 / 32 + 45 * e6 / 1024) * std::sin(2 * phi) +
-                  (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) -
-                  (35 * e6 / 3072) * std::sin(6 * phi));
+                  (15 * e4 / 256 + 45 * e6 / 1024) * std::sin(4 * phi) - (35 * e6 / 3072) * std::sin(6 * phi));
 }
 
 // The arcsine in its arctangent form, so |v| = 1 is a division by zero

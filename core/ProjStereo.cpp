@@ -41,7 +41,8 @@ Conformal ConformalConstants(const ProjectionParams& p, const Ell& g) {
 }  // namespace
 
 void StereoForward(const ProjectionParams& p, const Ell& g, double lat, double lon, double& x, double& y) {
-    const Conformal k = Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
+    const Conformal k =
+        Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
     const double lam0 = p.Lg0;
     const double Lambda = k.n * (lon - lam0) + lam0;
     const double w = k.c * W(lat, g, k.n);
@@ -49,13 +50,14 @@ void StereoForward(const ProjectionParams& p, const Ell& g, double lat, double l
     const double dL = Lambda - lam0;
     const double B = 1 + std::sin(chi) * std::sin(k.chi0) + std::cos(chi) * std::cos(k.chi0) * std::cos(dL);
     const double twoRk = 2 * k.R * p.k0;
-    FpGuard::Put(y, p.fn + twoRk * (std::sin(chi) * std::cos(k.chi0) -
-                                    std::cos(chi) * std::sin(k.chi0) * std::cos(dL)) / B);
+    FpGuard::Put(
+        y, p.fn + twoRk * (std::sin(chi) * std::cos(k.chi0) - std::cos(chi) * std::sin(k.chi0) * std::cos(dL)) / B);
     FpGuard::Put(x, p.FE + twoRk * std::cos(chi) * std::sin(dL) / B);
 }
 
 void StereoInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y) {
-    const Conformal k = Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
+    const Conformal k =
+        Remembered<Conformal>(std::array{p.Lt0, g.a, g.e, g.e2}, [&] { return ConformalConstants(p, g); });
     const double lam0 = p.Lg0;
     const double twoRk = 2 * k.R * p.k0;
     const double gg = twoRk * std::tan(Pi / 4 - k.chi0 / 2);

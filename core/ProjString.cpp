@@ -29,17 +29,27 @@ struct NamedEllipsoid {
     const char* name;
     double a, rf;
 };
-constexpr std::array<NamedEllipsoid, 20> Ellipsoids{{
-    {"WGS84", 6378137, 298.257223563},     {"GRS80", 6378137, 298.257222101},
-    {"intl", 6378388, 297},                {"bessel", 6377397.155, 299.1528128},
-    {"bess_nam", 6377483.865, 299.1528128}, {"clrk80ign", 6378249.2, 293.4660212936269},
-    {"clrk80", 6378249.145, 293.4663},     {"clrk66", 6378206.4, 6378206.4 / (6378206.4 - 6356583.8)},
-    {"airy", 6377563.396, 299.3249646},    {"mod_airy", 6377340.189, 6377340.189 / (6377340.189 - 6356034.446)},
-    {"GRS67", 6378160, 298.2471674270},    {"krass", 6378245, 298.3},
-    {"hough", 6378270, 297},               {"helmert", 6378200, 298.3},
-    {"aust_SA", 6378160, 298.25},          {"WGS72", 6378135, 298.26},
-    {"evrst30", 6377276.345, 300.8017},    {"delmbr", 6376428, 311.5},
-    {"plessis", 6376523, 6376523.0 / (6376523.0 - 6355863.0)}, {"andrae", 6377104.43, 300}}};
+constexpr std::array<NamedEllipsoid, 20> Ellipsoids{
+    {{"WGS84", 6378137, 298.257223563},
+     {"GRS80", 6378137, 298.257222101},
+     {"intl", 6378388, 297},
+     {"bessel", 6377397.155, 299.1528128},
+     {"bess_nam", 6377483.865, 299.1528128},
+     {"clrk80ign", 6378249.2, 293.4660212936269},
+     {"clrk80", 6378249.145, 293.4663},
+     {"clrk66", 6378206.4, 6378206.4 / (6378206.4 - 6356583.8)},
+     {"airy", 6377563.396, 299.3249646},
+     {"mod_airy", 6377340.189, 6377340.189 / (6377340.189 - 6356034.446)},
+     {"GRS67", 6378160, 298.2471674270},
+     {"krass", 6378245, 298.3},
+     {"hough", 6378270, 297},
+     {"helmert", 6378200, 298.3},
+     {"aust_SA", 6378160, 298.25},
+     {"WGS72", 6378135, 298.26},
+     {"evrst30", 6377276.345, 300.8017},
+     {"delmbr", 6376428, 311.5},
+     {"plessis", 6376523, 6376523.0 / (6376523.0 - 6355863.0)},
+     {"andrae", 6377104.43, 300}}};
 
 // PROJ's datums that need no grid, with their ellipsoid and shift.
 struct NamedDatum {
@@ -48,16 +58,16 @@ struct NamedDatum {
     std::array<double, 7> towgs84;
     int count;
 };
-constexpr std::array<NamedDatum, 9> Datums{{
-    {"WGS84", "WGS84", {0, 0, 0}, 3},
-    {"NAD83", "GRS80", {0, 0, 0}, 3},
-    {"GGRS87", "GRS80", {-199.87, 74.79, 246.62}, 3},
-    {"carthage", "clrk80ign", {-263.0, 6.0, 431.0}, 3},
-    {"potsdam", "bessel", {598.1, 73.7, 418.2, 0.202, 0.045, -2.455, 6.7}, 7},
-    {"hermannskogel", "bessel", {577.326, 90.129, 463.919, 5.137, 1.474, 5.297, 2.4232}, 7},
-    {"ire65", "mod_airy", {482.530, -130.596, 564.557, -1.042, -0.214, -0.631, 8.15}, 7},
-    {"nzgd49", "intl", {59.47, -5.04, 187.44, 0.47, -0.1, 1.024, -4.5993}, 7},
-    {"OSGB36", "airy", {446.448, -125.157, 542.060, 0.1502, 0.2470, 0.8421, -20.4894}, 7}}};
+constexpr std::array<NamedDatum, 9> Datums{
+    {{"WGS84", "WGS84", {0, 0, 0}, 3},
+     {"NAD83", "GRS80", {0, 0, 0}, 3},
+     {"GGRS87", "GRS80", {-199.87, 74.79, 246.62}, 3},
+     {"carthage", "clrk80ign", {-263.0, 6.0, 431.0}, 3},
+     {"potsdam", "bessel", {598.1, 73.7, 418.2, 0.202, 0.045, -2.455, 6.7}, 7},
+     {"hermannskogel", "bessel", {577.326, 90.129, 463.919, 5.137, 1.474, 5.297, 2.4232}, 7},
+     {"ire65", "mod_airy", {482.530, -130.596, 564.557, -1.042, -0.214, -0.631, 8.15}, 7},
+     {"nzgd49", "intl", {59.47, -5.04, 187.44, 0.47, -0.1, 1.024, -4.5993}, 7},
+     {"OSGB36", "airy", {446.448, -125.157, 542.060, 0.1502, 0.2470, 0.8421, -20.4894}, 7}}};
 
 // Parameters read and not needing a value of their own here.
 constexpr std::array<std::string_view, 5> Ignored = {"no_defs", "wktext", "type", "title", "approx"};
@@ -152,7 +162,8 @@ public:
     void RefuseUnread() const {
         for (const auto& [key, value] : values_)
             if (!used_.count(key))
-                Refuse("Le paramètre " + Quoted(key) + " n'est pas pris en charge : les cinq types de projection et "
+                Refuse("Le paramètre " + Quoted(key) +
+                       " n'est pas pris en charge : les cinq types de projection et "
                        "les décalages +towgs84 ne peuvent pas le représenter.");
     }
 
@@ -216,7 +227,8 @@ void SetShift(DatumParams& datum, const double* v, std::size_t count) {
 const NamedEllipsoid* ReadDatum(Parameters& p, ProjDefinition& d) {
     for (const char* grid : {"nadgrids", "geoidgrids", "vunits", "geoid_crs"})
         if (p.Has(grid))
-            Refuse("Le paramètre " + Quoted(grid) + " demande une grille, que ce programme ne lit pas : "
+            Refuse("Le paramètre " + Quoted(grid) +
+                   " demande une grille, que ce programme ne lit pas : "
                    "donnez les décalages par +towgs84 (3 ou 7 valeurs).");
     const std::optional<std::string> named = p.Text("datum");
     const std::optional<std::string> towgs84 = p.Text("towgs84");
@@ -236,8 +248,8 @@ const NamedEllipsoid* ReadDatum(Parameters& p, ProjDefinition& d) {
             std::size_t comma = towgs84->find(',', at);
             if (comma == std::string::npos) comma = towgs84->size();
             const std::string item = towgs84->substr(at, comma - at);
-            if (!IsPlainNumber(item)) Refuse("« +towgs84 » doit être une liste de nombres séparés par des virgules : « " +
-                                             *towgs84 + " ».");
+            if (!IsPlainNumber(item))
+                Refuse("« +towgs84 » doit être une liste de nombres séparés par des virgules : « " + *towgs84 + " ».");
             v.push_back(ValNumber(item));
             at = comma + 1;
         }
@@ -318,8 +330,16 @@ void ReadProjection(Parameters& p, ProjDefinition& d) {
         if (!zone || *zone != std::floor(*zone) || *zone < 1 || *zone > UtmZones)
             Refuse("La projection « +proj=utm » demande un fuseau « +zone » de 1 à 60.");
         const bool south = p.Text("south").has_value();
-        r = {{}, UtmEasting, south ? UtmSouthNorthing : 0, UtmScale,
-             Radians(*zone * UtmZoneWidthDeg + UtmFirstMeridianDeg), 0, 0, 0, 0, 1};
+        r = {{},
+             UtmEasting,
+             south ? UtmSouthNorthing : 0,
+             UtmScale,
+             Radians(*zone * UtmZoneWidthDeg + UtmFirstMeridianDeg),
+             0,
+             0,
+             0,
+             0,
+             1};
     } else if (n == "lcc") {
         ReadLcc(p, r, d.ellipsoid);
     } else if (n == "sterea") {
@@ -333,8 +353,9 @@ void ReadProjection(Parameters& p, ProjDefinition& d) {
             const std::optional<double> lonc = p.Angle("lonc");
             p.Text("no_uoff");
             if (!alpha || std::fabs(Degrees(*alpha) - 90) > 1e-9 || (gamma && std::fabs(Degrees(*gamma) - 90) > 1e-9))
-                Refuse("Seule la projection « +proj=omerc » d'azimut « +alpha=90 » (et « +gamma=90 ») correspond "
-                       "au type Mercator oblique.");
+                Refuse(
+                    "Seule la projection « +proj=omerc » d'azimut « +alpha=90 » (et « +gamma=90 ») correspond "
+                    "au type Mercator oblique.");
             if (!lonc || p.Has("lon_0"))
                 Refuse("La projection « +proj=omerc » demande son méridien central par « +lonc ».");
             ReadCommon(p, r);
@@ -346,7 +367,8 @@ void ReadProjection(Parameters& p, ProjDefinition& d) {
         std::swap(r.FE, r.fn);
         r.Type = 3;
     } else {
-        Refuse("La projection « +proj=" + n + " » ne correspond à aucun des cinq types (tmerc, utm, lcc, somerc, "
+        Refuse("La projection « +proj=" + n +
+               " » ne correspond à aucun des cinq types (tmerc, utm, lcc, somerc, "
                "omerc, sterea ; longlat pour des coordonnées géographiques).");
     }
     ReadUnitsAndAxes(p, r.Type == 3);
@@ -418,8 +440,8 @@ ProjDefinition ReadProjString(const std::string& text) {
     ReadProjection(p, d);
     p.RefuseUnread();
     if (const auto fault = CheckEllipsoid(d.ellipsoid))
-        Refuse("La chaîne PROJ donne un ellipsoïde que les formules ne peuvent pas utiliser : " + fault->column + " = " +
-               Number(fault->value) + " (" + fault->expected + ").");
+        Refuse("La chaîne PROJ donne un ellipsoïde que les formules ne peuvent pas utiliser : " + fault->column +
+               " = " + Number(fault->value) + " (" + fault->expected + ").");
     if (!d.geographic)
         if (const auto fault = CheckProjection(d.projection))
             Refuse("La chaîne PROJ donne une projection que les formules ne peuvent pas calculer : colonne " +
@@ -437,9 +459,10 @@ std::string ProjectionProjString(const ProjectionParams& p, const DatumParams& d
     switch (p.Type) {
     case 1: {
         // Automatic zones: the string of one zone.
-        const double lon0 = p.Lg0 == 0 ? Radians((zone >= 1 && zone <= UtmZones ? zone : DefaultZone) *
-                                                     UtmZoneWidthDeg + UtmFirstMeridianDeg)
-                                       : p.Lg0;
+        const double lon0 =
+            p.Lg0 == 0
+                ? Radians((zone >= 1 && zone <= UtmZones ? zone : DefaultZone) * UtmZoneWidthDeg + UtmFirstMeridianDeg)
+                : p.Lg0;
         const double z = (Degrees(lon0) - UtmFirstMeridianDeg) / UtmZoneWidthDeg;
         const bool utm = p.FE == UtmEasting && (p.fn == 0 || p.fn == UtmSouthNorthing) && p.k0 == UtmScale &&
                          p.Lt0 == 0 && std::fabs(z - std::round(z)) < 1e-12 && z >= 0.5 && z < UtmZones + 0.5;
@@ -465,9 +488,7 @@ std::string ProjectionProjString(const ProjectionParams& p, const DatumParams& d
     }
     case 3: t = "+proj=somerc" + Origin(p, p.Lg0, true) + FalseOrigin(p.fn, p.FE) + " +axis=neu"; break;
     case 4: t = "+proj=sterea" + Origin(p, p.Lg0, true) + FalseOrigin(p.FE, p.fn); break;
-    case 5:
-        t = "+proj=lcc +lat_1=" + Deg(p.Lt0) + Origin(p, p.Lg0, true) + FalseOrigin(p.FE, p.fn);
-        break;
+    case 5: t = "+proj=lcc +lat_1=" + Deg(p.Lt0) + Origin(p, p.Lg0, true) + FalseOrigin(p.FE, p.fn); break;
     default: Refuse("Le type de projection " + std::to_string(p.Type) + " n'a pas de chaîne PROJ.");
     }
     return t + Tail(datum, ellipsoid, method);

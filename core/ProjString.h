@@ -27,10 +27,10 @@ namespace core {
 // What a PROJ string defines, in the records' units (radians, metres).
 struct ProjDefinition {
     EllipsoidParams ellipsoid;
-    std::string ellipsoidName;   // PROJ's name (+ellps= or that of +datum=), else empty
-    DatumParams datum;           // Ellipsoide left empty
-    bool geographic = false;     // +proj=longlat: no projection
-    ProjectionParams projection; // Datum left empty; Type 1 to 5 unless geographic
+    std::string ellipsoidName;    // PROJ's name (+ellps= or that of +datum=), else empty
+    DatumParams datum;            // Ellipsoide left empty
+    bool geographic = false;      // +proj=longlat: no projection
+    ProjectionParams projection;  // Datum left empty; Type 1 to 5 unless geographic
 };
 
 // Throws base::RuntimeError err::BadParameter with a French message naming

@@ -21,9 +21,9 @@ namespace core::proj {
 namespace {
 
 constexpr double ZoneWidthDeg = 6.0;
-constexpr int FirstZoneOffset = 31;   // zone of the meridian band starting at 0 degrees
+constexpr int FirstZoneOffset = 31;  // zone of the meridian band starting at 0 degrees
 constexpr int ZoneCount = 60;
-constexpr int ZoneOriginDeg = 183;    // central meridian of zone n: n*6 - 183 degrees
+constexpr int ZoneOriginDeg = 183;  // central meridian of zone n: n*6 - 183 degrees
 constexpr int FullCircleDeg = 360;
 
 // 16-bit arithmetic of the zone's central meridian, with its overflow.
@@ -78,12 +78,12 @@ void TmForward(const ProjectionParams& p, const Ell& g, double lat, double lon, 
     const double M0 = Remembered<double>(std::array{p.Lt0, g.a, g.e}, [&] { return MeridianArc(p.Lt0, g); });
     const double A2 = A * A, A3 = A2 * A, A4 = A3 * A, A5 = A4 * A, A6 = A5 * A;
 
-    FpGuard::Put(x, p.FE + p.k0 * N *
-                               (A + (1 - T + C) * A3 / 6 +
-                                (5 - 18 * T + T * T + 72 * C - 58 * g.ep2) * A5 / 120));
-    FpGuard::Put(y, p.fn + p.k0 * (M - M0 + N * tanPhi *
-                                                (A2 / 2 + (5 - T + 9 * C + 4 * C * C) * A4 / 24 +
-                                                 (61 - 58 * T + T * T + 600 * C - 330 * g.ep2) * A6 / 720)));
+    FpGuard::Put(x,
+                 p.FE + p.k0 * N * (A + (1 - T + C) * A3 / 6 + (5 - 18 * T + T * T + 72 * C - 58 * g.ep2) * A5 / 120));
+    FpGuard::Put(y, p.fn + p.k0 * (M - M0 +
+                                   N * tanPhi *
+                                       (A2 / 2 + (5 - T + 9 * C + 4 * C * C) * A4 / 24 +
+                                        (61 - 58 * T + T * T + 600 * C - 330 * g.ep2) * A6 / 720)));
 }
 
 void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon, double x, double y,
@@ -104,8 +104,8 @@ void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon
     const double mu = M / (g.a * (1 - e2 / 4 - 3 * e4 / 64 - 5 * e6 / 256));
     const double e1_2 = e1 * e1, e1_3 = e1_2 * e1, e1_4 = e1_3 * e1;
     const double phi1 = mu + (3 * e1 / 2 - 27 * e1_3 / 32) * std::sin(2 * mu) +
-                        (21 * e1_2 / 16 - 55 * e1_4 / 32) * std::sin(4 * mu) +
-                        (151 * e1_3 / 96) * std::sin(6 * mu) + (1097 * e1_4 / 512) * std::sin(8 * mu);
+                        (21 * e1_2 / 16 - 55 * e1_4 / 32) * std::sin(4 * mu) + (151 * e1_3 / 96) * std::sin(6 * mu) +
+                        (1097 * e1_4 / 512) * std::sin(8 * mu);
 
     const double tan1 = std::tan(phi1), cos1 = std::cos(phi1), sin1 = std::sin(phi1);
     const double T1 = tan1 * tan1;
@@ -122,8 +122,7 @@ void TmInverse(const ProjectionParams& p, const Ell& g, double& lat, double& lon
 
     FpGuard::Put(lat, phi1 - (N1 * tan1 / R1) *
                                  (D2 / 2 - (5 + 3 * T1 + 10 * C1 - 4 * C1 * C1 - 9 * g.ep2) * D4 / 24 +
-                                  (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * g.ep2 - 3 * C1 * C1) * D6 /
-                                      720));
+                                  (61 + 90 * T1 + 298 * C1 + 45 * T1 * T1 - 252 * g.ep2 - 3 * C1 * C1) * D6 / 720));
     FpGuard::Put(lon, lam0 + (D - (1 + 2 * T1 + C1) * D3 / 6 +
                               (5 - 2 * C1 + 28 * T1 - 3 * C1 * C1 + 8 * g.ep2 + 24 * T1 * T1) * D5 / 120) /
                                  cos1);

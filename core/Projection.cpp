@@ -22,32 +22,32 @@ enum ProjectionType : std::int16_t {
 
 }  // namespace
 
-void ProjectForwardWith(const ProjectionParams& p, const EllipsoidParams& ell, double lat, double& lon,
-                        double& x, double& y, std::int16_t& zone) {
+void ProjectForwardWith(const ProjectionParams& p, const EllipsoidParams& ell, double lat, double& lon, double& x,
+                        double& y, std::int16_t& zone) {
     FpGuard guard;
     if (lon > Pi) FpGuard::Put(lon, lon - TwoPi);
     const proj::Ell g(ell);
     switch (p.Type) {
-        case TransverseMercator: proj::TmForward(p, g, lat, lon, x, y, zone); break;
-        case LambertTwoParallels: proj::Lcc2Forward(p, g, lat, lon, x, y); break;
-        case ObliqueMercator: proj::OmercForward(p, g, lat, lon, x, y); break;
-        case ObliqueStereographic: proj::StereoForward(p, g, lat, lon, x, y); break;
-        case LambertOneParallel: proj::Lcc1Forward(p, g, lat, lon, x, y); break;
-        default: break;
+    case TransverseMercator: proj::TmForward(p, g, lat, lon, x, y, zone); break;
+    case LambertTwoParallels: proj::Lcc2Forward(p, g, lat, lon, x, y); break;
+    case ObliqueMercator: proj::OmercForward(p, g, lat, lon, x, y); break;
+    case ObliqueStereographic: proj::StereoForward(p, g, lat, lon, x, y); break;
+    case LambertOneParallel: proj::Lcc1Forward(p, g, lat, lon, x, y); break;
+    default: break;
     }
 }
 
-void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell, double& lat, double& lon,
-                        double x, double y, std::int16_t zone) {
+void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell, double& lat, double& lon, double x,
+                        double y, std::int16_t zone) {
     FpGuard guard;
     const proj::Ell g(ell);
     switch (p.Type) {
-        case TransverseMercator: proj::TmInverse(p, g, lat, lon, x, y, zone); break;
-        case LambertTwoParallels: proj::Lcc2Inverse(p, g, lat, lon, x, y); break;
-        case ObliqueMercator: proj::OmercInverse(p, g, lat, lon, x, y); break;
-        case ObliqueStereographic: proj::StereoInverse(p, g, lat, lon, x, y); break;
-        case LambertOneParallel: proj::Lcc1Inverse(p, g, lat, lon, x, y); break;
-        default: break;
+    case TransverseMercator: proj::TmInverse(p, g, lat, lon, x, y, zone); break;
+    case LambertTwoParallels: proj::Lcc2Inverse(p, g, lat, lon, x, y); break;
+    case ObliqueMercator: proj::OmercInverse(p, g, lat, lon, x, y); break;
+    case ObliqueStereographic: proj::StereoInverse(p, g, lat, lon, x, y); break;
+    case LambertOneParallel: proj::Lcc1Inverse(p, g, lat, lon, x, y); break;
+    default: break;
     }
 }
 

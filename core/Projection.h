@@ -39,18 +39,17 @@ constexpr double MaxTmMeridianDistanceDeg = 4.8;
 // value written back. x, y out in metres. zone out for type 1 only: the UTM
 // zone with an automatic zone, else 0. On a floating-point fault the outputs
 // written so far stay written.
-void ProjectForward(double lat, double& lon, double& x, double& y,
-                    const std::string& projectionName, std::int16_t& zone);
-void ProjectForwardWith(const ProjectionParams& p, const EllipsoidParams& ell,
-                        double lat, double& lon, double& x, double& y, std::int16_t& zone);
+void ProjectForward(double lat, double& lon, double& x, double& y, const std::string& projectionName,
+                    std::int16_t& zone);
+void ProjectForwardWith(const ProjectionParams& p, const EllipsoidParams& ell, double lat, double& lon, double& x,
+                        double& y, std::int16_t& zone);
 
 // lat, lon out in radians (lat is also the working variable of the latitude
 // iterations); zone in, read by type 1 with an automatic zone. Longitudes of
 // zones 1 to 30 come out between about 180 and 360 degrees.
-void ProjectInverse(double& lat, double& lon, double x, double y, std::int16_t zone,
-                    const std::string& projectionName);
-void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell,
-                        double& lat, double& lon, double x, double y, std::int16_t zone);
+void ProjectInverse(double& lat, double& lon, double x, double y, std::int16_t zone, const std::string& projectionName);
+void ProjectInverseWith(const ProjectionParams& p, const EllipsoidParams& ell, double& lat, double& lon, double x,
+                        double y, std::int16_t zone);
 
 // How far (x, y) lies, in metres, from the forward projection of (lat, lon),
 // the inverse projection of (x, y) in `zone`: the forward projection keeps

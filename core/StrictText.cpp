@@ -43,7 +43,6 @@ std::size_t NumberLength(std::string_view t, bool sign) {
     return i;
 }
 
-
 }  // namespace
 
 std::size_t TypedBlankLength(std::string_view text, std::size_t at) {
@@ -98,8 +97,7 @@ bool IsPlainNumber(std::string_view text) {
 
 double ReadNumberText(std::string_view typed) {
     const std::string_view t = TrimTypedBlanks(typed);
-    const base::RuntimeError refused(base::err::TypeMismatch,
-                                     "« " + std::string(typed) + " » n'est pas un nombre.");
+    const base::RuntimeError refused(base::err::TypeMismatch, "« " + std::string(typed) + " » n'est pas un nombre.");
     // The number in the form ValNumber reads exactly: sign, digits, point, exponent.
     std::string number;
     std::size_t i = 0;

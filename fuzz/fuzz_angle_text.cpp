@@ -23,14 +23,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!std::isfinite(read)) __builtin_trap();
         // Angles the program can meet print without an exponent, and read back.
         constexpr double Printable = 1e9;
-        if (std::fabs(read) < Printable &&
-            std::fabs(core::ReadAngleText(core::FormatDms(read)).degrees - read) > 1e-6)
+        if (std::fabs(read) < Printable && std::fabs(core::ReadAngleText(core::FormatDms(read)).degrees - read) > 1e-6)
             __builtin_trap();
     }
     try {
         if (!std::isfinite(core::ReadNumberText(input))) __builtin_trap();
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
 
     std::string text = input;
     double degrees = 0, radians = 0;

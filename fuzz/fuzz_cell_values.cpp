@@ -24,8 +24,8 @@
 
 namespace {
 
-constexpr const char* Systems[] = {"BE LB72", "WGS84 UTM", "W Geographic WGS84", "W MGRS", "BE IFBL",
-                                   "LU TM", "BE Geographic BD72", "DE GK3"};
+constexpr const char* Systems[] = {"BE LB72", "WGS84 UTM", "W Geographic WGS84", "W MGRS",
+                                   "BE IFBL", "LU TM",     "BE Geographic BD72", "DE GK3"};
 constexpr std::size_t Count = std::size(Systems);
 constexpr int FieldTypes[] = {store::dbText, store::dbDouble, store::dbDate, store::dbBoolean,
                               store::dbLong, store::dbSingle, store::dbMemo, store::dbCurrency};
@@ -95,8 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             double number = 0;
             try {
                 (void)store::ParseNumber(text, number);
-            } catch (const base::RuntimeError&) {
-            }
+            } catch (const base::RuntimeError&) {}
             if (const auto serial = batch::DateSerial(text)) (void)batch::DateText(*serial);
         }
     } catch (const base::RuntimeError&) {
@@ -110,17 +109,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string scratch;
     try {
         // As a batch run reads a record: texts as they are, numbers through their text.
-        batch::ReadCoordinates(kind, {geoMode, 1}, [&](int k) -> std::string_view {
-            if (std::size_t(k) >= row.size() || row[std::size_t(k)].IsNull())
-                throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
-            if (const std::string* text = row[std::size_t(k)].IfText()) return *text;
-            scratch = row[std::size_t(k)].Text();
-            return scratch;
-        }, point);
+        batch::ReadCoordinates(
+            kind, {geoMode, 1},
+            [&](int k) -> std::string_view {
+                if (std::size_t(k) >= row.size() || row[std::size_t(k)].IsNull())
+                    throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
+                if (const std::string* text = row[std::size_t(k)].IfText()) return *text;
+                scratch = row[std::size_t(k)].Text();
+                return scratch;
+            },
+            point);
         conversion.Convert(point, result);
         Write(conversion.Out().kind, result);
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
     try {
         // As the library reads arrays of numbers.
         const auto number = [&](std::size_t k) {
@@ -133,7 +134,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      point);
         conversion.Convert(point, result);
         Write(conversion.Out().kind, result);
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
     return 0;
 }

@@ -15,8 +15,8 @@
 namespace {
 
 // Every kind of system on each side: projected, UTM, geographic, MGRS, IFBL.
-constexpr const char* Systems[] = {"BE LB72", "WGS84 UTM", "W Geographic WGS84", "W MGRS", "BE IFBL",
-                                   "LU TM", "BE Geographic BD72", "BE UTM"};
+constexpr const char* Systems[] = {"BE LB72", "WGS84 UTM", "W Geographic WGS84", "W MGRS",
+                                   "BE IFBL", "LU TM",     "BE Geographic BD72", "BE UTM"};
 constexpr std::size_t Count = std::size(Systems);
 
 }  // namespace

@@ -39,7 +39,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (; !rs.Eof(); rs.MoveNext())
                 for (int f = 0; f < rs.FieldCount(); ++f) (void)rs.Field(f).Value().Text();
         }
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
     return 0;
 }

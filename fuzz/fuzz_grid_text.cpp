@@ -28,7 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             core::LambertToIfbl(x, y, code);
             if (text.size() == 6 && code != "No zone" && code != text) __builtin_trap();
         }
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
     return 0;
 }

@@ -21,8 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // What was imported reads back as a table of that many records.
         store::Recordset rs = store::OpenDatabase(t.databasePath).OpenRecordset(t.tableName);
         if (rs.RecordCount() != t.records) __builtin_trap();
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
     std::error_code ec;
     std::filesystem::remove(batch::ScratchDatabasePath(path), ec);
     return 0;

@@ -141,9 +141,11 @@ Converter::Converter(const std::string& from, const std::string& to, int method,
     for (const std::string* system : {&from, &to})
         if (std::find(items.begin(), items.end(), *system) == items.end())
             throw Error(base::err::InvalidCall, "système inconnu : « " + *system + " » (voir travena-cli systems)");
-    if (from == to) throw Error(base::err::InvalidCall, "Choisissez des projections différentes d'entrée et de sortie(s).");
-    impl_ = std::make_unique<Impl>(Impl{path, batch::Conversion(batch::MakeSystemChoice(from), batch::MakeSystemChoice(to),
-                                                                 static_cast<std::int16_t>(method))});
+    if (from == to)
+        throw Error(base::err::InvalidCall, "Choisissez des projections différentes d'entrée et de sortie(s).");
+    impl_ =
+        std::make_unique<Impl>(Impl{path, batch::Conversion(batch::MakeSystemChoice(from), batch::MakeSystemChoice(to),
+                                                            static_cast<std::int16_t>(method))});
 }
 
 Converter::~Converter() = default;
@@ -245,7 +247,8 @@ std::size_t Converter::Convert(const Input& in, const Output& out, int threads) 
     if (!in.height.empty()) CheckSize(out.height.size(), n, false, "height");
 
     const std::size_t parts = std::max<std::size_t>(
-        1, std::min<std::size_t>(threads > 0 ? std::size_t(threads) : std::size_t(base::CoreCount()), n / MinPointsPerThread));
+        1, std::min<std::size_t>(threads > 0 ? std::size_t(threads) : std::size_t(base::CoreCount()),
+                                 n / MinPointsPerThread));
     if (parts == 1) return ConvertPart(impl_->conversion, impl_->params, in, out, 0, n);
     // Contiguous shares: each point's result is the same whoever computes it.
     std::vector<std::size_t> failed(parts, 0);
@@ -256,7 +259,8 @@ std::size_t Converter::Convert(const Input& in, const Output& out, int threads) 
         for (std::size_t k = 0; k < parts; ++k)
             pool.emplace_back([&, k] {
                 try {
-                    failed[k] = ConvertPart(impl_->conversion, impl_->params, in, out, std::min(n, k * per), std::min(n, (k + 1) * per));
+                    failed[k] = ConvertPart(impl_->conversion, impl_->params, in, out, std::min(n, k * per),
+                                            std::min(n, (k + 1) * per));
                 } catch (...) {
                     errors[k] = std::current_exception();
                 }

@@ -72,7 +72,8 @@ py::array Objects(const std::vector<std::string>& texts) {
 // "h:H", "H:h", "h:h" or "H:H", as travena-cli's --height.
 std::pair<travena::Height, travena::Height> HeightKinds(const std::string& kinds) {
     const auto kind = [](char k) { return k == 'H' ? travena::Height::Ostend : travena::Height::Ellipsoidal; };
-    if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') || (kinds[2] != 'h' && kinds[2] != 'H'))
+    if (kinds.size() != 3 || kinds[1] != ':' || (kinds[0] != 'h' && kinds[0] != 'H') ||
+        (kinds[2] != 'h' && kinds[2] != 'H'))
         throw py::value_error("heights : « " + kinds + " » ; h:H, H:h, h:h ou H:H.");
     return {kind(kinds[0]), kind(kinds[2])};
 }
@@ -136,7 +137,9 @@ py::tuple Convert(const travena::Converter& c, const py::object& x, const py::ob
     }
     py::tuple result = py::make_tuple(first, outY, outZone, status);
     if (hs) result = py::reinterpret_steal<py::tuple>(PySequence_Concat(result.ptr(), py::make_tuple(outHeight).ptr()));
-    if (messages) result = py::reinterpret_steal<py::tuple>(PySequence_Concat(result.ptr(), py::make_tuple(Objects(outMessages)).ptr()));
+    if (messages)
+        result = py::reinterpret_steal<py::tuple>(
+            PySequence_Concat(result.ptr(), py::make_tuple(Objects(outMessages)).ptr()));
     return result;
 }
 
@@ -155,14 +158,16 @@ PYBIND11_MODULE(_travena, m) {
         }
     });
 
-    m.def("systems", [](const std::optional<std::string>& params) { return travena::Systems(params.value_or("")); },
-          py::arg("params") = py::none());
+    m.def(
+        "systems", [](const std::optional<std::string>& params) { return travena::Systems(params.value_or("")); },
+        py::arg("params") = py::none());
     m.def("default_params", &travena::DefaultParams);
     m.attr("MAX_METHOD") = travena::MaxMethod();
     m.def("_read_numbers", &ReadNumbers, py::arg("cells"));
 
     py::class_<travena::Converter>(m, "Converter")
-        .def(py::init([](const std::string& src, const std::string& dst, int method, const std::optional<std::string>& params) {
+        .def(py::init([](const std::string& src, const std::string& dst, int method,
+                         const std::optional<std::string>& params) {
                  return travena::Converter(src, dst, method, params.value_or(""));
              }),
              py::arg("src"), py::arg("dst"), py::arg("method") = 1, py::arg("params") = py::none())

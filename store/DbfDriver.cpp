@@ -26,7 +26,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int MaxLongWidth = 9;  // wider integers may not fit 32 bits
+constexpr int MaxLongWidth = 9;              // wider integers may not fit 32 bits
 constexpr double DaysTo1899_12_30 = 693899;  // from 01/03/0000 to day 0 of the engine's dates
 
 struct DbfCloser {
@@ -70,7 +70,8 @@ bool DateSerial(std::string_view text, double& serial) {
 
 class DbfCursor final : public TableCursor {
 public:
-    explicit DbfCursor(const std::string& path) : dbf_(OpenDbf(path)), decoder_(base::DbaseCharset(DBFGetCodePage(dbf_.get()))) {
+    explicit DbfCursor(const std::string& path)
+        : dbf_(OpenDbf(path)), decoder_(base::DbaseCharset(DBFGetCodePage(dbf_.get()))) {
         DBFInfo& d = *dbf_;
         for (int i = 0; i < d.nFields; ++i) {
             char name[XBASE_FLDNAME_LEN_READ + 1] = {};
@@ -94,7 +95,8 @@ public:
         std::error_code ec;
         const auto size = fs::file_size(path, ec);
         const auto body = ec || size < std::uintmax_t(d.nHeaderLength) ? 0 : size - std::uintmax_t(d.nHeaderLength);
-        records_ = int(std::min<std::uintmax_t>(std::uintmax_t(std::max(d.nRecords, 0)), body / std::uintmax_t(d.nRecordLength)));
+        records_ = int(
+            std::min<std::uintmax_t>(std::uintmax_t(std::max(d.nRecords, 0)), body / std::uintmax_t(d.nRecordLength)));
     }
 
     const std::vector<FieldDef>& Fields() const override { return fields_; }
@@ -199,9 +201,7 @@ private:
 
 class DbfDriver final : public Driver {
 public:
-    std::unique_ptr<SourceDatabase> Open(const std::string& path) override {
-        return std::make_unique<DbfSource>(path);
-    }
+    std::unique_ptr<SourceDatabase> Open(const std::string& path) override { return std::make_unique<DbfSource>(path); }
 };
 
 }  // namespace

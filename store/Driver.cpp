@@ -33,7 +33,6 @@ Registry& Drivers() {
     return registry;
 }
 
-
 }  // namespace
 
 void CheckFileKind(const std::string& path, bool folderAllowed) {
@@ -48,8 +47,9 @@ std::string RealFilePath(const std::string& path) {
     std::string absolute = std::filesystem::absolute(path, ec).string();
     if (ec) absolute = path;
     if (absolute.rfind("/vsi", 0) == 0)
-        throw EngineError(base::err::NotAFile,
-                          "'" + path + "' désigne un fichier virtuel de GDAL : seuls les fichiers réels sont lus et écrits.");
+        throw EngineError(
+            base::err::NotAFile,
+            "'" + path + "' désigne un fichier virtuel de GDAL : seuls les fichiers réels sont lus et écrits.");
     return absolute;
 }
 
@@ -90,8 +90,8 @@ ConnectString ParseConnect(const std::string& connect) {
         const std::string part = connect.substr(start, end == std::string::npos ? end : end - start);
         if (first) {
             c.driver = base::Trim(part);
-        } else if (const auto eq = part.find('='); eq != std::string::npos &&
-                                                 SameText(base::Trim(part.substr(0, eq)), "DATABASE")) {
+        } else if (const auto eq = part.find('=');
+                   eq != std::string::npos && SameText(base::Trim(part.substr(0, eq)), "DATABASE")) {
             c.database = connect.substr(start + eq + 1);
             break;
         }

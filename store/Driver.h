@@ -17,8 +17,8 @@
 namespace store {
 
 // DAO field type codes.
-constexpr int dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6,
-              dbDouble = 7, dbDate = 8, dbText = 10, dbMemo = 12;
+constexpr int dbBoolean = 1, dbByte = 2, dbInteger = 3, dbLong = 4, dbCurrency = 5, dbSingle = 6, dbDouble = 7,
+              dbDate = 8, dbText = 10, dbMemo = 12;
 
 struct FieldDef {
     std::string Name;

@@ -81,12 +81,12 @@ namespace {
 
 using detail::Connection;
 using detail::DatabaseImpl;
-using detail::Query;
-using detail::QuoteName;
-using detail::RecordsetData;
 using detail::IsStatement;
 using detail::MatchSingleTable;
 using detail::PlainColumns;
+using detail::Query;
+using detail::QuoteName;
+using detail::RecordsetData;
 using detail::SingleTable;
 
 constexpr std::size_t MaxNameLength = 64;
@@ -190,11 +190,11 @@ std::vector<std::string> TableNames(DatabaseImpl& db) {
 }
 
 void CheckName(const std::string& name) {
-    const bool bad = name.empty() || name.size() > MaxNameLength || name.front() == ' ' ||
-                     std::any_of(name.begin(), name.end(), [](char c) {
-                         return (static_cast<unsigned char>(c) < 0x20) || c == '.' || c == '!' || c == '`' ||
-                                c == '[' || c == ']';
-                     });
+    const bool bad =
+        name.empty() || name.size() > MaxNameLength || name.front() == ' ' ||
+        std::any_of(name.begin(), name.end(), [](char c) {
+            return (static_cast<unsigned char>(c) < 0x20) || c == '.' || c == '!' || c == '`' || c == '[' || c == ']';
+        });
     if (bad) throw Error(base::err::BadName, name);
 }
 
@@ -215,7 +215,8 @@ Value Coerced(const FieldDef& field, const Value& v) {
     case dbDouble:
     case dbDate: return Value(v.Double());
     case dbText:
-        if (field.Size > 0 && base::CharacterCount(v.Text()) > std::size_t(field.Size)) throw Error(base::err::FieldTooSmall, field.Name);
+        if (field.Size > 0 && base::CharacterCount(v.Text()) > std::size_t(field.Size))
+            throw Error(base::err::FieldTooSmall, field.Name);
         return Value(v.Text());
     case dbMemo: return Value(v.Text());
     default: return v;
@@ -326,7 +327,9 @@ void Recordset::Edit() {
     d.mode = RecordsetData::Mode::Edit;
 }
 
-void Recordset::SetField(const std::string& name, const store::Value& value) { SetField(int(Data().Index(name)), value); }
+void Recordset::SetField(const std::string& name, const store::Value& value) {
+    SetField(int(Data().Index(name)), value);
+}
 
 void Recordset::SetField(int index, const store::Value& value) {
     RecordsetData& d = Data();
@@ -454,7 +457,8 @@ void TableDefs::Append(const TableDef& table) {
     if (!table.Connect.empty()) {
         OpenLinkSource(table.Connect, table.SourceTableName);  // fails now rather than on first read
         conn.Exec((std::string("CREATE TABLE IF NOT EXISTS ") + detail::LinksTable +
-                   " (name TEXT COLLATE NOCASE, connect TEXT, source TEXT)").c_str());
+                   " (name TEXT COLLATE NOCASE, connect TEXT, source TEXT)")
+                      .c_str());
         Query q(conn, std::string("INSERT INTO ") + detail::LinksTable + " VALUES (?, ?, ?)");
         q.Bind({Value(table.Name), Value(table.Connect), Value(table.SourceTableName)});
         q.Step();
@@ -557,8 +561,7 @@ int Database::Execute(const std::string& sql, const std::vector<store::Value>& p
     Query q(conn, Trimmed(sql));
     q.Bind(params, true);  // `params` outlives `q`
     const auto before = conn.TotalChanges();
-    while (q.Step()) {
-    }
+    while (q.Step()) {}
     conn.NoteWrite();
     return int(conn.TotalChanges() - before);
 }

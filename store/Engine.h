@@ -84,9 +84,9 @@ public:
     // Converts to the column's type at once (6, 13, 3163 for a text too long).
     void SetField(const std::string& name, const store::Value& value);
     void SetField(int index, const store::Value& value);
-    void Update();        // 3020 without AddNew or Edit
+    void Update();  // 3020 without AddNew or Edit
     void CancelUpdate();
-    void Delete();        // the position then lies between records until a move
+    void Delete();  // the position then lies between records until a move
     void Close();
 
 private:

@@ -323,8 +323,7 @@ public:
             GdalSource source(format_, path);
             std::vector<Value> row;
             for (const std::string& name : source.TableNames())
-                for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {
-                }
+                for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {}
             return true;
         });
         return std::make_unique<GdalSource>(format_, path);

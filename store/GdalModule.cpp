@@ -55,7 +55,8 @@ private:
     Driver& Loaded() {
         const std::lock_guard lock(mutex_);
         if (!real_) {
-            const auto* readers = static_cast<const detail::GdalReaders*>(GdalModuleSymbol(detail::GdalReadersSymbol, what_));
+            const auto* readers =
+                static_cast<const detail::GdalReaders*>(GdalModuleSymbol(detail::GdalReadersSymbol, what_));
             real_ = (readers->*make_)();
         }
         return *real_;

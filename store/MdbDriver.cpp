@@ -138,8 +138,7 @@ public:
         // The fetch has just read the row before cur_row on the current page.
         int start = 0;
         std::size_t size = 0;
-        if (table_->cur_row == 0 || mdb_find_row(mdb_.get(), int(table_->cur_row) - 1, &start, &size) != 0)
-            return true;
+        if (table_->cur_row == 0 || mdb_find_row(mdb_.get(), int(table_->cur_row) - 1, &start, &size) != 0) return true;
         std::vector<MdbField> cracked(columns_.size());
         if (mdb_crack_row(table_.get(), start & OffsetMask, size, cracked.data()) < 0) return true;
         for (const MdbField& f : cracked)
@@ -221,8 +220,7 @@ bool ReadsToTheEnd(const std::string& path) {
     std::vector<Value> row;
     for (const std::string& name : source.TableNames()) {
         const std::unique_ptr<TableCursor> cursor = source.OpenTable(name);
-        while (cursor->Next(row)) {
-        }
+        while (cursor->Next(row)) {}
     }
     return true;
 }

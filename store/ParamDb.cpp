@@ -186,7 +186,9 @@ void SetParamDbPath(const std::string& path) {
     s.generation.fetch_add(1, std::memory_order_release);
 }
 
-ParamDbPathScope::ParamDbPathScope(const std::string& path) : path_(path), previous_(threadPath) { threadPath = &path_; }
+ParamDbPathScope::ParamDbPathScope(const std::string& path) : path_(path), previous_(threadPath) {
+    threadPath = &path_;
+}
 
 ParamDbPathScope::~ParamDbPathScope() { threadPath = previous_; }
 
@@ -208,12 +210,17 @@ void CreateParamTables(Database& db) {
                    full = Text("nomcomplet", FullNameSize), lock = Text("lock", LockSize);
     const std::vector<TableDef> tables{
         {"Ellipsoides", {}, {}, {nom, full, Number("a"), Number("ec"), Number("unf"), lock}},
-        {"Datums", {}, {}, {nom, pays, code, full, Text("Ellipsoide", NameSize), Number("dX"), Number("dY"),
-                            Number("dZ"), Number("dX7"), Number("dY7"), Number("dZ7"), Number("rX"),
-                            Number("rY"), Number("rZ"), Number("dS"), lock}},
-        {"Projections", {}, {}, {nom, pays, code, full, Text("Datum", NameSize), Int16("Type"), Number("FE"),
-                                 Number("fn"), Number("k0"), Number("Lg0"), Number("Lt0"), Number("Lt1"),
-                                 Number("Lt2"), Number("aa"), Number("limitew"), Number("limitee"), lock}},
+        {"Datums",
+         {},
+         {},
+         {nom, pays, code, full, Text("Ellipsoide", NameSize), Number("dX"), Number("dY"), Number("dZ"), Number("dX7"),
+          Number("dY7"), Number("dZ7"), Number("rX"), Number("rY"), Number("rZ"), Number("dS"), lock}},
+        {"Projections",
+         {},
+         {},
+         {nom, pays, code, full, Text("Datum", NameSize), Int16("Type"), Number("FE"), Number("fn"), Number("k0"),
+          Number("Lg0"), Number("Lt0"), Number("Lt1"), Number("Lt2"), Number("aa"), Number("limitew"),
+          Number("limitee"), lock}},
         {"Types", {}, {}, {Int16("num\xC3\xA9ro"), Text("nom", FullNameSize)}},
     };
     for (const TableDef& t : tables) db.TableDefs().Append(t);
@@ -259,8 +266,8 @@ Recordset FindParamRow(ParamTable table, const std::string& name) {
         const char* where = table == ParamTable::Ellipsoides ? "Ellipsoides"
                             : table == ParamTable::Datums    ? "Datums"
                                                              : "Projections";
-        throw EngineError(base::err::NoCurrentRecord, what + name + " » n'existe pas dans la base de paramètres (table " +
-                                                          where + ").");
+        throw EngineError(base::err::NoCurrentRecord,
+                          what + name + " » n'existe pas dans la base de paramètres (table " + where + ").");
     }
     return rs;
 }

@@ -215,8 +215,8 @@ ParamDbLocation LocateParamDb(const std::string& appFolder, const std::string& d
     if (::lstat(copy.c_str(), &st) != 0) {
         if (!MakeFolders(folder)) {
             const int error = errno;
-            return ShippedOnly(location, "le dossier « " + folder + " » ne peut pas être créé : " +
-                                             base::SystemText(error));
+            return ShippedOnly(location,
+                               "le dossier « " + folder + " » ne peut pas être créé : " + base::SystemText(error));
         }
         if (const auto fp = CopyShipped(folder, shipped, copy, false)) {
             WriteRecord(folder, record, *fp);
@@ -257,7 +257,7 @@ std::string UserDataHome() {
     std::string homeText = home ? home : "";
     if (homeText.empty()) {
         std::vector<char> buffer(16384);
-        passwd entry {};
+        passwd entry{};
         passwd* found = nullptr;
         if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
             homeText = found->pw_dir;

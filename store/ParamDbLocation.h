@@ -28,10 +28,10 @@ namespace store {
 inline constexpr const char* ParamDbFileName = "SystG\xC3\xA9o.mdb";  // UTF-8 "SystGéo.mdb"
 
 enum class ParamDbKind {
-    BesideProgram,   // the file beside the executable
-    PersonalCopy,    // the user's copy of the shipped file
-    Shipped,         // the shipped file itself: no copy could be made
-    Missing,         // neither beside the executable nor installed: `path` is where it was looked for
+    BesideProgram,  // the file beside the executable
+    PersonalCopy,   // the user's copy of the shipped file
+    Shipped,        // the shipped file itself: no copy could be made
+    Missing,        // neither beside the executable nor installed: `path` is where it was looked for
 };
 
 struct ParamDbLocation {

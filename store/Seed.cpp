@@ -33,14 +33,16 @@ std::vector<SeedTable> ParseSeed(const std::string& text) {
             tables.push_back({line.substr(3), {}, {}});
             continue;
         }
-        if (tables.empty()) throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " hors d'une table");
+        if (tables.empty())
+            throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " hors d'une table");
         SeedTable& t = tables.back();
         std::vector<std::string> cells = Cells(line);
         if (t.columns.empty()) {
             t.columns = std::move(cells);
         } else if (cells.size() != t.columns.size()) {
-            throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " : " + std::to_string(cells.size()) +
-                                              " cellules pour " + std::to_string(t.columns.size()) + " colonnes");
+            throw Error(base::err::SyntaxError, "ligne " + std::to_string(lineNo) + " : " +
+                                                    std::to_string(cells.size()) + " cellules pour " +
+                                                    std::to_string(t.columns.size()) + " colonnes");
         } else {
             t.rows.push_back(std::move(cells));
         }

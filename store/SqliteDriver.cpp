@@ -21,7 +21,7 @@ namespace store::detail {
 
 namespace {
 
-constexpr int BusyTimeoutMs = 2000;      // another process committing
+constexpr int BusyTimeoutMs = 2000;  // another process committing
 constexpr std::size_t MaxCachedStatements = 64;
 constexpr int DefaultTextSize = 255;
 constexpr int MaxTextSize = 255;
@@ -41,7 +41,6 @@ std::shared_ptr<WriteCounter> CounterFor(const std::string& path) {
     }
     return counter;
 }
-
 
 // SQLite's own texts are English: what its primary result codes mean, in French.
 const char* CodeText(int rc) {
@@ -92,7 +91,8 @@ std::string NameIn(std::string_view text) {
     if (message.starts_with(noTable)) throw Error(base::err::UnknownTable, NameIn(message.substr(noTable.size())));
     if (message.starts_with(twice)) throw Error(base::err::FieldTwice, NameIn(message.substr(twice.size())));
     if (message.starts_with(noColumn))
-        throw Error(base::err::TooFewParameters, "colonne inconnue « " + NameIn(message.substr(noColumn.size())) + " »");
+        throw Error(base::err::TooFewParameters,
+                    "colonne inconnue « " + NameIn(message.substr(noColumn.size())) + " »");
     if (message.ends_with(exists)) {
         std::string_view what = message.substr(0, message.size() - exists.size());
         what = what.substr(std::min(what.size(), what.find(' ') + 1));  // "table x", "index x"
@@ -112,7 +112,6 @@ bool OnlyBlanks(const char* text) {
         if (*text != ' ' && *text != '\t' && *text != '\n' && *text != '\r' && *text != ';') return false;
     return true;
 }
-
 
 }  // namespace
 
@@ -207,7 +206,8 @@ void Query::Bind(const std::vector<Value>& params, bool lasting) {
         case Value::Kind::Double: rc = sqlite3_bind_double(stmt_, i + 1, v.Double()); break;
         case Value::Kind::Text: {
             const std::string& text = *v.IfText();
-            rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()), lasting ? SQLITE_STATIC : SQLITE_TRANSIENT);
+            rc = sqlite3_bind_text(stmt_, i + 1, text.data(), int(text.size()),
+                                   lasting ? SQLITE_STATIC : SQLITE_TRANSIENT);
             break;
         }
         }
@@ -255,7 +255,6 @@ FieldDef Query::ColumnDef(int i) const {
     return FieldFromDecl(sqlite3_column_name(stmt_, i), sqlite3_column_decltype(stmt_, i));
 }
 
-
 std::string DeclaredType(const FieldDef& field) {
     switch (field.Type) {
     case dbBoolean: return "BIT";
@@ -284,12 +283,12 @@ FieldDef FieldFromDecl(std::string name, const char* decl) {
     std::string base = upper.substr(0, paren);
     while (!base.empty() && base.back() == ' ') base.pop_back();
     static const std::map<std::string, int, std::less<>> types{
-        {"BIT", dbBoolean},     {"BOOLEAN", dbBoolean}, {"BYTE", dbByte},       {"TINYINT", dbByte},
-        {"SMALLINT", dbInteger}, {"SHORT", dbInteger},  {"INTEGER", dbLong},    {"INT", dbLong},
-        {"LONG", dbLong},       {"CURRENCY", dbCurrency}, {"SINGLE", dbSingle}, {"REAL", dbDouble},
-        {"DOUBLE", dbDouble},   {"FLOAT", dbDouble},    {"DATETIME", dbDate},   {"DATE", dbDate},
-        {"TEXT", dbText},       {"VARCHAR", dbText},    {"CHAR", dbText},       {"LONGTEXT", dbMemo},
-        {"MEMO", dbMemo},       {"CLOB", dbMemo}};
+        {"BIT", dbBoolean},      {"BOOLEAN", dbBoolean},   {"BYTE", dbByte},     {"TINYINT", dbByte},
+        {"SMALLINT", dbInteger}, {"SHORT", dbInteger},     {"INTEGER", dbLong},  {"INT", dbLong},
+        {"LONG", dbLong},        {"CURRENCY", dbCurrency}, {"SINGLE", dbSingle}, {"REAL", dbDouble},
+        {"DOUBLE", dbDouble},    {"FLOAT", dbDouble},      {"DATETIME", dbDate}, {"DATE", dbDate},
+        {"TEXT", dbText},        {"VARCHAR", dbText},      {"CHAR", dbText},     {"LONGTEXT", dbMemo},
+        {"MEMO", dbMemo},        {"CLOB", dbMemo}};
     if (auto it = types.find(base); it != types.end()) {
         f.Type = it->second;
     } else if (upper.find("INT") != std::string::npos) {  // SQLite's affinity rules
@@ -304,8 +303,7 @@ FieldDef FieldFromDecl(std::string name, const char* decl) {
         if (paren != std::string::npos) {
             int size = 0;
             const char* first = upper.c_str() + paren + 1;
-            if (std::from_chars(first, upper.c_str() + upper.size(), size).ec == std::errc() && size > 0)
-                f.Size = size;
+            if (std::from_chars(first, upper.c_str() + upper.size(), size).ec == std::errc() && size > 0) f.Size = size;
         }
     }
     return f;
@@ -353,7 +351,8 @@ namespace {
 class SqliteCursor final : public TableCursor {
 public:
     SqliteCursor(std::shared_ptr<Connection> conn, const std::string& table)
-        : conn_(std::move(conn)), fields_(NativeFields(*conn_, table)), query_(*conn_, "SELECT * FROM " + QuoteName(table)) {}
+        : conn_(std::move(conn)), fields_(NativeFields(*conn_, table)),
+          query_(*conn_, "SELECT * FROM " + QuoteName(table)) {}
 
     const std::vector<FieldDef>& Fields() const override { return fields_; }
 

@@ -22,8 +22,7 @@ void Statement::Step(Bind bind) {
         detail::Query& q;
         ~Reset() { q.Reset(); }
     } reset{*query_};
-    while (query_->Step()) {
-    }
+    while (query_->Step()) {}
     conn.NoteWrite();
 }
 

@@ -21,14 +21,11 @@ constexpr int MaxDigits = 15;  // what a double shows as text, as the classic CS
 base::ArithmeticError NullError() {
     return base::ArithmeticError(base::err::InvalidNull, "Utilisation incorrecte de Null.");
 }
-base::ArithmeticError MismatchError() {
-    return base::ArithmeticError(base::err::TypeMismatch, "Type incompatible.");
-}
+base::ArithmeticError MismatchError() { return base::ArithmeticError(base::err::TypeMismatch, "Type incompatible."); }
 
 template <class Int>
 Int NarrowInt(std::int64_t v) {
-    if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
-        throw base::OverflowError();
+    if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max()) throw base::OverflowError();
     return static_cast<Int>(v);
 }
 
@@ -52,14 +49,14 @@ Scientific ToScientific(double v, int decimals /* -1: shortest round trip */) {
         e = keep + 1;
     }
     s.text[e] = 'E';
-    s.digits = int(std::count_if(s.text.begin(), s.text.begin() + std::ptrdiff_t(e), [](char c) { return c >= '0' && c <= '9'; }));
+    s.digits = int(
+        std::count_if(s.text.begin(), s.text.begin() + std::ptrdiff_t(e), [](char c) { return c >= '0' && c <= '9'; }));
     const char* exp = s.text.data() + e + 1;
     std::from_chars(exp + (*exp == '+'), s.text.data() + s.text.size(), s.exponent);
     return s;
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 
 }  // namespace
 
@@ -86,8 +83,7 @@ bool ParseNumber(std::string_view text, double& out) {
         text.remove_prefix(1);
     }
     // from_chars also reads "inf" and "nan", which are no numbers here.
-    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.'))
-        return false;
+    if (text.empty() || !((text.front() >= '0' && text.front() <= '9') || text.front() == '.')) return false;
     double v = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
     if (end != text.data() + text.size()) return false;
@@ -104,8 +100,9 @@ bool ParseNumber(std::string_view text, double& out) {
 }
 
 bool SameText(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return base::AsciiLower(x) == base::AsciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return base::AsciiLower(x) == base::AsciiLower(y);
+           });
 }
 
 std::string Value::Text() const {
@@ -137,8 +134,7 @@ double Value::Double() const {
 float Value::Float() const {
     const double v = Double();
     // Converting a finite double beyond the float range is undefined.
-    if (std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max()))
-        throw base::OverflowError();
+    if (std::isfinite(v) && std::fabs(v) > double(std::numeric_limits<float>::max())) throw base::OverflowError();
     return static_cast<float>(v);
 }
 

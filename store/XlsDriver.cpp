@@ -173,8 +173,7 @@ bool ReadsToTheEnd(const std::string& path) {
     XlsSource source(path);
     std::vector<Value> row;
     for (const std::string& name : source.TableNames())
-        for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {
-        }
+        for (const auto cursor = source.OpenTable(name); cursor->Next(row);) {}
     return true;
 }
 

@@ -34,17 +34,14 @@ void BoxMessages::Critical(const std::string& title, const std::string& text) {
 
 bool BoxMessages::Question(const std::string& title, const std::string& text) {
     BeforeBox();
-    return ShowBox(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    return ShowBox(parent_, QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void WaitCursorState::Set(bool wait) {
     if (wait == wait_) return;
     wait_ = wait;
-    if (wait)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
+    if (wait) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
 }
 
 }  // namespace ui

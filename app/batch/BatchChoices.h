@@ -28,15 +28,15 @@ struct BatchChoices {
     char heightIn = 'h', heightOut = 'H';
     std::string outputPath;
 
-    std::string scale = "1";         // applied to projected and UTM inputs
-    std::int16_t geoFormat = 1;      // geographic input: 1 DMS text, 2 degrees, 3 radians
-    bool quote = true;               // text output fields in double quotes
+    std::string scale = "1";     // applied to projected and UTM inputs
+    std::int16_t geoFormat = 1;  // geographic input: 1 DMS text, 2 degrees, 3 radians
+    bool quote = true;           // text output fields in double quotes
     OutputDelimiter delimiter = OutputDelimiter::Tab;
     // Text for Excel in Belgium and France: semicolons, decimal commas, UTF-8
     // with a byte order mark. The delimiter is then a semicolon.
     bool excelText = false;
     OutputPrecision precision = OutputPrecision::Full;
-    std::int16_t method = 1;         // datum transformation method
+    std::int16_t method = 1;  // datum transformation method
     // Add a column « Méthode » naming the method that gave each record
     // (under the IGN grid, Helmert for a record outside it).
     bool methodColumn = false;

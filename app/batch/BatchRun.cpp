@@ -58,7 +58,6 @@ constexpr const char* MethodColumn = "Méthode";  // the method that gave each r
 constexpr int MethodColumnSize = 64;
 constexpr std::size_t FailuresKept = 5;
 
-
 std::string_view MethodName(std::int16_t method) {
     const app::MethodText* m = app::FindMethod(method);
     return m ? m->name : "";
@@ -82,7 +81,8 @@ void AppendOutputFields(const SystemChoice& output, bool second, std::vector<sto
         if (output.kind == SystemKind::Mgrs || output.kind == SystemKind::Ifbl)
             fields.push_back({names[i], store::dbText, GridColumnSize});
         else
-            fields.push_back({names[i], output.kind == SystemKind::Utm && i == 2 ? store::dbInteger : store::dbDouble, 0});
+            fields.push_back(
+                {names[i], output.kind == SystemKind::Utm && i == 2 ? store::dbInteger : store::dbDouble, 0});
     }
 }
 
@@ -139,14 +139,17 @@ public:
         // The field last asked for is the one refused.
         const Column* asked = nullptr;
         try {
-            ReadCoordinates(conversion_.In().kind, form_, [&](int k) {
-                asked = &columns_[k];
-                const store::Value& v = row[asked->index];
-                if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
-                if (const std::string* text = v.IfText()) return std::string_view(*text);
-                scratch_ = v.Text();  // read before the next field is asked for
-                return std::string_view(scratch_);
-            }, point_);
+            ReadCoordinates(
+                conversion_.In().kind, form_,
+                [&](int k) {
+                    asked = &columns_[k];
+                    const store::Value& v = row[asked->index];
+                    if (v.IsNull()) throw base::RuntimeError(base::err::InvalidNull, "valeur Null.");
+                    if (const std::string* text = v.IfText()) return std::string_view(*text);
+                    scratch_ = v.Text();  // read before the next field is asked for
+                    return std::string_view(scratch_);
+                },
+                point_);
         } catch (const base::RuntimeError& e) {
             throw base::RuntimeError(e.number, "champ « " + (asked ? asked->name : std::string()) + " » : " + e.what());
         }
@@ -204,16 +207,16 @@ struct Share {
         std::string what;
         std::string Reason() const { return std::to_string(number) + " " + what; }
     };
-    std::vector<Failure> failures;  // in record order
-    std::exception_ptr error;       // anything else: the run stops there
-    std::string text;               // the text run's lines
+    std::vector<Failure> failures;     // in record order
+    std::exception_ptr error;          // anything else: the run stops there
+    std::string text;                  // the text run's lines
     std::vector<store::Value> values;  // scratch
     long gridFallbacks = 0;
 };
 
 struct RecordResult {
     Coordinates r1, r2;
-    core::Wgs84Pivot pivot;  // of r1
+    core::Wgs84Pivot pivot;   // of r1
     std::int16_t method = 0;  // the method that gave it (core::UsedMethod)
     double height = 0;        // with a height field
 };
@@ -227,8 +230,8 @@ struct RecordResult {
 class BlockRun {
 public:
     BlockRun(const BatchChoices& c, const RecordConverter& converter)
-        : keepGoing_(c.keepGoing), threads_(c.threads > 0 ? c.threads : base::CoreCount()),
-          readAhead_(threads_ > 1), workers_(readAhead_ ? threads_ + 1 : threads_),
+        : keepGoing_(c.keepGoing), threads_(c.threads > 0 ? c.threads : base::CoreCount()), readAhead_(threads_ > 1),
+          workers_(readAhead_ ? threads_ + 1 : threads_),
           converters_(std::size_t(readAhead_ ? threads_ : workers_.Count()), converter), results_(converters_.size()),
           shares_(converters_.size()) {
         workers_.Run(workers_.Count(), [](int) { core::PrepareThreadForConversions(); });
@@ -240,8 +243,9 @@ public:
     BatchReport Run(store::TableCursor& cursor, long total, const std::function<void(const BatchProgress&)>& progress,
                     Emit emit, Write write) {
         BatchReport report;
-        std::vector<std::vector<store::Value>> buffers[2] = {std::vector<std::vector<store::Value>>(BlockRecords),
-                                                             std::vector<std::vector<store::Value>>(readAhead_ ? BlockRecords : 0)};
+        std::vector<std::vector<store::Value>> buffers[2] = {
+            std::vector<std::vector<store::Value>>(BlockRecords),
+            std::vector<std::vector<store::Value>>(readAhead_ ? BlockRecords : 0)};
         int which = 0;
         Block block = Read(cursor, buffers[which]);
         long done = 0;
@@ -384,7 +388,8 @@ void AppendOutputValues(const RecordConverter& converter, const Coordinates& r1,
 // on, and any field that would otherwise not split back into the right fields.
 class LineFields {
 public:
-    LineFields(char delimiter, bool quote) : d_(delimiter), quote_(quote), special_(std::string("\"\r\n") + delimiter) {}
+    LineFields(char delimiter, bool quote)
+        : d_(delimiter), quote_(quote), special_(std::string("\"\r\n") + delimiter) {}
 
     void Put(std::string& line, std::string_view field, bool first) const {
         if (!first) line += d_;
@@ -429,7 +434,8 @@ BatchReport TextRun(const BatchChoices& c, const InputSource& source,
     std::setvbuf(file.get(), nullptr, _IONBF, 0);
     const auto write = [&](std::string_view text) {
         if (std::fwrite(text.data(), 1, text.size(), file.get()) != text.size())
-            throw base::RuntimeError(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(errno));
+            throw base::RuntimeError(base::err::FileAccess,
+                                     std::string("écriture impossible : ") + base::SystemText(errno));
     };
     // Excel reads a file as UTF-8 only when it starts with the byte order mark.
     if (c.excelText && std::fputs("\xEF\xBB\xBF", file.get()) < 0)
@@ -462,7 +468,9 @@ BatchReport TextRun(const BatchChoices& c, const InputSource& source,
                 first = false;
             };
             const auto putValue = [&](const store::Value& v) {
-                if (c.excelText) put(v.GetKind() == store::Value::Kind::Text ? ExcelSafeText(DecimalCommaText(v)) : DecimalCommaText(v));
+                if (c.excelText)
+                    put(v.GetKind() == store::Value::Kind::Text ? ExcelSafeText(DecimalCommaText(v))
+                                                                : DecimalCommaText(v));
                 else if (const std::string* t = v.IfText()) put(*t);
                 else put(v.Text());
             };
@@ -494,7 +502,8 @@ BatchReport TextRun(const BatchChoices& c, const InputSource& source,
     if (std::fflush(raw) != 0 || std::ferror(raw) || ::fsync(::fileno(raw)) != 0) {
         const int saved = errno;
         std::fclose(raw);
-        throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(saved), done);
+        throw BatchFailure(base::err::FileAccess, std::string("écriture impossible : ") + base::SystemText(saved),
+                           done);
     }
     if (std::fclose(raw) != 0) throw BatchFailure(base::err::FileAccess, base::SystemText(errno), done);
     pending.Commit(c.overwrite);
@@ -504,8 +513,9 @@ BatchReport TextRun(const BatchChoices& c, const InputSource& source,
 // Appends a record's output values to its row, Null where it failed, and
 // in a keep-going run its reason (Null where it did not).
 auto AppendToRow(const BatchChoices& c, const RecordConverter& converter) {
-    const std::size_t outputCount = std::size_t(CoordinateCount(converter.Out().kind) +
-                                                CoordinateCount(converter.Out2().kind) + (converter.HasHeight() ? 1 : 0));
+    const std::size_t outputCount =
+        std::size_t(CoordinateCount(converter.Out().kind) + CoordinateCount(converter.Out2().kind) +
+                    (converter.HasHeight() ? 1 : 0));
     return [&c, &converter, outputCount](std::vector<store::Value>& row, const RecordResult& r,
                                          const Share::Failure* failure) {
         if (failure) {
@@ -530,7 +540,6 @@ void ConnectOutput(store::Database& db, const InputSource& source, const std::st
     db.TableDefs().Append(link);
 }
 
-
 BatchReport DatabaseRun(const BatchChoices& c, const InputSource& source,
                         const std::function<void(const BatchProgress&)>& progress) {
     long total = 0;
@@ -547,8 +556,7 @@ BatchReport DatabaseRun(const BatchChoices& c, const InputSource& source,
         auto cursor = db.OpenForwardOnly(LinkTable);
         RecordConverter converter(c, cursor->Fields());
         store::TableDef out = db.CreateTableDef(OutputTable);
-        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c))
-            out.Append(f);
+        for (const auto& f : OutputTableFields(cursor->Fields(), converter.Out(), converter.Out2(), c)) out.Append(f);
         db.TableDefs().Append(out);
 
         db.Execute("BEGIN");
@@ -561,7 +569,8 @@ BatchReport DatabaseRun(const BatchChoices& c, const InputSource& source,
                 *cursor, total, progress,
                 [&](Share&, std::size_t, std::vector<store::Value>& row, const RecordResult& r,
                     const Share::Failure* failure) { append(row, r, failure); },
-                [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from, std::size_t to) {
+                [&](const Share&, const std::vector<std::vector<store::Value>>& rows, std::size_t from,
+                    std::size_t to) {
                     for (std::size_t i = from; i < to; ++i) insert.Run(rows[i]);
                 });
         }

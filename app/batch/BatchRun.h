@@ -27,7 +27,6 @@
 
 namespace batch {
 
-
 // The database a run reads `inputPath` through: a text file's scratch
 // database, a file by the driver its ending names, a dBase folder.
 store::Database OpenInputDatabase(const std::string& inputPath);

@@ -70,7 +70,8 @@ std::optional<std::string> FolderRefusal(const std::string& outputPath) {
     if (ec) return std::nullopt;
     if (!fs::is_directory(folder, ec)) return "Le dossier « " + folder.string() + " » n'existe pas.";
     if (::access(folder.c_str(), W_OK) != 0)
-        return "Le dossier « " + folder.string() + " » n'est pas accessible en écriture (" + base::SystemText(errno) + ").";
+        return "Le dossier « " + folder.string() + " » n'est pas accessible en écriture (" + base::SystemText(errno) +
+               ").";
     return std::nullopt;
 }
 

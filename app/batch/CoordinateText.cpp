@@ -25,7 +25,8 @@ class PointText {
 public:
     explicit PointText(std::string_view field) {
         const std::size_t first = field.find_first_not_of(' ');
-        field = first == std::string_view::npos ? std::string_view() : field.substr(first, field.find_last_not_of(' ') + 1 - first);
+        field = first == std::string_view::npos ? std::string_view()
+                                                : field.substr(first, field.find_last_not_of(' ') + 1 - first);
         char* out = small_;
         if (field.size() > sizeof small_) {
             large_.resize(field.size());
@@ -86,9 +87,9 @@ double PackedDmsDegrees(std::string_view field) {
     const double minutes = (rest[0] - '0') * 10 + (rest[1] - '0');
     const double seconds = core::ValNumber(rest.substr(2, 2) + "." + rest.substr(4));
     if (minutes >= 60 || seconds >= 60)
-        throw base::RuntimeError(base::err::TypeMismatch, "« " + std::string(text) + " » n'est pas écrit en DD.MMSS : " +
-                                                              (minutes >= 60 ? "les minutes" : "les secondes") +
-                                                              " vont de 0 à 59.");
+        throw base::RuntimeError(base::err::TypeMismatch,
+                                 "« " + std::string(text) + " » n'est pas écrit en DD.MMSS : " +
+                                     (minutes >= 60 ? "les minutes" : "les secondes") + " vont de 0 à 59.");
     const double degrees = core::ValNumber(std::string(whole)) + minutes / 60 + seconds / 3600;
     if (!std::isfinite(degrees)) throw NotANumber(text);
     return text[0] == '-' ? -degrees : degrees;
@@ -100,8 +101,8 @@ double ProjectedValue(std::string_view field, double scale) {
     if (scale == 1) return value;  // read from the field's own text
     const double scaled = value * scale;
     if (!std::isfinite(scaled))
-        throw base::RuntimeError(base::err::Overflow,
-                                 "« " + std::string(text.View()) + " » fois l'échelle dépasse les nombres représentables.");
+        throw base::RuntimeError(base::err::Overflow, "« " + std::string(text.View()) +
+                                                          " » fois l'échelle dépasse les nombres représentables.");
     return core::GeneralValue(scaled);
 }
 
@@ -122,7 +123,8 @@ double CheckedRadians(double value, Zero zero, std::int16_t mode) {
 
 // NaN is how arrays and data frames hold an empty or unreadable cell.
 base::RuntimeError NotFinite(double value) {
-    if (std::isnan(value)) return base::RuntimeError(base::err::TypeMismatch, "valeur vide ou qui n'est pas un nombre.");
+    if (std::isnan(value))
+        return base::RuntimeError(base::err::TypeMismatch, "valeur vide ou qui n'est pas un nombre.");
     return base::RuntimeError(base::err::TypeMismatch, "« " + core::FormatGeneral(value) + " » n'est pas un nombre.");
 }
 
@@ -139,7 +141,10 @@ struct RawAngle {
     std::int16_t mode;
 
     double InDegrees() const { return mode == core::angle::FromRadians ? Degrees(value) : value; }
-    double Radians() const { return CheckedRadians(value, [this] { return zero; }, mode); }
+    double Radians() const {
+        return CheckedRadians(
+            value, [this] { return zero; }, mode);
+    }
 };
 
 // Asked only of a value of 0: most fields are not searched.
@@ -175,8 +180,9 @@ RawAngle NumberAngle(double value, std::int16_t mode) {
 double CheckedLongitude(const RawAngle& angle) {
     const double degrees = angle.InDegrees();
     if (!core::LongitudeInRange(degrees))
-        throw base::RuntimeError(base::err::InvalidCall, "longitude hors de " + core::FormatGeneral(core::MinLongitudeDeg) +
-                                                             " à " + core::FormatGeneral(core::MaxLongitudeDeg) +
+        throw base::RuntimeError(base::err::InvalidCall, "longitude hors de " +
+                                                             core::FormatGeneral(core::MinLongitudeDeg) + " à " +
+                                                             core::FormatGeneral(core::MaxLongitudeDeg) +
                                                              "° : " + core::FormatGeneral(degrees) + "°.");
     return angle.Radians();
 }
@@ -216,9 +222,10 @@ std::int16_t ZoneNumber(double zone) {
 
 double UtmNorthing(double north) {
     if (!(north >= 0 && north <= core::UtmMaxNorthing))
-        throw base::RuntimeError(base::err::InvalidCall, "N = " + core::FormatGeneral(north) +
-                                                             " m : Travena calcule dans l'hémisphère nord, où N va de 0 à " +
-                                                             core::FormatGeneral(core::UtmMaxNorthing) + " m.");
+        throw base::RuntimeError(base::err::InvalidCall,
+                                 "N = " + core::FormatGeneral(north) +
+                                     " m : Travena calcule dans l'hémisphère nord, où N va de 0 à " +
+                                     core::FormatGeneral(core::UtmMaxNorthing) + " m.");
     return north;
 }
 
@@ -240,7 +247,9 @@ double NorthernLatitude(double radians) {
 
 }  // namespace
 
-double LatitudeValue(std::string_view field, std::int16_t mode) { return NorthernLatitude(GeographicValue(field, mode)); }
+double LatitudeValue(std::string_view field, std::int16_t mode) {
+    return NorthernLatitude(GeographicValue(field, mode));
+}
 
 double LatitudeNumber(double value, std::int16_t mode) { return NorthernLatitude(GeographicNumber(value, mode)); }
 

@@ -118,7 +118,8 @@ private:
             if (result) dataset_->ReleaseResultSet(result);
             return text;
         };
-        insertTrigger_ = single("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = '" + rtree_ + "_insert'");
+        insertTrigger_ =
+            single("SELECT sql FROM sqlite_master WHERE type = 'trigger' AND name = '" + rtree_ + "_insert'");
         const std::string bytes = single("SELECT length(data) FROM \"" + rtree_ + "_node\" WHERE nodeno = 1");
         if (insertTrigger_.empty() || bytes.empty()) throw GdalFailure(path_, "index spatial");
         index_ = std::make_unique<PackedRtree>(std::size_t(std::stoul(bytes)));
@@ -142,8 +143,8 @@ private:
         const std::string quoted = "\"" + rtree_;
         exec("BEGIN");
         exec("DELETE FROM " + quoted + "_node\"");
-        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> node(nullptr, sqlite3_finalize), rowid(nullptr, sqlite3_finalize),
-            parent(nullptr, sqlite3_finalize);
+        std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> node(nullptr, sqlite3_finalize),
+            rowid(nullptr, sqlite3_finalize), parent(nullptr, sqlite3_finalize);
         const auto prepare = [&](auto& statement, const std::string& sql) {
             sqlite3_stmt* s = nullptr;
             if (sqlite3_prepare_v2(db.get(), sql.c_str(), -1, &s, nullptr) != SQLITE_OK) throw fail();
@@ -192,9 +193,9 @@ private:
         const bool numeric = v.GetKind() != store::Value::Kind::Text || store::ParseNumber(v.Text(), number);
         if (numeric) number = v.Double();
         if (!numeric || (type == OFTInteger64 && number != std::trunc(number)))
-            throw base::RuntimeError(base::err::TypeMismatch,
-                                     "champ « " + names_[std::size_t(i)] + " » : « " + v.Text() + " » ne convient pas à une colonne " +
-                                         (type == OFTReal ? "numérique." : "entière."));
+            throw base::RuntimeError(base::err::TypeMismatch, "champ « " + names_[std::size_t(i)] + " » : « " +
+                                                                  v.Text() + " » ne convient pas à une colonne " +
+                                                                  (type == OFTReal ? "numérique." : "entière."));
         if (type == OFTInteger64) feature.SetField(i, GIntBig(v.Int64()));
         else feature.SetField(i, number);
     }

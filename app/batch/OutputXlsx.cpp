@@ -20,7 +20,7 @@ namespace batch {
 
 namespace {
 
-constexpr long MaxRows = 1048576;         // Excel's limit, the header included
+constexpr long MaxRows = 1048576;           // Excel's limit, the header included
 constexpr std::size_t MaxCellText = 32767;  // characters Excel keeps in a cell
 constexpr std::size_t FlushAt = 1 << 20;
 // Excel's day numbers agree with Access's from 01/03/1900 on; before it,
@@ -45,17 +45,22 @@ const std::string ContentTypes =
     "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
     "</Types>";
 
-const std::string PackageRels =
-    std::string(Xml) +
-    "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" Type=\"" + RelNs + "/officeDocument\" Target=\"xl/workbook.xml\"/>"
-    "</Relationships>";
+const std::string PackageRels = std::string(Xml) +
+                                "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                                "<Relationship Id=\"rId1\" Type=\"" +
+                                RelNs +
+                                "/officeDocument\" Target=\"xl/workbook.xml\"/>"
+                                "</Relationships>";
 
 const std::string WorkbookRels =
     std::string(Xml) +
     "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-    "<Relationship Id=\"rId1\" Type=\"" + RelNs + "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
-    "<Relationship Id=\"rId2\" Type=\"" + RelNs + "/styles\" Target=\"styles.xml\"/>"
+    "<Relationship Id=\"rId1\" Type=\"" +
+    RelNs +
+    "/worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+    "<Relationship Id=\"rId2\" Type=\"" +
+    RelNs +
+    "/styles\" Target=\"styles.xml\"/>"
     "</Relationships>";
 
 const std::string Workbook = std::string(Xml) + "<workbook xmlns=\"" + MainNs + "\" xmlns:r=\"" + RelNs +
@@ -65,7 +70,8 @@ const std::string Workbook = std::string(Xml) + "<workbook xmlns=\"" + MainNs + 
 // Style 1 is the header's bold, 2 a date, 3 a date and time.
 enum CellStyle { PlainStyle = 0, HeaderStyle = 1, DateStyle = 2, DateTimeStyle = 3 };
 const std::string Styles =
-    std::string(Xml) + "<styleSheet xmlns=\"" + MainNs + "\">"
+    std::string(Xml) + "<styleSheet xmlns=\"" + MainNs +
+    "\">"
     "<numFmts count=\"2\"><numFmt numFmtId=\"164\" formatCode=\"yyyy-mm-dd\"/>"
     "<numFmt numFmtId=\"165\" formatCode=\"yyyy-mm-dd hh:mm:ss\"/></numFmts>"
     "<fonts count=\"2\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font>"
@@ -81,10 +87,10 @@ const std::string Styles =
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
     "</styleSheet>";
 
-const std::string SheetStart =
-    std::string(Xml) + "<worksheet xmlns=\"" + MainNs + "\"><sheetViews><sheetView workbookViewId=\"0\">"
-    "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"
-    "<selection pane=\"bottomLeft\"/></sheetView></sheetViews><sheetData>";
+const std::string SheetStart = std::string(Xml) + "<worksheet xmlns=\"" + MainNs +
+                               "\"><sheetViews><sheetView workbookViewId=\"0\">"
+                               "<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"
+                               "<selection pane=\"bottomLeft\"/></sheetView></sheetViews><sheetData>";
 constexpr const char* SheetEnd = "</sheetData></worksheet>";
 
 // "A", ..., "Z", "AA", ...
@@ -192,8 +198,9 @@ public:
             std::string number = text;
             if (v.GetKind() == store::Value::Kind::Text) std::replace(number.begin(), number.end(), ',', '.');
             if (const auto serial = DateCell(i, v)) {
-                block_ += "<c r=\"" + ref + "\" s=\"" + std::to_string(text.size() > DateOnlyLength ? DateTimeStyle : DateStyle) +
-                          "\"><v>" + store::DoubleText(*serial) + "</v></c>";
+                block_ += "<c r=\"" + ref + "\" s=\"" +
+                          std::to_string(text.size() > DateOnlyLength ? DateTimeStyle : DateStyle) + "\"><v>" +
+                          store::DoubleText(*serial) + "</v></c>";
             } else if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
                 block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
             } else {
@@ -217,8 +224,10 @@ public:
 
     std::string Notice() const override {
         if (replaced_ == 0) return {};
-        return std::to_string(replaced_) + " caractère(s) qu'un classeur ne peut pas contenir (U+FFFE, U+FFFF, "
-               "octets qui ne sont pas de l'UTF-8) remplacé(s) par « \xEF\xBF\xBD », le premier " + firstReplaced_ + ".";
+        return std::to_string(replaced_) +
+               " caractère(s) qu'un classeur ne peut pas contenir (U+FFFE, U+FFFF, "
+               "octets qui ne sont pas de l'UTF-8) remplacé(s) par « \xEF\xBF\xBD », le premier " +
+               firstReplaced_ + ".";
     }
 
 private:
@@ -226,8 +235,9 @@ private:
     void Replaced(std::size_t count, const std::string& column) {
         if (count == 0) return;
         if (replaced_ == 0)
-            firstReplaced_ = row_ == 1 ? "dans le nom d'une colonne"
-                                       : "dans l'enregistrement " + std::to_string(row_ - 1) + ", champ « " + column + " »";
+            firstReplaced_ = row_ == 1
+                                 ? "dans le nom d'une colonne"
+                                 : "dans l'enregistrement " + std::to_string(row_ - 1) + ", champ « " + column + " »";
         replaced_ += count;
     }
 

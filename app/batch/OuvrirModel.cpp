@@ -153,8 +153,7 @@ void OuvrirModel::Com_open_Click() {
             try {
                 data = OpenSource(source);
                 opened = true;
-            } catch (const base::RuntimeError&) {
-            }
+            } catch (const base::RuntimeError&) {}
         }
         if (!opened) {
             Lb_open.clear();
@@ -227,7 +226,8 @@ void OuvrirModel::Com_save_Click() {
     const bool exists = std::filesystem::symlink_status(*chosen, ec).type() != std::filesystem::file_type::not_found;
     // Replaced only on Yes, and then by a complete file (the run builds it
     // apart): a failed run leaves the old one.
-    if (exists && !messages_.Question(app::AppTitle, "Le fichier « " + *chosen + " » existe déjà.\rVoulez-vous le remplacer ?"))
+    if (exists &&
+        !messages_.Question(app::AppTitle, "Le fichier « " + *chosen + " » existe déjà.\rVoulez-vous le remplacer ?"))
         return;
     const bool newCsv = base::PathEnding(*chosen) == "csv" && base::PathEnding(Lb_save) != "csv";
     Lb_save = *chosen;

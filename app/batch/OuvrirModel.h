@@ -33,7 +33,8 @@ inline constexpr const char* SaveFilter =
     "(*.mdb base SQLite)|*.mdb|(*.sqlite base SQLite)|*.sqlite|(*.gpkg GeoPackage, points en WGS 84)|*.gpkg|"
     "(*.xlsx classeur Excel)|*.xlsx|(*.txt fichier texte délimité)|*.txt|"
     "(*.csv texte ; cochez « pour Excel » pour l'ouvrir dans Excel)|*.csv";
-inline constexpr const char* ExcelTextCaption = "pour Excel (Belgique, France) : point-virgule, virgule décimale, UTF-8";
+inline constexpr const char* ExcelTextCaption =
+    "pour Excel (Belgique, France) : point-virgule, virgule décimale, UTF-8";
 
 // The geographic input forms, in the order of the option buttons `Opt`.
 struct GeoOption {
@@ -183,8 +184,8 @@ private:
     BatchHost& host_;
     bool running_ = false;
     bool stop_ = false;
-    int mappedIn_ = 0;        // Combo_in's index the mapping was made for
-    std::string shownTable_;  // the table List_ch lists
+    int mappedIn_ = 0;                   // Combo_in's index the mapping was made for
+    std::string shownTable_;             // the table List_ch lists
     std::vector<std::int16_t> methods_;  // Combo_method's methods
 };
 

@@ -40,8 +40,8 @@ public:
     void Com_appl_Click();
     void Com_anl_Click();
 
-    std::string Lb0;         // "Fichier : " and the path
-    int Opt = 0;             // 0 tabs, 1 commas, 2 semicolons, 3 "autres"
+    std::string Lb0;  // "Fichier : " and the path
+    int Opt = 0;      // 0 tabs, 1 commas, 2 semicolons, 3 "autres"
     std::string Txt_lim;
     bool Txt_lim_enabled = false;
     bool Check_ligne = true;

@@ -8,8 +8,8 @@ namespace batch {
 
 namespace {
 
-constexpr std::size_t HeaderBytes = 4;             // depth (root only), then the cell count
-constexpr std::size_t CellBytes = 8 + 4 * 4;       // id, then four single-precision bounds
+constexpr std::size_t HeaderBytes = 4;        // depth (root only), then the cell count
+constexpr std::size_t CellBytes = 8 + 4 * 4;  // id, then four single-precision bounds
 constexpr std::size_t MinFanout = 2;
 
 // Single precision toward minus or plus infinity, so that the box holds the point.
@@ -31,7 +31,9 @@ void PutBigEndian(std::string& out, std::uint64_t v, int bytes) {
 PackedRtree::PackedRtree(std::size_t nodeBytes)
     : nodeBytes_(nodeBytes), fanout_(std::max(MinFanout, (nodeBytes - HeaderBytes) / CellBytes)) {}
 
-void PackedRtree::Add(std::int64_t id, double x, double y) { entries_.push_back({id, {Down(x), Up(x), Down(y), Up(y)}}); }
+void PackedRtree::Add(std::int64_t id, double x, double y) {
+    entries_.push_back({id, {Down(x), Up(x), Down(y), Up(y)}});
+}
 
 std::string PackedRtree::Blob(const Entry* cells, std::size_t count, int depth) const {
     std::string blob;
@@ -60,8 +62,8 @@ void PackedRtree::Build(const std::function<void(std::int64_t, const std::string
     // the tree would rewrite pages all over it.
     std::int64_t low = 0, high = 0;
     if (!level.empty()) {
-        const auto [lo, hi] = std::minmax_element(level.begin(), level.end(),
-                                                  [](const Entry& a, const Entry& b) { return a.id < b.id; });
+        const auto [lo, hi] =
+            std::minmax_element(level.begin(), level.end(), [](const Entry& a, const Entry& b) { return a.id < b.id; });
         low = lo->id;
         high = hi->id;
     }
@@ -95,9 +97,11 @@ void PackedRtree::Build(const std::function<void(std::int64_t, const std::string
         const std::size_t nodes = (level.size() + fanout_ - 1) / fanout_;
         const auto slices = std::size_t(std::ceil(std::sqrt(double(nodes))));
         const std::size_t perSlice = slices * fanout_;
-        std::sort(level.begin(), level.end(), [&](const Entry& a, const Entry& b) { return centre(a, 0) < centre(b, 0); });
+        std::sort(level.begin(), level.end(),
+                  [&](const Entry& a, const Entry& b) { return centre(a, 0) < centre(b, 0); });
         for (std::size_t s = 0; s < level.size(); s += perSlice)
-            std::sort(level.begin() + std::ptrdiff_t(s), level.begin() + std::ptrdiff_t(std::min(level.size(), s + perSlice)),
+            std::sort(level.begin() + std::ptrdiff_t(s),
+                      level.begin() + std::ptrdiff_t(std::min(level.size(), s + perSlice)),
                       [&](const Entry& a, const Entry& b) { return centre(a, 1) < centre(b, 1); });
         std::vector<Entry> up;
         up.reserve(nodes);

@@ -83,7 +83,8 @@ int Register(const std::string& path) {
 }
 
 bool ProcessGone(const std::string& digits) {
-    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
     const pid_t pid = pid_t(std::stol(digits));
     return pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH;
 }
@@ -150,8 +151,8 @@ PendingFile::~PendingFile() {
 
 void PendingFile::Commit(bool replace) {
     // A hard link fails on an existing target, where a rename would replace it.
-    const bool moved = replace ? std::rename(path_.c_str(), target_.c_str()) == 0
-                               : ::link(path_.c_str(), target_.c_str()) == 0;
+    const bool moved =
+        replace ? std::rename(path_.c_str(), target_.c_str()) == 0 : ::link(path_.c_str(), target_.c_str()) == 0;
     if (!moved) throw base::RuntimeError(base::err::FileAccess, target_ + " : " + base::SystemText(errno));
     if (!replace) ::unlink(path_.c_str());
     done_ = true;

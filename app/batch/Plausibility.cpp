@@ -73,10 +73,13 @@ std::optional<std::string> PlausibilityWarning(const BatchChoices& c) {
             Coordinates point, wgs84;
             core::Wgs84Pivot pivot;
             try {
-                ReadCoordinates(in.kind, form, [&](int k) {
-                    texts[k] = row[columns[k]].Text();
-                    return std::string_view(texts[k]);
-                }, point);
+                ReadCoordinates(
+                    in.kind, form,
+                    [&](int k) {
+                        texts[k] = row[columns[k]].Text();
+                        return std::string_view(texts[k]);
+                    },
+                    point);
             } catch (const base::RuntimeError&) {
                 continue;  // the run names it
             }

@@ -80,13 +80,15 @@ void CheckResult(SystemKind kind, const Coordinates& c) {
     case SystemKind::Geographic: {
         // NaN reads back as 0 from its text "NAN".
         if (!Finite(c.x) || !Finite(c.y) || !NorthernResult(c.y))
-            throw base::RuntimeError(base::err::InvalidCall, "latitude calculée hors de 0 à 90° : " +
-                                                                 core::FormatGeneral(Degrees(core::GeneralValue(c.y))) + ".");
+            throw base::RuntimeError(
+                base::err::InvalidCall,
+                "latitude calculée hors de 0 à 90° : " + core::FormatGeneral(Degrees(core::GeneralValue(c.y))) + ".");
         break;
     }
     case SystemKind::Utm:
         if (c.zone < MinZone || c.zone > MaxZone)
-            throw base::RuntimeError(base::err::Overflow, "fuseau calculé hors de 1 à 60 : " + std::to_string(c.zone) + ".");
+            throw base::RuntimeError(base::err::Overflow,
+                                     "fuseau calculé hors de 1 à 60 : " + std::to_string(c.zone) + ".");
         [[fallthrough]];
     case SystemKind::Projected:
         if (!Finite(c.x) || !Finite(c.y))

@@ -29,7 +29,7 @@ using Coordinates = core::RecordPoint;
 
 struct ReadingForm {
     std::int16_t geoMode = core::angle::FromText;  // how geographic fields are written
-    double scale = 1;                               // times projected and UTM fields
+    double scale = 1;                              // times projected and UTM fields
 };
 
 // The coordinate field positions of a record: X (or the reference), Y, zone.

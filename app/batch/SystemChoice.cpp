@@ -54,12 +54,12 @@ SystemChoice MakeSystemChoice(const std::string& item) {
 
 int CoordinateCount(SystemKind kind) {
     switch (kind) {
-        case SystemKind::Projected:
-        case SystemKind::Geographic: return 2;
-        case SystemKind::Utm: return 3;
-        case SystemKind::Mgrs:
-        case SystemKind::Ifbl: return 1;
-        case SystemKind::None: break;
+    case SystemKind::Projected:
+    case SystemKind::Geographic: return 2;
+    case SystemKind::Utm: return 3;
+    case SystemKind::Mgrs:
+    case SystemKind::Ifbl: return 1;
+    case SystemKind::None: break;
     }
     return 0;
 }

@@ -20,15 +20,13 @@ void ForEachRow(store::Database& db, const std::string& sql, Each each) {
 
 std::vector<std::string> SystemItems(store::Database& params) {
     std::vector<std::string> items;
-    ForEachRow(params, store::sql::AllProjections, [&](store::Recordset& rs) {
-        items.push_back(rs.Field("nom").Value().Text());
-    });
+    ForEachRow(params, store::sql::AllProjections,
+               [&](store::Recordset& rs) { items.push_back(rs.Field("nom").Value().Text()); });
     ForEachRow(params, store::sql::AllDatums, [&](store::Recordset& rs) {
         items.push_back(rs.Field("Pays").Value().Text() + " Geographic " + rs.Field("Code").Value().Text());
     });
-    ForEachRow(params, store::sql::UtmProjections, [&](store::Recordset& rs) {
-        items.push_back(rs.Field("Pays").Value().Text() + " MGRS");
-    });
+    ForEachRow(params, store::sql::UtmProjections,
+               [&](store::Recordset& rs) { items.push_back(rs.Field("Pays").Value().Text() + " MGRS"); });
     items.push_back("BE IFBL");
     return items;
 }

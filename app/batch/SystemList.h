@@ -4,7 +4,9 @@
 #include <string>
 #include <vector>
 
-namespace store { class Database; }
+namespace store {
+class Database;
+}
 
 namespace batch {
 

@@ -37,7 +37,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t FieldSize = 50;      // characters of each column
+constexpr std::size_t FieldSize = 50;       // characters of each column
 constexpr std::size_t HeaderNameSize = 25;  // characters kept of a header name
 constexpr std::size_t BlockSize = 1 << 16;
 // Far beyond any 50-character field even with blanks around it: lets a
@@ -52,8 +52,8 @@ constexpr std::size_t MaxColumns = 255;
 TextImportError Failure(int number, const std::string& description) { return TextImportError(number, description); }
 
 TextImportError FieldTooLong(long line) {
-    return Failure(base::err::FieldTooSmall, "Un champ de la ligne " + std::to_string(line) +
-                                                  " dépasse " + std::to_string(FieldSize) + " caractères.");
+    return Failure(base::err::FieldTooSmall, "Un champ de la ligne " + std::to_string(line) + " dépasse " +
+                                                 std::to_string(FieldSize) + " caractères.");
 }
 
 // Reads the file block by block and hands out one line's fields at a time,
@@ -196,7 +196,6 @@ private:
     std::vector<std::size_t> ends_;  // where each field ends in text_
 };
 
-
 // A raw field as stored: trimmed, and decoded from Windows-1252 when it is
 // not UTF-8 into `decoded`, which the result may then point into.
 class FieldText {
@@ -276,7 +275,8 @@ ImportedTable Import(const std::string& textPath, const TextImportOptions& optio
                 if (!text(raw[k], spare).empty())
                     throw Failure(base::err::FieldTooSmall, "La ligne " + std::to_string(reader.LineNumber()) +
                                                                 " compte " + std::to_string(raw.size()) +
-                                                                " champs, la première " + std::to_string(columns) + ".");
+                                                                " champs, la première " + std::to_string(columns) +
+                                                                ".");
             for (std::size_t k = 0; k < columns; ++k) {
                 const std::string_view value = k < raw.size() ? text(raw[k], decoded[k]) : std::string_view();
                 // No more characters than bytes: only a long text needs counting.
@@ -399,7 +399,8 @@ ImportedTable ImportText(const std::string& textPath, const TextImportOptions& o
     const std::string& d = options.delimiter;
     if (d.size() != 1 || d[0] == '"' || d[0] == '\r' || d[0] == '\n')
         throw Failure(base::err::InvalidCall, "Le délimiteur doit être un seul caractère, autre qu'un guillemet.");
-    if (!std::filesystem::is_regular_file(textPath)) throw Failure(base::err::NoSuchFile, "Fichier introuvable : " + textPath);
+    if (!std::filesystem::is_regular_file(textPath))
+        throw Failure(base::err::NoSuchFile, "Fichier introuvable : " + textPath);
 
     // Built apart and put in place only when complete, so a failed import
     // leaves neither a half-made table nor the previous one half-replaced.

@@ -42,8 +42,7 @@ constexpr int FirstAngle = 6, Lg0Field = 6, Lt0Field = 7, Lt1Field = 8, Lt2Field
 constexpr int FirstRotation = 9, LastRotation = 11, FirstDatumNumber = 3;
 // A zone limit of type 1 is kept only strictly inside these bounds (0: none).
 constexpr double ZoneLimitLow = 0, ZoneLimitHigh = 61;
-constexpr int UtmType = 1, LambertType = 2, ObliqueMercatorType = 3, StereoType = 4, OneParallelType = 5,
-              LastType = 5;
+constexpr int UtmType = 1, LambertType = 2, ObliqueMercatorType = 3, StereoType = 4, OneParallelType = 5, LastType = 5;
 constexpr const char* UtmCode = "UTM";
 
 // A value the editor will not store, with the message that says why.

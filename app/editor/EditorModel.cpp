@@ -33,15 +33,32 @@ using namespace editor;
 const std::array<const char*, 5> LabelsE = {
     "Nom complet", "a : demi-grand axe (m)", "e : première excentricité (vide : tirée de 1/f)",
     "1/f : aplatissement inverse (vide : tiré de e)", "Nom usuel (identifiant)"};
-const std::array<const char*, 13> LabelsD = {
-    "Nom complet", "Pays (2 lettres)", "Code", "dX (m)", "dY (m)", "dZ (m)",
-    "dX 7 paramètres (m)", "dY 7 paramètres (m)", "dZ 7 paramètres (m)",
-    "rX (\", vecteur position)", "rY (\", vecteur position)", "rZ (\", vecteur position)", "dS (ppm)"};
-const std::array<const char*, 13> LabelsP = {
-    "Nom complet", "Pays (2 lettres)", "Code", "FE : fausse abscisse (m)", "FN : fausse ordonnée (m)",
-    "k0 : facteur d'échelle", "Lg0 : méridien central", "Lt0 : latitude d'origine",
-    "Lt1 : parallèle 1", "Lt2 : parallèle 2", "aa : rotation",
-    "Limite ouest (fuseau UTM, ou angle)", "Limite est (fuseau UTM, ou angle)"};
+const std::array<const char*, 13> LabelsD = {"Nom complet",
+                                             "Pays (2 lettres)",
+                                             "Code",
+                                             "dX (m)",
+                                             "dY (m)",
+                                             "dZ (m)",
+                                             "dX 7 paramètres (m)",
+                                             "dY 7 paramètres (m)",
+                                             "dZ 7 paramètres (m)",
+                                             "rX (\", vecteur position)",
+                                             "rY (\", vecteur position)",
+                                             "rZ (\", vecteur position)",
+                                             "dS (ppm)"};
+const std::array<const char*, 13> LabelsP = {"Nom complet",
+                                             "Pays (2 lettres)",
+                                             "Code",
+                                             "FE : fausse abscisse (m)",
+                                             "FN : fausse ordonnée (m)",
+                                             "k0 : facteur d'échelle",
+                                             "Lg0 : méridien central",
+                                             "Lt0 : latitude d'origine",
+                                             "Lt1 : parallèle 1",
+                                             "Lt2 : parallèle 2",
+                                             "aa : rotation",
+                                             "Limite ouest (fuseau UTM, ou angle)",
+                                             "Limite est (fuseau UTM, ou angle)"};
 
 namespace {
 
@@ -150,14 +167,10 @@ std::string DatumLabel(int field, bool coordinateFrame) {
 
 // --- The main window's lists
 
-int MainModelLists::ListCount(int k) const {
-    return static_cast<int>(model_.At(Ctl::Combo_projec, k).items.size());
-}
+int MainModelLists::ListCount(int k) const { return static_cast<int>(model_.At(Ctl::Combo_projec, k).items.size()); }
 std::string MainModelLists::List(int k, int i) const { return model_.At(Ctl::Combo_projec, k).items.at(i); }
 int MainModelLists::ListIndex(int k) const { return model_.At(Ctl::Combo_projec, k).listIndex; }
-void MainModelLists::AddItem(int k, const std::string& text) {
-    model_.At(Ctl::Combo_projec, k).items.push_back(text);
-}
+void MainModelLists::AddItem(int k, const std::string& text) { model_.At(Ctl::Combo_projec, k).items.push_back(text); }
 void MainModelLists::RemoveItem(int k, int i) {
     Control& list = model_.At(Ctl::Combo_projec, k);
     list.items.erase(list.items.begin() + i);
@@ -204,8 +217,8 @@ void EditorModel::OpenSets() {
     db_ = store::OpenDatabase(path_);
     struct stat st {};
     if (::stat(path_.c_str(), &st) == 0) fileId_ = {st.st_dev, st.st_ino};
-    for (const char* sql : {store::sql::AllEllipsoides, store::sql::AllProjections, store::sql::AllDatums,
-                            store::sql::AllTypes})
+    for (const char* sql :
+         {store::sql::AllEllipsoides, store::sql::AllProjections, store::sql::AllDatums, store::sql::AllTypes})
         sets_.push_back(db_->OpenRecordset(sql));
 }
 
@@ -286,8 +299,9 @@ void EditorModel::Guarded(const std::string& failure, bool writes, Action action
         if (FileChanged()) {
             // Another file now stands at the path: what the lists show is not in it.
             ReloadLists();
-            messages_.Critical(AppTitle, failure + " : la base de paramètres a été remplacée sur le disque. "
-                                                   "Les listes ont été relues ; rien n'a été enregistré.");
+            messages_.Critical(AppTitle, failure +
+                                             " : la base de paramètres a été remplacée sur le disque. "
+                                             "Les listes ont été relues ; rien n'a été enregistré.");
             return;
         }
         action();
@@ -538,8 +552,7 @@ void SetColumns(store::Recordset& rs, const EditorModel::Columns& columns) {
 }
 
 void RequireName(const std::string& name, int s) {
-    RequireLength(name, MaxNameLength,
-                  s == SecEllipsoid ? "Le nom usuel" : "Le nom (Pays, une espace et Code)");
+    RequireLength(name, MaxNameLength, s == SecEllipsoid ? "Le nom usuel" : "Le nom (Pays, une espace et Code)");
 }
 
 }  // namespace
@@ -617,7 +630,8 @@ void EditorModel::Apply(int s) {
             RequireReferenced(*db_, s, s == SecDatum ? Combo_E.Text() : Combo_D.Text());
             store::Recordset rs = db_->OpenRecordset(ByName[std::size_t(s)], {store::Value(current)});
             if (rs.Eof())
-                throw Refused{"« " + current + " » n'est plus dans la base de paramètres (un autre programme l'a "
+                throw Refused{"« " + current +
+                              " » n'est plus dans la base de paramètres (un autre programme l'a "
                               "supprimé ou renommé) ; rien n'a été enregistré."};
             if (Locked(rs)) throw Refused{LockedReason};
             // The main window lists a datum by the country and code it was saved with.
@@ -711,9 +725,7 @@ void EditorModel::Delete(int s) {
 void EditorModel::Com_eff_Click(int Index) {
     std::array<EditorButton*, 2> b = {&Com_appl_E, &Com_sup_E};
     switch (Index) {
-    case SecEllipsoid:
-        Txt_E.fill({});
-        break;
+    case SecEllipsoid: Txt_E.fill({}); break;
     case SecDatum:
         Txt_D.fill({});
         Combo_E.listIndex = -1;
@@ -743,9 +755,8 @@ void EditorModel::Com_qt_Click() {
     static const std::array<const char*, 3> names = {"l'ellipsoïde", "le datum", "la projection"};
     for (int s = 0; s < 3; ++s)
         if (Edited(s)) sections += std::string(sections.empty() ? "" : ", ") + names[std::size_t(s)];
-    if (!sections.empty() &&
-        !messages_.Question(AppTitle, "Des modifications ne sont pas enregistrées (" + sections +
-                                          "). Fermer sans les enregistrer ?"))
+    if (!sections.empty() && !messages_.Question(AppTitle, "Des modifications ne sont pas enregistrées (" + sections +
+                                                               "). Fermer sans les enregistrer ?"))
         return;
     DropSets();
     closed_ = true;
@@ -861,7 +872,8 @@ void EditorModel::ImportProjString(const std::string& text) {
                            ", puis « Ajouter » dans la section Projection (« Tester » la calcule avant)");
         }
         std::string message = "Chaîne PROJ lue.";
-        if (ellipsoid >= 0) message += "\nEllipsoïde de la base : " + base::Guillemets(Combo_E.items[std::size_t(ellipsoid)]) + ".";
+        if (ellipsoid >= 0)
+            message += "\nEllipsoïde de la base : " + base::Guillemets(Combo_E.items[std::size_t(ellipsoid)]) + ".";
         if (datum >= 0) message += "\nDatum de la base : " + base::Guillemets(Combo_D.items[std::size_t(datum)]) + ".";
         message += "\nReste à enregistrer, dans cet ordre :";
         for (const std::string& step : todo) message += "\n- " + step;
@@ -873,8 +885,9 @@ void EditorModel::Com_export_Click() {
     Guarded("Impossible d'exporter la chaîne PROJ", false, [&] {
         const std::string projection = CurrentName[SecProjection], datum = CurrentName[SecDatum];
         if (projection.empty() && datum.empty())
-            throw Refused{"Choisissez d'abord une projection ou un datum enregistrés : « Exporter » écrit la "
-                          "chaîne PROJ d'une ligne de la base."};
+            throw Refused{
+                "Choisissez d'abord une projection ou un datum enregistrés : « Exporter » écrit la "
+                "chaîne PROJ d'une ligne de la base."};
         std::string text;
         const auto both = [&](auto make) {
             for (std::int16_t method : {core::method::GeocentricTranslation, core::method::Helmert})
@@ -929,7 +942,8 @@ void EditorModel::TestPoint(const std::string& lonText, const std::string& latTe
         }
         const core::DatumParams wgs = core::LoadDatum("WGS84");
         const core::EllipsoidParams wgsEll = core::LoadEllipsoid(wgs.Ellipsoide);
-        const bool sevenSet = d.dX7 != 0 || d.dY7 != 0 || d.dZ7 != 0 || d.rX != 0 || d.rY != 0 || d.rZ != 0 || d.dS != 0;
+        const bool sevenSet =
+            d.dX7 != 0 || d.dY7 != 0 || d.dZ7 != 0 || d.rX != 0 || d.rY != 0 || d.rZ != 0 || d.dS != 0;
         std::string text = "Point WGS 84 : longitude " + lonText + ", latitude " + latText + "\nsur cette projection :";
         for (std::int16_t method : {core::method::GeocentricTranslation, core::method::Helmert}) {
             if (method == core::method::Helmert && !sevenSet) continue;

@@ -31,14 +31,14 @@ double Angle(const std::string& label, const std::string& text, AngleKind kind) 
     const std::optional<double> v = ReadAngle(text, kind, &why);
     if (!v)
         throw Refused{"Le champ " + base::Guillemets(label) + " doit contenir un angle (50°30'15.5'', 50 30 15.5 ou " +
-                      "50.504306 ; ouest et sud négatifs) : " + base::Guillemets(text) + " ne peut pas être lu (" + why + ")."};
+                      "50.504306 ; ouest et sud négatifs) : " + base::Guillemets(text) + " ne peut pas être lu (" +
+                      why + ")."};
     return *v;
 }
 
 void Require(bool ok, const std::string& label, const char* rule) {
     if (!ok) throw Refused{"Le champ " + base::Guillemets(label) + " doit " + rule + "."};
 }
-
 
 std::string FormName(const EditorModel& m, int section) {
     if (section == SecEllipsoid) return Trim(m.Txt_E[4]);
@@ -76,8 +76,9 @@ void RequireFilled(const EditorModel& m, int section) {
 
 void RequireLength(const std::string& text, std::size_t limit, const std::string& what) {
     if (base::CharacterCount(text) > limit)
-        throw Refused{what + " " + base::Guillemets(text) + " est trop long : " + std::to_string(base::CharacterCount(text)) +
-                      " caractères, " + std::to_string(limit) + " au plus."};
+        throw Refused{what + " " + base::Guillemets(text) +
+                      " est trop long : " + std::to_string(base::CharacterCount(text)) + " caractères, " +
+                      std::to_string(limit) + " au plus."};
 }
 
 template <class P, class M, std::size_t N>
@@ -95,7 +96,9 @@ double ColumnValue(const EditorModel::Columns& c, const char* column) {
     return 0;
 }
 
-core::EllipsoidParams EllipsoidOf(const EditorModel::Columns& c) { return Record<core::EllipsoidParams>(core::EllipsoidColumns, c); }
+core::EllipsoidParams EllipsoidOf(const EditorModel::Columns& c) {
+    return Record<core::EllipsoidParams>(core::EllipsoidColumns, c);
+}
 core::DatumParams DatumOf(const EditorModel::Columns& c) { return Record<core::DatumParams>(core::DatumColumns, c); }
 core::ProjectionParams ProjectionOf(const EditorModel::Columns& c) {
     core::ProjectionParams p = Record<core::ProjectionParams>(core::ProjectionColumns, c);
@@ -148,7 +151,9 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
             const bool rotation = f >= FirstRotation && f <= LastRotation;
             double v = 0;
             if (auto kept = Kept(s, f); kept && !kept->IsNull()) v = kept->Double();
-            else v = Number(DatumLabel(f, CoordinateFrame), Txt_D[std::size_t(f)]) * (rotation && CoordinateFrame ? -1 : 1);
+            else
+                v = Number(DatumLabel(f, CoordinateFrame), Txt_D[std::size_t(f)]) *
+                    (rotation && CoordinateFrame ? -1 : 1);
             c.emplace_back(DatumNumbers[i], v);
         }
         fault(core::CheckDatum(DatumOf(c)), [this](const std::string& column) {
@@ -160,8 +165,8 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
         RequireLength(Txt_P[0], MaxFullNameLength, "Le nom complet");
         const int type = ChosenType();
         if (type < UtmType || type > LastType)
-            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " + base::Guillemets(std::to_string(type)) +
-                          " n'est pas calculable."};
+            throw Refused{"Le type de projection doit être compris entre 1 et 5 ; " +
+                          base::Guillemets(std::to_string(type)) + " n'est pas calculable."};
         const auto label = [&](int i) { return ProjectionLabel(type, i, AutoUtm); };
         c.insert(c.end(), {{"Pays", store::Value(Trim(Txt_P[1]))},
                            {"Code", store::Value(Trim(Txt_P[2]))},
@@ -191,9 +196,10 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
                           "automatiques », ou donnez un autre méridien (un méridien de Greenwich s'écrit "
                           "0°0'0.000001'', à 0,03 µm de 0°)."};
         if (type == UtmType && AutoUtm && !store::SameText(Trim(Txt_P[2]), UtmCode))
-            throw Refused{std::string("Des fuseaux UTM automatiques demandent le code « ") + UtmCode +
-                          " » : le fuseau de chaque point n'est lu et écrit que pour les projections de ce code. "
-                          "Donnez le code UTM, ou décochez « fuseaux UTM automatiques » et donnez le méridien central."};
+            throw Refused{
+                std::string("Des fuseaux UTM automatiques demandent le code « ") + UtmCode +
+                " » : le fuseau de chaque point n'est lu et écrit que pour les projections de ce code. "
+                "Donnez le code UTM, ou décochez « fuseaux UTM automatiques » et donnez le méridien central."};
         for (auto [index, column] : {std::pair{WestLimit, "limitew"}, std::pair{EastLimit, "limitee"}}) {
             double limit = 0;
             if (!ProjectionFieldUsed(type, index, AutoUtm)) {

@@ -17,18 +17,12 @@ std::string ParamDbText(const store::ParamDbLocation& location, const std::strin
     if (!chosen.empty()) return head + chosen + " (choisie par --params)";
     std::string text;
     switch (location.kind) {
-    case store::ParamDbKind::BesideProgram:
-        text = head + location.path + " (à côté du programme)";
-        break;
+    case store::ParamDbKind::BesideProgram: text = head + location.path + " (à côté du programme)"; break;
     case store::ParamDbKind::PersonalCopy:
         text = head + location.path + " (copie personnelle de " + location.shipped + ")";
         break;
-    case store::ParamDbKind::Shipped:
-        text = head + location.path + " (base livrée)";
-        break;
-    case store::ParamDbKind::Missing:
-        text = "Base de paramètres introuvable : " + location.path;
-        break;
+    case store::ParamDbKind::Shipped: text = head + location.path + " (base livrée)"; break;
+    case store::ParamDbKind::Missing: text = "Base de paramètres introuvable : " + location.path; break;
     }
     if (!location.notice.empty()) text += "\n" + location.notice;
     return text;

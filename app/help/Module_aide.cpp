@@ -34,8 +34,8 @@ std::string MethodsSentence() {
     }
     const std::string n = count < std::size(Counts) ? Counts[count] : std::to_string(count);
     return "Vous pouvez choisir le type de calcul pour les transformations de coordonnées par le menu "
-           "'Calculs'. " + n + (count > 1 ? " algorithmes sont disponibles : " : " algorithme est disponible : ") +
-           list + ".";
+           "'Calculs'. " +
+           n + (count > 1 ? " algorithmes sont disponibles : " : " algorithme est disponible : ") + list + ".";
 }
 
 }  // namespace
@@ -65,27 +65,27 @@ HelpText BatchHelp() {
         "La conversion de tables de coordonnées peut être réalisée à partir de ces formats de fichiers : "
         "Access (.mdb), Excel (.xls, .xlsx), OpenDocument (.ods), GeoPackage (.gpkg), dBase (.dbf) et "
         "texte délimité (.txt, .csv)";
-    const std::string steps = Join(
-        {"La procédure de conversion est réalisée en cinq phases :",
-         "1. Choisissez les systèmes de projection pour l'entrée et les sorties (max 2), et la méthode de "
-         "transformation de datum (la même que dans la fenêtre principale).",
-         "2. Ouvrez le fichier contenant la table. Un fichier texte passe par la fenêtre 'Fichier texte', "
-         "qui montre ses premières lignes et propose son délimiteur.",
-         "3. Sélectionnez la table et établissez la correspondance des champs X, Y et fuseau (pour les "
-         "projections UTM). Déterminez comment sont exprimées les coordonnées géographiques "
-         "(DD°MM'SS.SS'', DD.MMSS, degrés décimaux ou radians) ou l'échelle utilisée pour les autres types "
-         "de coordonnées. Vous pouvez visualiser le contenu de la table sélectionnée en cliquant sur le "
-         "bouton 'oeil'. Un champ de hauteurs, facultatif, se choisit par '> Z' (le même champ une seconde "
-         "fois l'enlève) avec la sorte de hauteur lue et écrite : h ellipsoïdale (ETRS89) ou H Ostende "
-         "(DNG, hBG18) ; la sortie reçoit la colonne h_ETRS89 ou H_DNG.",
-         "4. Déterminez le fichier de sortie : texte (.txt, .csv ; 'pour Excel' donne un fichier qu'Excel "
-         "ouvre en colonnes en Belgique et en France), classeur Excel (.xlsx), GeoPackage (.gpkg, les points "
-         "sur une carte) ou base SQLite (.mdb, .sqlite). Un fichier existant n'est remplacé que si vous le "
-         "confirmez. La précision des résultats peut être arrondie à 0,001 m / 0,000001°.",
-         "5. Cliquez sur le bouton 'Convertir' (ou Entrée) pour terminer. Avec 'poursuivre après un "
-         "enregistrement en erreur', les enregistrements en échec sont écrits avec leur cause dans la "
-         "colonne 'Erreur'."},
-        "\n");
+    const std::string steps =
+        Join({"La procédure de conversion est réalisée en cinq phases :",
+              "1. Choisissez les systèmes de projection pour l'entrée et les sorties (max 2), et la méthode de "
+              "transformation de datum (la même que dans la fenêtre principale).",
+              "2. Ouvrez le fichier contenant la table. Un fichier texte passe par la fenêtre 'Fichier texte', "
+              "qui montre ses premières lignes et propose son délimiteur.",
+              "3. Sélectionnez la table et établissez la correspondance des champs X, Y et fuseau (pour les "
+              "projections UTM). Déterminez comment sont exprimées les coordonnées géographiques "
+              "(DD°MM'SS.SS'', DD.MMSS, degrés décimaux ou radians) ou l'échelle utilisée pour les autres types "
+              "de coordonnées. Vous pouvez visualiser le contenu de la table sélectionnée en cliquant sur le "
+              "bouton 'oeil'. Un champ de hauteurs, facultatif, se choisit par '> Z' (le même champ une seconde "
+              "fois l'enlève) avec la sorte de hauteur lue et écrite : h ellipsoïdale (ETRS89) ou H Ostende "
+              "(DNG, hBG18) ; la sortie reçoit la colonne h_ETRS89 ou H_DNG.",
+              "4. Déterminez le fichier de sortie : texte (.txt, .csv ; 'pour Excel' donne un fichier qu'Excel "
+              "ouvre en colonnes en Belgique et en France), classeur Excel (.xlsx), GeoPackage (.gpkg, les points "
+              "sur une carte) ou base SQLite (.mdb, .sqlite). Un fichier existant n'est remplacé que si vous le "
+              "confirmez. La précision des résultats peut être arrondie à 0,001 m / 0,000001°.",
+              "5. Cliquez sur le bouton 'Convertir' (ou Entrée) pour terminer. Avec 'poursuivre après un "
+              "enregistrement en erreur', les enregistrements en échec sont écrits avec leur cause dans la "
+              "colonne 'Erreur'."},
+             "\n");
     return {"Ouvrir une table de données", intro + "\n\n" + steps};
 }
 

@@ -59,7 +59,8 @@ void CheckLatitude(double degrees) {
 void CheckLongitude(double degrees) {
     if (core::LongitudeInRange(degrees)) return;
     throw Refused("Longitude hors limites : " + core::FormatGeneral(degrees) + "°. Elle va de " +
-                  core::FormatGeneral(core::MinLongitudeDeg) + "° à " + core::FormatGeneral(core::MaxLongitudeDeg) + "°.");
+                  core::FormatGeneral(core::MinLongitudeDeg) + "° à " + core::FormatGeneral(core::MaxLongitudeDeg) +
+                  "°.");
 }
 
 }  // namespace app

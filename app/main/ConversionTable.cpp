@@ -77,9 +77,7 @@ const std::string& Reference(const std::string& text, const std::string& what) {
 
 }  // namespace
 
-std::string MainModel::RowName(int r) const {
-    return r < FirstListRow ? Text(Ctl::Lb, r) : ListText(ListOfRow(r));
-}
+std::string MainModel::RowName(int r) const { return r < FirstListRow ? Text(Ctl::Lb, r) : ListText(ListOfRow(r)); }
 
 void MainModel::Com_calculer_Click(int Index) {
     if (Index < 0 || Index >= RowCount) return;
@@ -159,15 +157,15 @@ void MainModel::Unproject(int r, const std::string& projection, double east, dou
     const double miss = core::InverseRoundTripError(projection, lat, lon, east, north, zone);
     if (!(miss <= RoundTripTolerance))
         throw Refused(outside + " : le point calculé, projeté en retour, " +
-                      (std::isfinite(miss) ? "tombe à " + core::FormatFixed(miss, miss < 1 ? Metre : 0) + " m de ces coordonnées."
-                                           : "ne donne plus de coordonnées."));
+                      (std::isfinite(miss)
+                           ? "tombe à " + core::FormatFixed(miss, miss < 1 ? Metre : 0) + " m de ces coordonnées."
+                           : "ne donne plus de coordonnées."));
     if (!core::InNorthernHemisphere(ToDegrees(lat)))
         throw Refused(point + " donne un point hors de l'hémisphère nord, où Travena calcule.");
 }
 
 void MainModel::RefillListRow(int r) {
-    if (ListText(ListOfRow(r)) == NoSystem || !StillShows({{Ctl::TxtE, row::Wgs84}, {Ctl::TxtN, row::Wgs84}}))
-        return;
+    if (ListText(ListOfRow(r)) == NoSystem || !StillShows({{Ctl::TxtE, row::Wgs84}, {Ctl::TxtN, row::Wgs84}})) return;
     store::ParamReadScope scope;
     try {
         const RowKind kind = Calcul_AutresProjections(r);
@@ -191,8 +189,7 @@ void MainModel::ReadPivotRow() {
 }
 
 void MainModel::CheckPivot() const {
-    if (!std::isfinite(PivotLon) || !std::isfinite(PivotLat))
-        throw Refused("le point obtenu n'est pas un nombre.");
+    if (!std::isfinite(PivotLon) || !std::isfinite(PivotLat)) throw Refused("le point obtenu n'est pas un nombre.");
     CheckLongitude(ToDegrees(PivotLon));
     CheckLatitude(ToDegrees(PivotLat));
 }
@@ -219,7 +216,9 @@ void MainModel::ToPivot(const std::string& datum) {
 
 void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::string>>& writes) {
     switch (Index) {
-    case row::Ed50: case row::Bd72: case row::Luref:
+    case row::Ed50:
+    case row::Bd72:
+    case row::Luref:
         WorkLon = CellNumber(Text(Ctl::TxtE, Index), LonRad);
         WorkLat = CellNumber(Text(Ctl::TxtN, Index), LatRad);
         CheckLongitude(ToDegrees(WorkLon));
@@ -244,7 +243,8 @@ void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::s
         Unproject(Index, UtmEd50, WorkE, WorkN, WorkZone, WorkLat, WorkLon);
         ToPivot(Ed50);
         break;
-    case row::Lambert72: case row::LuTm: {
+    case row::Lambert72:
+    case row::LuTm: {
         const auto [east, north] = EastNorth(Index);
         WorkE = CellNumber(Text(Ctl::TxtE, Index), east);
         WorkN = CellNumber(Text(Ctl::TxtN, Index), north);
@@ -261,8 +261,7 @@ void MainModel::ReadFixedRow(int Index, std::vector<std::pair<ControlRef, std::s
         Unproject(Index, Lb72, WorkE, WorkN, 0, WorkLat, WorkLon);
         ToPivot(Bd72);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -369,18 +368,13 @@ void MainModel::calcul(int Index) {
 
 void MainModel::WriteListRow(int r, RowKind kind) {
     switch (kind) {
-    case RowKind::Geographic:
-        WriteRadians(r, WorkLon, WorkLat);
-        break;
-    case RowKind::Utm:
-        Text(Ctl::TxtFus, r) = std::to_string(WorkZone);
-        [[fallthrough]];
+    case RowKind::Geographic: WriteRadians(r, WorkLon, WorkLat); break;
+    case RowKind::Utm: Text(Ctl::TxtFus, r) = std::to_string(WorkZone); [[fallthrough]];
     case RowKind::Projected:
         Text(Ctl::TxtLgDeg, DmsIndexOfRow(r)) = Metres(WorkE);
         Text(Ctl::TxtLtDeg, DmsIndexOfRow(r)) = Metres(WorkN);
         break;
-    case RowKind::None:
-        break;
+    case RowKind::None: break;
     }
 }
 
@@ -468,8 +462,7 @@ std::vector<ControlRef> RowCells(const MainModel& model, int row, bool visibleOn
     std::vector<ControlRef> all;
     if (row < 0 || row >= RowCount) return all;
     const int j = DmsIndexOfRow(row);
-    for (Ctl ctl : {Ctl::TxtLgDeg, Ctl::TxtLtDeg, Ctl::TxtLgDec, Ctl::TxtLtDec})
-        all.push_back({ctl, j});
+    for (Ctl ctl : {Ctl::TxtLgDeg, Ctl::TxtLtDeg, Ctl::TxtLgDec, Ctl::TxtLtDec}) all.push_back({ctl, j});
     for (Ctl ctl : {Ctl::TxtE, Ctl::TxtN, Ctl::TxtFus}) all.push_back({ctl, row});
     std::vector<ControlRef> cells;
     for (const ControlRef& c : all) {

@@ -28,7 +28,8 @@ bool Blank(const std::string& text) { return core::TrimTypedBlanks(text).empty()
 
 double HeightValue(const std::string& text, const std::string& name) {
     const double value = CellNumber(text, "« " + name + " »");
-    if (!std::isfinite(value)) throw Refused("la case « " + name + " » ne contient pas une hauteur : « " + text + " ».");
+    if (!std::isfinite(value))
+        throw Refused("la case « " + name + " » ne contient pas une hauteur : « " + text + " ».");
     return value;
 }
 
@@ -48,10 +49,8 @@ void MainModel::TxtH_LostFocus(int Index) {
             Text(Ctl::TxtH, other).clear();
             heightShown_[other].clear();
         }
-        if (!Blank(cell))
-            heightInput_ = Index;
-        else if (wasInput)
-            heightInput_.reset();
+        if (!Blank(cell)) heightInput_ = Index;
+        else if (wasInput) heightInput_.reset();
     }
     heightShown_[Index] = cell;
     if (Blank(cell)) return;
@@ -69,16 +68,14 @@ void MainModel::TxtH_LostFocus(int Index) {
 }
 
 std::optional<MainModel::HeightInput> MainModel::ReadHeightLine() const {
-    const bool ellipsoidal = !Blank(Text(Ctl::TxtH, height::Ellipsoidal)), ostend = !Blank(Text(Ctl::TxtH, height::Ostend));
+    const bool ellipsoidal = !Blank(Text(Ctl::TxtH, height::Ellipsoidal)),
+               ostend = !Blank(Text(Ctl::TxtH, height::Ostend));
     int cell = height::Ellipsoidal;
-    if (heightInput_ && !Blank(Text(Ctl::TxtH, *heightInput_)))
-        cell = *heightInput_;
+    if (heightInput_ && !Blank(Text(Ctl::TxtH, *heightInput_))) cell = *heightInput_;
     else if (ellipsoidal && ostend)
         throw Refused("les deux hauteurs sont remplies : videz celle que le calcul doit donner.");
-    else if (ostend)
-        cell = height::Ostend;
-    else if (!ellipsoidal)
-        return std::nullopt;
+    else if (ostend) cell = height::Ostend;
+    else if (!ellipsoidal) return std::nullopt;
     return HeightInput{cell, HeightValue(Text(Ctl::TxtH, cell), HeightName(cell))};
 }
 
@@ -133,8 +130,9 @@ void MainModel::Com_hauteur_Click() {
         if (!input) throw Refused("tapez une des deux hauteurs : le calcul donne l'autre.");
         // The point the last Calc computed, not one typed since.
         if (!StillShows({{Ctl::TxtE, row::Wgs84}, {Ctl::TxtN, row::Wgs84}}))
-            throw Refused("le tableau ne montre pas de point calculé : tapez le point et pressez le bouton Calc "
-                          "de sa ligne, la hauteur se calcule à sa position.");
+            throw Refused(
+                "le tableau ne montre pas de point calculé : tapez le point et pressez le bouton Calc "
+                "de sa ligne, la hauteur se calcule à sa position.");
     } catch (const std::exception& e) {
         messages_.Critical(AppTitle, "Calcul de hauteur impossible : " + std::string(e.what()));
         return;

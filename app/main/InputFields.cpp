@@ -103,9 +103,7 @@ void MainModel::NormaliseAngle(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
     const int j = fromRadians ? DmsIndexOfRow(Index) : Index;  // DMS and decimal cells
     const int k = fromRadians ? Index : RadianIndexOf(Index);  // radian cell
     const bool latitude = rad == Ctl::TxtN;
-    const auto inRange = [latitude](double degrees) {
-        latitude ? CheckLatitude(degrees) : CheckLongitude(degrees);
-    };
+    const auto inRange = [latitude](double degrees) { latitude ? CheckLatitude(degrees) : CheckLongitude(degrees); };
 
     std::string text, decimal;
     double degrees = 0, radians = 0;
@@ -152,10 +150,8 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
         Text(rad, k) = core::FormatGeneral(0);
         // N goes on to the zone in a UTM row, as in the fixed UTM rows.
         const bool utm = IsUtmItem(ListText(ListOfRow(k)));
-        if (source == Ctl::TxtLgDeg)
-            MoveFocusOnEnter(Ctl::TxtLtDeg, Index);
-        else
-            MoveFocusOnEnter(utm ? Ctl::TxtFus : Ctl::Com_calculer, k);
+        if (source == Ctl::TxtLgDeg) MoveFocusOnEnter(Ctl::TxtLtDeg, Index);
+        else MoveFocusOnEnter(utm ? Ctl::TxtFus : Ctl::Com_calculer, k);
         return;
     }
     try {
@@ -166,8 +162,8 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
         for (const ControlRef& c : {ControlRef{dms, j}, ControlRef{dec, j}, ControlRef{rad, k}})
             if (c.ctl != source) Text(c.ctl, c.index).clear();
         EnterPressed = false;
-        messages_.Critical(AppTitle, "Ligne « " + RowName(RowOf(source, Index)) + " », case « " + CellName(source, Index) +
-                                         " » :\n" + e.what());
+        messages_.Critical(AppTitle, "Ligne « " + RowName(RowOf(source, Index)) + " », case « " +
+                                         CellName(source, Index) + " » :\n" + e.what());
         RequestFocus(source, Index);  // back to the text to correct
         return;
     }
@@ -176,10 +172,11 @@ void MainModel::AngleLostFocus(Ctl dms, Ctl dec, Ctl rad, Ctl source, int Index)
     // list row's radian longitude goes straight to the button, as grid cells do.
     const bool longitude = source == Ctl::TxtLgDeg || source == Ctl::TxtLgDec || source == Ctl::TxtE;
     if (longitude && !(fromRadians && Index >= FirstListRow))
-        MoveFocusOnEnter(source == Ctl::TxtLgDeg ? Ctl::TxtLtDeg : source == Ctl::TxtLgDec ? Ctl::TxtLtDec : Ctl::TxtN,
+        MoveFocusOnEnter(source == Ctl::TxtLgDeg   ? Ctl::TxtLtDeg
+                         : source == Ctl::TxtLgDec ? Ctl::TxtLtDec
+                                                   : Ctl::TxtN,
                          Index);
-    else
-        MoveFocusOnEnter(Ctl::Com_calculer, k);
+    else MoveFocusOnEnter(Ctl::Com_calculer, k);
 }
 
 std::string MainModel::CellName(Ctl ctl, int index) const {
@@ -240,7 +237,8 @@ void MainModel::TxtFus_LostFocus(int Index) {
         const std::string typed = cell;
         cell.clear();
         EnterPressed = false;
-        messages_.Critical(AppTitle, "Fuseau refusé : « " + typed + " ». Un fuseau UTM est un nombre entier de 1 à 60.");
+        messages_.Critical(AppTitle,
+                           "Fuseau refusé : « " + typed + " ». Un fuseau UTM est un nombre entier de 1 à 60.");
         return;
     }
     MoveFocusOnEnter(Ctl::Com_calculer, Index);

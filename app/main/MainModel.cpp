@@ -42,7 +42,8 @@ constexpr int HeightTop = 6240, HeightNoteTop = HeightTop + 330;
 constexpr int HeightNameWidth = 2220, HeightCellWidth = DecimalWidth;
 constexpr int HeightCell0 = Col0 + HeightNameWidth, HeightName1 = HeightCell0 + HeightCellWidth + 240;
 constexpr int HeightCell1 = HeightName1 + HeightNameWidth;
-constexpr int PictureSize = 495, PictureTop = HeightNoteTop + 390, Com_anlLeft = FormWidth - 735, Img_helpLeft = Com_anlLeft - 600;
+constexpr int PictureSize = 495, PictureTop = HeightNoteTop + 390, Com_anlLeft = FormWidth - 735,
+              Img_helpLeft = Com_anlLeft - 600;
 // The lines under the table, left of the pictures: the method, then room for one more.
 constexpr int MethodTop = PictureTop, MethodPitch = 300, MethodWidth = Img_helpLeft - 240 - LabelLeft;
 constexpr int FormHeight = PictureTop + 720;
@@ -50,14 +51,24 @@ constexpr int FormHeight = PictureTop + 720;
 // The labels of fixed rows 4 and 5 are Lb(11) and Lb(12); those of the list rows follow.
 constexpr int FusLabelOf(int r) { return r < FirstListRow ? r + FirstListRow - row::UtmWgs84 : r + ListCount; }
 
-constexpr std::array<const char*, FixedRowCount> RowLabels = {
-    "Geographic WGS 84", "Geographic ED 50", "Geographic LB 72", "Geographic LUREF",
-    "UTM WGS 84", "UTM UD 50 (BE)", "MGRS WGS 84", "MGRS UD 50 (BE)",
-    "Lambert 72 (LB 72)", "LU TM", "IFBL"};
+constexpr std::array<const char*, FixedRowCount> RowLabels = {"Geographic WGS 84",
+                                                              "Geographic ED 50",
+                                                              "Geographic LB 72",
+                                                              "Geographic LUREF",
+                                                              "UTM WGS 84",
+                                                              "UTM UD 50 (BE)",
+                                                              "MGRS WGS 84",
+                                                              "MGRS UD 50 (BE)",
+                                                              "Lambert 72 (LB 72)",
+                                                              "LU TM",
+                                                              "IFBL"};
 
-constexpr std::array<const char*, 6> Headers = {
-    "Longitude (dd°mm'ss.ss'') E - X - code (m)", "Latitude (dd°mm'ss.ss'') N - Y (m)",
-    "Longitude (dd.xxxxx)", "Latitude (dd.xxxxx)", "Longitude (rad)", "Latitude (rad)"};
+constexpr std::array<const char*, 6> Headers = {"Longitude (dd°mm'ss.ss'') E - X - code (m)",
+                                                "Latitude (dd°mm'ss.ss'') N - Y (m)",
+                                                "Longitude (dd.xxxxx)",
+                                                "Latitude (dd.xxxxx)",
+                                                "Longitude (rad)",
+                                                "Latitude (rad)"};
 
 // What a fixed row's label opens: the datum alone (rows 0..3) or a projection
 // with its datum, the datum shown under the row's own name.
@@ -94,9 +105,7 @@ void EachRecord(store::Recordset& rs, Each each) {
 
 bool IsGeographicItem(const std::string& item) { return item.find(GeographicWord) != std::string::npos; }
 
-bool IsUtmItem(const std::string& item) {
-    return item.size() >= 3 && item.compare(item.size() - 3, 3, "UTM") == 0;
-}
+bool IsUtmItem(const std::string& item) { return item.size() >= 3 && item.compare(item.size() - 3, 3, "UTM") == 0; }
 
 std::string DatumOfItem(const std::string& item) {
     const auto at = item.find(GeographicWord);
@@ -142,7 +151,8 @@ void MainModel::BuildControls() {
 
     for (int c = 0; c < static_cast<int>(Headers.size()); ++c) {
         constexpr std::array<int, 6> lefts = {Col0, Col1, Col2, Col3, Col4, Col5};
-        constexpr std::array<int, 6> widths = {DmsWidth, DmsWidth, DecimalWidth, DecimalWidth, RadianWidth, RadianWidth};
+        constexpr std::array<int, 6> widths = {DmsWidth,     DmsWidth,    DecimalWidth,
+                                               DecimalWidth, RadianWidth, RadianWidth};
         const int width = widths[c];
         add(Ctl::Lbcol, c, {lefts[c], HeaderTop, width, HeaderHeight}, Headers[c]);
     }
@@ -150,17 +160,23 @@ void MainModel::BuildControls() {
         const int top = FirstRowTop + r * RowPitch;
         add(Ctl::Lb, r, {LabelLeft, top, LabelWidth, CellHeight}, RowLabels[r]);
         switch (r) {
-        case row::Wgs84: case row::Ed50: case row::Bd72: case row::Luref:
+        case row::Wgs84:
+        case row::Ed50:
+        case row::Bd72:
+        case row::Luref:
             geographic(r, r, top);
             calc(r, CalcGeographic, top);
             break;
-        case row::UtmWgs84: case row::UtmEd50:
+        case row::UtmWgs84:
+        case row::UtmEd50:
             add(Ctl::TxtE, r, {Col0, top, DmsWidth, CellHeight});
             add(Ctl::TxtN, r, {Col1, top, DmsWidth, CellHeight});
             zone(r, top);
             calc(r, CalcUtm, top);
             break;
-        case row::MgrsWgs84: case row::MgrsEd50: case row::Ifbl:
+        case row::MgrsWgs84:
+        case row::MgrsEd50:
+        case row::Ifbl:
             add(Ctl::TxtE, r, {Col0, top, WideWidth, CellHeight});
             calc(r, CalcOther, top);
             break;
@@ -209,8 +225,8 @@ Control& MainModel::At(Ctl ctl, int index) {
 
 const Control& MainModel::At(Ctl ctl, int index) const {
     if (!Exists(ctl, index))
-        throw std::out_of_range("no control " + std::to_string(static_cast<int>(ctl)) + "(" +
-                                std::to_string(index) + ")");
+        throw std::out_of_range("no control " + std::to_string(static_cast<int>(ctl)) + "(" + std::to_string(index) +
+                                ")");
     return controls_[static_cast<int>(ctl)][index];
 }
 
@@ -231,16 +247,17 @@ void MainModel::RequestFocus(Ctl ctl, int index) { focusRequest_ = ControlRef{ct
 int MainModel::RowOf(Ctl ctl, int index) const {
     if (!Exists(ctl, index)) return -1;
     switch (ctl) {
-    case Ctl::TxtLgDeg: case Ctl::TxtLtDeg: case Ctl::TxtLgDec: case Ctl::TxtLtDec:
-        return index > row::Luref ? index + ListDmsOffset : index;
-    case Ctl::TxtE: case Ctl::TxtN: case Ctl::TxtFus: case Ctl::Com_calculer:
-        return index;
-    case Ctl::Combo_projec:
-        return RowOfList(index);
-    case Ctl::Lb:
-        return index < FixedRowCount ? index : -1;
-    default:
-        return -1;
+    case Ctl::TxtLgDeg:
+    case Ctl::TxtLtDeg:
+    case Ctl::TxtLgDec:
+    case Ctl::TxtLtDec: return index > row::Luref ? index + ListDmsOffset : index;
+    case Ctl::TxtE:
+    case Ctl::TxtN:
+    case Ctl::TxtFus:
+    case Ctl::Com_calculer: return index;
+    case Ctl::Combo_projec: return RowOfList(index);
+    case Ctl::Lb: return index < FixedRowCount ? index : -1;
+    default: return -1;
     }
 }
 

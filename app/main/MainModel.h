@@ -31,21 +31,24 @@ namespace app {
 
 // The control arrays and single controls of the window.
 enum class Ctl : std::uint8_t {
-    TxtLgDeg, TxtLtDeg,  // DMS longitude and latitude (E and N in a projected list row)
-    TxtLgDec, TxtLtDec,  // decimal degrees
-    TxtE, TxtN,          // radians, or E/X and N/Y, or a grid reference (TxtE only)
-    TxtFus,              // UTM zone
-    Com_calculer,        // "Calc" buttons
-    Lb,                  // row labels 0..10, "Fus :" labels 11..14
-    Lbcol,               // column headers 0..5
-    Lb0,                 // "Autres projections :"
-    Combo_projec,        // the two lists of further systems
-    Com_anl,             // quit picture button
-    Img_help,            // help picture
-    LbMethode,           // lines under the table: 0 the method that computed it
-    TxtH,                // the height line: HeightCell::Ellipsoidal and HeightCell::Ostend
-    LbH,                 // its labels: 0 the line's name, 1 and 2 the cells' names, 3 the model's note
-    Com_hauteur,         // its "Calc" button: the other height at the table's point
+    TxtLgDeg,
+    TxtLtDeg,  // DMS longitude and latitude (E and N in a projected list row)
+    TxtLgDec,
+    TxtLtDec,  // decimal degrees
+    TxtE,
+    TxtN,          // radians, or E/X and N/Y, or a grid reference (TxtE only)
+    TxtFus,        // UTM zone
+    Com_calculer,  // "Calc" buttons
+    Lb,            // row labels 0..10, "Fus :" labels 11..14
+    Lbcol,         // column headers 0..5
+    Lb0,           // "Autres projections :"
+    Combo_projec,  // the two lists of further systems
+    Com_anl,       // quit picture button
+    Img_help,      // help picture
+    LbMethode,     // lines under the table: 0 the method that computed it
+    TxtH,          // the height line: HeightCell::Ellipsoidal and HeightCell::Ostend
+    LbH,           // its labels: 0 the line's name, 1 and 2 the cells' names, 3 the model's note
+    Com_hauteur,   // its "Calc" button: the other height at the table's point
 };
 inline constexpr int CtlCount = static_cast<int>(Ctl::Com_hauteur) + 1;
 
@@ -85,7 +88,7 @@ struct MenuItem {
 // Which cells the fill writes for a list row; None when it writes nothing.
 enum class RowKind : int { None = 0, Geographic = 1, Projected = 2, Utm = 3 };
 
-inline constexpr int KeyEnter = 13;  // KeyAscii of the Enter key
+inline constexpr int KeyEnter = 13;                   // KeyAscii of the Enter key
 inline constexpr int KeyShift = 16, KeyControl = 17;  // KeyCode of the Shift and Ctrl keys themselves
 // Shift states of a key-down event, as a bit mask.
 inline constexpr int ShiftMask = 1, CtrlMask = 2, AltMask = 4;
@@ -97,8 +100,8 @@ inline constexpr int UtmWgs84 = 4, UtmEd50 = 5;
 inline constexpr int MgrsWgs84 = 6, MgrsEd50 = 7;
 inline constexpr int Lambert72 = 8, LuTm = 9, Ifbl = 10;
 }  // namespace row
-inline constexpr int FixedRowCount = 11;             // rows 0..10
-inline constexpr int FirstListRow = FixedRowCount;   // rows 11 and 12 follow the two lists
+inline constexpr int FixedRowCount = 11;            // rows 0..10
+inline constexpr int FirstListRow = FixedRowCount;  // rows 11 and 12 follow the two lists
 inline constexpr int ListCount = 2;
 inline constexpr int RowCount = FirstListRow + ListCount;
 // A list row's DMS and decimal cells carry an index this much below the
@@ -297,7 +300,7 @@ private:
     std::optional<ControlRef> focusRequest_;
     bool waitCursor_ = false;
     std::optional<FilledTable> filled_;
-    std::optional<ControlRef> currentCell_;  // the text cell of the last focus
+    std::optional<ControlRef> currentCell_;   // the text cell of the last focus
     std::optional<int> heightInput_;          // the height cell typed last
     std::array<std::string, 2> heightShown_;  // the height cells as last written or left
 };

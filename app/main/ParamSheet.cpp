@@ -28,8 +28,8 @@ std::string FormatSingle(float value) {
     // decimal value in the general format, so 0.1f shows as 0.1.
     if (!std::isfinite(value)) return core::FormatGeneral(value);
     char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
-                                 std::chars_format::general, SingleDigits);
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, static_cast<double>(value), std::chars_format::general, SingleDigits);
     double rounded = value;
     if (r.ec == std::errc()) std::from_chars(buf, r.ptr, rounded);
     return core::FormatGeneral(rounded);
@@ -77,8 +77,8 @@ std::string ProjectionSheet(const std::string& label, const core::ProjectionPara
     return s;
 }
 
-std::string LoadSheet(const std::string& datum, const std::string& projection,
-                      const std::string& projectionLabel, const std::string& datumShown) {
+std::string LoadSheet(const std::string& datum, const std::string& projection, const std::string& projectionLabel,
+                      const std::string& datumShown) {
     core::ProjectionParams p;
     std::string datumName = datum;
     if (!projection.empty()) {

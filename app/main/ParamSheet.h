@@ -19,8 +19,8 @@ std::string ProjectionSheet(const std::string& label, const core::ProjectionPara
 // Loads and formats the sheet of a datum alone, or of a projection with its
 // datum when `projection` is not empty. `datumShown` replaces the loaded
 // datum's name on the "Datum :" line when not empty. Loader errors propagate.
-std::string LoadSheet(const std::string& datum, const std::string& projection,
-                      const std::string& projectionLabel, const std::string& datumShown = {});
+std::string LoadSheet(const std::string& datum, const std::string& projection, const std::string& projectionLabel,
+                      const std::string& datumShown = {});
 
 // Single-precision values as they were stored: at most 7 significant digits.
 std::string FormatSingle(float value);

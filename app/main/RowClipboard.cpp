@@ -105,7 +105,8 @@ bool IsZoneText(std::string_view text) {
     std::size_t digits = 0;
     while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits]))) ++digits;
     if (digits == 0 || digits > MaxZoneDigits) return false;
-    return text.size() == digits || (text.size() == digits + 1 && std::isalpha(static_cast<unsigned char>(text.back())));
+    return text.size() == digits ||
+           (text.size() == digits + 1 && std::isalpha(static_cast<unsigned char>(text.back())));
 }
 
 std::string ZoneDigits(const std::string& text) {
@@ -146,8 +147,7 @@ PastedLine SplitPastedLine(const std::string& text, bool geographic, const std::
 
     if (line.find('\t') != std::string::npos || line.find(';') != std::string::npos) {
         pasted.fields = SplitAt(line, line.find('\t') != std::string::npos ? "\t" : ";");
-        if (!pasted.fields.empty() &&
-            std::find(names.begin(), names.end(), pasted.fields.front()) != names.end()) {
+        if (!pasted.fields.empty() && std::find(names.begin(), names.end(), pasted.fields.front()) != names.end()) {
             pasted.label = pasted.fields.front();
             pasted.fields.erase(pasted.fields.begin());
         }
@@ -180,8 +180,8 @@ std::string HeightLine(const MainModel& model) {
     const std::string& h = model.Text(Ctl::TxtH, height::Ellipsoidal);
     const std::string& H = model.Text(Ctl::TxtH, height::Ostend);
     if (h.empty() && H.empty()) return {};
-    return model.Text(Ctl::LbH, 0) + "\t" + model.Text(Ctl::LbH, 1) + "\t" + h + "\t" + model.Text(Ctl::LbH, 2) +
-           "\t" + H + "\n";
+    return model.Text(Ctl::LbH, 0) + "\t" + model.Text(Ctl::LbH, 1) + "\t" + h + "\t" + model.Text(Ctl::LbH, 2) + "\t" +
+           H + "\n";
 }
 
 std::string TableLines(const MainModel& model) {
@@ -260,17 +260,16 @@ bool MainModel::PasteIntoRow(int r, const std::string& text) {
         const char first = AxisOfLetter(f[0]), second = AxisOfLetter(f[1]);
         const bool latitude0 = CouldBeLatitude(f[0]), latitude1 = CouldBeLatitude(f[1]);
         if (first && first == second) return refuse("les deux angles sont de la même sorte (N/S ou E/O).");
-        if (first || second)
-            latitudeFirst = first ? first == 'N' : second == 'E';
-        else if (latitude0 != latitude1)
-            latitudeFirst = latitude0;  // only one of them can be a latitude
+        if (first || second) latitudeFirst = first ? first == 'N' : second == 'E';
+        else if (latitude0 != latitude1) latitudeFirst = latitude0;  // only one of them can be a latitude
         if (latitudeFirst) std::swap(f[0], f[1]);
         writes.push_back({{Ctl::TxtLgDeg, j}, f[0]});
         writes.push_back({{Ctl::TxtLtDeg, j}, f[1]});
     } else {
         const bool utm = projectedList ? IsUtmItem(ListText(ListOfRow(r))) : r == row::UtmWgs84 || r == row::UtmEd50;
         std::string zone;
-        if (utm && f.size() == 3 && IsZoneText(f.front()) && !IsZoneText(f.back())) std::rotate(f.begin(), f.begin() + 1, f.end());
+        if (utm && f.size() == 3 && IsZoneText(f.front()) && !IsZoneText(f.back()))
+            std::rotate(f.begin(), f.begin() + 1, f.end());
         if (utm && f.size() == 3 && IsZoneText(f.back())) zone = ZoneDigits(f.back());
         if (f.size() != (zone.empty() ? 2u : 3u))
             return refuse(utm ? "il faut E et N, puis le fuseau s'il est donné." : "il faut deux nombres, X puis Y.");

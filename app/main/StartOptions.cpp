@@ -23,10 +23,8 @@ StartOptions ParseStartOptions(const std::vector<std::string>& args, bool longOn
         } else if (a == "--version") {
             o.version = true;
         } else if (a == "--params" || a.rfind("--params=", 0) == 0) {
-            if (a != "--params")
-                o.params = a.substr(9);
-            else if (i + 1 < args.size())
-                o.params = args[++i];
+            if (a != "--params") o.params = a.substr(9);
+            else if (i + 1 < args.size()) o.params = args[++i];
             if (o.params.empty()) o.error = "valeur manquante après --params";
         } else {
             o.error = (a.rfind('-', 0) == 0 ? "option inconnue : " : "argument inattendu : ") + a;

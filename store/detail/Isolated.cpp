@@ -70,8 +70,10 @@ std::size_t BoundMemory(MemoryBudget memory) {
             for (;;) {
                 std::this_thread::sleep_for(PollInterval);
                 rlimit set{};
-                if (limit == 0 && ::getrlimit(RLIMIT_AS, &set) == 0 && set.rlim_cur != RLIM_INFINITY) limit = set.rlim_cur;
-                if (limit != 0 && double(StatusBytes("VmPeak:")) >= NearlyAllOfIt * double(limit)) ::_exit(ExitOutOfMemory);
+                if (limit == 0 && ::getrlimit(RLIMIT_AS, &set) == 0 && set.rlim_cur != RLIM_INFINITY)
+                    limit = set.rlim_cur;
+                if (limit != 0 && double(StatusBytes("VmPeak:")) >= NearlyAllOfIt * double(limit))
+                    ::_exit(ExitOutOfMemory);
             }
         }).detach();
     } catch (const std::exception&) {
@@ -98,7 +100,8 @@ std::size_t BoundMemory(MemoryBudget memory) {
     } catch (...) {
         done = false;
     }
-    if (!done && limit != 0 && double(StatusBytes("VmPeak:")) >= NearlyAllOfIt * double(limit)) ::_exit(ExitOutOfMemory);
+    if (!done && limit != 0 && double(StatusBytes("VmPeak:")) >= NearlyAllOfIt * double(limit))
+        ::_exit(ExitOutOfMemory);
     ::_exit(done ? ExitCompleted : ExitRefused);  // no atexit handlers, no flushing of the parent's buffers
 }
 
@@ -153,7 +156,8 @@ void CheckFileInChild(const char* reader, const std::string& path, const std::fu
     const auto known = sound.find(key);
     if (known != sound.end() && known->second == version) return;
     const auto megabytes = long(version.first >> 20);
-    const std::size_t budget = std::min<std::size_t>(CheckMaxMemory, CheckBaseMemory + CheckMemoryPerByte * std::size_t(version.first));
+    const std::size_t budget =
+        std::min<std::size_t>(CheckMaxMemory, CheckBaseMemory + CheckMemoryPerByte * std::size_t(version.first));
     switch (RunIsolated(read, CheckBaseTime + CheckTimePerMegabyte * megabytes, MemoryBudget{budget})) {
     // More than a sound file of its size needs: a damaged or hostile file.
     case IsolatedOutcome::OutOfMemory: throw Error(base::err::UnreadableFile, path);
@@ -164,8 +168,7 @@ void CheckFileInChild(const char* reader, const std::string& path, const std::fu
     }
 }
 
-IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::milliseconds timeout,
-                            MemoryBudget memory) {
+IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::milliseconds timeout, MemoryBudget memory) {
     const pid_t pid = ::fork();
     if (pid < 0) return IsolatedOutcome::Completed;  // no process to spare: go on unguarded
     if (pid == 0) RunChild(work, memory);

@@ -11,10 +11,10 @@
 namespace store::detail {
 
 enum class IsolatedOutcome {
-    Completed,  // the work returned true
-    Refused,    // the work returned false or threw
-    Crashed,    // killed by a signal, or any other exit
-    TimedOut,   // still running at the deadline, then killed
+    Completed,    // the work returned true
+    Refused,      // the work returned false or threw
+    Crashed,      // killed by a signal, or any other exit
+    TimedOut,     // still running at the deadline, then killed
     OutOfMemory,  // ran out of the address space it was given
 };
 

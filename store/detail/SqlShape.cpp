@@ -61,7 +61,8 @@ std::size_t FindTopLevelWord(std::string_view sql, std::size_t pos, std::string_
 }  // namespace
 
 std::string Unquoted(const std::string& name) {
-    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '`' && name.back() == '`')))
+    if (name.size() >= 2 &&
+        ((name.front() == '[' && name.back() == ']') || (name.front() == '`' && name.back() == '`')))
         return name.substr(1, name.size() - 2);
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"') {
         std::string inner;

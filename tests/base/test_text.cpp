@@ -25,8 +25,9 @@ TEST(Text, PathEndingIsAfterTheLastDotOfTheName) {
         const char* path;
         const char* ending;
     } cases[] = {
-        {"Relevés/Points.CSV", "csv"}, {"a.b.Txt", "txt"}, {".mdb", "mdb"},   {"dossier.d/points", ""},
-        {"pointstxt", ""},             {"points.", ""},    {"/tmp/x.XlSx", "xlsx"}, {"", ""},
+        {"Relevés/Points.CSV", "csv"}, {"a.b.Txt", "txt"}, {".mdb", "mdb"},
+        {"dossier.d/points", ""},      {"pointstxt", ""},  {"points.", ""},
+        {"/tmp/x.XlSx", "xlsx"},       {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(base::PathEnding(c.path), c.ending) << c.path;
 }

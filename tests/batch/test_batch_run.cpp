@@ -164,7 +164,8 @@ TEST_F(BatchRun, MethodColumnNamesWhatEachRecordGotAndGridFallbacksAreCounted) {
     c.keepGoing = true;
     const batch::BatchReport report = batch::RunBatch(c);
     EXPECT_EQ(report.gridFallbacks, 1);
-    EXPECT_EQ(report.notices, std::vector<std::string>{"1 enregistrement(s) hors de la grille IGN, Helmert 7 paramètres."});
+    EXPECT_EQ(report.notices,
+              std::vector<std::string>{"1 enregistrement(s) hors de la grille IGN, Helmert 7 paramètres."});
     const auto rows = Rows(c.outputPath);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0], "x:10 y:10 X_BE_LB08:7 Y_BE_LB08:7 Méthode:10 Erreur:10 ");
@@ -272,8 +273,9 @@ TEST_F(BatchRun, DatabaseInputWithANullFieldFindsFieldsWhateverTheirCase) {
     EXPECT_EQ(batch::RunBatch(c).converted, 1);
     const auto rows = Rows(c.outputPath);
     EXPECT_EQ(rows[0], "name:10 lon:7 lat:7 BE_Long:7 BE_Lat:7 E_WGS84_UTM:7 N_WGS84_UTM:7 Fuseau_2:3 ");
-    EXPECT_EQ(rows[1],
-              "|4.35123456789012|50.8512345678901|4.34996775261095|50.8517775066822|595116.68669728|5634151.70023919|31|");
+    EXPECT_EQ(
+        rows[1],
+        "|4.35123456789012|50.8512345678901|4.34996775261095|50.8517775066822|595116.68669728|5634151.70023919|31|");
 }
 
 // --- Failures leave nothing behind
@@ -314,23 +316,23 @@ const char* const Three = "x\ty\tz\n148679.447\t171066.810\t31\n148679.447\tabc\
 // One row for each way a field is read; the readings themselves are tested in test_coordinate_text.
 INSTANTIATE_TEST_SUITE_P(
     Batch, Failures,
-    ::testing::Values(
-        FailureCase{"missing_field", Three, [](BatchChoices& c) { c.xField = "absent"; }, 0},
-        FailureCase{"word", Three, [](BatchChoices&) {}, 2},
-        FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n", [](BatchChoices& c) { Wgs84Input(c, 1); }, 1},
-        FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
-        FailureCase{"zone_out_of_range", "x\ty\tz\n148679.447\t171066.810\t99\n",
-                    [](BatchChoices& c) {
-                        c.inSystem = "BE UTM";
-                        c.zoneField = "z";
-                    },
-                    1},
-        FailureCase{"missing_parameters", Three,
-                    [](BatchChoices& c) {
-                        c.outSystem = "XX LB99";
-                        c.outIndex = 30;
-                    },
-                    1}),
+    ::testing::Values(FailureCase{"missing_field", Three, [](BatchChoices& c) { c.xField = "absent"; }, 0},
+                      FailureCase{"word", Three, [](BatchChoices&) {}, 2},
+                      FailureCase{"dms_without_marks", "x\ty\n4.35\t50.85\n", [](BatchChoices& c) { Wgs84Input(c, 1); },
+                                  1},
+                      FailureCase{"southern_latitude", "x\ty\n4.35\t-10\n", [](BatchChoices& c) { Wgs84Input(c); }, 1},
+                      FailureCase{"zone_out_of_range", "x\ty\tz\n148679.447\t171066.810\t99\n",
+                                  [](BatchChoices& c) {
+                                      c.inSystem = "BE UTM";
+                                      c.zoneField = "z";
+                                  },
+                                  1},
+                      FailureCase{"missing_parameters", Three,
+                                  [](BatchChoices& c) {
+                                      c.outSystem = "XX LB99";
+                                      c.outIndex = 30;
+                                  },
+                                  1}),
     testsupport::RowName());
 
 TEST_F(BatchRun, RunningOutOfMemoryIsReportedAndLeavesNothing) {
@@ -373,9 +375,9 @@ namespace {
 
 TEST(ReadableValues, DayNumbersAsIsoDates) {
     const std::pair<double, const char*> dates[] = {
-        {45366, "2024-03-15"},           {29932, "1981-12-12"},       {45366.354340277778, "2024-03-15 08:30:15"},
-        {0, "1899-12-30"},               {-1.25, "1899-12-29 06:00:00"},  // Access: the day, then the time from midnight
-        {2958465, "9999-12-31"},         {-657434, "0100-01-01"},     {1e9, ""}};
+        {45366, "2024-03-15"},   {29932, "1981-12-12"},          {45366.354340277778, "2024-03-15 08:30:15"},
+        {0, "1899-12-30"},       {-1.25, "1899-12-29 06:00:00"},  // Access: the day, then the time from midnight
+        {2958465, "9999-12-31"}, {-657434, "0100-01-01"},        {1e9, ""}};
     for (const auto& [serial, text] : dates) {
         EXPECT_EQ(batch::DateText(serial), text) << serial;
         // And back, to the second: how a workbook's date cell is written.
@@ -400,7 +402,8 @@ TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
         db.Execute("INSERT INTO pts VALUES (45366.354340277778, -1, 150000, 170000)");
         db.Execute("INSERT INTO pts VALUES (29932, 0, 150000, 170000)");
     }
-    for (const auto& [name, connect, table] : {std::tuple{"out.txt", "", ""}, {"out.sqlite", "", "Conversions"},
+    for (const auto& [name, connect, table] : {std::tuple{"out.txt", "", ""},
+                                               {"out.sqlite", "", "Conversions"},
                                                {"out.gpkg", "GeoPackage;", "Conversions"},
                                                {"out.xlsx", "Excel 12.0 Xml;", "Conversions$"}}) {
         SCOPED_TRACE(name);
@@ -410,7 +413,8 @@ TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
         std::vector<std::string> got;
         if (!*connect && !*table) {
             const auto lines = Split(ReadFile(c.outputPath), '\n');
-            got = {lines.at(1).substr(0, lines[1].find("\t\"150000")), lines.at(2).substr(0, lines[2].find("\t\"150000"))};
+            got = {lines.at(1).substr(0, lines[1].find("\t\"150000")),
+                   lines.at(2).substr(0, lines[2].find("\t\"150000"))};
         } else {
             store::Database db = store::OpenDatabase(c.outputPath, connect);
             store::Recordset rs = db.OpenRecordset(table);
@@ -425,8 +429,7 @@ TEST_F(BatchRun, DatesAndBooleansReachEveryOutputReadable) {
             EXPECT_EQ(got, (std::vector<std::string>{"\"2024-03-15 08:30:15\"\t\"1\"", "\"1981-12-12\"\t\"0\""}));
         else if (std::string(name) == "out.xlsx")  // one column of dates and times: midnight shows
             EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 00:00:00 0"}));
-        else
-            EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 0"}));
+        else EXPECT_EQ(got, (std::vector<std::string>{"2024-03-15 08:30:15 1", "1981-12-12 0"}));
     }
 }
 

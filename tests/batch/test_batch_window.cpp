@@ -123,10 +123,15 @@ protected:
 // The names of the visible field and format controls.
 std::string Shown(const batch::OuvrirModel& m) {
     std::string names;
-    for (const auto& [name, visible] : std::initializer_list<std::pair<const char*, bool>>{
-             {"Com_X", m.Com_X_visible}, {"Lb_X", m.Lb_X_visible}, {"Com_Y", m.Com_Y_visible}, {"Lb_Y", m.Lb_Y_visible},
-             {"Com_fus", m.Com_fus_visible}, {"Lb_fus", m.Lb_fus_visible}, {"Frame_geo", m.Frame_geo_visible},
-             {"Frame_ech", m.Frame_ech_visible}})
+    for (const auto& [name, visible] :
+         std::initializer_list<std::pair<const char*, bool>>{{"Com_X", m.Com_X_visible},
+                                                             {"Lb_X", m.Lb_X_visible},
+                                                             {"Com_Y", m.Com_Y_visible},
+                                                             {"Lb_Y", m.Lb_Y_visible},
+                                                             {"Com_fus", m.Com_fus_visible},
+                                                             {"Lb_fus", m.Lb_fus_visible},
+                                                             {"Frame_geo", m.Frame_geo_visible},
+                                                             {"Frame_ech", m.Frame_ech_visible}})
         if (visible) names += std::string(name) + " ";
     return names;
 }
@@ -154,8 +159,8 @@ TEST_F(BatchWindow, EachFormatOpensAndACancelledOrUnreadableOneChangesNothing) {
     const struct {
         const char *fixture, *name, *table;
         std::size_t fields;
-    } formats[] = {{"access/testV1997.mdb", "t.mdb", "Table1", 9}, {"coords.xlsx", "coords.xlsx", "Points$", 11},
-                   {"coords.ods", "coords.ods", "Points$", 11},    {"coords.gpkg", "coords.gpkg", "Points", 13},
+    } formats[] = {{"access/testV1997.mdb", "t.mdb", "Table1", 9},  {"coords.xlsx", "coords.xlsx", "Points$", 11},
+                   {"coords.ods", "coords.ods", "Points$", 11},     {"coords.gpkg", "coords.gpkg", "Points", 13},
                    {"dbase/points.dbf", "points.dbf", "points", 5}, {"text/pts_crlf.txt", "pts.txt", "pts", 3},
                    {"coords.xls", "coords.xls", "Points$", 11}};
     for (const auto& f : formats) {
@@ -227,7 +232,10 @@ INSTANTIATE_TEST_SUITE_P(
     Batch, TextImportWindow,
     ::testing::Values(ImportCase{"semicolons", nullptr, {2, "", true}, true, "none"},
                       ImportCase{"cancelled", nullptr, {2, "", false}, false, "none"},
-                      ImportCase{"field_too_long", "id\r\nxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\r\n", {0, "", true}, false,
+                      ImportCase{"field_too_long",
+                                 "id\r\nxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\r\n",
+                                 {0, "", true},
+                                 false,
                                  "critical Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r"}),
     testsupport::RowName());
 
@@ -235,7 +243,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Windows-1252, a blank line, two unnamed columns; opened by its .csv name.
 TEST_F(BatchWindow, BelgianCsvEndToEnd) {
     const std::string path = params_.File("relev\xC3\xA9s.csv");
-    std::ofstream(path, std::ios::binary) << "Nom;X;Y;;\r\nRh\xF4ne;150000,5;170000,25;;\r\n\r\n\"Li\xE8ge\";235000;148000;;\r\n";
+    std::ofstream(path, std::ios::binary)
+        << "Nom;X;Y;;\r\nRh\xF4ne;150000,5;170000,25;;\r\n\r\n\"Li\xE8ge\";235000;148000;;\r\n";
     host.import = {-1, "", true};
     Open(path);
     EXPECT_EQ(host.proposed.option, 2);  // des points-virgules
@@ -258,7 +267,8 @@ TEST_F(BatchWindow, BelgianCsvEndToEnd) {
     EXPECT_EQ(messages.shown.at(0).kind, "info") << messages.shown[0].text;
     const std::string out = testsupport::ReadFile(params_.File("out.csv"));
     EXPECT_EQ(out.substr(0, 3), "\xEF\xBB\xBF");
-    EXPECT_NE(out.find("\"Rh\xC3\xB4ne\";\"150000,5\";\"170000,25\";\" \";\" \";\"4,368761\""), std::string::npos) << out;
+    EXPECT_NE(out.find("\"Rh\xC3\xB4ne\";\"150000,5\";\"170000,25\";\" \";\" \";\"4,368761\""), std::string::npos)
+        << out;
 
     // The same choices to a workbook.
     host.answers.push_back(params_.File("out.xlsx"));
@@ -551,8 +561,8 @@ TEST_F(Mapping, TheMethodIsTheMainWindowsShownChangedAndNamed) {
     model.Combo_method.index = 2;
     model.Combo_method_Click();
     RunAndReadBack("out.txt");
-    EXPECT_EQ(Box(), "info Conversion terminée avec succès.\r1 enregistrement(s) écrit(s) dans " + params_.File("out.txt") +
-                         ".\rMéthode : Helmert 7 paramètres (± 0,2 m en Belgique).");
+    EXPECT_EQ(Box(), "info Conversion terminée avec succès.\r1 enregistrement(s) écrit(s) dans " +
+                         params_.File("out.txt") + ".\rMéthode : Helmert 7 paramètres (± 0,2 m en Belgique).");
 }
 
 // Most first records wrong for the input system: a question before the run,
@@ -560,7 +570,7 @@ TEST_F(Mapping, TheMethodIsTheMainWindowsShownChangedAndNamed) {
 struct PlausibleCase {
     const char* name;
     const char* system;
-    const char* lines;  // id;x;y
+    const char* lines;     // id;x;y
     const char* question;  // its start; "" for none
 };
 

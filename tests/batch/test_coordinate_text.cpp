@@ -22,9 +22,9 @@ struct ReadCase {
     int kind;  // 0 projected (scale), 1 degrees, 2 DMS, 3 latitude in degrees, 4 zone, 5 packed DD.MMSS,
                // 6 longitude in degrees, 7 longitude in radians, 8 UTM northing
     double scale;
-    double value;        // when accepted
-    int error;           // else the error number
-    std::string text;    // and its description
+    double value;      // when accepted
+    int error;         // else the error number
+    std::string text;  // and its description
 };
 
 double Read(const ReadCase& c) {
@@ -76,7 +76,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Thousands separators make a field only begin with a number.
         ReadCase{"NoBreakSpaceThousands", "148\u00A0679,447", 0, 1, 0, base::err::TypeMismatch,
                  "« 148\u00A0679.447 » n'est pas un nombre."},
-        ReadCase{"PointThousands", "148.679,447", 0, 1, 0, base::err::TypeMismatch, "« 148.679.447 » n'est pas un nombre."},
+        ReadCase{"PointThousands", "148.679,447", 0, 1, 0, base::err::TypeMismatch,
+                 "« 148.679.447 » n'est pas un nombre."},
         ReadCase{"ScaleOverflows", "1e300", 0, 1e10, 0, base::err::Overflow,
                  "« 1e300 » fois l'échelle dépasse les nombres représentables."},
         // Angles: radians to 15 digits; a negative one gets 360° added.
@@ -95,7 +96,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"PackedMinutes", "4.2100", 5, 1, core::GeneralValue(4.35 * Rad), 0, ""},
         ReadCase{"PackedLatitude", "50,5100", 5, 1, core::GeneralValue(50.85 * Rad), 0, ""},
         ReadCase{"PackedShortMinutes", "4.2", 5, 1, core::GeneralValue((4 + 20.0 / 60) * Rad), 0, ""},
-        ReadCase{"PackedDecimalSeconds", "4.213015", 5, 1, core::GeneralValue((4 + 21.0 / 60 + 30.15 / 3600) * Rad), 0, ""},
+        ReadCase{"PackedDecimalSeconds", "4.213015", 5, 1, core::GeneralValue((4 + 21.0 / 60 + 30.15 / 3600) * Rad), 0,
+                 ""},
         ReadCase{"PackedWholeDegrees", "5", 5, 1, core::GeneralValue(5 * Rad), 0, ""},
         ReadCase{"PackedNegative", "-4.2100", 5, 1, core::GeneralValue(355.65 * Rad), 0, ""},
         ReadCase{"PackedSixtyMinutes", "4.7500", 5, 1, 0, base::err::TypeMismatch,
@@ -109,10 +111,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"SouthernLatitude", "-10", 3, 1, 0, base::err::InvalidCall, "latitude hors de 0 à 90°."},
         // Longitudes as written: west of -180° the range rules would take one
         // for its eastern twin, so it is refused there, not only beyond 360°.
-        ReadCase{"LongitudeWestOf180", "-200", 6, 1, 0, base::err::InvalidCall, "longitude hors de -180 à 360° : -200°."},
+        ReadCase{"LongitudeWestOf180", "-200", 6, 1, 0, base::err::InvalidCall,
+                 "longitude hors de -180 à 360° : -200°."},
         ReadCase{"LongitudeMinus180", "-180", 6, 1, batch::GeographicValue("180", 2), 0, ""},
         ReadCase{"Longitude360", "360", 6, 1, batch::GeographicValue("360", 2), 0, ""},
-        ReadCase{"LongitudeBeyond360", "1516", 6, 1, 0, base::err::InvalidCall, "longitude hors de -180 à 360° : 1516°."},
+        ReadCase{"LongitudeBeyond360", "1516", 6, 1, 0, base::err::InvalidCall,
+                 "longitude hors de -180 à 360° : 1516°."},
         ReadCase{"LongitudeRadians", "-3,5", 7, 1, 0, base::err::InvalidCall,
                  "longitude hors de -180 à 360° : -200.535228295788°."},
         ReadCase{"NorthingZero", "0", 8, 1, 0, 0, ""},

@@ -55,7 +55,8 @@ TEST_F(HostilePaths, TheParameterDatabaseIsNeverAnOutput) {
     fs::create_symlink(params, File("link.txt"));
     ASSERT_EQ(::link(params.c_str(), File("hard.csv").c_str()), 0);
     fs::copy_file(Data + "/coords.xlsx", File("in.xlsx"));
-    for (const std::string& out : {File("link.txt"), File("hard.csv"), folder + "/./" + fs::path(params).filename().string()}) {
+    for (const std::string& out :
+         {File("link.txt"), File("hard.csv"), folder + "/./" + fs::path(params).filename().string()}) {
         batch::BatchChoices c = Lambert72ToUtm(File("in.xlsx"), "Points$", out);
         EXPECT_EQ(batch::CheckChoices(c).value_or(""), "Le fichier de sortie ne peut pas être la base de paramètres.")
             << out;

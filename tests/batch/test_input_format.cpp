@@ -62,8 +62,8 @@ TEST(PathEndings, InputAndOutputTellTextAlike) {
     const struct {
         const char* path;
         bool text;
-    } cases[] = {{"a.txt", true}, {"Relevés/a.CSV", true}, {"pointstxt", false},
-                 {"a.txt/b", false}, {"a.csv.mdb", false}, {"a.mdb.csv", true}};
+    } cases[] = {{"a.txt", true},    {"Relevés/a.CSV", true}, {"pointstxt", false},
+                 {"a.txt/b", false}, {"a.csv.mdb", false},    {"a.mdb.csv", true}};
     for (const auto& c : cases) {
         EXPECT_EQ(batch::IsTextPath(c.path), c.text) << c.path;
         EXPECT_EQ(batch::OutputKindOf(c.path) == batch::OutputKind::Text, c.text) << c.path;

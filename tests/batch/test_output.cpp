@@ -104,9 +104,10 @@ TEST_F(Outputs, GeoPackageIsValidAndItsPointsAreTheWgs84Columns) {
     const BatchChoices c = Choices("out.gpkg", true);
     EXPECT_EQ(batch::RunBatch(c).failed, 1);
     const std::string& gpkg = c.outputPath;
-    EXPECT_EQ(Query(gpkg, "SELECT a.application_id, data_type, c.srs_id, geometry_type_name, g.srs_id "
-                          "FROM pragma_application_id a, gpkg_contents c JOIN gpkg_geometry_columns g USING (table_name) "
-                          "WHERE table_name = 'Conversions'"),
+    EXPECT_EQ(Query(gpkg,
+                    "SELECT a.application_id, data_type, c.srs_id, geometry_type_name, g.srs_id "
+                    "FROM pragma_application_id a, gpkg_contents c JOIN gpkg_geometry_columns g USING (table_name) "
+                    "WHERE table_name = 'Conversions'"),
               std::vector<std::string>{"1196444487|features|4326|POINT|4326"});
     // Text columns stay texts; the failed record has no point.
     const auto stored = Query(gpkg, "SELECT id, W__Long, W__Lat, geom IS NULL FROM Conversions ORDER BY fid");
@@ -148,8 +149,10 @@ TEST_F(Outputs, GeoPackageSpatialIndexFindsEveryPoint) {
         // A window through the index finds what a look at every record finds.
         const std::string inWindow = "W__Long BETWEEN 4 AND 4.6 AND W__Lat BETWEEN 50.5 AND 51";
         const auto counted = Query(gpkg, "SELECT count(*) FROM Conversions WHERE " + inWindow);
-        EXPECT_EQ(Query(gpkg, "SELECT count(*) FROM rtree_Conversions_geom r JOIN Conversions c ON c.fid = r.id "
-                              "WHERE r.maxx >= 4 AND r.minx <= 4.6 AND r.maxy >= 50.5 AND r.miny <= 51 AND " + inWindow),
+        EXPECT_EQ(Query(gpkg,
+                        "SELECT count(*) FROM rtree_Conversions_geom r JOIN Conversions c ON c.fid = r.id "
+                        "WHERE r.maxx >= 4 AND r.minx <= 4.6 AND r.maxy >= 50.5 AND r.miny <= 51 AND " +
+                            inWindow),
                   counted);
         if (points == 3000) {
             EXPECT_GT(std::stoi(counted.at(0)), 50);
@@ -181,7 +184,8 @@ TEST_F(Outputs, GeoPackageOutputIsAnInputAgain) {
     EXPECT_EQ(batch::RunBatch(back).converted, 2);
     const auto lines = Split(ReadFile(back.outputPath), '\n');
     ASSERT_GE(lines.size(), 3u);
-    for (const auto& [line, x, y] : {std::tuple{lines[1], 36580.365, 94464.276}, std::tuple{lines[2], 150000.0, 170000.5}}) {
+    for (const auto& [line, x, y] :
+         {std::tuple{lines[1], 36580.365, 94464.276}, std::tuple{lines[2], 150000.0, 170000.5}}) {
         const auto f = Split(line, '\t');
         ASSERT_GE(f.size(), 2u);
         EXPECT_NEAR(std::stod(f[f.size() - 2]), x, 1e-3) << line;
@@ -202,8 +206,9 @@ TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {
     for (int i = 0; i < columns->GetFieldCount(); ++i)
         types += std::string(columns->GetFieldDefn(i)->GetNameRef()) + ":" +
                  OGRFieldDefn::GetFieldTypeName(columns->GetFieldDefn(i)->GetType()) + " ";
-    EXPECT_EQ(types, "id:String nom:String x:Real y:Real E_WGS84_UTM:Real N_WGS84_UTM:Real Fuseau:Integer W__Long:Real "
-                     "W__Lat:Real ");
+    EXPECT_EQ(types,
+              "id:String nom:String x:Real y:Real E_WGS84_UTM:Real N_WGS84_UTM:Real Fuseau:Integer W__Long:Real "
+              "W__Lat:Real ");
 
     const std::string sheetXml = "/vsizip/" + c.outputPath + "/xl/worksheets/sheet1.xml";
     VSIStatBufL stat;
@@ -212,7 +217,8 @@ TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {
     VSILFILE* f = VSIFOpenL(sheetXml.c_str(), "rb");
     VSIFReadL(xml.data(), 1, xml.size(), f);
     VSIFCloseL(f);
-    EXPECT_NE(xml.find("ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\""), std::string::npos);
+    EXPECT_NE(xml.find("ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\""),
+              std::string::npos);
 }
 
 // Texts XML cannot carry, and bytes that are no UTF-8, from an input that
@@ -222,10 +228,13 @@ TEST_F(Outputs, WorkbookCellsHoldOnlyWhatXmlAllows) {
     const struct {
         const char* in;
         const char* read;
-    } cells[] = {{"a\xEF\xBF\xBE" "b", "a\xEF\xBF\xBD" "b"},     // U+FFFE
-                 {"\xEF\xBF\xBF", "\xEF\xBF\xBD"},                // U+FFFF
-                 {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},  // an encoded surrogate
-                 {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},             // overlong
+    } cells[] = {{"a\xEF\xBF\xBE"
+                  "b",
+                  "a\xEF\xBF\xBD"
+                  "b"},                                                                       // U+FFFE
+                 {"\xEF\xBF\xBF", "\xEF\xBF\xBD"},                                            // U+FFFF
+                 {"\xED\xA0\x80", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},                    // an encoded surrogate
+                 {"\xC0\xAF", "\xEF\xBF\xBD\xEF\xBF\xBD"},                                    // overlong
                  {"\xF4\x90\x80\x80x", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDx"},  // above U+10FFFF
                  {"\xC3\xA9t\xC3\xA9 <&>", "\xC3\xA9t\xC3\xA9 <&>"}};
     const std::string input = params_.File("in.mdb");
@@ -240,7 +249,8 @@ TEST_F(Outputs, WorkbookCellsHoldOnlyWhatXmlAllows) {
     c.table = "pts";
     const batch::BatchReport report = batch::RunBatch(c);
     ASSERT_EQ(report.notices.size(), 1u);
-    EXPECT_EQ(report.notices[0].rfind("11 caractère(s) qu'un classeur ne peut pas contenir", 0), 0u) << report.notices[0];
+    EXPECT_EQ(report.notices[0].rfind("11 caractère(s) qu'un classeur ne peut pas contenir", 0), 0u)
+        << report.notices[0];
     EXPECT_NE(report.notices[0].find("l'enregistrement 1, champ « nom »"), std::string::npos) << report.notices[0];
 
     store::Database book = store::OpenDatabase(c.outputPath, "Excel 12.0 Xml;");
@@ -255,10 +265,17 @@ TEST_F(Outputs, WorkbookCellsHoldOnlyWhatXmlAllows) {
 // Excel evaluates a cell of a delimited file beginning like a formula; a
 // plain number, negative or with a decimal comma, must stay a number.
 TEST_F(Outputs, ExcelTextNeverHoldsAFormula) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"=1+1", "'=1+1"}, {"+32 2 555 12 12", "'+32 2 555 12 12"}, {"@SUM(A1)", "'@SUM(A1)"},
-        {"-cmd", "'-cmd"},  {"\tx", "'\tx"},  {"\rx", "'\rx"},  {"-", "'-"},  {"-12,5", "-12,5"},
-        {"-12.5", "-12.5"}, {"a=b", "a=b"}, {"", ""}};
+    const std::pair<const char*, const char*> cases[] = {{"=1+1", "'=1+1"},
+                                                         {"+32 2 555 12 12", "'+32 2 555 12 12"},
+                                                         {"@SUM(A1)", "'@SUM(A1)"},
+                                                         {"-cmd", "'-cmd"},
+                                                         {"\tx", "'\tx"},
+                                                         {"\rx", "'\rx"},
+                                                         {"-", "'-"},
+                                                         {"-12,5", "-12,5"},
+                                                         {"-12.5", "-12.5"},
+                                                         {"a=b", "a=b"},
+                                                         {"", ""}};
     for (const auto& [in, out] : cases) EXPECT_EQ(batch::ExcelSafeText(in), out) << in;
 
     const std::string input = params_.File("f.txt");
@@ -294,20 +311,33 @@ TEST_P(Rounding, RemovesFloatNoiseOnlyWhereAsked) {
     EXPECT_EQ(values, want);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Batch, Rounding,
-    ::testing::Values(
-        RoundCase{"metres", batch::SystemKind::Projected, OutputPrecision::Millimetre,
-                  {0.850000000000001, 148679.44749999}, {0.85, 148679.447}},
-        RoundCase{"utm_zone_untouched", batch::SystemKind::Utm, OutputPrecision::Millimetre,
-                  {-585104.09451, 5594913.11949, 31}, {-585104.095, 5594913.119, 31}},
-        RoundCase{"degrees", batch::SystemKind::Geographic, OutputPrecision::Millimetre,
-                  {4.35170000000001, -50.84660049}, {4.3517, -50.8466}},
-        RoundCase{"grid_reference", batch::SystemKind::Mgrs, OutputPrecision::Millimetre, {"31UER8510494913"},
-                  {"31UER8510494913"}},
-        RoundCase{"full", batch::SystemKind::Projected, OutputPrecision::Full, {0.850000000000001, 1.5},
-                  {0.850000000000001, 1.5}}),
-    testsupport::RowName());
+INSTANTIATE_TEST_SUITE_P(Batch, Rounding,
+                         ::testing::Values(RoundCase{"metres",
+                                                     batch::SystemKind::Projected,
+                                                     OutputPrecision::Millimetre,
+                                                     {0.850000000000001, 148679.44749999},
+                                                     {0.85, 148679.447}},
+                                           RoundCase{"utm_zone_untouched",
+                                                     batch::SystemKind::Utm,
+                                                     OutputPrecision::Millimetre,
+                                                     {-585104.09451, 5594913.11949, 31},
+                                                     {-585104.095, 5594913.119, 31}},
+                                           RoundCase{"degrees",
+                                                     batch::SystemKind::Geographic,
+                                                     OutputPrecision::Millimetre,
+                                                     {4.35170000000001, -50.84660049},
+                                                     {4.3517, -50.8466}},
+                                           RoundCase{"grid_reference",
+                                                     batch::SystemKind::Mgrs,
+                                                     OutputPrecision::Millimetre,
+                                                     {"31UER8510494913"},
+                                                     {"31UER8510494913"}},
+                                           RoundCase{"full",
+                                                     batch::SystemKind::Projected,
+                                                     OutputPrecision::Full,
+                                                     {0.850000000000001, 1.5},
+                                                     {0.850000000000001, 1.5}}),
+                         testsupport::RowName());
 
 // Whole-number columns stay integers, and the reason column is Null where a
 // record converted: in the databases as SQLite reads them, in the workbook

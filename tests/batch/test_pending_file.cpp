@@ -46,9 +46,7 @@ TEST(PendingFile, TheNextRunRemovesWhatAKilledRunLeft) {
     const std::string stale = dir.File("out.txt.part" + std::to_string(dead));
     const std::string alive = dir.File("out.txt.part" + std::to_string(::getppid()));  // another run still going
     for (const std::string& path : {stale, stale + "-journal", alive}) std::ofstream(path) << "x";
-    {
-        batch::PendingFile pending(dir.File("out.txt"));
-    }
+    { batch::PendingFile pending(dir.File("out.txt")); }
     EXPECT_FALSE(fs::exists(stale));
     EXPECT_FALSE(fs::exists(stale + "-journal"));
     EXPECT_TRUE(fs::exists(alive));

@@ -35,9 +35,8 @@ std::string Rad(double degrees) { return core::FormatGeneral(degrees * Deg); }
 
 // A point of each country's own area, by the item's first two characters.
 const std::map<std::string, std::pair<double, double>> Home = {
-    {"W ", {4.5, 50.7}}, {"WG", {4.5, 50.7}}, {"UE", {4.5, 50.7}}, {"BE", {4.5, 50.7}},
-    {"LU", {6.1, 49.6}}, {"FR", {2.5, 47.0}}, {"NL", {5.4, 52.1}}, {"CH", {7.5, 46.9}},
-    {"DE", {9.1, 50.5}}};
+    {"W ", {4.5, 50.7}}, {"WG", {4.5, 50.7}}, {"UE", {4.5, 50.7}}, {"BE", {4.5, 50.7}}, {"LU", {6.1, 49.6}},
+    {"FR", {2.5, 47.0}}, {"NL", {5.4, 52.1}}, {"CH", {7.5, 46.9}}, {"DE", {9.1, 50.5}}};
 
 // Back on WGS 84 in radians, the longitude of automatic UTM zones 1 to 30 unwound.
 std::pair<double, double> Back(const Out& o) {
@@ -69,7 +68,8 @@ TEST(RoundTrip, EverySystemThroughWgs84) {
             const auto [lonDeg, latDeg] = Home.at(item.substr(0, 2));
             const std::pair<double, double> start{lonDeg * Deg, latDeg * Deg};
             const Out there = Convert("WGS84", "", Rad(lonDeg), Rad(latDeg), 0, s.datum, s.projection, method);
-            const auto back = Back(Convert(there.datum, s.projection, there.x, there.y, there.zone, "WGS84", "", method));
+            const auto back =
+                Back(Convert(there.datum, s.projection, there.x, there.y, there.zone, "WGS84", "", method));
             const Out onDatum = Convert("WGS84", "", Rad(lonDeg), Rad(latDeg), 0, there.datum, "", method);
             const auto datumOnly = Back(Convert(onDatum.datum, "", onDatum.x, onDatum.y, 0, "WGS84", "", method));
             ExpectWithin(back, datumOnly, latDeg, ProjectionTol);

@@ -86,8 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"short_long_and_quoted_line_breaks", "a\tb\tc\n1\n1\t2\t3\t \t\n\"two\nlines\"\t5\n", "\t", true,
                  "a|b|c\n1| | \n1|2|3\ntwo\nlines|5| "},
         // Names cut to 25 characters, not bytes.
-        ReadCase{"long_names", "abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n", "\t",
-                 true,
+        ReadCase{"long_names", "abcdefghijklmnopqrstuvwxyz0123\tÉléments ŒÉÈÀÂÙÛÎÏÔ éèàâùûîïô\n1\t2\n", "\t", true,
                  "abcdefghijklmnopqrstuvwxy|Éléments ŒÉÈÀÂÙÛÎÏÔ éèàâù\n1|2"},
         ReadCase{"no_header", "1\t2\t3\n4\t5\t6", "\t", false, "Champ1|Champ2|Champ3\n1|2|3\n4|5|6"},
         ReadCase{"no_header_empty_file", "", "\t", false, "Champ1"},
@@ -147,7 +146,8 @@ TEST_P(Refusals, StopWithTheMessageAndLeaveNothingHalfMade) {
     } catch (const batch::TextImportError& e) {
         message = e.Message();
     }
-    EXPECT_EQ(message, std::string("Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r") + GetParam().message);
+    EXPECT_EQ(message,
+              std::string("Erreur dans la lecture du fichier texte. Vérifiez ce fichier\r") + GetParam().message);
     EXPECT_EQ(ReadBack(before), "ok\n1");
     int files = 0;
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.File(""))) ++files;
@@ -159,17 +159,16 @@ const char* const Delimiter = "5 Le délimiteur doit être un seul caractère, a
 
 INSTANTIATE_TEST_SUITE_P(
     Text, Refusals,
-    ::testing::Values(
-        RefusalCase{"long_field", "a\n" + std::string(51, 'x') + "\n", "\t", LongField},
-        RefusalCase{"long_line", "a\n" + std::string(10 << 20, 'x'), "\t", LongField},
-        RefusalCase{"two_char_delimiter", "a\n1\n", ";;", Delimiter},
-        RefusalCase{"no_delimiter", "a\n1\n", "", Delimiter},
-        RefusalCase{"quote_delimiter", "a\n1\n", "\"", Delimiter},
-        RefusalCase{"fields_beyond_the_first", "a\tb\n1\t2\n1\t2\t3\n", "\t",
-                    "3163 La ligne 3 compte 3 champs, la première 2."},
-        // Refused at once, before any column is made.
-        RefusalCase{"too_many_fields", std::string(200000, '\t') + "\n1\n", "\t",
-                    "3163 La ligne 1 compte 200001 champs ; une table en accepte 255 au plus."}),
+    ::testing::Values(RefusalCase{"long_field", "a\n" + std::string(51, 'x') + "\n", "\t", LongField},
+                      RefusalCase{"long_line", "a\n" + std::string(10 << 20, 'x'), "\t", LongField},
+                      RefusalCase{"two_char_delimiter", "a\n1\n", ";;", Delimiter},
+                      RefusalCase{"no_delimiter", "a\n1\n", "", Delimiter},
+                      RefusalCase{"quote_delimiter", "a\n1\n", "\"", Delimiter},
+                      RefusalCase{"fields_beyond_the_first", "a\tb\n1\t2\n1\t2\t3\n", "\t",
+                                  "3163 La ligne 3 compte 3 champs, la première 2."},
+                      // Refused at once, before any column is made.
+                      RefusalCase{"too_many_fields", std::string(200000, '\t') + "\n1\n", "\t",
+                                  "3163 La ligne 1 compte 200001 champs ; une table en accepte 255 au plus."}),
     testsupport::RowName());
 
 // --- What the import window proposes and shows
@@ -198,8 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"tabs_without_header", "1\t150000,5\t170000\n2\t150001\t170001\n", "\t", false},
         LayoutCase{"pipes", "a|b\n1|2\n", "|", true},
         LayoutCase{"quoted_semicolons", "\"a;b\",c\n\"1;2\",3\n", ",", true},
-        LayoutCase{"one_column", "ref\nFS1234\n", "\t", true},
-        LayoutCase{"empty", "", "\t", true}),
+        LayoutCase{"one_column", "ref\nFS1234\n", "\t", true}, LayoutCase{"empty", "", "\t", true}),
     testsupport::RowName());
 
 TEST_F(TextImport, PreviewShowsTheRecordsAsTheImportMakesThem) {

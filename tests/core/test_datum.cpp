@@ -33,8 +33,8 @@ const D Bd72{"", -125.8f, 79.9f, -100.5f, -106.8686f, 52.2978f, -103.7239f, 0.33
 
 using Point = std::pair<double, double>;  // longitude, latitude in radians
 
-Point Transform(const D& s, const D& t, const core::EllipsoidParams& se,
-                const core::EllipsoidParams& te, double lonDeg, double latDeg, std::int16_t method) {
+Point Transform(const D& s, const D& t, const core::EllipsoidParams& se, const core::EllipsoidParams& te, double lonDeg,
+                double latDeg, std::int16_t method) {
     Point p(Untouched, Untouched);
     core::TransformDatumWith(s, t, se, te, lonDeg * Deg, latDeg * Deg, p.first, p.second, method);
     return p;

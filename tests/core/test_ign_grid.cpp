@@ -101,14 +101,25 @@ TEST(IgnGrid, OutsidePointsWriteNothing) {
 // cs2cs EPSG:4937 EPSG:5710 (latitude first, PROJ_DATA on the grids): h -> H,
 // over Belgium, on nodes and the model's corners.
 TEST(QuasiGeoid, MatchesCs2cs) {
-    const struct { double lat, lon, h, H; } cases[] = {
-        {50.85, 4.35, 100, 57.1517}, {51.0, 3.0, 50, 7.9833}, {49.6, 5.8, 300, 254.7750},
-        {50.5, 4.5, 0, -43.4693},    {50.0, 6.0, 400, 354.3883}, {52.5, 1.0, 10, -33.0870},
+    const struct {
+        double lat, lon, h, H;
+    } cases[] = {
+        {50.85, 4.35, 100, 57.1517},
+        {51.0, 3.0, 50, 7.9833},
+        {49.6, 5.8, 300, 254.7750},
+        {50.5, 4.5, 0, -43.4693},
+        {50.0, 6.0, 400, 354.3883},
+        {52.5, 1.0, 10, -33.0870},
         {48.5, 7.0, 10, -36.7240},
         // Half a cell from each edge, inside cells, and the south-west corner.
-        {50.0, 1.0075, 100, 57.6390}, {51.0, 6.9925, 100, 55.8385}, {52.495, 3.0, 100, 58.8898},
-        {48.505, 5.0, 100, 55.3327},  {50.8433, 4.3567, 100, 57.1378}, {50.2371, 5.1234, 250, 205.8367},
-        {50.996, 1.002, 100, 57.6038}, {48.5, 1.0, 100, 56.6840},
+        {50.0, 1.0075, 100, 57.6390},
+        {51.0, 6.9925, 100, 55.8385},
+        {52.495, 3.0, 100, 58.8898},
+        {48.505, 5.0, 100, 55.3327},
+        {50.8433, 4.3567, 100, 57.1378},
+        {50.2371, 5.1234, 250, 205.8367},
+        {50.996, 1.002, 100, 57.6038},
+        {48.5, 1.0, 100, 56.6840},
     };
     for (const auto& c : cases) {
         double N = Untouched;
@@ -158,9 +169,9 @@ protected:
 
 struct ProjectedCase {
     const char* name;
-    double x, y;            // LB72, metres
-    double lon, lat;        // cs2cs LB72 +to WGS84
-    double x08, y08;        // cs2cs LB72 +to LB08
+    double x, y;      // LB72, metres
+    double lon, lat;  // cs2cs LB72 +to WGS84
+    double x08, y08;  // cs2cs LB72 +to LB08
 };
 
 const ProjectedCase ProjectedCases[] = {
@@ -191,13 +202,16 @@ INSTANTIATE_TEST_SUITE_P(Grid, IgnGridProjected, ::testing::ValuesIn(ProjectedCa
 
 // cs2cs WGS84 +to LB72 -f %.4f
 TEST_F(IgnGridPipeline, Wgs84ToLb72MatchesCs2cs) {
-    const struct { double lon, lat, x, y; } cases[] = {
+    const struct {
+        double lon, lat, x, y;
+    } cases[] = {
         {4.35, 50.85, 148679.4188, 171066.6905}, {2.6, 51.1, 26117.0636, 200352.5953},
         {5.9, 49.6, 260692.6287, 33171.2087},    {6.4, 50.3, 294698.5572, 111868.5475},
         {3.9, 51.45, 117410.9950, 237920.4607},  {4.5, 50.5, 159311.7754, 132142.3697},
     };
     for (const auto& c : cases) {
-        const core::RecordPoint p = Convert("WGS84", "", c.lon * Deg, c.lat * Deg, "", "BE LB72", core::method::IgnGrid);
+        const core::RecordPoint p =
+            Convert("WGS84", "", c.lon * Deg, c.lat * Deg, "", "BE LB72", core::method::IgnGrid);
         EXPECT_NEAR(p.x, c.x, Mm) << c.lon << " " << c.lat;
         EXPECT_NEAR(p.y, c.y, Mm) << c.lon << " " << c.lat;
     }
@@ -206,7 +220,7 @@ TEST_F(IgnGridPipeline, Wgs84ToLb72MatchesCs2cs) {
 TEST_F(IgnGridPipeline, RoundTripReturnsTheInput) {
     // Across Belgium, and the BD72 points by the grid's north-east and
     // south-west corners (LB72 of 6.5399 E 51.5699 N and 2.4601 E 49.4501 N).
-    const double points[][2] = {{150000, 170000}, {22000, 200000}, {295000, 25000}, {250000, 150000},
+    const double points[][2] = {{150000, 170000},           {22000, 200000},         {295000, 25000}, {250000, 150000},
                                 {300624.5352, 253304.3976}, {11689.9711, 17067.1875}};
     for (const auto& p : points) {
         core::DatumLegs legs;
@@ -236,7 +250,8 @@ TEST_F(IgnGridPipeline, OutsideTheGridFallsBackToHelmertAndSaysSo) {
 
 TEST_F(IgnGridPipeline, OtherLegsUseHelmert) {
     core::DatumLegs legs;
-    const core::RecordPoint grid = Convert("BE ED50", "", 4.4 * Deg, 50.8 * Deg, "WGS84", "", core::method::IgnGrid, &legs);
+    const core::RecordPoint grid =
+        Convert("BE ED50", "", 4.4 * Deg, 50.8 * Deg, "WGS84", "", core::method::IgnGrid, &legs);
     const core::RecordPoint helmert = Convert("BE ED50", "", 4.4 * Deg, 50.8 * Deg, "WGS84", "", core::method::Helmert);
     EXPECT_EQ(grid.x, helmert.x);
     EXPECT_EQ(grid.y, helmert.y);

@@ -18,18 +18,49 @@
 
 namespace {
 
-using testsupport::ErrorNumber;
 using core::ValNumber;
+using testsupport::ErrorNumber;
 
 TEST(ValNumber, ReadsWhatItCanStopsAtTheRestAndOverflows) {
-    const struct { const char* text; double value; } rows[] = {
-        {"585104.094", 585104.094}, {" 150 000 ", 150000}, {"1 . 5", 1.5}, {"\t-1\n2", -12}, {"+7.25", 7.25},
-        {"-.5", -0.5}, {"5.", 5}, {"1.5e3", 1500}, {"2d-2", 0.02}, {"3D+2", 300}, {"1e", 1}, {"1E-x", 1},
-        {"1E-400", 0}, {"0.1000000000000000055511151231257827", 0.1},
-        {"50°30'", 50}, {"15,5", 15}, {"1.2.3", 1.2}, {"-+5", 0}, {"", 0}, {"-", 0}, {".", 0}, {"abc", 0},
-        {"-inf", 0}, {"12  ", 12}, {"12 x3", 12}, {"1.5e 3", 1500}, {"1e5 5", 1e55}, {"1F", 1},
-        {"&H1F", 31}, {" & h f f ", 255}, {"&HFFFF", -1}, {"&H10000", 65536}, {"&HFFFFFFFF", -1},
-        {"&O17", 15}, {"&o78", 7}, {"&X1", 0}};
+    const struct {
+        const char* text;
+        double value;
+    } rows[] = {{"585104.094", 585104.094},
+                {" 150 000 ", 150000},
+                {"1 . 5", 1.5},
+                {"\t-1\n2", -12},
+                {"+7.25", 7.25},
+                {"-.5", -0.5},
+                {"5.", 5},
+                {"1.5e3", 1500},
+                {"2d-2", 0.02},
+                {"3D+2", 300},
+                {"1e", 1},
+                {"1E-x", 1},
+                {"1E-400", 0},
+                {"0.1000000000000000055511151231257827", 0.1},
+                {"50°30'", 50},
+                {"15,5", 15},
+                {"1.2.3", 1.2},
+                {"-+5", 0},
+                {"", 0},
+                {"-", 0},
+                {".", 0},
+                {"abc", 0},
+                {"-inf", 0},
+                {"12  ", 12},
+                {"12 x3", 12},
+                {"1.5e 3", 1500},
+                {"1e5 5", 1e55},
+                {"1F", 1},
+                {"&H1F", 31},
+                {" & h f f ", 255},
+                {"&HFFFF", -1},
+                {"&H10000", 65536},
+                {"&HFFFFFFFF", -1},
+                {"&O17", 15},
+                {"&o78", 7},
+                {"&X1", 0}};
     for (const auto& r : rows) EXPECT_EQ(ValNumber(r.text), r.value) << r.text;
     // Longer than any internal buffer: the value must not depend on the length.
     EXPECT_EQ(ValNumber(std::string(200, '0') + "12.5" + std::string(200, '0')), 12.5);
@@ -41,9 +72,16 @@ TEST(ValNumber, ReadsWhatItCanStopsAtTheRestAndOverflows) {
 
 // The cases the comparison below does not reach.
 TEST(FormatGeneral, WritesFifteenDigitsThatReadBack) {
-    const struct { double value; const char* text; } rows[] = {
-        {0.0, "0"}, {-0.0, "0"}, {0.30000000000000004, "0.3"}, {999999999999999.0, "999999999999999"},
-        {999999999999999.9, "1E+15"}, {1e-5, "1E-05"}, {1.5e300, "1.5E+300"}};
+    const struct {
+        double value;
+        const char* text;
+    } rows[] = {{0.0, "0"},
+                {-0.0, "0"},
+                {0.30000000000000004, "0.3"},
+                {999999999999999.0, "999999999999999"},
+                {999999999999999.9, "1E+15"},
+                {1e-5, "1E-05"},
+                {1.5e300, "1.5E+300"}};
     for (const auto& r : rows) {
         EXPECT_EQ(core::FormatGeneral(r.value), r.text);
         EXPECT_NEAR(ValNumber(r.text), r.value, std::fabs(r.value) * 1e-14);
@@ -76,18 +114,33 @@ TEST(FormatGeneral, AgreesWithPrintfAndReadsBack) {
 }
 
 TEST(FormatFixed, RoundsHalfAwayFromZero) {
-    const struct { double value; int decimals; const char* text; } rows[] = {
-        {585104.0944, 3, "585104.094"}, {50.5, 6, "50.500000"}, {0.25, 3, "0.250"}, {0.0, 3, "0.000"},
-        {2.5, 0, "3"}, {-2.5, 0, "-3"}, {0.285, 2, "0.29"}, {99.9996, 3, "100.000"}, {0.6, 0, "1"},
-        {-0.0001, 3, "0.000"}, {-0.0, 0, "0"}, {5e-7, 6, "0.000001"}, {1e20, 1, "100000000000000000000.0"}};
+    const struct {
+        double value;
+        int decimals;
+        const char* text;
+    } rows[] = {{585104.0944, 3, "585104.094"},
+                {50.5, 6, "50.500000"},
+                {0.25, 3, "0.250"},
+                {0.0, 3, "0.000"},
+                {2.5, 0, "3"},
+                {-2.5, 0, "-3"},
+                {0.285, 2, "0.29"},
+                {99.9996, 3, "100.000"},
+                {0.6, 0, "1"},
+                {-0.0001, 3, "0.000"},
+                {-0.0, 0, "0"},
+                {5e-7, 6, "0.000001"},
+                {1e20, 1, "100000000000000000000.0"}};
     for (const auto& r : rows) EXPECT_EQ(core::FormatFixed(r.value, r.decimals), r.text) << r.value;
     EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, -1); }), base::err::InvalidCall);
     EXPECT_EQ(ErrorNumber([] { core::FormatFixed(1, core::MaxFixedDecimals + 1); }), base::err::InvalidCall);
 }
 
 TEST(RoundedInt, RoundsHalfToEvenOrOverflows) {
-    const struct { double value; std::int16_t result; } rows[] = {
-        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {31.49, 31}, {-0.51, -1}, {32767.4, 32767}, {-32768.5, -32768}};
+    const struct {
+        double value;
+        std::int16_t result;
+    } rows[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {31.49, 31}, {-0.51, -1}, {32767.4, 32767}, {-32768.5, -32768}};
     for (const auto& r : rows) {
         EXPECT_EQ(base::RoundedInt<std::int16_t>(r.value), r.result) << r.value;
         EXPECT_EQ(base::RoundHalfEven(r.value), r.result) << r.value;

@@ -63,24 +63,42 @@ TEST_F(Loaders, EveryDefaultRowLoads) {
 }
 
 TEST(ParamRows, AbsurdValuesAreRefusedNamingRowAndColumn) {
-    const struct { const char* table; const char* name; const char* column; const char* value; } rows[] = {
-        {"Projections", "BE LB72", "Type", "0"}, {"Projections", "BE LB72", "Type", "6"},
-        {"Projections", "BE LB72", "k0", "0"}, {"Projections", "BE LB72", "k0", "-1"},
-        {"Projections", "BE LB72", "FE", "1e999"}, {"Ellipsoides", "International 1924", "a", "0"},
-        {"Ellipsoides", "International 1924", "unf", "-297"}, {"Ellipsoides", "International 1924", "ec", "1"},
-        {"Ellipsoides", "International 1924", "ec", "-0.01"}, {"Datums", "BE BD72", "rZ", "-1e999"},
-        // Computable, but no formula is written for them: every point would be wrong.
-        {"Projections", "LU TM", "Lt0", "1e10"}, {"Projections", "LU TM", "Lg0", "1e10"},
-        {"Projections", "BE LB72", "aa", "-7"}, {"Projections", "BE LB08", "Lt2", "1.5707963268"},
-        {"Projections", "LU TM", "fn", "1e9"}, {"Projections", "LU TM", "k0", "9996"},
-        {"Ellipsoides", "International 1924", "a", "1e308"}, {"Ellipsoides", "International 1924", "a", "6378.388"},
-        {"Ellipsoides", "International 1924", "unf", "0.5"}, {"Datums", "BE BD72", "rX", "1e6"},
-        {"Datums", "BE BD72", "dS", "-1e6"}, {"Datums", "BE BD72", "dZ7", "20000"},
-        // Definitions no formula can compute, each named by the column to change.
-        {"Ellipsoides", "International 1924", "ec", "0.0067"}, {"Projections", "BE LB08", "Lt2", "Lt1"},
-        {"Projections", "BE LB08", "Lt2", "-Lt1"}, {"Projections", "FR LB93", "Lt1", "1.570796326794895"},
-        {"Projections", "CH LV03", "Lt0", "-1.570796326794895"}, {"Projections", "NL RD", "Lt0", "1.5707963267948966"},
-        {"Projections", "FR LB2E", "Lt0", "0"}};
+    const struct {
+        const char* table;
+        const char* name;
+        const char* column;
+        const char* value;
+    } rows[] = {{"Projections", "BE LB72", "Type", "0"},
+                {"Projections", "BE LB72", "Type", "6"},
+                {"Projections", "BE LB72", "k0", "0"},
+                {"Projections", "BE LB72", "k0", "-1"},
+                {"Projections", "BE LB72", "FE", "1e999"},
+                {"Ellipsoides", "International 1924", "a", "0"},
+                {"Ellipsoides", "International 1924", "unf", "-297"},
+                {"Ellipsoides", "International 1924", "ec", "1"},
+                {"Ellipsoides", "International 1924", "ec", "-0.01"},
+                {"Datums", "BE BD72", "rZ", "-1e999"},
+                // Computable, but no formula is written for them: every point would be wrong.
+                {"Projections", "LU TM", "Lt0", "1e10"},
+                {"Projections", "LU TM", "Lg0", "1e10"},
+                {"Projections", "BE LB72", "aa", "-7"},
+                {"Projections", "BE LB08", "Lt2", "1.5707963268"},
+                {"Projections", "LU TM", "fn", "1e9"},
+                {"Projections", "LU TM", "k0", "9996"},
+                {"Ellipsoides", "International 1924", "a", "1e308"},
+                {"Ellipsoides", "International 1924", "a", "6378.388"},
+                {"Ellipsoides", "International 1924", "unf", "0.5"},
+                {"Datums", "BE BD72", "rX", "1e6"},
+                {"Datums", "BE BD72", "dS", "-1e6"},
+                {"Datums", "BE BD72", "dZ7", "20000"},
+                // Definitions no formula can compute, each named by the column to change.
+                {"Ellipsoides", "International 1924", "ec", "0.0067"},
+                {"Projections", "BE LB08", "Lt2", "Lt1"},
+                {"Projections", "BE LB08", "Lt2", "-Lt1"},
+                {"Projections", "FR LB93", "Lt1", "1.570796326794895"},
+                {"Projections", "CH LV03", "Lt0", "-1.570796326794895"},
+                {"Projections", "NL RD", "Lt0", "1.5707963267948966"},
+                {"Projections", "FR LB2E", "Lt0", "0"}};
     for (const auto& r : rows) {
         ParamDbCopy copy;
         store::OpenDatabase(copy.Path())
@@ -96,22 +114,36 @@ TEST(ParamRows, AbsurdValuesAreRefusedNamingRowAndColumn) {
 // The rule the editor asks of one field, at the edges of each bound.
 TEST(ParamRules, EdgesOfEachBound) {
     using store::ParamTable;
-    const struct { ParamTable table; const char* column; double value; bool sound; } cases[] = {
-        {ParamTable::Ellipsoides, "a", 6'300'000, true},      {ParamTable::Ellipsoides, "A", 6'299'999, false},
-        {ParamTable::Ellipsoides, "ec", 0, true},             {ParamTable::Ellipsoides, "ec", 0.9999, true},
-        {ParamTable::Ellipsoides, "unf", 1, false},           {ParamTable::Ellipsoides, "unf", 1.0001, true},
-        {ParamTable::Datums, "dX", -10'000, true},            {ParamTable::Datums, "dY7", 10'000.5, false},
-        {ParamTable::Datums, "rZ", -60, true},                {ParamTable::Datums, "rY", 60.001, false},
-        {ParamTable::Datums, "dS", 1000, true},               {ParamTable::Datums, "dS", std::nan(""), false},
-        {ParamTable::Projections, "Lt0", 3.14159265358979 / 2, true}, {ParamTable::Projections, "Lt1", -1.6, false},
-        // A pole itself is a latitude (Lambert 72's origin is one); just past it is not.
-        {ParamTable::Projections, "Lt0", std::numbers::pi / 2, true},
-        {ParamTable::Projections, "Lt0", -std::numbers::pi / 2, true},
-        {ParamTable::Projections, "Lt0", std::nextafter(std::numbers::pi / 2, 2.0), false},
-        {ParamTable::Projections, "Lt1", std::nextafter(-std::numbers::pi / 2, -2.0), false},
-        {ParamTable::Projections, "Lg0", 6.28318530717958, true},     {ParamTable::Projections, "aa", -6.3, false},
-        {ParamTable::Projections, "k0", 0.5, true},           {ParamTable::Projections, "k0", 0.49, false},
-        {ParamTable::Projections, "Type", 5, true},           {ParamTable::Projections, "nomcomplet", 1e300, true}};
+    const struct {
+        ParamTable table;
+        const char* column;
+        double value;
+        bool sound;
+    } cases[] = {{ParamTable::Ellipsoides, "a", 6'300'000, true},
+                 {ParamTable::Ellipsoides, "A", 6'299'999, false},
+                 {ParamTable::Ellipsoides, "ec", 0, true},
+                 {ParamTable::Ellipsoides, "ec", 0.9999, true},
+                 {ParamTable::Ellipsoides, "unf", 1, false},
+                 {ParamTable::Ellipsoides, "unf", 1.0001, true},
+                 {ParamTable::Datums, "dX", -10'000, true},
+                 {ParamTable::Datums, "dY7", 10'000.5, false},
+                 {ParamTable::Datums, "rZ", -60, true},
+                 {ParamTable::Datums, "rY", 60.001, false},
+                 {ParamTable::Datums, "dS", 1000, true},
+                 {ParamTable::Datums, "dS", std::nan(""), false},
+                 {ParamTable::Projections, "Lt0", 3.14159265358979 / 2, true},
+                 {ParamTable::Projections, "Lt1", -1.6, false},
+                 // A pole itself is a latitude (Lambert 72's origin is one); just past it is not.
+                 {ParamTable::Projections, "Lt0", std::numbers::pi / 2, true},
+                 {ParamTable::Projections, "Lt0", -std::numbers::pi / 2, true},
+                 {ParamTable::Projections, "Lt0", std::nextafter(std::numbers::pi / 2, 2.0), false},
+                 {ParamTable::Projections, "Lt1", std::nextafter(-std::numbers::pi / 2, -2.0), false},
+                 {ParamTable::Projections, "Lg0", 6.28318530717958, true},
+                 {ParamTable::Projections, "aa", -6.3, false},
+                 {ParamTable::Projections, "k0", 0.5, true},
+                 {ParamTable::Projections, "k0", 0.49, false},
+                 {ParamTable::Projections, "Type", 5, true},
+                 {ParamTable::Projections, "nomcomplet", 1e300, true}};
     for (const auto& c : cases) {
         const auto fault = core::CheckParamValue(c.table, c.column, c.value);
         EXPECT_EQ(!fault, c.sound) << c.column << " = " << c.value;
@@ -182,7 +214,8 @@ TEST(LoadersOnTexts, NumericTextConverts) {
     {
         store::Database db = store::CreateDatabase(path, store::dbLangGeneral);
         db.Execute("CREATE TABLE Ellipsoides (Nom TEXT, a TEXT, ec TEXT, unf TEXT)");
-        db.Execute("INSERT INTO Ellipsoides VALUES ('T', '6378388.5', ' 0.08 ', '3.119991974e2'), ('U', '1', '2', 'abc')");
+        db.Execute(
+            "INSERT INTO Ellipsoides VALUES ('T', '6378388.5', ' 0.08 ', '3.119991974e2'), ('U', '1', '2', 'abc')");
     }
     store::SetParamDbPath(path);
     const core::EllipsoidParams t = core::LoadEllipsoid("T");

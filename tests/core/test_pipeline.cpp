@@ -65,7 +65,10 @@ TEST_F(Pipeline, MethodMattersOnlyWhereADatumStepIsTaken) {
 TEST_F(Pipeline, Ed50MgrsTakesItsBandFromTheWgs84Latitude) {
     // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the
     // first point is at 48.0008° on ED 50, yet still in band T.
-    const struct { double latDeg; const char* start; } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
+    const struct {
+        double latDeg;
+        const char* start;
+    } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
     for (const auto& r : rows) {
         const Out o = Convert("WGS84", "", Rad(4.4), Rad(r.latDeg), 0, "", "BE UTMMGRS", 1);
         EXPECT_EQ(o.x.substr(0, 5), r.start) << r.latDeg;

@@ -33,10 +33,19 @@ const core::EllipsoidParams Grs67 = Ellipsoid(6378160, 298.247167427);
 const core::EllipsoidParams ClarkeIgn = Ellipsoid(6378249.2, 293.466021293627);
 
 // Datum, FE, fn, k0, Lg0, Lt0, Lt1, Lt2, aa, Type
-const core::ProjectionParams Belge72Rotated{"", 150000.01, 5400088.44, 1, Dms(4, 21, 24.983), Dms(90, 0, 0),
-                                            Dms(49, 50, 0.00204), Dms(51, 10, 0.00204), Dms(0, 0, 29.2985), 2};
-const core::ProjectionParams Belge72{"", 150000.013, 5400088.438, 1, 0.07622702237028534, 1.570796326794895,
-                                     0.8930268104939635, 0.8697557538007057, 0, 2};
+const core::ProjectionParams Belge72Rotated{"",
+                                            150000.01,
+                                            5400088.44,
+                                            1,
+                                            Dms(4, 21, 24.983),
+                                            Dms(90, 0, 0),
+                                            Dms(49, 50, 0.00204),
+                                            Dms(51, 10, 0.00204),
+                                            Dms(0, 0, 29.2985),
+                                            2};
+const core::ProjectionParams Belge72{
+    "", 150000.013, 5400088.438, 1, 0.07622702237028534, 1.570796326794895, 0.8930268104939635, 0.8697557538007057,
+    0,  2};
 const core::ProjectionParams DutchRd{"", 155000, 463000, 0.9999079, Dms(5, 23, 15.5), Dms(52, 9, 22.178), 0, 0, 0, 4};
 const core::ProjectionParams BritishGrid{"", 400000, -100000, 0.9996012717, Dms(-2, 0, 0), Dms(49, 0, 0), 0, 0, 0, 1};
 const core::ProjectionParams Jamaica{"", 250000, 150000, 1, Dms(-77, 0, 0), Dms(18, 0, 0), 0, 0, 0, 5};
@@ -45,9 +54,10 @@ const core::ProjectionParams LambertIIe{"", 600000, 2200000, 0.99987742, Dms(2, 
 const core::ProjectionParams SwissLv03{"", 200000, 600000, 1, 0.12984522414316133, 0.819474068676121, 0, 0, 0, 3};
 // Scale factors other than 1: the Hungarian EOV on the conformal sphere (its
 // FE the northing origin, as in the Swiss grid) and Lambert 93 scaled.
-const core::ProjectionParams HungarianEov{"", 200000, 650000, 0.99993, 19.04857177777778 * Deg,
-                                          47.14439372222222 * Deg, 0, 0, 0, 3};
-const core::ProjectionParams Lambert93Scaled{"", 700000, 6600000, 0.9999, 3 * Deg, 46.5 * Deg, 44 * Deg, 49 * Deg, 0, 2};
+const core::ProjectionParams HungarianEov{"", 200000, 650000, 0.99993, 19.04857177777778 * Deg, 47.14439372222222 * Deg,
+                                          0,  0,      0,      3};
+const core::ProjectionParams Lambert93Scaled{"",         700000,   6600000,  0.9999, 3 * Deg,
+                                             46.5 * Deg, 44 * Deg, 49 * Deg, 0,      2};
 const core::ProjectionParams Utm{"", 500000, 0, 0.9996, 0, 0, 0, 0, 0, 1};
 
 struct Case {
@@ -89,8 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         // EPSG Guidance Note 7-2, Lambert conic conformal (2SP Belgium). The note's
         // northing carries its intermediate t rounded to 8 decimals (r about 5 cm
         // long); the exact value is the next row's.
-        Case{"lcc2_belgium_1972_epsg", &Belge72Rotated, &Intl1924, Dms(50, 40, 46.461), Dms(5, 48, 26.533),
-             251763.20, 153034.13, 0.05},
+        Case{"lcc2_belgium_1972_epsg", &Belge72Rotated, &Intl1924, Dms(50, 40, 46.461), Dms(5, 48, 26.533), 251763.20,
+             153034.13, 0.05},
         // The rotation folded into the central meridian (lon_0 = lambda0 + aa/n):
         // cs2cs +proj=longlat +ellps=intl +to +proj=lcc +lat_0=90 +lat_1=49.8333339
         //   +lat_2=51.16666723333333 +lon_0=4.367486672995535 +x_0=150000.01 +y_0=5400088.44 +ellps=intl
@@ -106,7 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
         // EPSG Guidance Note 7-2, transverse Mercator (OSGB 1936 / British National Grid).
         Case{"tm_british_grid", &BritishGrid, &Airy, Dms(50, 30, 0), Dms(0, 30, 0), 577274.99, 69740.50, 0.01},
         // EPSG Guidance Note 7-2, Lambert conic conformal (1SP), Jamaica 1969.
-        Case{"lcc1_jamaica", &Jamaica, &Clarke1866, Dms(17, 55, 55.80), Dms(-76, 56, 37.26), 255966.58, 142493.51, 0.01},
+        Case{"lcc1_jamaica", &Jamaica, &Clarke1866, Dms(17, 55, 55.80), Dms(-76, 56, 37.26), 255966.58, 142493.51,
+             0.01},
         // The one-parallel cone's radius carries k0 (735 m in northing here when it does not):
         // cs2cs -f %.4f +proj=longlat +a=6378249.2 +rf=293.466021293627 +to +proj=lcc +lat_1=46.8
         //   +lat_0=46.8 +lon_0=0 +k_0=0.99987742 +x_0=600000 +y_0=2200000 +pm=paris
@@ -134,9 +145,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(Forward, ZoneFollowsTheLongitudeReducedAbovePi) {
-    const struct { double lonDeg; int zone; double writtenDeg; } rows[] = {
-        {5.9, 31, 5.9}, {6.0, 32, 6.0}, {-0.5, 30, -0.5}, {-177, 1, -177},
-        {179.9, 60, 179.9}, {180, 1, 180}, {200, 4, -160}};
+    const struct {
+        double lonDeg;
+        int zone;
+        double writtenDeg;
+    } rows[] = {{5.9, 31, 5.9},     {6.0, 32, 6.0}, {-0.5, 30, -0.5}, {-177, 1, -177},
+                {179.9, 60, 179.9}, {180, 1, 180},  {200, 4, -160}};
     for (const auto& r : rows) {
         double lon = r.lonDeg * Deg, x = 0, y = 0;
         std::int16_t zone = 0;
@@ -154,7 +168,10 @@ TEST(Forward, ZoneFollowsTheLongitudeReducedAbovePi) {
 }
 
 TEST(Inverse, ZoneGivesTheCentralMeridian) {
-    const struct { std::int16_t zone; double lam0Deg; } rows[] = {{31, 3}, {60, 177}, {1, 183}, {0, 177}};
+    const struct {
+        std::int16_t zone;
+        double lam0Deg;
+    } rows[] = {{31, 3}, {60, 177}, {1, 183}, {0, 177}};
     for (const auto& r : rows) {
         double lat = 0, lon = 0;
         core::ProjectInverseWith(Utm, Wgs84, lat, lon, 500000, 0, r.zone);
@@ -168,8 +185,8 @@ TEST(Inverse, ZoneGivesTheCentralMeridian) {
 }
 
 // The error number of a forward projection, 0 when it succeeds.
-int ErrorOf(const core::ProjectionParams& p, const core::EllipsoidParams& ell, double lat, double lon,
-            double& x, double& y) {
+int ErrorOf(const core::ProjectionParams& p, const core::EllipsoidParams& ell, double lat, double lon, double& x,
+            double& y) {
     std::int16_t zone = 0;
     return testsupport::ErrorNumber([&] { core::ProjectForwardWith(p, ell, lat, lon, x, y, zone); });
 }
@@ -243,13 +260,15 @@ TEST(Domain, TransverseMercatorFarFromItsMeridianIsRefused) {
             double lat = 0;
             EXPECT_THROW(core::ProjectInverseWith(*c.p, *c.ell, lat, lon, c.x, c.y, 31), core::OutsideProjection);
         } else {
-            EXPECT_THROW(core::ProjectForwardWith(*c.p, *c.ell, c.latDeg * Deg, lon, x, y, zone), core::OutsideProjection);
+            EXPECT_THROW(core::ProjectForwardWith(*c.p, *c.ell, c.latDeg * Deg, lon, x, y, zone),
+                         core::OutsideProjection);
         }
     }
     // Far eastings, wherever the polynomial would land, are refused before it.
     for (const double east : {-4000000.0, 1100000.0, 5000000.0}) {
         double lat = 0, lon = 0;
-        EXPECT_THROW(core::ProjectInverseWith(Utm, Wgs84, lat, lon, east, 5500000, 31), core::OutsideProjection) << east;
+        EXPECT_THROW(core::ProjectInverseWith(Utm, Wgs84, lat, lon, east, 5500000, 31), core::OutsideProjection)
+            << east;
     }
 }
 

@@ -54,7 +54,8 @@ TEST_F(ShippedDatums, ThreeParameterSetAgreesWithSevenParameterSet) {
         const double tolerance = Tolerance.count(name) ? Tolerance.at(name) : DefaultTolerance;
         for (const LonLat& p : points->second) {
             double lon1 = 0, lat1 = 0, lon3 = 0, lat3 = 0;
-            core::TransformDatum("WGS84", name, p.lon * Deg, p.lat * Deg, lon1, lat1, core::method::GeocentricTranslation);
+            core::TransformDatum("WGS84", name, p.lon * Deg, p.lat * Deg, lon1, lat1,
+                                 core::method::GeocentricTranslation);
             core::TransformDatum("WGS84", name, p.lon * Deg, p.lat * Deg, lon3, lat3, core::method::Helmert);
             const double metres = EarthRadius * std::hypot(lat1 - lat3, (lon1 - lon3) * std::cos(lat1));
             EXPECT_LT(metres, tolerance) << name << " at " << p.lon << "E " << p.lat << "N";

@@ -30,10 +30,20 @@ using app::SecProjection;
 double Rad(double degrees) { return degrees / 180 * core::Pi; }
 
 TEST(EditorFields, NumbersAreReadWholeOrRefused) {
-    const struct { const char* text; std::optional<double> value; } rows[] = {
-        {"0,5", 0.5}, {"0.5", 0.5}, {" -150 000,25 ", -150000.25}, {"", 0.0}, {"1e3", 1000.0},
-        {"12a", std::nullopt}, {"1,2,3", std::nullopt}, {"-", std::nullopt}, {"&H10", std::nullopt},
-        {"1e999", std::nullopt}, {"150000 170000", std::nullopt}};
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } rows[] = {{"0,5", 0.5},
+                {"0.5", 0.5},
+                {" -150 000,25 ", -150000.25},
+                {"", 0.0},
+                {"1e3", 1000.0},
+                {"12a", std::nullopt},
+                {"1,2,3", std::nullopt},
+                {"-", std::nullopt},
+                {"&H10", std::nullopt},
+                {"1e999", std::nullopt},
+                {"150000 170000", std::nullopt}};
     for (const auto& r : rows) EXPECT_EQ(app::ReadNumber(r.text), r.value) << r.text;
 }
 
@@ -42,17 +52,30 @@ TEST(EditorFields, NumbersAreReadWholeOrRefused) {
 TEST(EditorFields, AnglesAreReadAsTheCellsReadThem) {
     using K = app::AngleKind;
     const std::optional<double> refused;
-    const struct { const char* text; K kind; std::optional<double> degrees; } rows[] = {
-        {"50°30'15.5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
-        {"50°30'15,5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
-        {"50 30 15.5", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
-        {"-2°8'6''", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},  // the Jersey grid's meridian
-        {"-0°30'", K::Longitude, -0.5}, {"2°8'6'' W", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},
-        {"-2.135", K::Longitude, -2.135}, {"47.1443937222222", K::Latitude, 47.1443937222222},
-        {"30''", K::Rotation, 30 / 3600.0}, {"", K::Longitude, 0.0}, {"0°", K::Longitude, 0.0},
-        {"-3°", K::Longitude, -3.0}, {"357°", K::Longitude, -3.0}, {"-30°", K::Latitude, -30.0},
-        {"-1°", K::Rotation, -1.0}, {"100°", K::Latitude, refused}, {"N 50°", K::Longitude, refused},
-        {"400°", K::Longitude, refused}, {"30'50°", K::Longitude, refused}, {"50°75'", K::Latitude, refused}};
+    const struct {
+        const char* text;
+        K kind;
+        std::optional<double> degrees;
+    } rows[] = {{"50°30'15.5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
+                {"50°30'15,5''", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
+                {"50 30 15.5", K::Latitude, 50 + 30 / 60.0 + 15.5 / 3600},
+                {"-2°8'6''", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},  // the Jersey grid's meridian
+                {"-0°30'", K::Longitude, -0.5},
+                {"2°8'6'' W", K::Longitude, -(2 + 8 / 60.0 + 6 / 3600.0)},
+                {"-2.135", K::Longitude, -2.135},
+                {"47.1443937222222", K::Latitude, 47.1443937222222},
+                {"30''", K::Rotation, 30 / 3600.0},
+                {"", K::Longitude, 0.0},
+                {"0°", K::Longitude, 0.0},
+                {"-3°", K::Longitude, -3.0},
+                {"357°", K::Longitude, -3.0},
+                {"-30°", K::Latitude, -30.0},
+                {"-1°", K::Rotation, -1.0},
+                {"100°", K::Latitude, refused},
+                {"N 50°", K::Longitude, refused},
+                {"400°", K::Longitude, refused},
+                {"30'50°", K::Longitude, refused},
+                {"50°75'", K::Latitude, refused}};
     for (const auto& r : rows) {
         const std::optional<double> radians = app::ReadAngle(r.text, r.kind);
         ASSERT_EQ(radians.has_value(), r.degrees.has_value()) << r.text;
@@ -65,11 +88,17 @@ TEST(EditorFields, AnglesAreReadAsTheCellsReadThem) {
 // Shown as people write them, and read back to the same bits.
 TEST(EditorFields, StoredValuesAreShownSoThatTheyReadBackExactly) {
     using K = app::AngleKind;
-    const struct { double radians; K kind; const char* shown; } angles[] = {
-        {Rad(-2), K::Longitude, "-2°"}, {Rad(358), K::Longitude, "-2°"}, {Rad(48.25), K::Latitude, "48°15'"},
-        {Rad(-(2 + 8 / 60.0 + 6 / 3600.0)), K::Longitude, "-2°8'6''"},
-        {0.8930268104939635, K::Latitude, nullptr},  // BE LB72's first parallel, 51°10'0.00204''
-        {0.00014204313635987726, K::Rotation, nullptr}, {0.0, K::Latitude, ""}};
+    const struct {
+        double radians;
+        K kind;
+        const char* shown;
+    } angles[] = {{Rad(-2), K::Longitude, "-2°"},
+                  {Rad(358), K::Longitude, "-2°"},
+                  {Rad(48.25), K::Latitude, "48°15'"},
+                  {Rad(-(2 + 8 / 60.0 + 6 / 3600.0)), K::Longitude, "-2°8'6''"},
+                  {0.8930268104939635, K::Latitude, nullptr},  // BE LB72's first parallel, 51°10'0.00204''
+                  {0.00014204313635987726, K::Rotation, nullptr},
+                  {0.0, K::Latitude, ""}};
     for (const auto& a : angles) {
         const std::string text = app::ShowAngle(store::Value(a.radians), a.kind);
         if (a.shown) {
@@ -80,9 +109,15 @@ TEST(EditorFields, StoredValuesAreShownSoThatTheyReadBackExactly) {
         }
     }
     EXPECT_EQ(app::ShowAngle(store::Value(0.8930268104939635), K::Latitude).rfind("51°10'0.00204", 0), 0u);
-    const struct { double value; const char* shown; } numbers[] = {
-        {400000, "400000"}, {5400088.438, "5400088.438"}, {0.9996, "0.9996"}, {-1.2747, "-1.2747"},
-        {0.08181919084262149, "0.08181919084262149"}, {1e-7, "1e-07"}};
+    const struct {
+        double value;
+        const char* shown;
+    } numbers[] = {{400000, "400000"},
+                   {5400088.438, "5400088.438"},
+                   {0.9996, "0.9996"},
+                   {-1.2747, "-1.2747"},
+                   {0.08181919084262149, "0.08181919084262149"},
+                   {1e-7, "1e-07"}};
     for (const auto& n : numbers) {
         EXPECT_EQ(app::ShowNumber(store::Value(n.value)), n.shown);
         EXPECT_EQ(app::ReadNumber(app::ShowNumber(store::Value(n.value))), n.value) << n.shown;
@@ -176,10 +211,13 @@ TEST_F(EditorTest, ShowingAProjectionShowsItsDatumAndThatDatumsEllipsoid) {
 }
 
 TEST_F(EditorTest, ButtonsFollowLockAndReferences) {
-    const struct { int section; const char* name; bool apply, remove; } rows[] = {
-        {SecProjection, "BE LB72", false, false}, {SecProjection, "FR LB93", true, true},
-        {SecDatum, "FR NTF", true, false}, {SecDatum, "DE ETRS89", false, false},
-        {SecEllipsoid, "GRS 80", true, false}, {SecEllipsoid, "WGS 84", false, false}};
+    const struct {
+        int section;
+        const char* name;
+        bool apply, remove;
+    } rows[] = {{SecProjection, "BE LB72", false, false}, {SecProjection, "FR LB93", true, true},
+                {SecDatum, "FR NTF", true, false},        {SecDatum, "DE ETRS89", false, false},
+                {SecEllipsoid, "GRS 80", true, false},    {SecEllipsoid, "WGS 84", false, false}};
     for (const auto& r : rows) {
         Show(r.section, r.name);
         const std::array<std::pair<bool, bool>, 3> state = {{{editor.Com_appl_E.enabled, editor.Com_sup_E.enabled},
@@ -201,31 +239,93 @@ TEST_F(EditorTest, RefusedAddsChangeNothing) {
         AddProjection(code, "FR NTF", type, angles, {"", ""}, k0, autoUtm);
     };
     const std::string longCode(48, 'C');
-    const struct { const char* table; std::function<void()> act; const char* message; } rows[] = {
-        {"Datums", [&] { AddDatum("BE", "ED50"); }, "Le nom du datum existe déjà !"},
-        {"Datums", [&] { AddDatum("BE", ""); }, "Le champ « Code » doit être rempli."},
-        {"Datums", [&] { messages.answer = false; AddDatum("XX", "Y"); }, ""},
-        {"Datums", [&] { AddDatum("XX", "Y", "12a"); }, "Le champ « dX (m) » doit contenir un nombre"},
-        {"Datums", [&] { AddDatum("XX", "Y", "20000"); }, "Le champ « dX (m) » : une translation de -10 000"},
-        {"Datums", [&] { AddDatum("XX", longCode); }, "Le nom (Pays, une espace et Code) « XX CCCC"},
-        {"Projections", [&] { editor.Com_eff_Click(SecProjection); editor.Txt_P[1] = "BE"; editor.Txt_P[2] = "LB72"; editor.Com_aj_P_Click(); }, "Le nom de la projection existe déjà !"},
-        {"Projections", [&] { addP("T3", 3, {"3°", "", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine » doit être rempli."},
-        {"Projections", [&] { addP("T2", 2, {"3°75'", "49°", "48°", "50°", ""}); }, "Le champ « Lg0 : méridien central » doit contenir un angle"},
-        {"Projections", [&] { addP("T2", 2, {"3°", "95°", "48°", "50°", ""}); }, "Le champ « Lt0"},
-        {"Projections", [&] { addP("K0", 5, {"3°", "49°", "", "", ""}, "0"); }, "Le champ « k0 : facteur d'échelle sur le parallèle » : un facteur d'échelle de 0,5 à 2"},
-        // Definitions no formula can compute.
-        {"Projections", [&] { addP("EQ", 2, {"3°", "49°", "49°", "49°", ""}); }, "Le champ « Lt2 : second parallèle standard » : un second parallèle différent"},
-        {"Projections", [&] { addP("SY", 2, {"3°", "0°", "10°", "-10°", ""}); }, "Le champ « Lt2 : second parallèle standard » : deux parallèles symétriques"},
-        {"Projections", [&] { addP("PO", 2, {"3°", "49°", "90°", "50°", ""}); }, "Le champ « Lt1 : premier parallèle standard » : un parallèle hors des pôles"},
-        {"Projections", [&] { addP("EQ5", 5, {"3°", "0°", "", "", ""}); }, "Le champ « Lt0 : parallèle standard (et origine) » : un parallèle hors de l'équateur"},
-        {"Projections", [&] { addP("P3", 3, {"3°", "-90°", "", "", ""}); }, "Le champ « Lt0 : latitude d'origine » : une latitude d'origine hors des pôles"},
-        // Lg0 = 0 means automatic UTM zones: only as an explicit choice, and on a UTM row.
-        {"Projections", [&] { addP("TM0", 1, {"0°", "", "", "", ""}); }, "Le champ « Lg0 : méridien central » : un méridien central à 0 signifie des fuseaux UTM automatiques"},
-        {"Projections", [&] { addP("TMA", 1, {"", "", "", "", ""}, "0.9996", true); }, "Des fuseaux UTM automatiques demandent le code « UTM »"},
-        {"Ellipsoides", [&] { addE("1", "0.08", "298"); }, "Le champ « a : demi-grand axe (m) » : un demi-grand axe de 6 300 000"},
-        {"Ellipsoides", [&] { addE("6378137", "1", "298"); }, "Le champ « e : première excentricité"},
-        {"Ellipsoides", [&] { addE("6378137", "0.0818", "298.257223563"); }, "Le champ « e : première excentricité (vide : tirée de 1/f) » : l'excentricité que donne 1/f, 0.0818191908426"},
-        {"Ellipsoides", [&] { addE("6378137", "", ""); }, "Remplissez le champ « e » ou le champ « 1/f »"}};
+    const struct {
+        const char* table;
+        std::function<void()> act;
+        const char* message;
+    } rows[] = {{"Datums", [&] { AddDatum("BE", "ED50"); }, "Le nom du datum existe déjà !"},
+                {"Datums", [&] { AddDatum("BE", ""); }, "Le champ « Code » doit être rempli."},
+                {"Datums",
+                 [&] {
+                     messages.answer = false;
+                     AddDatum("XX", "Y");
+                 },
+                 ""},
+                {"Datums", [&] { AddDatum("XX", "Y", "12a"); }, "Le champ « dX (m) » doit contenir un nombre"},
+                {"Datums", [&] { AddDatum("XX", "Y", "20000"); }, "Le champ « dX (m) » : une translation de -10 000"},
+                {"Datums", [&] { AddDatum("XX", longCode); }, "Le nom (Pays, une espace et Code) « XX CCCC"},
+                {"Projections",
+                 [&] {
+                     editor.Com_eff_Click(SecProjection);
+                     editor.Txt_P[1] = "BE";
+                     editor.Txt_P[2] = "LB72";
+                     editor.Com_aj_P_Click();
+                 },
+                 "Le nom de la projection existe déjà !"},
+                {"Projections",
+                 [&] {
+                     addP("T3", 3, {"3°", "", "", "", ""});
+                 },
+                 "Le champ « Lt0 : latitude d'origine » doit être rempli."},
+                {"Projections",
+                 [&] {
+                     addP("T2", 2, {"3°75'", "49°", "48°", "50°", ""});
+                 },
+                 "Le champ « Lg0 : méridien central » doit contenir un angle"},
+                {"Projections",
+                 [&] {
+                     addP("T2", 2, {"3°", "95°", "48°", "50°", ""});
+                 },
+                 "Le champ « Lt0"},
+                {"Projections",
+                 [&] {
+                     addP("K0", 5, {"3°", "49°", "", "", ""}, "0");
+                 },
+                 "Le champ « k0 : facteur d'échelle sur le parallèle » : un facteur d'échelle de 0,5 à 2"},
+                // Definitions no formula can compute.
+                {"Projections",
+                 [&] {
+                     addP("EQ", 2, {"3°", "49°", "49°", "49°", ""});
+                 },
+                 "Le champ « Lt2 : second parallèle standard » : un second parallèle différent"},
+                {"Projections",
+                 [&] {
+                     addP("SY", 2, {"3°", "0°", "10°", "-10°", ""});
+                 },
+                 "Le champ « Lt2 : second parallèle standard » : deux parallèles symétriques"},
+                {"Projections",
+                 [&] {
+                     addP("PO", 2, {"3°", "49°", "90°", "50°", ""});
+                 },
+                 "Le champ « Lt1 : premier parallèle standard » : un parallèle hors des pôles"},
+                {"Projections",
+                 [&] {
+                     addP("EQ5", 5, {"3°", "0°", "", "", ""});
+                 },
+                 "Le champ « Lt0 : parallèle standard (et origine) » : un parallèle hors de l'équateur"},
+                {"Projections",
+                 [&] {
+                     addP("P3", 3, {"3°", "-90°", "", "", ""});
+                 },
+                 "Le champ « Lt0 : latitude d'origine » : une latitude d'origine hors des pôles"},
+                // Lg0 = 0 means automatic UTM zones: only as an explicit choice, and on a UTM row.
+                {"Projections",
+                 [&] {
+                     addP("TM0", 1, {"0°", "", "", "", ""});
+                 },
+                 "Le champ « Lg0 : méridien central » : un méridien central à 0 signifie des fuseaux UTM automatiques"},
+                {"Projections",
+                 [&] {
+                     addP("TMA", 1, {"", "", "", "", ""}, "0.9996", true);
+                 },
+                 "Des fuseaux UTM automatiques demandent le code « UTM »"},
+                {"Ellipsoides", [&] { addE("1", "0.08", "298"); },
+                 "Le champ « a : demi-grand axe (m) » : un demi-grand axe de 6 300 000"},
+                {"Ellipsoides", [&] { addE("6378137", "1", "298"); }, "Le champ « e : première excentricité"},
+                {"Ellipsoides", [&] { addE("6378137", "0.0818", "298.257223563"); },
+                 "Le champ « e : première excentricité (vide : tirée de 1/f) » : l'excentricité que donne 1/f, "
+                 "0.0818191908426"},
+                {"Ellipsoides", [&] { addE("6378137", "", ""); }, "Remplissez le champ « e » ou le champ « 1/f »"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(&r - rows);
         for (int section = 0; section < 3; ++section) editor.Com_eff_Click(section);
@@ -255,8 +355,12 @@ TEST_F(EditorTest, AnEllipsoidNeedsOnlyOneOfEAnd1OverF) {
 }
 
 TEST_F(EditorTest, AutomaticUtmZonesAreAnExplicitChoiceWithZoneLimits) {
-    const struct { const char* pays; const char* west; const char* east; double storedWest, storedEast; } rows[] = {
-        {"FR", "31", "32", 31, 32}, {"DE", "0", "61", 0, 0}};
+    const struct {
+        const char* pays;
+        const char* west;
+        const char* east;
+        double storedWest, storedEast;
+    } rows[] = {{"FR", "31", "32", 31, 32}, {"DE", "0", "61", 0, 0}};
     for (const auto& r : rows) {
         editor.Com_eff_Click(SecProjection);
         editor.Txt_P[1] = r.pays;
@@ -393,18 +497,30 @@ TEST_P(StoreFaults, AreReportedAndChangeNothing) {
         EXPECT_EQ(Rows("Datums"), before);
     }
 }
-INSTANTIATE_TEST_SUITE_P(Editor, StoreFaults, ::testing::Values(
-    // A file the engine may read but not write (its header asks for a newer writer).
-    StoreFaultCase{"read_only", [](const std::string& path) {
-        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(18);
-        f.put(char(3));
-        return nullptr; }, "lecture seule"},
-    StoreFaultCase{"missing", [](const std::string& path) { std::filesystem::remove(path); return nullptr; }, "introuvable"},
-    StoreFaultCase{"locked_by_another_writer", [](const std::string& path) {
-        store::Database other = store::OpenDatabase(path);
-        return std::make_unique<store::Transaction>(other); }, "verrouillé"}),
-    testsupport::RowName());
+INSTANTIATE_TEST_SUITE_P(Editor, StoreFaults,
+                         ::testing::Values(
+                             // A file the engine may read but not write (its header asks for a newer writer).
+                             StoreFaultCase{"read_only",
+                                            [](const std::string& path) {
+                                                std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+                                                f.seekp(18);
+                                                f.put(char(3));
+                                                return nullptr;
+                                            },
+                                            "lecture seule"},
+                             StoreFaultCase{"missing",
+                                            [](const std::string& path) {
+                                                std::filesystem::remove(path);
+                                                return nullptr;
+                                            },
+                                            "introuvable"},
+                             StoreFaultCase{"locked_by_another_writer",
+                                            [](const std::string& path) {
+                                                store::Database other = store::OpenDatabase(path);
+                                                return std::make_unique<store::Transaction>(other);
+                                            },
+                                            "verrouillé"}),
+                         testsupport::RowName());
 
 TEST_F(EditorTest, TheMainWindowRereadsItsRowsOnceTheEditorCloses) {
     host.editor = [&] { AddProjection("MENU", "FR NTF", 5); };
@@ -579,11 +695,14 @@ TEST_F(EditorTest, LockedAndUsedRowsSayWhyTheirButtonsAreGreyed) {
 //       +step +proj=lcc +lat_1=51.16666723333333 +lat_2=49.8333339 +lat_0=90
 //       +lon_0=4.367486666666666 +x_0=150000.013 +y_0=5400088.438 +ellps=intl
 TEST_F(EditorTest, CoordinateFrameRotationsAreSavedInTheFormulasConvention) {
-    const std::array<const char*, 7> epsg = {"-106.8686", "52.2978", "-103.7239", "-0.3366", "0.457", "-1.8422",
-                                             "-1.2747"};
-    const struct { const char* code; bool frame; double E, N, tolerance; } rows[] = {
-        {"CF", true, 148799.0795, 170688.5639, 1e-3},
-        {"PV", false, 148799.0795, 170688.5639, -30}};  // the same numbers read as position vector: metres off
+    const std::array<const char*, 7> epsg = {"-106.8686", "52.2978", "-103.7239", "-0.3366",
+                                             "0.457",     "-1.8422", "-1.2747"};
+    const struct {
+        const char* code;
+        bool frame;
+        double E, N, tolerance;
+    } rows[] = {{"CF", true, 148799.0795, 170688.5639, 1e-3},
+                {"PV", false, 148799.0795, 170688.5639, -30}};  // the same numbers read as position vector: metres off
     for (const auto& r : rows) {
         editor.Com_eff_Click(SecDatum);
         editor.SetCoordinateFrame(r.frame);
@@ -595,8 +714,19 @@ TEST_F(EditorTest, CoordinateFrameRotationsAreSavedInTheFormulasConvention) {
         ASSERT_EQ(LastCritical(), "");
         EXPECT_EQ(Column("Datums", std::string("XX ") + r.code, "rX").Double(), r.frame ? 0.3366 : -0.3366);
         editor.Com_eff_Click(SecProjection);
-        editor.Txt_P = {"", "XX", r.code, "150000.013", "5400088.438", "1", "4°22'2.952''", "90°",
-                        "51°10'0.00204''", "49°50'0.00204''", "", "", ""};
+        editor.Txt_P = {"",
+                        "XX",
+                        r.code,
+                        "150000.013",
+                        "5400088.438",
+                        "1",
+                        "4°22'2.952''",
+                        "90°",
+                        "51°10'0.00204''",
+                        "49°50'0.00204''",
+                        "",
+                        "",
+                        ""};
         editor.SelectCombo_D(editor.Combo_D.Find(std::string("XX ") + r.code));
         editor.SelectCombo_type(1);
         editor.Com_aj_P_Click();
@@ -641,8 +771,9 @@ TEST_F(EditorTest, AProjStringAloneEntersTestsAndSavesAProjection) {
 
     // A new ellipsoid and datum: what is left to add, in order, and each Add
     // chooses the row saved for the next section.
-    editor.ImportProjString("+proj=tmerc +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 +y_0=-100000 "
-                            "+ellps=airy +towgs84=446.448,-125.157,542.06,0.15,0.247,0.842,-20.489");
+    editor.ImportProjString(
+        "+proj=tmerc +lat_0=49 +lon_0=-2 +k=0.9996012717 +x_0=400000 +y_0=-100000 "
+        "+ellps=airy +towgs84=446.448,-125.157,542.06,0.15,0.247,0.842,-20.489");
     EXPECT_NE(messages.shown.back().text.find("- l'ellipsoïde"), std::string::npos) << messages.shown.back().text;
     EXPECT_EQ(editor.Txt_P[6], "-2°");
     EXPECT_EQ(editor.Txt_P[3], "400000");
@@ -682,8 +813,9 @@ TEST_F(EditorTest, ExportedStringsImportBackIntoTheSameFields) {
         const std::string proj = text.substr(at, text.find('\n', at) - at);
         editor.ImportProjString(proj);
         for (int i = 3; i <= 9; ++i) {
-            const auto kind = i < 6 ? app::AngleKind::Rotation : i == 6 ? app::AngleKind::Longitude
-                                                                      : app::AngleKind::Latitude;
+            const auto kind = i < 6    ? app::AngleKind::Rotation
+                              : i == 6 ? app::AngleKind::Longitude
+                                       : app::AngleKind::Latitude;
             const double was = i < 6 ? *app::ReadNumber(shown[i]) : *app::ReadAngle(shown[i], kind);
             const double now = i < 6 ? *app::ReadNumber(editor.Txt_P[i]) : *app::ReadAngle(editor.Txt_P[i], kind);
             EXPECT_NEAR(now, was, i < 6 ? 1e-6 : 1e-13) << name << " field " << i << " " << proj;

@@ -14,7 +14,8 @@
 
 namespace {
 
-int MakeError(const std::string& from, const std::string& to, int method, const std::string& params = TRAVENA_PARAM_DB) {
+int MakeError(const std::string& from, const std::string& to, int method,
+              const std::string& params = TRAVENA_PARAM_DB) {
     try {
         travena::Converter c(from, to, method, params);
     } catch (const travena::Error& e) {
@@ -74,16 +75,16 @@ TEST_P(ConverterPoint, FailsAlone) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ConverterPoint, ::testing::Values(
-    Bad{"nan", "W Geographic WGS84", "BE LB72", NAN, 50.8, 0, "", 13},
-    Bad{"south", "W Geographic WGS84", "BE LB72", 4.35, -10, 0, "", 5},
-    Bad{"beyond_360", "W Geographic WGS84", "BE LB72", 400, 50.8, 0, "", 5},
-    Bad{"zone_0", "WGS84 UTM", "BE LB72", 596000, 5632000, 0, "", 6},
-    Bad{"zone_61", "WGS84 UTM", "BE LB72", 596000, 5632000, 61, "", 6},
-    Bad{"ifbl_outside", "W Geographic WGS84", "BE IFBL", 10, 55, 0, "", 1002},
-    Bad{"mgrs_unreadable", "W MGRS", "BE LB72", 0, 0, 0, "31UZZ", 1002},
-    Bad{"mgrs_empty", "W MGRS", "BE LB72", 0, 0, 0, "", 1002}),
-    testsupport::RowName());
+INSTANTIATE_TEST_SUITE_P(Table, ConverterPoint,
+                         ::testing::Values(Bad{"nan", "W Geographic WGS84", "BE LB72", NAN, 50.8, 0, "", 13},
+                                           Bad{"south", "W Geographic WGS84", "BE LB72", 4.35, -10, 0, "", 5},
+                                           Bad{"beyond_360", "W Geographic WGS84", "BE LB72", 400, 50.8, 0, "", 5},
+                                           Bad{"zone_0", "WGS84 UTM", "BE LB72", 596000, 5632000, 0, "", 6},
+                                           Bad{"zone_61", "WGS84 UTM", "BE LB72", 596000, 5632000, 61, "", 6},
+                                           Bad{"ifbl_outside", "W Geographic WGS84", "BE IFBL", 10, 55, 0, "", 1002},
+                                           Bad{"mgrs_unreadable", "W MGRS", "BE LB72", 0, 0, 0, "31UZZ", 1002},
+                                           Bad{"mgrs_empty", "W MGRS", "BE LB72", 0, 0, 0, "", 1002}),
+                         testsupport::RowName());
 
 TEST(Converter, SpansOfWrongSizeAreRefusedBeforeAnyPoint) {
     const travena::Converter c("BE LB72", "WGS84 UTM", 1, TRAVENA_PARAM_DB);

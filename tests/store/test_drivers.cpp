@@ -105,42 +105,98 @@ TEST_P(DriverTables, MapToEngineTypesAndReadThroughALink) {
     EXPECT_EQ(out.OpenRecordset("SELECT count(*) FROM sqlite_master").Field(0).Value().Int32(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DriverTables,
-    ::testing::Values(
-        TableCase{"access97", ";", Jet3, "Table1",
-                  {{"A", store::dbText, 50}, {"B", store::dbText, 100}, {"C", store::dbByte, 0},
-                   {"D", store::dbInteger, 0}, {"E", store::dbLong, 0}, {"F", store::dbDouble, 0},
-                   {"G", store::dbDate, 0}, {"H", store::dbCurrency, 0}, {"I", store::dbBoolean, 0}},
-                  2, "e", 0},
-        TableCase{"access97_guid", ";", Jet3, "Table4", {{"name", store::dbText, 50}, {"data", store::dbText, 38}},
-                  0, nullptr, {}},
-        // Jet 4 stores text sizes in bytes of UCS-2; fields count characters.
-        TableCase{"access2000", ";", Jet4, "Table1",
-                  {{"CD_AGENTE", store::dbLong, 0}, {"RS_AGENTE", store::dbText, 55}, {"DC_AGENTE", store::dbText, 55}},
-                  512, "Cd_Agente", 19},
-        // lon holds one text cell ("4,35"), so the column is text; ifbl has
-        // only its name; whole numbers make Long columns.
-        TableCase{"excel", "Excel 8.0;HDR=YES;", Xls, "Points$",
-                  {{"id", store::dbLong, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
-                   {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
-                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbLong, 0},
-                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}},
-                  20, "LAT", 50.85},
-        TableCase{"excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}, 0, nullptr, {}},
-        // Whole numbers stay whole; the points' coordinates come last.
-        TableCase{"geopackage", "GeoPackage;", Gpkg, "Points",
-                  {{"id", store::dbLong, 0}, {"name", store::dbText, 255}, {"lon", store::dbText, 255},
-                   {"lat", store::dbDouble, 0}, {"x_lb72", store::dbDouble, 0}, {"y_lb72", store::dbDouble, 0},
-                   {"utm_e", store::dbDouble, 0}, {"utm_n", store::dbDouble, 0}, {"zone", store::dbLong, 0},
-                   {"mgrs", store::dbText, 255}, {"ifbl", store::dbText, 255}, {"geom_X", store::dbDouble, 0},
-                   {"geom_Y", store::dbDouble, 0}},
-                  20, "zone", 31},
-        TableCase{"dbase", "dBase 5.0;", DbfFolder, "points",
-                  {{"ID", store::dbLong, 0}, {"NAME", store::dbText, 30}, {"X", store::dbDouble, 0},
-                   {"Y", store::dbDouble, 0}, {"ZONE", store::dbLong, 0}},
-                  20, "x", 595032.295}),
-    testsupport::RowName());
+INSTANTIATE_TEST_SUITE_P(Files, DriverTables,
+                         ::testing::Values(TableCase{"access97",
+                                                     ";",
+                                                     Jet3,
+                                                     "Table1",
+                                                     {{"A", store::dbText, 50},
+                                                      {"B", store::dbText, 100},
+                                                      {"C", store::dbByte, 0},
+                                                      {"D", store::dbInteger, 0},
+                                                      {"E", store::dbLong, 0},
+                                                      {"F", store::dbDouble, 0},
+                                                      {"G", store::dbDate, 0},
+                                                      {"H", store::dbCurrency, 0},
+                                                      {"I", store::dbBoolean, 0}},
+                                                     2,
+                                                     "e",
+                                                     0},
+                                           TableCase{"access97_guid",
+                                                     ";",
+                                                     Jet3,
+                                                     "Table4",
+                                                     {{"name", store::dbText, 50}, {"data", store::dbText, 38}},
+                                                     0,
+                                                     nullptr,
+                                                     {}},
+                                           // Jet 4 stores text sizes in bytes of UCS-2; fields count characters.
+                                           TableCase{"access2000",
+                                                     ";",
+                                                     Jet4,
+                                                     "Table1",
+                                                     {{"CD_AGENTE", store::dbLong, 0},
+                                                      {"RS_AGENTE", store::dbText, 55},
+                                                      {"DC_AGENTE", store::dbText, 55}},
+                                                     512,
+                                                     "Cd_Agente",
+                                                     19},
+                                           // lon holds one text cell ("4,35"), so the column is text; ifbl has
+                                           // only its name; whole numbers make Long columns.
+                                           TableCase{"excel",
+                                                     "Excel 8.0;HDR=YES;",
+                                                     Xls,
+                                                     "Points$",
+                                                     {{"id", store::dbLong, 0},
+                                                      {"name", store::dbText, 255},
+                                                      {"lon", store::dbText, 255},
+                                                      {"lat", store::dbDouble, 0},
+                                                      {"x_lb72", store::dbDouble, 0},
+                                                      {"y_lb72", store::dbDouble, 0},
+                                                      {"utm_e", store::dbDouble, 0},
+                                                      {"utm_n", store::dbDouble, 0},
+                                                      {"zone", store::dbLong, 0},
+                                                      {"mgrs", store::dbText, 255},
+                                                      {"ifbl", store::dbText, 255}},
+                                                     20,
+                                                     "LAT",
+                                                     50.85},
+                                           TableCase{
+                                               "excel_empty_sheet", "Excel 8.0;", Xls, "Vide$", {}, 0, nullptr, {}},
+                                           // Whole numbers stay whole; the points' coordinates come last.
+                                           TableCase{"geopackage",
+                                                     "GeoPackage;",
+                                                     Gpkg,
+                                                     "Points",
+                                                     {{"id", store::dbLong, 0},
+                                                      {"name", store::dbText, 255},
+                                                      {"lon", store::dbText, 255},
+                                                      {"lat", store::dbDouble, 0},
+                                                      {"x_lb72", store::dbDouble, 0},
+                                                      {"y_lb72", store::dbDouble, 0},
+                                                      {"utm_e", store::dbDouble, 0},
+                                                      {"utm_n", store::dbDouble, 0},
+                                                      {"zone", store::dbLong, 0},
+                                                      {"mgrs", store::dbText, 255},
+                                                      {"ifbl", store::dbText, 255},
+                                                      {"geom_X", store::dbDouble, 0},
+                                                      {"geom_Y", store::dbDouble, 0}},
+                                                     20,
+                                                     "zone",
+                                                     31},
+                                           TableCase{"dbase",
+                                                     "dBase 5.0;",
+                                                     DbfFolder,
+                                                     "points",
+                                                     {{"ID", store::dbLong, 0},
+                                                      {"NAME", store::dbText, 30},
+                                                      {"X", store::dbDouble, 0},
+                                                      {"Y", store::dbDouble, 0},
+                                                      {"ZONE", store::dbLong, 0}},
+                                                     20,
+                                                     "x",
+                                                     595032.295}),
+                         testsupport::RowName());
 
 TEST(AccessDriver, ListsEveryTableInCatalogOrderWhateverTheFileName) {
     TempDir dir;
@@ -148,7 +204,8 @@ TEST(AccessDriver, ListsEveryTableInCatalogOrderWhateverTheFileName) {
     const std::vector<std::string> names = TableNames(store::OpenDatabase(dir.File("renamed.dat")));
     EXPECT_NE(std::find(names.begin(), names.end(), "MSysObjects"), names.end());  // as the classic engine listed them
     std::vector<std::string> user;
-    std::copy_if(names.begin(), names.end(), std::back_inserter(user), [](const auto& n) { return n.rfind("MSys", 0); });
+    std::copy_if(names.begin(), names.end(), std::back_inserter(user),
+                 [](const auto& n) { return n.rfind("MSys", 0); });
     EXPECT_EQ(user, (std::vector<std::string>{"Table1", "Table2", "Table3", "Table4"}));
     EXPECT_EQ(store::OpenDatabase(Jet3).TableDefs().Item("table2").Fields.size(), 89u);
 }
@@ -211,9 +268,9 @@ TEST(ExcelDriver, KeepsTextsAsTypedAndBlanksAsNull) {
 }
 
 TEST(GdalFiles, ReadTheValuesOfTheExcel97Sheet) {
-    for (const auto& [path, connect, table] : {std::tuple{Xlsx, "Excel 12.0 Xml;", "Points$"},
-                                               std::tuple{Ods, "OpenDocument;", "Points$"},
-                                               std::tuple{Gpkg, "GeoPackage;", "Points"}}) {
+    for (const auto& [path, connect, table] :
+         {std::tuple{Xlsx, "Excel 12.0 Xml;", "Points$"}, std::tuple{Ods, "OpenDocument;", "Points$"},
+          std::tuple{Gpkg, "GeoPackage;", "Points"}}) {
         SCOPED_TRACE(path);
         store::Database db = store::OpenDatabase(path, connect);
         EXPECT_EQ(TableNames(db), std::vector<std::string>{table});
@@ -295,14 +352,15 @@ TEST(DbaseDriver, ReadsNumbersBlanksAndCodePage) {
     EXPECT_EQ(zones[12], Value(32));
     EXPECT_EQ(names[4], Value("Li\xC3\xA8ge"));
     EXPECT_EQ(names[16], Value("\xC5\x92udeghien"));  // 0x8C in cp1252, which Latin-1 lacks
-    EXPECT_EQ(names[17], Value("\xC3\x89ghez\xC3\xA9" "e"));
+    EXPECT_EQ(names[17], Value("\xC3\x89ghez\xC3\xA9"
+                               "e"));
     EXPECT_EQ(names[19], Value("Neufch\xC3\xA2teau"));
 }
 
 TEST(DbaseText, CodePagesNameTheIconvCharset) {
-    const std::pair<const char*, std::string> cases[] = {{"LDID/2", "CP850"},  {"LDID/250", "CP1252"},
-                                                          {nullptr, "CP1252"}, {"utf-8\r\n", "UTF-8"},
-                                                          {"1250", "CP1250"},  {"ANSI 1252", "CP1252"}};
+    const std::pair<const char*, std::string> cases[] = {{"LDID/2", "CP850"}, {"LDID/250", "CP1252"},
+                                                         {nullptr, "CP1252"}, {"utf-8\r\n", "UTF-8"},
+                                                         {"1250", "CP1250"},  {"ANSI 1252", "CP1252"}};
     for (const auto& [codePage, charset] : cases) EXPECT_EQ(base::DbaseCharset(codePage), charset);
 }
 
@@ -314,7 +372,11 @@ TEST(DbaseText, DecodesToUtf8) {
         std::string bytes, utf8;
     } cases[] = {{"CP850", "\x82t\x82", "\xC3\xA9t\xC3\xA9"},
                  // 0x81 has no character in cp1252: marked, and the rest still read.
-                 {"CP1252", "a\x81" "b", "a\xEF\xBF\xBD" "b"},
+                 {"CP1252",
+                  "a\x81"
+                  "b",
+                  "a\xEF\xBF\xBD"
+                  "b"},
                  {"UTF-8", "ab\xC3", "ab\xEF\xBF\xBD"},
                  {"NO-SUCH-CHARSET", "\xE9", "\xC3\xA9"},
                  {"CP1252", std::string(3000, '\xE9'), longUtf8}};

@@ -11,8 +11,8 @@
 
 namespace {
 
-using testsupport::ErrorNumber;
 using store::Value;
+using testsupport::ErrorNumber;
 using testsupport::TempDir;
 using Rows = std::vector<std::string>;
 

@@ -158,23 +158,36 @@ TEST(HostileFiles, ReadingChildrenStopAtTheirMemoryBudget) {
         std::function<bool()> work;
         IsolatedOutcome outcome;
     } cases[] = {
-        {"throws", [&]() -> bool { std::list<std::vector<char>> held; for (;;) grow(held); }, IsolatedOutcome::OutOfMemory},
-        {"reports", [&] {
+        {"throws",
+         [&]() -> bool {
+             std::list<std::vector<char>> held;
+             for (;;) grow(held);
+         },
+         IsolatedOutcome::OutOfMemory},
+        {"reports",
+         [&] {
              std::list<std::vector<char>> held;
              try {
                  for (;;) grow(held);
              } catch (const std::bad_alloc&) {
                  return false;
              }
-         }, IsolatedOutcome::OutOfMemory},
-        {"retries", [&]() -> bool {
+         },
+         IsolatedOutcome::OutOfMemory},
+        {"retries",
+         [&]() -> bool {
              std::list<std::vector<char>> held;
              for (;;) try {
                      grow(held);
-                 } catch (const std::bad_alloc&) {
-                 }
-         }, IsolatedOutcome::OutOfMemory},
-        {"within", [&] { std::list<std::vector<char>> held; for (int i = 0; i < 16; ++i) grow(held); return true; },
+                 } catch (const std::bad_alloc&) {}
+         },
+         IsolatedOutcome::OutOfMemory},
+        {"within",
+         [&] {
+             std::list<std::vector<char>> held;
+             for (int i = 0; i < 16; ++i) grow(held);
+             return true;
+         },
          IsolatedOutcome::Completed},
         {"refuses", [] { return false; }, IsolatedOutcome::Refused},
     };

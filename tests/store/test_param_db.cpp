@@ -16,8 +16,8 @@
 
 namespace {
 
-using testsupport::ErrorNumber;
 using store::Value;
+using testsupport::ErrorNumber;
 using testsupport::ParamDbCopy;
 
 TEST(ParamDbPath, DefaultsToTheExecutablesFolder) {
@@ -113,8 +113,7 @@ TEST_F(ParamDbTest, CacheSeesWritesOfAnotherProcess) {
             store::Database other = store::OpenDatabase(copy_.Path());
             SetA(other, "GRS 80", 4.0);
             code = 0;
-        } catch (...) {
-        }
+        } catch (...) {}
         ::_exit(code);
     }
     int status = 0;

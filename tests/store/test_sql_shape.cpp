@@ -11,7 +11,11 @@ namespace {
 using store::detail::MatchSingleTable;
 
 TEST(SqlShape, SingleTableOrNot) {
-    const struct { const char* sql; const char* table; const char* tail; } rows[] = {
+    const struct {
+        const char* sql;
+        const char* table;
+        const char* tail;
+    } rows[] = {
         {"SELECT * FROM Datums", "Datums", ""},
         {"select Nom, a FROM [Ellipsoides] WHERE Nom = 'x'", "Ellipsoides", "WHERE Nom = 'x'"},
         {"SELECT * FROM \"a\"\"b\" ORDER BY Nom", "a\"b", "ORDER BY Nom"},
@@ -42,9 +46,12 @@ TEST(SqlShape, SingleTableOrNot) {
 }
 
 TEST(SqlShape, PlainColumnsAndStatements) {
-    const struct { const char* list; bool plain; } lists[] = {
-        {"*", true}, {" * ", true}, {"Nom, a", true}, {"[Nom complet],a", true},
-        {"a + 1", false}, {"count(*)", false}, {"1", false}, {"a,", false}, {"", false}, {"* , a", false}};
+    const struct {
+        const char* list;
+        bool plain;
+    } lists[] = {{"*", true},      {" * ", true},       {"Nom, a", true}, {"[Nom complet],a", true},
+                 {"a + 1", false}, {"count(*)", false}, {"1", false},     {"a,", false},
+                 {"", false},      {"* , a", false}};
     for (const auto& l : lists) EXPECT_EQ(store::detail::PlainColumns(l.list), l.plain) << l.list;
     for (const char* s : {"SELECT 1", "with x as (select 1) select * from x", "VALUES (1)"})
         EXPECT_TRUE(store::detail::IsStatement(s)) << s;

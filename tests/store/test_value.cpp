@@ -13,8 +13,8 @@
 
 namespace {
 
-using testsupport::ErrorNumber;
 using store::Value;
+using testsupport::ErrorNumber;
 
 TEST(ValueText, ShortestWithFifteenDigitsAtMost) {
     const struct {
@@ -54,10 +54,8 @@ TEST(ValueDouble, ReadsWholeDecimalTextsOnly) {
                  {"1e999", 0, base::err::Overflow}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value.Text());
-        if (c.error)
-            EXPECT_EQ(ErrorNumber([&] { (void)c.value.Double(); }), c.error);
-        else
-            EXPECT_EQ(c.value.Double(), c.number);
+        if (c.error) EXPECT_EQ(ErrorNumber([&] { (void)c.value.Double(); }), c.error);
+        else EXPECT_EQ(c.value.Double(), c.number);
     }
     for (const char* text : {"abc", "", "12,5", "1.2.3", "inf", "nan", "0x10", "12abc"})
         EXPECT_EQ(ErrorNumber([&] { (void)Value(text).Double(); }), base::err::TypeMismatch) << text;

@@ -54,9 +54,8 @@ TEST_P(LambertPoint, FillsEveryRowAsThePipelineDoes) {
     const struct {
         int row;
         const char *datum, *projection;
-    } rows[] = {{0, "WGS84", ""},   {1, "BE ED50", ""},    {2, "BE BD72", ""}, {3, "LU LUREF", ""},
-                {12, "NL AMSF", ""}, {4, "", "WGS84 UTM"}, {5, "", "BE UTM"},  {9, "", "LU TM"},
-                {11, "", "UE UTM"}};
+    } rows[] = {{0, "WGS84", ""},     {1, "BE ED50", ""}, {2, "BE BD72", ""}, {3, "LU LUREF", ""}, {12, "NL AMSF", ""},
+                {4, "", "WGS84 UTM"}, {5, "", "BE UTM"},  {9, "", "LU TM"},   {11, "", "UE UTM"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(r.row);
         const PipelineOut p = FromLambert(r.datum, r.projection, method);
@@ -115,13 +114,13 @@ TEST_F(ConversionTable, GridRowsFillTheirSourceRowsAndBack) {
     const struct {
         int row;
         std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed, filled;
-    } cases[] = {
-        {6, {{{E, 6}, "31uer 85104 94913"}},
-         {{{E, 4}, "585104"}, {{N, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"}, {{E, 6}, "31UER 85104 94913"}}},
-        {10, {{{E, 10}, "A01111"}}, {{{E, 8}, "2500"}, {{N, 8}, "257500"}, {{E, 10}, "A01111"}}},
-        // A decimal comma reads as a point; the typed text is not rewritten.
-        {8, {{{E, 8}, "2500,4"}, {{N, 8}, "257500"}}, {{{E, 10}, "A01111"}, {{E, 8}, "2500,4"}}},
-        {9, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}}};
+    } cases[] = {{6,
+                  {{{E, 6}, "31uer 85104 94913"}},
+                  {{{E, 4}, "585104"}, {{N, 4}, "5594913"}, {{Ctl::TxtFus, 4}, "31"}, {{E, 6}, "31UER 85104 94913"}}},
+                 {10, {{{E, 10}, "A01111"}}, {{{E, 8}, "2500"}, {{N, 8}, "257500"}, {{E, 10}, "A01111"}}},
+                 // A decimal comma reads as a point; the typed text is not rewritten.
+                 {8, {{{E, 8}, "2500,4"}, {{N, 8}, "257500"}}, {{{E, 10}, "A01111"}, {{E, 8}, "2500,4"}}},
+                 {9, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}, {{{E, 9}, "80000,12345"}, {{N, 9}, "100000"}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.row);
         for (const auto& [cell, text] : c.typed) Type(cell.first, cell.second, text);
@@ -134,7 +133,10 @@ TEST_F(ConversionTable, GridRowsFillTheirSourceRowsAndBack) {
 TEST_F(ConversionTable, Ed50MgrsTakesItsBandFromTheEd50Latitude) {
     // At 4.4° E the ED 50 latitude is 0.0009° north of the WGS 84 one: the
     // second point is in band T on WGS 84, yet its ED 50 reference is in U.
-    const struct { double latDeg; const char* start; } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
+    const struct {
+        double latDeg;
+        const char* start;
+    } rows[] = {{47.9999, "31TFP"}, {48.0001, "31UFP"}};
     for (const auto& r : rows) {
         T(Ctl::TxtE, 1) = core::FormatGeneral(4.4 / 180 * core::Pi);
         T(Ctl::TxtN, 1) = core::FormatGeneral(r.latDeg / 180 * core::Pi);
@@ -160,8 +162,9 @@ TEST_F(ConversionTable, Wgs84AliasDatumGetsThePivotUnchanged) {
     Type(Ctl::TxtE, 0, "0.0762");
     Type(Ctl::TxtN, 0, "0.8862");
     model.Com_calculer_Click(0);
-    EXPECT_EQ(app::RowTexts(model, 12), (std::vector<std::string>{"FR Geographic RGF93", T(Ctl::TxtLgDeg, 0),
-        T(Ctl::TxtLtDeg, 0), T(Ctl::TxtLgDec, 0), T(Ctl::TxtLtDec, 0), "0.0762", "0.8862"}));
+    EXPECT_EQ(app::RowTexts(model, 12),
+              (std::vector<std::string>{"FR Geographic RGF93", T(Ctl::TxtLgDeg, 0), T(Ctl::TxtLtDeg, 0),
+                                        T(Ctl::TxtLgDec, 0), T(Ctl::TxtLtDec, 0), "0.0762", "0.8862"}));
     T(Ctl::TxtE, 12) = "-0.5";
     T(Ctl::TxtN, 12) = "0.5";
     const Cells before = AllCells(model);
@@ -182,9 +185,10 @@ TEST_F(ConversionTable, UtmListOutputOutsideItsZonesIsEmptied) {
     EXPECT_FALSE(T(Ctl::TxtE, 10).empty());
     // 54° from the Luxembourg meridian: that row is emptied and said so, not
     // filled from a series that no longer holds there.
-    EXPECT_NE(messages.shown[1].text.find("« LU TM » est laissée vide : point à 53.99° de longitude du méridien central, "
-                                          "hors du domaine de la projection (4.8° de longitude au plus)."),
-              std::string::npos)
+    EXPECT_NE(
+        messages.shown[1].text.find("« LU TM » est laissée vide : point à 53.99° de longitude du méridien central, "
+                                    "hors du domaine de la projection (4.8° de longitude au plus)."),
+        std::string::npos)
         << messages.shown[1].text;
     EXPECT_EQ(T(Ctl::TxtE, app::row::LuTm), "");
 }
@@ -200,8 +204,11 @@ TEST_F(ConversionTable, ListSwitchRefillsTheRowForThePointShownOrEmptiesIt) {
         bool retyped;       // row 0 typed over before the switch
         const char* datum;  // the system the row then shows, empty when emptied
         const char* projection;
-    } steps[] = {{"BE LB72A", false, "", "BE LB72A"}, {"NL Geographic AMSF", false, "NL AMSF", ""},
-                 {"BE LB08", false, "", "BE LB08"}, {"FR LB93", true, "", ""}, {"BE LB08", true, "", ""}};
+    } steps[] = {{"BE LB72A", false, "", "BE LB72A"},
+                 {"NL Geographic AMSF", false, "NL AMSF", ""},
+                 {"BE LB08", false, "", "BE LB08"},
+                 {"FR LB93", true, "", ""},
+                 {"BE LB08", true, "", ""}};
     for (const auto& s : steps) {
         SCOPED_TRACE(s.item);
         if (s.retyped) Type(Ctl::TxtE, 0, "0.0763");
@@ -235,8 +242,8 @@ TEST_F(ConversionTable, MethodChangeRecomputesTheTableOrEmptiesIt) {
     Type(Ctl::TxtN, 5, "5600000");
     model.mnu_calc1_Click();
     for (const auto& [cell, text] : AllCells(model)) {
-        const bool typed = cell == std::pair{Ctl::TxtE, 8} || cell == std::pair{Ctl::TxtN, 8} ||
-                           cell == std::pair{Ctl::TxtN, 5};
+        const bool typed =
+            cell == std::pair{Ctl::TxtE, 8} || cell == std::pair{Ctl::TxtN, 8} || cell == std::pair{Ctl::TxtN, 5};
         EXPECT_EQ(text.empty(), !typed) << static_cast<int>(cell.first) << "(" << cell.second << ")";
     }
     EXPECT_EQ(T(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
@@ -292,7 +299,9 @@ TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
         std::vector<std::pair<std::pair<Ctl, int>, const char*>> typed;
         const char* cause;  // part of the message
     } cases[] = {
-        {"FR LB2E", 10, {{{Ctl::TxtE, 10}, "ZZZ"}},
+        {"FR LB2E",
+         10,
+         {{{Ctl::TxtE, 10}, "ZZZ"}},
          "Calcul impossible depuis la ligne « IFBL » : Code IFBL illisible : ZZZ."},
         {"FR LB2E", 6, {{{Ctl::TxtE, 6}, "ZZZ"}}, "Référence MGRS illisible"},
         {"FR LB2E", 7, {{{Ctl::TxtE, 7}, ""}}, "est vide"},
@@ -302,20 +311,36 @@ TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
         {"FR LB2E", 8, {{{Ctl::TxtN, 8}, "abc"}}, "la case Y ne contient pas un nombre"},
         {"FR LB2E", 0, {{{Ctl::TxtE, 0}, ""}}, "Longitude (rad) est vide"},
         {"FR LB2E", 1, {{{Ctl::TxtN, 1}, "1.66"}}, "Latitude hors limites"},
-        {"FR LB2E", 4, {{{Ctl::TxtN, 4}, "-1000000"}}, "la case N est hors limites : -1000000 m. Travena calcule "
-                                                        "dans l'hémisphère nord, où N va de 0 à 10000000 m."},
+        {"FR LB2E",
+         4,
+         {{{Ctl::TxtN, 4}, "-1000000"}},
+         "la case N est hors limites : -1000000 m. Travena calcule "
+         "dans l'hémisphère nord, où N va de 0 à 10000000 m."},
         // E and N swapped; far outside a projection that still gives a point.
-        {"FR LB2E", 4, {{{Ctl::TxtE, 4}, "5632971"}, {{Ctl::TxtN, 4}, "596372"}}, "la case E est hors limites : 5632971 m"},
-        {"CH LV03", 11, {{{Ctl::TxtLgDeg, 4}, "1e8"}, {{Ctl::TxtLtDeg, 4}, "1e8"}},
+        {"FR LB2E",
+         4,
+         {{{Ctl::TxtE, 4}, "5632971"}, {{Ctl::TxtN, 4}, "596372"}},
+         "la case E est hors limites : 5632971 m"},
+        {"CH LV03",
+         11,
+         {{{Ctl::TxtLgDeg, 4}, "1e8"}, {{Ctl::TxtLtDeg, 4}, "1e8"}},
          "E = 100000000 m, N = 100000000 m est hors du domaine de la projection « CH LV03 » : le point calculé, "
          "projeté en retour, tombe à 141157466 m de ces coordonnées."},
-        {"FR LB2E", 9, {{{Ctl::TxtE, 9}, "-1000000"}}, "X = -1000000 m, Y = 214650.468 m : point à 1080 km du méridien central, "
-                                                      "hors du domaine de la projection (4.8° de longitude au plus)."},
-        {"FR LB2E", 1, {{{Ctl::TxtE, 1}, "-4"}}, "Longitude hors limites : -229.18311805233°. Elle va de -180° à 360°."},
+        {"FR LB2E",
+         9,
+         {{{Ctl::TxtE, 9}, "-1000000"}},
+         "X = -1000000 m, Y = 214650.468 m : point à 1080 km du méridien central, "
+         "hors du domaine de la projection (4.8° de longitude au plus)."},
+        {"FR LB2E",
+         1,
+         {{{Ctl::TxtE, 1}, "-4"}},
+         "Longitude hors limites : -229.18311805233°. Elle va de -180° à 360°."},
         {"FR LB2E", 8, {{{Ctl::TxtE, 8}, "150000 170000"}}, "la case X ne contient pas un nombre : « 150000 170000 »"},
         {"FR Geographic RGF93", 11, {{{Ctl::TxtE, 11}, "0.07"}, {{Ctl::TxtN, 11}, "-0.5"}}, "Latitude hors limites"},
         {"NL RD", 11, {{{Ctl::TxtLgDeg, 4}, ""}}, "la case E est vide"},
-        {"UE UTM", 11, {{{Ctl::TxtLgDeg, 4}, "500000"}, {{Ctl::TxtLtDeg, 4}, "5600000"}, {{Ctl::TxtFus, 11}, "40"}},
+        {"UE UTM",
+         11,
+         {{{Ctl::TxtLgDeg, 4}, "500000"}, {{Ctl::TxtLtDeg, 4}, "5600000"}, {{Ctl::TxtFus, 11}, "40"}},
          "Hors fuseau"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cause);
@@ -336,8 +361,9 @@ TEST_F(ConversionTable, RefusedClickChangesNoCellAndNamesTheCause) {
 // Hostile texts in any row: the click is refused with the table untouched, or
 // goes through; it never throws nor leaves the wait cursor on.
 TEST_F(ConversionTable, HostileTextsInAnyRow) {
-    const char* texts[] = {"1e308", "-1e309", "&HFFFF", "nan", "inf", "9e-320", ".", "-", "  ", "\xc3\xa9\xff",
-                           "31uer 851 949 7", "A011119", "99ZZZ", "6.28318530717958", "-0", "1D5"};
+    const char* texts[] = {
+        "1e308", "-1e309",       "&HFFFF",          "nan",     "inf",   "9e-320",           ".",  "-",
+        "  ",    "\xc3\xa9\xff", "31uer 851 949 7", "A011119", "99ZZZ", "6.28318530717958", "-0", "1D5"};
     Select(0, "UE UTM");
     Select(1, "FR Geographic RGF93");
     for (int row = 0; row < app::RowCount; ++row)
@@ -397,10 +423,8 @@ TEST_F(ConversionTable, MissingParameters) {
     EXPECT_EQ(T(Ctl::TxtE, 9) + T(Ctl::TxtN, 9), "");
     EXPECT_EQ(T(Ctl::TxtE, 10), FromLambert("", "BE LB72IFBL", 1).x);
     for (const bool removed : {false, true}) {
-        if (removed)
-            std::filesystem::remove(copy.Path());
-        else
-            without("Datums", "BE BD72");
+        if (removed) std::filesystem::remove(copy.Path());
+        else without("Datums", "BE BD72");
         const Cells before = AllCells(model);
         messages.shown.clear();
         ClickLambert();

@@ -32,10 +32,8 @@ struct HeightCase {
 //   50.85 4.35 100 -> 57.151666; 49.6 5.8 300 -> 254.775002; 51.3 2.6 50 -> 8.144000
 // H -> h adds back the same N (42.848334 at the first point).
 const HeightCase Cases[] = {
-    {"4.35", "50.85", height::Ellipsoidal, "100", "57.152"},
-    {"5.8", "49.6", height::Ellipsoidal, "300", "254.775"},
-    {"2.6", "51.3", height::Ellipsoidal, "50", "8.144"},
-    {"4.35", "50.85", height::Ostend, "56.5", "99.348"},
+    {"4.35", "50.85", height::Ellipsoidal, "100", "57.152"}, {"5.8", "49.6", height::Ellipsoidal, "300", "254.775"},
+    {"2.6", "51.3", height::Ellipsoidal, "50", "8.144"},     {"4.35", "50.85", height::Ostend, "56.5", "99.348"},
     {"4.35", "50.85", height::Ostend, "-3,25", "39.598"},  // a decimal comma, below Ostend level
 };
 
@@ -123,8 +121,7 @@ TEST_F(HeightLine, TheTypedHeightStaysTheInput) {
     model.mnu_calc3_Click();
     EXPECT_EQ(H(height::Ostend), "54.775");
     EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(app::HeightLine(model),
-              "Hauteurs (m) :\th ellipsoïdale (ETRS89)\t100\tH Ostende (DNG, hBG18)\t54.775\n");
+    EXPECT_EQ(app::HeightLine(model), "Hauteurs (m) :\th ellipsoïdale (ETRS89)\t100\tH Ostende (DNG, hBG18)\t54.775\n");
 }
 
 TEST_F(HeightLine, ItsCalcNeedsAComputedPointAndAHeight) {

@@ -8,8 +8,8 @@
 namespace uitest {
 namespace {
 
-using app::Ctl;
 using app::ControlRef;
+using app::Ctl;
 
 using InputFields = ModelTest;
 
@@ -36,32 +36,32 @@ TEST_F(InputFields, AngleCellReadsWhatIsWrittenOrRefusesIt) {
         const char* dms;                // the DMS cell afterwards; nullptr when refused
         const char* decimal;            // or the part of the refusal message
         const char* radians = nullptr;  // when given, the radian cell afterwards
-    } cases[] = {
-        {Ctl::TxtLtDeg, 0, "50°30'15.5''", "50°30'15.5''", "50.504306"},
-        {Ctl::TxtLtDeg, 1, "50°30'15\"", "50°30'15''", "50.504167"},
-        {Ctl::TxtLtDeg, 2, "50° 30' 15''", "50°30'15.000''", "50.504167"},  // rewritten as read
-        {Ctl::TxtLgDeg, 1, "4 21'6.12''", "4°21'6.120''", "4.351700"},
-        {Ctl::TxtLtDeg, 3, "N 50 30", "50°30'0.000''", "50.500000"},
-        {Ctl::TxtLgDeg, 5, "-0°30'", "359°30'0.000''", "359.500000"},
-        {Ctl::TxtLgDeg, 3, "30''", "30''", "0.008333"},
-        {Ctl::TxtLtDeg, 0, "50.5", "50°30'0.000''", "50.500000"},
-        {Ctl::TxtLgDeg, 4, "-4°30'", "355°30'0.000''", "355.500000"},
-        {Ctl::TxtLgDeg, 4, "4°30'0''", "4°30'0''", "4.500000", "0.0785398163397448"},
-        {Ctl::TxtLgDec, 0, "4.35", "4°21'0.000''", "4.35"},
-        {Ctl::TxtLtDec, 5, "50,5", "50°30'0.000''", "50.5", "0.881391272257136"},
-        {Ctl::TxtLtDec, 5, "90", "90°0'0.000''", "90"},
-        {Ctl::TxtE, 1, "0,5", "28°38'52.403''", "28.647890", "0.5"},
-        {Ctl::TxtE, 0, "-0.1", "354°16'13.519''", "354.270422", "6.18318530717958"},
-        {Ctl::TxtLtDeg, 0, "E50°30'", nullptr, "pas une latitude"},
-        {Ctl::TxtLgDeg, 0, "10'20°", nullptr, "Angle illisible"},
-        {Ctl::TxtLtDeg, 1, "50°75'", nullptr, "les minutes vont de 0 à 59"},
-        {Ctl::TxtLtDeg, 1, "S50°30'", nullptr, "Latitude hors limites"},
-        {Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
-        {Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
-        {Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
-        {Ctl::TxtLgDec, 2, "12abc", nullptr, "Ligne « Geographic LB 72 », case « Longitude (dd.xxxxx) » :\n« 12abc » n'est pas un nombre."},
-        {Ctl::TxtN, 12, "0.5 rad", nullptr, "case « Latitude (rad) »"},
-        {Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}};
+    } cases[] = {{Ctl::TxtLtDeg, 0, "50°30'15.5''", "50°30'15.5''", "50.504306"},
+                 {Ctl::TxtLtDeg, 1, "50°30'15\"", "50°30'15''", "50.504167"},
+                 {Ctl::TxtLtDeg, 2, "50° 30' 15''", "50°30'15.000''", "50.504167"},  // rewritten as read
+                 {Ctl::TxtLgDeg, 1, "4 21'6.12''", "4°21'6.120''", "4.351700"},
+                 {Ctl::TxtLtDeg, 3, "N 50 30", "50°30'0.000''", "50.500000"},
+                 {Ctl::TxtLgDeg, 5, "-0°30'", "359°30'0.000''", "359.500000"},
+                 {Ctl::TxtLgDeg, 3, "30''", "30''", "0.008333"},
+                 {Ctl::TxtLtDeg, 0, "50.5", "50°30'0.000''", "50.500000"},
+                 {Ctl::TxtLgDeg, 4, "-4°30'", "355°30'0.000''", "355.500000"},
+                 {Ctl::TxtLgDeg, 4, "4°30'0''", "4°30'0''", "4.500000", "0.0785398163397448"},
+                 {Ctl::TxtLgDec, 0, "4.35", "4°21'0.000''", "4.35"},
+                 {Ctl::TxtLtDec, 5, "50,5", "50°30'0.000''", "50.5", "0.881391272257136"},
+                 {Ctl::TxtLtDec, 5, "90", "90°0'0.000''", "90"},
+                 {Ctl::TxtE, 1, "0,5", "28°38'52.403''", "28.647890", "0.5"},
+                 {Ctl::TxtE, 0, "-0.1", "354°16'13.519''", "354.270422", "6.18318530717958"},
+                 {Ctl::TxtLtDeg, 0, "E50°30'", nullptr, "pas une latitude"},
+                 {Ctl::TxtLgDeg, 0, "10'20°", nullptr, "Angle illisible"},
+                 {Ctl::TxtLtDeg, 1, "50°75'", nullptr, "les minutes vont de 0 à 59"},
+                 {Ctl::TxtLtDeg, 1, "S50°30'", nullptr, "Latitude hors limites"},
+                 {Ctl::TxtLtDeg, 5, "95°", nullptr, "Latitude hors limites"},
+                 {Ctl::TxtLtDec, 3, "-10", nullptr, "hémisphère nord"},
+                 {Ctl::TxtN, 12, "-0.1", nullptr, "Latitude hors limites"},
+                 {Ctl::TxtLgDec, 2, "12abc", nullptr,
+                  "Ligne « Geographic LB 72 », case « Longitude (dd.xxxxx) » :\n« 12abc » n'est pas un nombre."},
+                 {Ctl::TxtN, 12, "0.5 rad", nullptr, "case « Latitude (rad) »"},
+                 {Ctl::TxtLgDec, 0, "400", nullptr, "Longitude hors limites"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         messages.shown.clear();
@@ -119,12 +119,18 @@ TEST_F(InputFields, EnterMovesAlongTheRow) {
         int index;
         const char* text;
         ControlRef next;
-    } moves[] = {{Ctl::TxtLgDeg, 0, "4°", {Ctl::TxtLtDeg, 0}},      {Ctl::TxtLtDeg, 1, "50°", {Ctl::Com_calculer, 1}},
-                 {Ctl::TxtLtDeg, 4, "50°", {Ctl::Com_calculer, 11}}, {Ctl::TxtLgDec, 5, "4", {Ctl::TxtLtDec, 5}},
-                 {Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},             {Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
-                 {Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},    {Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
-                 {Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},   {Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
-                 {Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},   {Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}},
+    } moves[] = {{Ctl::TxtLgDeg, 0, "4°", {Ctl::TxtLtDeg, 0}},
+                 {Ctl::TxtLtDeg, 1, "50°", {Ctl::Com_calculer, 1}},
+                 {Ctl::TxtLtDeg, 4, "50°", {Ctl::Com_calculer, 11}},
+                 {Ctl::TxtLgDec, 5, "4", {Ctl::TxtLtDec, 5}},
+                 {Ctl::TxtE, 0, "0.07", {Ctl::TxtN, 0}},
+                 {Ctl::TxtE, 4, "585104", {Ctl::TxtN, 4}},
+                 {Ctl::TxtE, 6, "31UER", {Ctl::Com_calculer, 6}},
+                 {Ctl::TxtE, 10, "A01111", {Ctl::Com_calculer, 10}},
+                 {Ctl::TxtE, 11, "0.07", {Ctl::Com_calculer, 11}},
+                 {Ctl::TxtN, 4, "5594913", {Ctl::TxtFus, 4}},
+                 {Ctl::TxtN, 9, "100000", {Ctl::Com_calculer, 9}},
+                 {Ctl::TxtN, 12, "0.8", {Ctl::Com_calculer, 12}},
                  {Ctl::TxtLtDeg, 5, "5600000", {Ctl::TxtFus, 12}}};  // a UTM list row, below
     Select(1, "UE UTM");
     for (const auto& m : moves) {

@@ -59,9 +59,10 @@ TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
     model.mnu_ouvrir_Click();
     EXPECT_EQ(std::vector<int>({host.aboutShown, host.batchShown, host.closed}), std::vector<int>({1, 1, 2}));
     using app::MainModel;
-    const std::pair<void (MainModel::*)(), std::int16_t> clicks[] = {
-        {&MainModel::mnu_calc2_Click, 2}, {&MainModel::mnu_calc3_Click, 3}, {&MainModel::mnu_calc4_Click, 4},
-        {&MainModel::mnu_calc1_Click, 1}};
+    const std::pair<void (MainModel::*)(), std::int16_t> clicks[] = {{&MainModel::mnu_calc2_Click, 2},
+                                                                     {&MainModel::mnu_calc3_Click, 3},
+                                                                     {&MainModel::mnu_calc4_Click, 4},
+                                                                     {&MainModel::mnu_calc1_Click, 1}};
     EXPECT_TRUE(model.mnu_calc4.enabled);  // the grid is beside the test
     for (const auto& [click, method] : clicks) {
         (model.*click)();
@@ -75,7 +76,8 @@ TEST_F(MainModelTest, MenusReachTheHostAndMoveTheMethodCheckMark) {
     app::MainModel restarted(messages, host);
     restarted.Form_Load();
     EXPECT_EQ(restarted.TransformMethod, 1);
-    EXPECT_EQ(restarted.Text(Ctl::LbMethode, 0), "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
+    EXPECT_EQ(restarted.Text(Ctl::LbMethode, 0),
+              "Méthode : translation géocentrique, 3 paramètres (± 5 m en Belgique)");
 }
 
 // The help names exactly the methods the "Calculs" menu lets one choose.
@@ -143,10 +145,11 @@ TEST_F(MainModelTest, RowLabelShowsItsSheetTitledWithTheLabel) {
 TEST_F(MainModelTest, ShiftOnAListShowsItsSheet) {
     Select(0, "FR LB93");
     Select(1, "NL Geographic AMSF");
-    const struct { int list, key, shift; } presses[] = {
-        {0, 16, app::ShiftMask}, {0, 17, app::CtrlMask}, {0, 16, app::ShiftMask | app::CtrlMask}, {0, 65, 0},
-        {0, 9, app::ShiftMask},  // Shift+Tab leaves the list
-        {1, 16, app::ShiftMask}};
+    const struct {
+        int list, key, shift;
+    } presses[] = {{0, 16, app::ShiftMask}, {0, 17, app::CtrlMask}, {0, 16, app::ShiftMask | app::CtrlMask}, {0, 65, 0},
+                   {0, 9, app::ShiftMask},  // Shift+Tab leaves the list
+                   {1, 16, app::ShiftMask}};
     for (const auto& p : presses) model.Combo_projec_KeyDown(p.list, p.key, p.shift);
     ASSERT_EQ(messages.shown.size(), 3u);  // Shift, then Ctrl, on list 0
     EXPECT_EQ(messages.shown[1].title + "|" + messages.shown[2].title, "FR LB93|NL Geographic AMSF");

@@ -127,9 +127,25 @@ private slots:
         QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 
         QProcess p;
-        p.start(TRAVENA_CLI, {"batch", "--params", QString::fromStdString(params_->Path()), "--in",
-                              QString::fromStdString(input), "--in-delim", ";", "--from", "BE LB72", "--to",
-                              "WGS84 UTM", "--to2", "W MGRS", "--x", "x", "--y", "y", "--keep-going", "--out",
+        p.start(TRAVENA_CLI, {"batch",
+                              "--params",
+                              QString::fromStdString(params_->Path()),
+                              "--in",
+                              QString::fromStdString(input),
+                              "--in-delim",
+                              ";",
+                              "--from",
+                              "BE LB72",
+                              "--to",
+                              "WGS84 UTM",
+                              "--to2",
+                              "W MGRS",
+                              "--x",
+                              "x",
+                              "--y",
+                              "y",
+                              "--keep-going",
+                              "--out",
                               QString::fromStdString(cli)});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 1);  // a record failed
@@ -218,9 +234,12 @@ private slots:
     // The whole window on the screen (a small one at 120 dpi: it scrolls).
     void fitsTheScreen() {
         const QRect room = window_->screen()->availableGeometry();
-        QVERIFY2(window_->width() <= room.width() && window_->height() <= room.height(),
-                 QString("%1 x %2 on %3 x %4").arg(window_->width()).arg(window_->height()).arg(room.width())
-                     .arg(room.height()).toUtf8());
+        QVERIFY2(window_->width() <= room.width() && window_->height() <= room.height(), QString("%1 x %2 on %3 x %4")
+                                                                                             .arg(window_->width())
+                                                                                             .arg(window_->height())
+                                                                                             .arg(room.width())
+                                                                                             .arg(room.height())
+                                                                                             .toUtf8());
         QVERIFY(window_->Combo_method->isVisibleTo(window_.get()));
     }
 
@@ -264,9 +283,26 @@ private slots:
         QCOMPARE(messages_->shown[0].kind, std::string("info"));
 
         QProcess p;
-        p.start(TRAVENA_CLI, {"batch", "--params", QString::fromStdString(params_->Path()), "--in",
-                              QString::fromStdString(input), "--in-delim", ";", "--from", "BE LB72", "--to",
-                              "WGS84 UTM", "--x", "x", "--y", "y", "--z", "z", "--height", "H:h", "--out",
+        p.start(TRAVENA_CLI, {"batch",
+                              "--params",
+                              QString::fromStdString(params_->Path()),
+                              "--in",
+                              QString::fromStdString(input),
+                              "--in-delim",
+                              ";",
+                              "--from",
+                              "BE LB72",
+                              "--to",
+                              "WGS84 UTM",
+                              "--x",
+                              "x",
+                              "--y",
+                              "y",
+                              "--z",
+                              "z",
+                              "--height",
+                              "H:h",
+                              "--out",
                               QString::fromStdString(cli)});
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitCode(), 0);

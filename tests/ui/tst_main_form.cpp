@@ -104,7 +104,7 @@ private slots:
         QWidget* calc = form_->Control(Ctl::Com_calculer, 12);
         QVERIFY(calc->isVisible() && form_->Cell(Ctl::TxtFus, 12)->isVisible());
         QVERIFY(!form_->Cell(Ctl::TxtE, 12)->isVisible());
-        QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());  // under the decimal latitudes
+        QCOMPARE(calc->x(), form_->Cell(Ctl::TxtLtDec, 0)->x());    // under the decimal latitudes
         QTest::keyClick(list, Qt::Key_Backtab, Qt::ShiftModifier);  // leaves the list: no sheet
         QTest::keyClick(list, Qt::Key_Shift, Qt::ShiftModifier);
         QKeyEvent both(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier | Qt::ControlModifier);
@@ -184,8 +184,12 @@ private slots:
         form_->setFont(QFont(QStringLiteral("DejaVu Sans"), points));
         form_->SyncFromModel();
         const QString dms = QStringLiteral("359°59'59.999''"), metres = QStringLiteral("-9999999.999");
-        const QString widest[] = {dms, dms, QStringLiteral("359.999999"), QStringLiteral("359.999999"),
-                                  QStringLiteral("6.28318530717958"), QStringLiteral("1.5707963267949"),
+        const QString widest[] = {dms,
+                                  dms,
+                                  QStringLiteral("359.999999"),
+                                  QStringLiteral("359.999999"),
+                                  QStringLiteral("6.28318530717958"),
+                                  QStringLiteral("1.5707963267949"),
                                   QStringLiteral("60")};
         QStringList tooNarrow;
         for (int c = 0; c <= static_cast<int>(Ctl::TxtFus); ++c)
@@ -199,7 +203,8 @@ private slots:
             }
         for (int i : {app::height::Ellipsoidal, app::height::Ostend}) {
             QLineEdit* edit = form_->Cell(Ctl::TxtH, i);
-            if (edit->fontMetrics().horizontalAdvance(metres) > edit->width() - 8) tooNarrow << QStringLiteral("height %1").arg(i);
+            if (edit->fontMetrics().horizontalAdvance(metres) > edit->width() - 8)
+                tooNarrow << QStringLiteral("height %1").arg(i);
         }
         for (int i = 0; i < form_->Model().Count(Ctl::LbH); ++i) {
             auto* label = qobject_cast<QLabel*>(form_->Control(Ctl::LbH, i));
@@ -235,7 +240,8 @@ private slots:
         QCOMPARE(about.Lb(4)->isVisibleTo(&about), contact);
         QVERIFY(!about.Lb(4)->text().contains(QStringLiteral("localhost")));
         const auto* credits = about.findChild<QLabel*>(QStringLiteral("Credits"));
-        QVERIFY(credits && credits->text().contains(QStringLiteral("Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0")));
+        QVERIFY(credits &&
+                credits->text().contains(QStringLiteral("Grid created by Nicolas SIMON (IGN Belgium), CC BY 4.0")));
         QVERIFY(opened.back().toLocalFile().endsWith(QStringLiteral("docs/index.html")));
     }
 

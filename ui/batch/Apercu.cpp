@@ -86,8 +86,7 @@ void Apercu::Form_Load() {
         records_->fetchMore({});  // the first screenful, before the window shows
         const long n = records_->Feed().Count();
         setWindowTitle(QString::fromStdString(batch::PreviewCaption(windowTitle().toStdString(), table_, n)));
-    } catch (const base::RuntimeError&) {
-    }
+    } catch (const base::RuntimeError&) {}
 }
 
 }  // namespace ui

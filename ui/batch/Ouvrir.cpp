@@ -86,7 +86,8 @@ void Heading(QGridLayout* grid, int& row, QWidget* parent, const char* step, con
 void SyncList(QListWidget* list, const batch::ListControl& m) {
     const QSignalBlocker block(list);
     bool same = list->count() == int(m.items.size());
-    for (int i = 0; same && i < list->count(); ++i) same = list->item(i)->text().toStdString() == m.items[std::size_t(i)];
+    for (int i = 0; same && i < list->count(); ++i)
+        same = list->item(i)->text().toStdString() == m.items[std::size_t(i)];
     if (!same) {
         list->clear();
         for (const auto& item : m.items) list->addItem(Q(item));
@@ -211,14 +212,14 @@ void Ouvrir::BuildMapping(QGridLayout* grid, int& row) {
     List_ch = new QListWidget(this);
     List_tb->setEnabled(false);
     List_ch->setEnabled(false);
-    connect(List_tb, &QListWidget::currentRowChanged, this,
-            [this](int r) { Forward([&] { model_.SelectTable(r); }); });
+    connect(List_tb, &QListWidget::currentRowChanged, this, [this](int r) { Forward([&] { model_.SelectTable(r); }); });
     connect(List_ch, &QListWidget::currentRowChanged, this, [this](int r) { model_.List_ch.index = r; });
     grid->addWidget(List_tb, row, 0, 1, 2);
     grid->addWidget(List_ch, row, 2);
 
     auto* mapping = new QGridLayout;
-    auto fieldButton = [&](const char* caption, const char* tip, QLabel*& label, void (batch::OuvrirModel::*handler)()) {
+    auto fieldButton = [&](const char* caption, const char* tip, QLabel*& label,
+                           void (batch::OuvrirModel::*handler)()) {
         auto* b = new QPushButton(QString::fromUtf8(caption), this);
         // Enter converts: it must never map whatever field is selected.
         b->setAutoDefault(false);
@@ -262,7 +263,8 @@ void Ouvrir::BuildMapping(QGridLayout* grid, int& row) {
     ech->addWidget(new QLabel(QStringLiteral("échelle des coordonnées :"), Frame_ech));
     Txt_echelle = new QLineEdit(Frame_ech);
     Txt_echelle->setFixedWidth(TwipsToPixels(900, *this));
-    connect(Txt_echelle, &QLineEdit::textEdited, this, [this](const QString& t) { model_.Txt_echelle = t.toStdString(); });
+    connect(Txt_echelle, &QLineEdit::textEdited, this,
+            [this](const QString& t) { model_.Txt_echelle = t.toStdString(); });
     ech->addWidget(Txt_echelle);
     ech->addWidget(new QLabel(QStringLiteral("m"), Frame_ech));
     KeepSpaceWhenHidden(Frame_geo);
@@ -290,14 +292,16 @@ void Ouvrir::BuildSave(QGridLayout* grid, int& row) {
     auto* txt = new QHBoxLayout;
     txtLines->addLayout(txt);
     txt->addWidget(new QLabel(QStringLiteral("Délimitation des champs :"), Frame_txt));
-    auto* chGroup = AddOptions(this, Frame_txt, txt, std::array<const char*, 3>{"virgule", "tabulation", "point-virgule"}, Opt_ch);
+    auto* chGroup =
+        AddOptions(this, Frame_txt, txt, std::array<const char*, 3>{"virgule", "tabulation", "point-virgule"}, Opt_ch);
     connect(chGroup, &QButtonGroup::idClicked, this, [this](int i) { Forward([&] { model_.Opt_ch_Click(i); }); });
     Check_txt = new QCheckBox(QStringLiteral("champs encadrés par des \" \""), Frame_txt);
     connect(Check_txt, &QCheckBox::toggled, this, [this](bool on) { model_.Check_txt = on; });
     txt->addWidget(Check_txt);
     txt->addStretch();
     Check_excel = new QCheckBox(QString::fromUtf8(batch::ExcelTextCaption), Frame_txt);
-    connect(Check_excel, &QCheckBox::toggled, this, [this](bool on) { Forward([&] { model_.Check_excel_Click(on); }); });
+    connect(Check_excel, &QCheckBox::toggled, this,
+            [this](bool on) { Forward([&] { model_.Check_excel_Click(on); }); });
     txtLines->addWidget(Check_excel);
     KeepSpaceWhenHidden(Frame_txt);
     grid->addWidget(Frame_txt, row++, 1, 1, 3);
@@ -312,7 +316,8 @@ void Ouvrir::BuildSave(QGridLayout* grid, int& row) {
 
 void Ouvrir::BuildCompute(QGridLayout* grid, int& row) {
     Heading(grid, row, this, "5.", "Calculer :");
-    Check_suite = new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
+    Check_suite =
+        new QCheckBox(QStringLiteral("poursuivre après un enregistrement en erreur (colonne « Erreur »)"), this);
     connect(Check_suite, &QCheckBox::toggled, this, [this](bool on) { model_.Check_suite = on; });
     grid->addWidget(Check_suite, row++, 0, 1, 4);
     Check_methode = new QCheckBox(QStringLiteral("colonne « Méthode » : la méthode de chaque enregistrement"), this);
@@ -353,16 +358,43 @@ void Ouvrir::BuildCompute(QGridLayout* grid, int& row) {
 }
 
 void Ouvrir::NameWidgets() {
-    const std::pair<QObject*, const char*> names[] = {
-        {Combo_in, "Combo_in"},   {Combo_out, "Combo_out"}, {Combo_out2, "Combo_out2"}, {Combo_method, "Combo_method"}, {Com_open, "Com_open"},
-        {Lb_open, "Lb_open"},     {List_tb, "List_tb"},     {List_ch, "List_ch"},       {Com_X, "Com_X"},
-        {Com_Y, "Com_Y"},         {Com_fus, "Com_fus"},     {Lb_X, "Lb_X"},             {Lb_Y, "Lb_Y"},
-        {Lb_fus, "Lb_fus"},       {Com_Z, "Com_Z"},         {Lb_Z, "Lb_Z"},             {Frame_z, "Frame_z"},
-        {Combo_hin, "Combo_hin"}, {Combo_hout, "Combo_hout"},       {Frame_geo, "Frame_geo"}, {Frame_ech, "Frame_ech"},   {Txt_echelle, "Txt_echelle"},
-        {Com_save, "Com_save"},   {Lb_save, "Lb_save"},     {Frame_txt, "Frame_txt"},   {Check_txt, "Check_txt"}, {Check_excel, "Check_excel"},
-        {Combo_prec, "Combo_prec"}, {Check_suite, "Check_suite"}, {Check_methode, "Check_methode"},
-        {Com_ap, "Com_ap"},       {Com_calc, "Com_calc"}, {Com_stop, "Com_stop"},   {Com_anl, "Com_anl"},       {Img_help, "Img_help"},
-        {Lb_compteur, "Lb_compteur"}, {Shape, "Shape"}};
+    const std::pair<QObject*, const char*> names[] = {{Combo_in, "Combo_in"},
+                                                      {Combo_out, "Combo_out"},
+                                                      {Combo_out2, "Combo_out2"},
+                                                      {Combo_method, "Combo_method"},
+                                                      {Com_open, "Com_open"},
+                                                      {Lb_open, "Lb_open"},
+                                                      {List_tb, "List_tb"},
+                                                      {List_ch, "List_ch"},
+                                                      {Com_X, "Com_X"},
+                                                      {Com_Y, "Com_Y"},
+                                                      {Com_fus, "Com_fus"},
+                                                      {Lb_X, "Lb_X"},
+                                                      {Lb_Y, "Lb_Y"},
+                                                      {Lb_fus, "Lb_fus"},
+                                                      {Com_Z, "Com_Z"},
+                                                      {Lb_Z, "Lb_Z"},
+                                                      {Frame_z, "Frame_z"},
+                                                      {Combo_hin, "Combo_hin"},
+                                                      {Combo_hout, "Combo_hout"},
+                                                      {Frame_geo, "Frame_geo"},
+                                                      {Frame_ech, "Frame_ech"},
+                                                      {Txt_echelle, "Txt_echelle"},
+                                                      {Com_save, "Com_save"},
+                                                      {Lb_save, "Lb_save"},
+                                                      {Frame_txt, "Frame_txt"},
+                                                      {Check_txt, "Check_txt"},
+                                                      {Check_excel, "Check_excel"},
+                                                      {Combo_prec, "Combo_prec"},
+                                                      {Check_suite, "Check_suite"},
+                                                      {Check_methode, "Check_methode"},
+                                                      {Com_ap, "Com_ap"},
+                                                      {Com_calc, "Com_calc"},
+                                                      {Com_stop, "Com_stop"},
+                                                      {Com_anl, "Com_anl"},
+                                                      {Img_help, "Img_help"},
+                                                      {Lb_compteur, "Lb_compteur"},
+                                                      {Shape, "Shape"}};
     for (const auto& [object, name] : names) object->setObjectName(QString::fromUtf8(name));
 }
 
@@ -460,7 +492,8 @@ bool Ouvrir::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     }
     // Only « Annuler » takes a click while the run goes.
-    const bool onStop = watched == Com_stop || (watched->isWidgetType() && Com_stop->isAncestorOf(static_cast<QWidget*>(watched)));
+    const bool onStop =
+        watched == Com_stop || (watched->isWidgetType() && Com_stop->isAncestorOf(static_cast<QWidget*>(watched)));
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:

@@ -39,10 +39,11 @@ public:
 
     // The file dialogs, replaceable: they return the chosen path, nothing on
     // cancel. The platform's dialogs with the window's filters by default.
-    std::function<std::optional<std::string>(const std::string& filter)> openDialog, saveDialog;
+    std::function<std::optional<std::string>(const std::string&filter)> openDialog, saveDialog;
 
     QComboBox *Combo_in, *Combo_out, *Combo_out2, *Combo_method, *Combo_prec;
-    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_Z, *Com_ap, *Com_calc, *Com_stop, *Com_anl, *Img_help;
+    QAbstractButton *Com_open, *Com_save, *Com_X, *Com_Y, *Com_fus, *Com_Z, *Com_ap, *Com_calc, *Com_stop, *Com_anl,
+        *Img_help;
     QLabel *Lb_open, *Lb_X, *Lb_Y, *Lb_fus, *Lb_Z, *Lb_save, *Lb_compteur;
     // The kinds of height read and written, shown with a height field.
     QWidget* Frame_z;

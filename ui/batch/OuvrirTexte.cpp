@@ -60,7 +60,8 @@ OuvrirTexte::OuvrirTexte(const std::string& path, app::Messages* messages, QWidg
     grid_->verticalHeader()->setVisible(false);
     grid_->setMinimumHeight(TwipsToPixels(2400, *this));
 
-    auto* appl = new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Appliquer"), this);
+    auto* appl =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogApplyButton), QStringLiteral("Appliquer"), this);
     appl->setToolTip(QStringLiteral("Appliquer"));
     appl->setDefault(true);
     connect(appl, &QPushButton::clicked, this, [this] { model_.Com_appl_Click(); });

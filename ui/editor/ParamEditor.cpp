@@ -35,8 +35,7 @@ QString TypeDisplay(const std::string& entry) { return Q(entry.substr(0, entry.f
 void SyncList(QComboBox* combo, const app::EditorList& list, bool types = false) {
     const QSignalBlocker block(combo);
     bool same = combo->count() == static_cast<int>(list.items.size());
-    for (int i = 0; same && i < combo->count(); ++i)
-        same = combo->itemData(i).toString() == Q(list.items[i]);
+    for (int i = 0; same && i < combo->count(); ++i) same = combo->itemData(i).toString() == Q(list.items[i]);
     if (!same) {
         combo->clear();
         for (const auto& item : list.items) combo->addItem(types ? TypeDisplay(item) : Q(item), Q(item));
@@ -82,7 +81,8 @@ private:
 };
 
 constexpr int LabelChars = 22, FieldChars = 14;
-constexpr const char* AngleHint = "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ;\nouest et sud négatifs : -2°8'6'', -2.135";
+constexpr const char* AngleHint =
+    "Angles : 50°30'15.5'', 50 30 15.5 ou 50.504306 ;\nouest et sud négatifs : -2°8'6'', -2.135";
 
 }  // namespace
 
@@ -128,9 +128,9 @@ void ParamEditor::Build() {
         QWidget* widget;
         int before;  // the field it stands above; 3 (after Code) by default
     };
-    auto section = [&](const QString& title, int index, std::size_t count, auto label,
-                       std::vector<QLineEdit*>& edits, std::vector<QLabel*>* labels, std::vector<Chooser> choosers,
-                       std::vector<QPushButton*> buttons, QWidget* parent, int buttonColumns) {
+    auto section = [&](const QString& title, int index, std::size_t count, auto label, std::vector<QLineEdit*>& edits,
+                       std::vector<QLabel*>* labels, std::vector<Chooser> choosers, std::vector<QPushButton*> buttons,
+                       QWidget* parent, int buttonColumns) {
         auto* box = new QGroupBox(title, parent);
         auto* grid = new QGridLayout;
         Combo[index] = combo([this, index](int i) { model_->SelectCombo(index, i); });
@@ -199,10 +199,13 @@ void ParamEditor::Build() {
     Com_import_P = button(m.Com_import_P, [this] { AskImport(); });
     Com_export_P = button(m.Com_export_P, [this] { model_->Com_export_Click(); });
     Com_test_P = button(m.Com_test_P, [this] { AskTestPoint(); });
-    Com_import_P->setToolTip(QStringLiteral("Remplit les trois sections d'une chaîne PROJ (+proj=lcc ..., "
-                                            "+proj=tmerc ..., +proj=somerc ..., +proj=sterea ...)."));
-    Com_export_P->setToolTip(QStringLiteral("La chaîne PROJ de la projection (ou du datum) affichée, pour cs2cs ou QGIS."));
-    Com_test_P->setToolTip(QStringLiteral("Projette un point WGS 84 avec les valeurs des champs, sans rien enregistrer."));
+    Com_import_P->setToolTip(
+        QStringLiteral("Remplit les trois sections d'une chaîne PROJ (+proj=lcc ..., "
+                       "+proj=tmerc ..., +proj=somerc ..., +proj=sterea ...)."));
+    Com_export_P->setToolTip(
+        QStringLiteral("La chaîne PROJ de la projection (ou du datum) affichée, pour cs2cs ou QGIS."));
+    Com_test_P->setToolTip(
+        QStringLiteral("Projette un point WGS 84 avec les valeurs des champs, sans rien enregistrer."));
     for (int i = 0; i < 3; ++i) Com_eff[i] = button(m.Com_eff[i], [this, i] { model_->Com_eff_Click(i); });
     Com_qt = button(m.Com_qt, [this] { model_->Com_qt_Click(); });
 
@@ -210,22 +213,27 @@ void ParamEditor::Build() {
     auto* sections = new QHBoxLayout(content);
     sections->setContentsMargins(0, 0, 0, 0);
     sections->addWidget(section(
-        QStringLiteral("Ellipsoïde"), app::SecEllipsoid, app::LabelsE.size(),
-        [](int i) { return std::string(app::LabelsE[std::size_t(i)]); }, Txt_E, nullptr, {},
-        {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}, content, 1), 0, Qt::AlignTop);
+                            QStringLiteral("Ellipsoïde"), app::SecEllipsoid, app::LabelsE.size(),
+                            [](int i) { return std::string(app::LabelsE[std::size_t(i)]); }, Txt_E, nullptr, {},
+                            {Com_aj_E, Com_appl_E, Com_sup_E, Com_eff[0]}, content, 1),
+                        0, Qt::AlignTop);
     sections->addWidget(section(
-        QStringLiteral("Datum"), app::SecDatum, app::LabelsD.size(),
-        [](int i) { return app::DatumLabel(i, false); }, Txt_D, &Lab_D,
-        {{QStringLiteral("Ellipsoïde :"), Combo_E, 3}, {QString(), Combo_rot, 9}},
-        {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}, content, 2), 0, Qt::AlignTop);
+                            QStringLiteral("Datum"), app::SecDatum, app::LabelsD.size(),
+                            [](int i) { return app::DatumLabel(i, false); }, Txt_D, &Lab_D,
+                            {{QStringLiteral("Ellipsoïde :"), Combo_E, 3}, {QString(), Combo_rot, 9}},
+                            {Com_aj_D, Com_appl_D, Com_sup_D, Com_eff[1]}, content, 2),
+                        0, Qt::AlignTop);
     auto* hint = new QLabel(QString::fromUtf8(AngleHint), content);
-    sections->addWidget(section(
-        QStringLiteral("Projection"), app::SecProjection, app::LabelsP.size(),
-        [](int i) { return app::ProjectionLabel(0, i, false); }, Txt_P, &Lab_P,
-        {{QStringLiteral("Datum :"), Combo_D, 3}, {QStringLiteral("Type :"), Combo_type, 3}, {QString(), Chk_utm, 3},
-         {QString(), hint, 6}},
-        {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2], Com_import_P, Com_export_P, Com_test_P}, content, 2), 0,
-        Qt::AlignTop);
+    sections->addWidget(
+        section(
+            QStringLiteral("Projection"), app::SecProjection, app::LabelsP.size(),
+            [](int i) { return app::ProjectionLabel(0, i, false); }, Txt_P, &Lab_P,
+            {{QStringLiteral("Datum :"), Combo_D, 3},
+             {QStringLiteral("Type :"), Combo_type, 3},
+             {QString(), Chk_utm, 3},
+             {QString(), hint, 6}},
+            {Com_aj_P, Com_appl_P, Com_sup_P, Com_eff[2], Com_import_P, Com_export_P, Com_test_P}, content, 2),
+        0, Qt::AlignTop);
 
     // On a small screen (1366 x 768 at 120 dpi) the sections scroll.
     auto* scroll = new QScrollArea(this);
@@ -255,9 +263,8 @@ void ParamEditor::showEvent(QShowEvent* event) {
     if (QScreen* screen = this->screen()) {
         const QRect free = screen->availableGeometry();
         auto* scroll = findChild<QScrollArea*>();
-        const QSize want = scroll->widget()->sizeHint() +
-                           QSize(scroll->verticalScrollBar()->sizeHint().width() + 24,
-                                 Com_qt->sizeHint().height() + 48);
+        const QSize want = scroll->widget()->sizeHint() + QSize(scroll->verticalScrollBar()->sizeHint().width() + 24,
+                                                                Com_qt->sizeHint().height() + 48);
         const QSize frame = frameGeometry().size() - geometry().size();
         resize(want.boundedTo(free.size() - frame - QSize(0, 8)));
         move(free.x() + (free.width() - width() - frame.width()) / 2, free.y());
@@ -294,17 +301,25 @@ void ParamEditor::SyncFromModel() {
         const QSignalBlocker block(Combo_rot);
         Combo_rot->setCurrentIndex(m.CoordinateFrame ? 1 : 0);
     }
-    const std::array<std::pair<QPushButton*, const app::EditorButton*>, 16> buttons = {{
-        {Com_aj_E, &m.Com_aj_E}, {Com_appl_E, &m.Com_appl_E}, {Com_sup_E, &m.Com_sup_E},
-        {Com_aj_D, &m.Com_aj_D}, {Com_appl_D, &m.Com_appl_D}, {Com_sup_D, &m.Com_sup_D},
-        {Com_aj_P, &m.Com_aj_P}, {Com_appl_P, &m.Com_appl_P}, {Com_sup_P, &m.Com_sup_P},
-        {Com_eff[0], &m.Com_eff[0]}, {Com_eff[1], &m.Com_eff[1]}, {Com_eff[2], &m.Com_eff[2]},
-        {Com_qt, &m.Com_qt}, {Com_import_P, &m.Com_import_P}, {Com_export_P, &m.Com_export_P},
-        {Com_test_P, &m.Com_test_P}}};
+    const std::array<std::pair<QPushButton*, const app::EditorButton*>, 16> buttons = {{{Com_aj_E, &m.Com_aj_E},
+                                                                                        {Com_appl_E, &m.Com_appl_E},
+                                                                                        {Com_sup_E, &m.Com_sup_E},
+                                                                                        {Com_aj_D, &m.Com_aj_D},
+                                                                                        {Com_appl_D, &m.Com_appl_D},
+                                                                                        {Com_sup_D, &m.Com_sup_D},
+                                                                                        {Com_aj_P, &m.Com_aj_P},
+                                                                                        {Com_appl_P, &m.Com_appl_P},
+                                                                                        {Com_sup_P, &m.Com_sup_P},
+                                                                                        {Com_eff[0], &m.Com_eff[0]},
+                                                                                        {Com_eff[1], &m.Com_eff[1]},
+                                                                                        {Com_eff[2], &m.Com_eff[2]},
+                                                                                        {Com_qt, &m.Com_qt},
+                                                                                        {Com_import_P, &m.Com_import_P},
+                                                                                        {Com_export_P, &m.Com_export_P},
+                                                                                        {Com_test_P, &m.Com_test_P}}};
     for (auto [widget, b] : buttons) {
         widget->setEnabled(b->enabled);
-        if (widget != Com_import_P && widget != Com_export_P && widget != Com_test_P)
-            widget->setToolTip(Q(b->reason));
+        if (widget != Com_import_P && widget != Com_export_P && widget != Com_test_P) widget->setToolTip(Q(b->reason));
     }
     syncing_ = false;
 }

@@ -20,7 +20,12 @@ struct LabelPlace {
 // Lb(1)..Lb(5), twips: version under the title, then licence and
 // copyright, then the two links side by side.
 constexpr std::array<LabelPlace, 6> Layout = {{
-    {0, 0, 0}, {720, 1800, 4500}, {240, 2400, 5400}, {240, 2760, 5400}, {240, 3360, 2900}, {3240, 3360, 2400},
+    {0, 0, 0},
+    {720, 1800, 4500},
+    {240, 2400, 5400},
+    {240, 2760, 5400},
+    {240, 3360, 2900},
+    {3240, 3360, 2400},
 }};
 constexpr int LabelHeight = 285;
 // Below the links: the grids' credits, then which parameter database is in

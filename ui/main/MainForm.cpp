@@ -93,9 +93,7 @@ QtMessages::QtMessages(MainForm* form) : BoxMessages(form), form_(form) {}
 void QtMessages::BeforeBox() { form_->SyncFromModel(); }
 
 MainForm::MainForm(Messages* messages, QWidget* parent)
-    : QMainWindow(parent),
-      ownMessages_(messages ? nullptr : std::make_unique<QtMessages>(this)),
-      messages_(messages),
+    : QMainWindow(parent), ownMessages_(messages ? nullptr : std::make_unique<QtMessages>(this)), messages_(messages),
       model_(messages ? *messages : *ownMessages_, *this) {
     setWindowTitle(Q(model_.Caption));
     showAbout = [this] {
@@ -164,7 +162,9 @@ void MainForm::BuildMenus() {
         connect(action, &QAction::triggered, this, [this, handler] { Forward([&] { (model_.*handler)(); }); });
         actions_.emplace_back(&item, action);
     };
-    auto menu = [this](const MenuItem& item, char letter) { return menuBar()->addMenu(WithMnemonic(item.caption, letter)); };
+    auto menu = [this](const MenuItem& item, char letter) {
+        return menuBar()->addMenu(WithMnemonic(item.caption, letter));
+    };
     QMenu* fichier = menu(model_.mnu_fichier, 'F');
     add(fichier, model_.mnu_ouvrir, 'O', &MainModel::mnu_ouvrir_Click);
     fichier->addSeparator();
@@ -218,7 +218,8 @@ void MainForm::BuildWidgets() {
             } else if (IsCalc(ctl)) {
                 auto* button = new QPushButton(Q(m.text), central_);
                 connect(button, &QPushButton::clicked, this, [this, ctl, i] {
-                    Forward([&] { ctl == Ctl::Com_hauteur ? model_.Com_hauteur_Click() : model_.Com_calculer_Click(i); });
+                    Forward(
+                        [&] { ctl == Ctl::Com_hauteur ? model_.Com_hauteur_Click() : model_.Com_calculer_Click(i); });
                 });
                 w = button;
             } else if (ctl == Ctl::Combo_projec) {
@@ -229,14 +230,13 @@ void MainForm::BuildWidgets() {
             } else if (ctl == Ctl::Com_anl || ctl == Ctl::Img_help) {
                 auto* button = new QToolButton(central_);
                 const bool quit = ctl == Ctl::Com_anl;
-                button->setIcon(style()->standardIcon(quit ? QStyle::SP_DialogCloseButton
-                                                           : QStyle::SP_MessageBoxQuestion));
-                button->setIconSize(QSize(ScaledPixels(m.rect.width, *this) - 8,
-                                          ScaledPixels(m.rect.height, *this) - 8));
+                button->setIcon(
+                    style()->standardIcon(quit ? QStyle::SP_DialogCloseButton : QStyle::SP_MessageBoxQuestion));
+                button->setIconSize(
+                    QSize(ScaledPixels(m.rect.width, *this) - 8, ScaledPixels(m.rect.height, *this) - 8));
                 button->setAutoRaise(!quit);
-                connect(button, &QToolButton::clicked, this, [this, quit] {
-                    Forward([&] { quit ? model_.Com_anl_Click() : model_.Img_help_Click(); });
-                });
+                connect(button, &QToolButton::clicked, this,
+                        [this, quit] { Forward([&] { quit ? model_.Com_anl_Click() : model_.Img_help_Click(); }); });
                 w = button;
             } else {
                 auto* label = new QLabel(Q(m.text), central_);
@@ -356,10 +356,8 @@ void MainForm::AfterHandler(bool leavingCell) {
     };
     // The cell being left has yet to finish losing the focus (and its
     // selection): move on once it has.
-    if (leavingCell)
-        QTimer::singleShot(0, this, moveFocus);
-    else
-        moveFocus();
+    if (leavingCell) QTimer::singleShot(0, this, moveFocus);
+    else moveFocus();
 }
 
 bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
@@ -375,8 +373,8 @@ bool MainForm::FindControl(QObject* object, Ctl& ctl, int& index) const {
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusOut &&
-        type != QEvent::FocusIn && type != QEvent::MouseButtonRelease)
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::FocusOut && type != QEvent::FocusIn &&
+        type != QEvent::MouseButtonRelease)
         return QMainWindow::eventFilter(watched, event);
     Ctl ctl;
     int index;

@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     } catch (const base::RuntimeError& e) {
         QMessageBox::critical(nullptr, QString::fromUtf8(app::AppTitle),
                               QStringLiteral("La base de paramètres « %1 » est inutilisable :\n%2 (erreur %3)")
-                                  .arg(QString::fromStdString(store::ParamDbPath()),
-                                       QString::fromStdString(e.what()), QString::fromStdString(std::to_string(e.number))));
+                                  .arg(QString::fromStdString(store::ParamDbPath()), QString::fromStdString(e.what()),
+                                       QString::fromStdString(std::to_string(e.number))));
         return 1;
     }
     window.show();

@@ -30,8 +30,7 @@ namespace travena {
 // What a converter refuses when it is made, with the program's error number
 // and a French description.
 struct Error : std::runtime_error {
-    Error(int errorNumber, const std::string& description)
-        : std::runtime_error(description), number(errorNumber) {}
+    Error(int errorNumber, const std::string& description) : std::runtime_error(description), number(errorNumber) {}
     int number;
 };
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <string_view>
 
 #include "store/EngineError.h"
 #include "store/ParamDb.h"
@@ -20,10 +21,21 @@ std::mutex& ModuleMutex() {
     return mutex;
 }
 
+// Whether the dynamic loader's message says it ran out of address space:
+// under a memory limit GDAL's hundred libraries are the first thing to fail,
+// and the user must hear that memory is short, not that the module is broken.
+bool OutOfMemory(const char* why) {
+    if (!why) return false;
+    const std::string_view text(why);
+    for (const char* sign : {"map segment", "zero-fill", "allocate memory"})
+        if (text.find(sign) != std::string_view::npos) return true;
+    return false;
+}
+
 // Under ModuleMutex. Lazy binding: the writers in the module call helpers of
 // the batch run that a program which only reads (the store's tests, the
 // fuzzers) does not hold; they are looked up when first called, never there.
-void* OpenModule(std::string& failure) {
+void* OpenModule(std::string& failure, bool& outOfMemory) {
     static void* handle = nullptr;
     if (handle) return handle;
     const std::filesystem::path folder = AppFolder();
@@ -36,6 +48,7 @@ void* OpenModule(std::string& failure) {
         if ((handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL))) return handle;
         if (failure.empty()) {
             const char* why = ::dlerror();
+            outOfMemory = OutOfMemory(why);
             failure = "le module « " + path + " » ne peut pas être chargé (" + (why ? why : "?") + ")";
         }
     }
@@ -72,14 +85,16 @@ private:
 
 void* GdalModuleSymbol(const char* name, const std::string& what) {
     std::string failure;
+    bool outOfMemory = false;
     {
         const std::lock_guard lock(ModuleMutex());
-        if (void* handle = OpenModule(failure)) {
+        if (void* handle = OpenModule(failure, outOfMemory)) {
             if (void* symbol = ::dlsym(handle, name)) return symbol;
             failure = std::string("le module ") + GdalModuleFile + " ne fournit pas « " + name +
                       " » : il n'est pas de la même version que le programme";
         }
     }
+    if (outOfMemory) throw EngineError(base::err::OutOfMemory, "Mémoire insuffisante : " + failure + ".");
     throw EngineError(base::err::NoDriver, "Impossible de lire ou d'écrire " + what + " : " + failure + ".");
 }
 

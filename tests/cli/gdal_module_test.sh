@@ -42,6 +42,13 @@ status=$?
     --out "$work/xls.txt" > /dev/null || fail "missing module: an Excel 97 run fails"
 "$alone" convert --from "BE LB72" --to "WGS84 UTM" < "$work/pt.txt" > /dev/null || fail "missing module: convert fails"
 
+# Under a memory limit the loader fails first: memory is named, not the module.
+(ulimit -v 60000; "$cli" "${xlsx[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")
+status=$?
+[ "$status" = 1 ] && grep -q "^7 Mémoire insuffisante : le module « .* » ne peut pas être chargé (.*)\.$" "$work/err" ||
+    { fail "module under a memory limit: status $status"; cat "$work/err"; }
+[ -e "$work/short.txt" ] && fail "module under a memory limit left an output"
+
 mkdir -p "$work/usr/lib/travena"
 cp "$bin/libtravena_gdal.so" "$work/usr/lib/travena/"
 "$alone" "${xlsx[@]}" --out "$work/installed.gpkg" > /dev/null || fail "the module in lib/travena is not found"

@@ -5,7 +5,7 @@
 // A rule belongs to one column and says, in French, what the column must
 // hold; a value breaking it comes back as a ParamFault naming the column.
 // Every number must be finite, then stay within the bounds of its column
-// (see ParamRules.cpp for each bound and why). The record checks run the
+// (see ParamColumns.h for each bound and why). The record checks run the
 // column rules in the record's column order; checks of a definition that
 // needs several columns (equal standard parallels, a pole, an eccentricity
 // inconsistent with the flattening) belong in the record checks too, after

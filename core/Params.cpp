@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "base/Errors.h"
+#include "core/ParamColumns.h"
 #include "core/ParamRules.h"
 #include "store/ParamDb.h"
 
@@ -37,7 +38,7 @@ void Require(const std::optional<ParamFault>& fault, store::Recordset& rs, store
 
 EllipsoidParams ReadEllipsoid(store::Recordset& rs) {
     EllipsoidParams p;
-    for (const auto& [member, column] : EllipsoidColumns) p.*member = Number(rs, column);
+    for (const auto& c : EllipsoidColumns) p.*c.member = Number(rs, c.name);
     Require(CheckEllipsoid(p), rs, store::ParamTable::Ellipsoides);
     return p;
 }
@@ -45,7 +46,7 @@ EllipsoidParams ReadEllipsoid(store::Recordset& rs) {
 DatumParams ReadDatum(store::Recordset& rs) {
     DatumParams p;
     p.Ellipsoide = Name(rs, "Ellipsoide");
-    for (const auto& [member, column] : DatumColumns) p.*member = Single(rs, column);
+    for (const auto& c : DatumColumns) p.*c.member = Single(rs, c.name);
     Require(CheckDatum(p), rs, store::ParamTable::Datums);
     return p;
 }
@@ -53,8 +54,8 @@ DatumParams ReadDatum(store::Recordset& rs) {
 ProjectionParams ReadProjection(store::Recordset& rs) {
     ProjectionParams p;
     p.Datum = Name(rs, "Datum");
-    for (const auto& [member, column] : ProjectionColumns) p.*member = Number(rs, column);
-    p.Type = rs.Field("Type").Value().Int16();
+    for (const auto& c : ProjectionColumns) p.*c.member = Number(rs, c.name);
+    p.Type = rs.Field(ProjectionType.name).Value().Int16();
     Require(CheckProjection(p), rs, store::ParamTable::Projections);
     return p;
 }

@@ -3,12 +3,11 @@
 //
 // A projection names its datum and a datum its ellipsoid, so one projection
 // name leads to every number needed to project a point. The loaders read the
-// parameter database; each returns a fully filled record or throws.
+// parameter database; each returns a fully filled record or throws. The
+// columns behind each member: ParamColumns.h.
 
-#include <array>
 #include <cstdint>
 #include <string>
-#include <utility>
 
 namespace core {
 
@@ -40,30 +39,6 @@ struct ProjectionParams {
     double aa = 0;          // rotation, radians
     std::int16_t Type = 0;  // 1..5, see Projection.h
 };
-
-// The number columns of each record in the record's order, with the member
-// each fills (a projection's Type apart: an integer).
-inline constexpr std::array<std::pair<double EllipsoidParams::*, const char*>, 3> EllipsoidColumns{
-    {{&EllipsoidParams::a, "a"}, {&EllipsoidParams::ec, "ec"}, {&EllipsoidParams::unf, "unf"}}};
-inline constexpr std::array<std::pair<float DatumParams::*, const char*>, 10> DatumColumns{{{&DatumParams::dX, "dX"},
-                                                                                            {&DatumParams::dY, "dY"},
-                                                                                            {&DatumParams::dZ, "dZ"},
-                                                                                            {&DatumParams::dX7, "dX7"},
-                                                                                            {&DatumParams::dY7, "dY7"},
-                                                                                            {&DatumParams::dZ7, "dZ7"},
-                                                                                            {&DatumParams::rX, "rX"},
-                                                                                            {&DatumParams::rY, "rY"},
-                                                                                            {&DatumParams::rZ, "rZ"},
-                                                                                            {&DatumParams::dS, "dS"}}};
-inline constexpr std::array<std::pair<double ProjectionParams::*, const char*>, 8> ProjectionColumns{
-    {{&ProjectionParams::FE, "FE"},
-     {&ProjectionParams::fn, "fn"},
-     {&ProjectionParams::k0, "k0"},
-     {&ProjectionParams::Lg0, "Lg0"},
-     {&ProjectionParams::Lt0, "Lt0"},
-     {&ProjectionParams::Lt1, "Lt1"},
-     {&ProjectionParams::Lt2, "Lt2"},
-     {&ProjectionParams::aa, "aa"}}};
 
 // Look a record up by its exact Nom in the parameter database (store::ParamDbPath()).
 // Failures: the store's errors (database missing, 3021 naming an unknown

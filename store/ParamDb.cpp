@@ -6,18 +6,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
+#include <initializer_list>
 #include <mutex>
 #include <optional>
 
 #include "store/ParamDbLocation.h"
+#include "store/ParamSchema.h"
 #include "store/detail/EngineImpl.h"
 
 namespace store {
 
 namespace {
-
-constexpr int NameSize = 50, FullNameSize = 255, LockSize = 1;
 
 struct PathSetting {
     std::mutex mutex;
@@ -160,9 +161,20 @@ ParamState& State() {
     return state;
 }
 
-FieldDef Text(const char* name, int size) { return {name, dbText, size}; }
-FieldDef Number(const char* name) { return {name, dbDouble, 0}; }
-FieldDef Int16(const char* name) { return {name, dbInteger, 0}; }
+FieldDef Definition(const schema::Column& c) {
+    switch (c.kind) {
+    case schema::Kind::Text: return {c.name, dbText, c.size};
+    case schema::Kind::Integer: return {c.name, dbInteger, 0};
+    default: return {c.name, dbDouble, 0};
+    }
+}
+
+template <std::size_t N>
+TableDef Table(const char* name, const std::array<schema::Column, N>& columns) {
+    TableDef t{name, {}, {}, {}};
+    for (const schema::Column& c : columns) t.Fields.push_back(Definition(c));
+    return t;
+}
 
 }  // namespace
 
@@ -206,24 +218,9 @@ int RenameEllipsoideInDatums(Database& db, const std::string& newName, const std
 }
 
 void CreateParamTables(Database& db) {
-    const FieldDef nom = Text("Nom", NameSize), pays = Text("Pays", NameSize), code = Text("Code", NameSize),
-                   full = Text("nomcomplet", FullNameSize), lock = Text("lock", LockSize);
-    const std::vector<TableDef> tables{
-        {"Ellipsoides", {}, {}, {nom, full, Number("a"), Number("ec"), Number("unf"), lock}},
-        {"Datums",
-         {},
-         {},
-         {nom, pays, code, full, Text("Ellipsoide", NameSize), Number("dX"), Number("dY"), Number("dZ"), Number("dX7"),
-          Number("dY7"), Number("dZ7"), Number("rX"), Number("rY"), Number("rZ"), Number("dS"), lock}},
-        {"Projections",
-         {},
-         {},
-         {nom, pays, code, full, Text("Datum", NameSize), Int16("Type"), Number("FE"), Number("fn"), Number("k0"),
-          Number("Lg0"), Number("Lt0"), Number("Lt1"), Number("Lt2"), Number("aa"), Number("limitew"),
-          Number("limitee"), lock}},
-        {"Types", {}, {}, {Int16("num\xC3\xA9ro"), Text("nom", FullNameSize)}},
-    };
-    for (const TableDef& t : tables) db.TableDefs().Append(t);
+    for (const TableDef& t : {Table("Ellipsoides", schema::Ellipsoides), Table("Datums", schema::Datums),
+                              Table("Projections", schema::Projections), Table("Types", schema::Types)})
+        db.TableDefs().Append(t);
 }
 
 void PrepareThreadForReads() noexcept {

@@ -78,7 +78,7 @@ Criterion NumeroIs(int number);
 int RenameDatumInProjections(Database& db, const std::string& newName, const std::string& oldName);
 int RenameEllipsoideInDatums(Database& db, const std::string& newName, const std::string& oldName);
 
-// The four tables, empty, in a new database.
+// The four tables of store/ParamSchema.h, empty, in a new database.
 void CreateParamTables(Database& db);
 
 // Gives the calling thread its parameter state now, as a worker thread's

@@ -11,17 +11,19 @@
 #include "app/editor/EditorModel.h"
 #include "app/editor/FieldText.h"
 #include "base/Text.h"
+#include "core/ParamColumns.h"
 #include "core/Params.h"
+#include "store/ParamSchema.h"
 
 namespace app::editor {
 
-// `Count` column names of a record's column table (core/Params.h) from
+// `Count` column names of a record's column table (core/ParamColumns.h) from
 // `First` on: the editor's fields follow the loaders' columns, spelled there once.
 template <std::size_t First, std::size_t Count, class Columns>
 constexpr std::array<const char*, Count> ColumnNames(const Columns& columns) {
     static_assert(First + Count <= std::tuple_size_v<Columns>);
     std::array<const char*, Count> names{};
-    for (std::size_t i = 0; i < Count; ++i) names[i] = columns[First + i].second;
+    for (std::size_t i = 0; i < Count; ++i) names[i] = columns[First + i].name;
     return names;
 }
 
@@ -35,8 +37,35 @@ constexpr auto ProjectionAngles = ColumnNames<3, 5>(core::ProjectionColumns);
 static_assert(core::EllipsoidColumns.size() == EllipsoidNumbers.size());
 static_assert(core::DatumColumns.size() == DatumNumbers.size());
 static_assert(core::ProjectionColumns.size() == ProjectionNumbers.size() + ProjectionAngles.size());
-constexpr std::array<AngleKind, 5> AngleKinds = {AngleKind::Longitude, AngleKind::Latitude, AngleKind::Latitude,
-                                                 AngleKind::Latitude, AngleKind::Rotation};
+// How the angle fields read and show, after their columns' kinds.
+constexpr std::array<AngleKind, ProjectionAngles.size()> AngleKindsOf(const auto& names) {
+    std::array<AngleKind, ProjectionAngles.size()> kinds{};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const store::schema::Kind kind = store::schema::Find(store::schema::Projections, names[i]).kind;
+        if (!store::schema::IsAngle(kind)) throw "an angle field on a column that holds no angle";
+        kinds[i] = kind == store::schema::Kind::Longitude  ? AngleKind::Longitude
+                   : kind == store::schema::Kind::Latitude ? AngleKind::Latitude
+                                                           : AngleKind::Rotation;
+    }
+    return kinds;
+}
+constexpr auto AngleKinds = AngleKindsOf(ProjectionAngles);
+static_assert([] {
+    for (const char* name : ProjectionNumbers)
+        if (store::schema::IsAngle(store::schema::Find(store::schema::Projections, name).kind)) return false;
+    return true;
+}());
+
+// `labels` with the labels of `columns` from field `first` on, where the
+// editor shows them.
+template <std::size_t N, class Columns>
+constexpr std::array<const char*, N> WithLabels(std::array<const char*, N> labels, std::size_t first,
+                                                const Columns& columns) {
+    for (std::size_t i = 0; i < columns.size(); ++i) labels.at(first + i) = columns[i].label;
+    for (const char* label : labels)
+        if (!label) throw "a field without a label";
+    return labels;
+}
 constexpr int FirstAngle = 6, Lg0Field = 6, Lt0Field = 7, Lt1Field = 8, Lt2Field = 9, AaField = 10, WestLimit = 11,
               EastLimit = 12;
 constexpr int FirstRotation = 9, LastRotation = 11, FirstDatumNumber = 3;

@@ -20,6 +20,7 @@
 #include "base/Utf8.h"
 #include "core/Datum.h"
 #include "core/NumberText.h"
+#include "core/ParamColumns.h"
 #include "core/ParamRules.h"
 #include "core/Params.h"
 #include "core/ProjString.h"
@@ -30,35 +31,15 @@ namespace app {
 
 using namespace editor;
 
-const std::array<const char*, 5> LabelsE = {
-    "Nom complet", "a : demi-grand axe (m)", "e : première excentricité (vide : tirée de 1/f)",
-    "1/f : aplatissement inverse (vide : tiré de e)", "Nom usuel (identifiant)"};
-const std::array<const char*, 13> LabelsD = {"Nom complet",
-                                             "Pays (2 lettres)",
-                                             "Code",
-                                             "dX (m)",
-                                             "dY (m)",
-                                             "dZ (m)",
-                                             "dX 7 paramètres (m)",
-                                             "dY 7 paramètres (m)",
-                                             "dZ 7 paramètres (m)",
-                                             "rX (\", vecteur position)",
-                                             "rY (\", vecteur position)",
-                                             "rZ (\", vecteur position)",
-                                             "dS (ppm)"};
-const std::array<const char*, 13> LabelsP = {"Nom complet",
-                                             "Pays (2 lettres)",
-                                             "Code",
-                                             "FE : fausse abscisse (m)",
-                                             "FN : fausse ordonnée (m)",
-                                             "k0 : facteur d'échelle",
-                                             "Lg0 : méridien central",
-                                             "Lt0 : latitude d'origine",
-                                             "Lt1 : parallèle 1",
-                                             "Lt2 : parallèle 2",
-                                             "aa : rotation",
-                                             "Limite ouest (fuseau UTM, ou angle)",
-                                             "Limite est (fuseau UTM, ou angle)"};
+// The number fields' labels are their columns' (core/ParamColumns.h).
+constinit const std::array<const char*, 5> LabelsE =
+    WithLabels<5>({"Nom complet", nullptr, nullptr, nullptr, "Nom usuel (identifiant)"}, 1, core::EllipsoidColumns);
+constinit const std::array<const char*, 13> LabelsD =
+    WithLabels<13>({"Nom complet", "Pays (2 lettres)", "Code"}, FirstDatumNumber, core::DatumColumns);
+constinit const std::array<const char*, 13> LabelsP =
+    WithLabels<13>({"Nom complet", "Pays (2 lettres)", "Code", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                    nullptr, nullptr, "Limite ouest (fuseau UTM, ou angle)", "Limite est (fuseau UTM, ou angle)"},
+                   3, core::ProjectionColumns);
 
 namespace {
 
@@ -839,8 +820,8 @@ void EditorModel::ImportProjString(const std::string& text) {
             datums.FindFirst(store::NomIs(Combo[SecDatum].items[std::size_t(i)]));
             if (datums.NoMatch() || datums.Field("Ellipsoide").Value().Text() != ellipsoidName) continue;
             bool same = true;
-            for (const auto& [member, column] : core::DatumColumns)
-                same = same && datums.Field(column).Value().Float() == def.datum.*member;
+            for (const auto& c : core::DatumColumns)
+                same = same && datums.Field(c.name).Value().Float() == def.datum.*c.member;
             if (same) datum = i;
         }
         if (datum >= 0) {
@@ -848,7 +829,7 @@ void EditorModel::ImportProjString(const std::string& text) {
         } else {
             for (std::size_t i = 0; i < core::DatumColumns.size(); ++i) {
                 const std::size_t f = FirstDatumNumber + i;
-                Txt_D[f] = FloatText(def.datum.*core::DatumColumns[i].first);
+                Txt_D[f] = FloatText(def.datum.*core::DatumColumns[i].member);
                 if (f >= FirstRotation && f <= LastRotation && CoordinateFrame) Txt_D[f] = Negated(Txt_D[f]);
             }
             Combo_E.listIndex = ellipsoid;

@@ -20,6 +20,7 @@
 
 #include "app/Messages.h"
 #include "store/Engine.h"
+#include "store/ParamSchema.h"
 
 namespace app {
 
@@ -88,8 +89,8 @@ std::string DatumLabel(int field, bool coordinateFrame);
 
 // The longest Nom the parameter database holds (Pays, a blank and Code for a
 // datum or a projection), in characters.
-inline constexpr std::size_t MaxNameLength = 50;
-inline constexpr std::size_t MaxFullNameLength = 255;
+inline constexpr std::size_t MaxNameLength = store::schema::NameSize;
+inline constexpr std::size_t MaxFullNameLength = store::schema::FullNameSize;
 
 class EditorModel {
 public:

@@ -9,6 +9,7 @@
 #include "app/editor/EditorModel.h"
 #include "base/Utf8.h"
 #include "core/NumberText.h"
+#include "core/ParamColumns.h"
 #include "core/ParamRules.h"
 #include "core/Params.h"
 #include "store/Engine.h"
@@ -82,11 +83,11 @@ void RequireLength(const std::string& text, std::size_t limit, const std::string
 }
 
 template <class P, class M, std::size_t N>
-P Record(const std::array<std::pair<M P::*, const char*>, N>& layout, const EditorModel::Columns& c) {
+P Record(const std::array<core::ParamColumn<P, M>, N>& layout, const EditorModel::Columns& c) {
     P p{};
-    for (const auto& [member, column] : layout)
+    for (const auto& column : layout)
         for (const auto& [name, v] : c)
-            if (store::SameText(name, column)) p.*member = M(v.Double());
+            if (store::SameText(name, column.name)) p.*column.member = M(v.Double());
     return p;
 }
 
@@ -102,7 +103,7 @@ core::EllipsoidParams EllipsoidOf(const EditorModel::Columns& c) {
 core::DatumParams DatumOf(const EditorModel::Columns& c) { return Record<core::DatumParams>(core::DatumColumns, c); }
 core::ProjectionParams ProjectionOf(const EditorModel::Columns& c) {
     core::ProjectionParams p = Record<core::ProjectionParams>(core::ProjectionColumns, c);
-    p.Type = static_cast<std::int16_t>(ColumnValue(c, "Type"));
+    p.Type = static_cast<std::int16_t>(ColumnValue(c, core::ProjectionType.name));
     return p;
 }
 
@@ -172,7 +173,7 @@ EditorModel::Columns EditorModel::ReadColumns(int s, const std::string& name) co
                            {"Code", store::Value(Trim(Txt_P[2]))},
                            {"nomcomplet", store::Value(Txt_P[0])},
                            {"Datum", store::Value(Combo_D.Text())},
-                           {"Type", store::Value(type)}});
+                           {core::ProjectionType.name, store::Value(type)}});
         for (std::size_t i = 0; i < ProjectionNumbers.size(); ++i)
             c.emplace_back(ProjectionNumbers[i], number(int(3 + i), label(int(3 + i)), Txt_P[3 + i]));
         // A field the type does not use keeps its stored value when left as

@@ -15,8 +15,11 @@
 #include "core/Datum.h"
 #include "core/Projection.h"
 #include "core/NumberText.h"
+#include "core/ParamColumns.h"
+#include "core/ParamRules.h"
 #include "core/Params.h"
 #include "store/ParamDb.h"
+#include "store/ParamSchema.h"
 #include "tests/Support.h"
 #include "tests/ui/ModelFixture.h"
 
@@ -142,6 +145,11 @@ public:
         const int i = editor.Combo[section].Find(name);
         ASSERT_GE(i, 0) << name;
         editor.SelectCombo(section, i);
+    }
+    // The row as another program has just stored it.
+    void ShowStored(int section, const std::string& name) {
+        editor.Form_Load();
+        Show(section, name);
     }
     // Each section's list and the list choosing a row of it for the next section hold the same items.
     bool ListsPaired() {
@@ -823,3 +831,101 @@ TEST_F(EditorTest, ExportedStringsImportBackIntoTheSameFields) {
         editor.Com_eff_Click(SecProjection);
     }
 }
+
+namespace {
+
+// A value its rule keeps, different for each of `count` columns.
+double Inside(const core::Rule& rule, std::size_t i, std::size_t count) {
+    return rule.low + (rule.high - rule.low) * double(i + 1) / double(count + 1);
+}
+
+// The editor field showing a column: the one under its label.
+template <std::size_t N>
+std::size_t FieldOf(const std::array<const char*, N>& labels, const char* label) {
+    for (std::size_t f = 0; f < N; ++f)
+        if (std::string_view(labels[f]) == label) return f;
+    ADD_FAILURE() << "no field labelled " << label;
+    return 0;
+}
+
+void Store(const char* table, const std::string& nom, const char* column, double v) {
+    store::OpenDatabase(store::ParamDbPath())
+        .Execute(std::string("UPDATE ") + table + " SET " + column + " = ? WHERE Nom = ?",
+                 {store::Value(v), store::Value(nom)});
+}
+
+// Each column of a row given a distinct value reaches its member in the
+// loaders and its field in the editor, so that two columns crossed anywhere show.
+TEST_F(EditorTest, EveryColumnFillsItsMemberAndShowsUnderItsLabel) {
+    const std::string datum = "FR NTF";
+    for (std::size_t i = 0; i < core::DatumColumns.size(); ++i)
+        Store("Datums", datum, core::DatumColumns[i].name, Inside(core::DatumColumns[i].rule, i, 10));
+    // Type 1 has no definition checks: every number may differ.
+    const std::string projection = "DE GK3";
+    for (std::size_t i = 0; i < core::ProjectionColumns.size(); ++i)
+        Store("Projections", projection, core::ProjectionColumns[i].name,
+              Inside(core::ProjectionColumns[i].rule, i, core::ProjectionColumns.size()));
+    // An ellipsoid's e follows from its 1/f.
+    const std::string ellipsoid = "Bessel 1841";
+    const double ellipsoidValues[] = {6378001, core::EccentricityOf(299), 299};
+    static_assert(std::size(ellipsoidValues) == core::EllipsoidColumns.size());
+    for (std::size_t i = 0; i < core::EllipsoidColumns.size(); ++i)
+        Store("Ellipsoides", ellipsoid, core::EllipsoidColumns[i].name, ellipsoidValues[i]);
+
+    const core::DatumParams d = core::LoadDatum(datum);
+    ShowStored(SecDatum, datum);
+    for (std::size_t i = 0; i < core::DatumColumns.size(); ++i) {
+        const auto& c = core::DatumColumns[i];
+        const double v = Inside(c.rule, i, 10);
+        EXPECT_EQ(d.*c.member, float(v)) << c.name;
+        EXPECT_EQ(editor.Txt_D[FieldOf(app::LabelsD, c.label)], app::ShowNumber(store::Value(v))) << c.name;
+    }
+    const core::ProjectionParams p = core::LoadProjection(projection);
+    ShowStored(SecProjection, projection);
+    for (std::size_t i = 0; i < core::ProjectionColumns.size(); ++i) {
+        const auto& c = core::ProjectionColumns[i];
+        const double v = Inside(c.rule, i, core::ProjectionColumns.size());
+        EXPECT_EQ(p.*c.member, v) << c.name;
+        const store::schema::Kind kind = store::schema::Find(store::schema::Projections, c.name).kind;
+        const std::string shown =
+            kind == store::schema::Kind::Longitude  ? app::ShowAngle(store::Value(v), app::AngleKind::Longitude)
+            : kind == store::schema::Kind::Latitude ? app::ShowAngle(store::Value(v), app::AngleKind::Latitude)
+            : kind == store::schema::Kind::Rotation ? app::ShowAngle(store::Value(v), app::AngleKind::Rotation)
+                                                    : app::ShowNumber(store::Value(v));
+        EXPECT_EQ(editor.Txt_P[FieldOf(app::LabelsP, c.label)], shown) << c.name;
+    }
+    const core::EllipsoidParams e = core::LoadEllipsoid(ellipsoid);
+    ShowStored(SecEllipsoid, ellipsoid);
+    for (std::size_t i = 0; i < core::EllipsoidColumns.size(); ++i) {
+        const auto& c = core::EllipsoidColumns[i];
+        EXPECT_EQ(e.*c.member, ellipsoidValues[i]) << c.name;
+        EXPECT_EQ(editor.Txt_E[FieldOf(app::LabelsE, c.label)], app::ShowNumber(store::Value(ellipsoidValues[i])))
+            << c.name;
+    }
+}
+
+// One rule, one message: what the loaders say of a stored value and what
+// the editor says of the same value typed, under the column's label.
+TEST_F(EditorTest, AValueBreakingItsRuleIsRefusedByTheLoaderAndTheEditorAlike) {
+    const std::string datum = "FR NTF";
+    for (const auto& c : core::DatumColumns) {
+        const double v = c.rule.high + 1;
+        ShowStored(SecDatum, datum);
+        editor.Txt_D[FieldOf(app::LabelsD, c.label)] = core::FormatGeneral(v);
+        editor.Com_appl_D_Click();
+        EXPECT_EQ(LastCritical(), std::string("Le champ « ") + c.label + " » : " + c.rule.expected + " (" +
+                                      core::FormatGeneral(v) + ").");
+
+        Store("Datums", datum, c.name, v);
+        try {
+            core::LoadDatum(datum);
+            ADD_FAILURE() << c.name << " loaded";
+        } catch (const base::RuntimeError& error) {
+            EXPECT_EQ(error.what(),
+                      core::ParamFaultText(store::ParamTable::Datums, datum, {c.name, v, c.rule.expected}));
+        }
+        Store("Datums", datum, c.name, 0);
+    }
+}
+
+}  // namespace

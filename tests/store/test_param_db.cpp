@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <span>
+#include <vector>
 
 #include "store/ParamDb.h"
+#include "store/ParamSchema.h"
 #include "store/Seed.h"
 #include "tests/Support.h"
 
@@ -56,6 +59,31 @@ TEST(DefaultParamDb, HoldsExactlyTheSeed) {
     }
     EXPECT_EQ(db.OpenRecordset("Projections").Field("Type").Type(), store::dbInteger);
     EXPECT_EQ(db.OpenRecordset("Types").Field("Num\xC3\xA9ro").Type(), store::dbInteger);
+}
+
+int StoredType(store::schema::Kind kind) {
+    if (kind == store::schema::Kind::Text) return store::dbText;
+    return kind == store::schema::Kind::Integer ? store::dbInteger : store::dbDouble;
+}
+
+// The built file's tables are the schema's, column for column.
+TEST(DefaultParamDb, HasTheSchemasColumns) {
+    store::Database db = store::OpenDatabase(TRAVENA_PARAM_DB);
+    const struct {
+        const char* table;
+        std::span<const store::schema::Column> columns;
+    } tables[] = {{"Ellipsoides", store::schema::Ellipsoides},
+                  {"Datums", store::schema::Datums},
+                  {"Projections", store::schema::Projections},
+                  {"Types", store::schema::Types}};
+    for (const auto& t : tables) {
+        const std::vector<store::FieldDef> fields = db.TableDefs().Item(t.table).Fields;
+        ASSERT_EQ(fields.size(), t.columns.size()) << t.table;
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            EXPECT_EQ(fields[i].Name, t.columns[i].name) << t.table;
+            EXPECT_EQ(fields[i].Type, StoredType(t.columns[i].kind)) << t.columns[i].name;
+        }
+    }
 }
 
 class ParamDbTest : public ::testing::Test {

@@ -103,24 +103,49 @@ public:
 
     bool Next(std::vector<Value>& row) override {
         const DBFInfo& d = *dbf_;
-        for (; next_ < records_; ++next_) {
-            const char* tuple = DBFReadTuple(dbf_.get(), next_);
-            if (!tuple) break;
-            if (tuple[0] == '*') continue;  // deleted, hidden as the classic driver hides it
-            row.assign(fields_.size(), Value());
-            for (std::size_t i = 0; i < fields_.size(); ++i) {
-                const int offset = d.panFieldOffset[i], size = d.panFieldSize[i];
-                if (offset < 0 || size < 0 || offset + size > d.nRecordLength) continue;
-                row[i] = Decode(i, std::string_view(tuple + offset, std::size_t(size)));
-            }
-            ++next_;
-            return true;
+        const char* tuple = NextTuple();
+        if (!tuple) return false;
+        row.assign(fields_.size(), Value());
+        for (std::size_t i = 0; i < fields_.size(); ++i) {
+            const int offset = d.panFieldOffset[i], size = d.panFieldSize[i];
+            if (offset < 0 || size < 0 || offset + size > d.nRecordLength) continue;
+            row[i] = Decode(i, std::string_view(tuple + offset, std::size_t(size)));
         }
-        next_ = records_;
-        return false;
+        return true;
+    }
+
+    // Deleted records make the n-th row's record unknown without a pass:
+    // the first pass notes where every CheckpointRows-th row lies, so that
+    // going back reads from the nearest note rather than from the start.
+    bool Seek(long row) override {
+        const std::size_t note = std::min(std::size_t(std::max(row, 0L) / CheckpointRows), checkpoints_.size() - 1);
+        if (row < row_ || long(note) * CheckpointRows > row_) {
+            next_ = checkpoints_[note];
+            row_ = long(note) * CheckpointRows;
+        }
+        while (row_ < row && NextTuple()) {}
+        return true;
     }
 
 private:
+    static constexpr long CheckpointRows = 1024;
+
+    // The next record not deleted (hidden as the classic driver hides it), counted as a row.
+    const char* NextTuple() {
+        for (; next_ < records_; ++next_) {
+            const char* tuple = DBFReadTuple(dbf_.get(), next_);
+            if (!tuple) break;
+            if (tuple[0] == '*') continue;
+            if (row_ % CheckpointRows == 0 && std::size_t(row_ / CheckpointRows) == checkpoints_.size())
+                checkpoints_.push_back(next_);
+            ++next_;
+            ++row_;
+            return tuple;
+        }
+        next_ = records_;
+        return nullptr;
+    }
+
     Value Decode(std::size_t i, std::string_view raw) {
         const FieldDef& f = fields_[i];
         const std::string_view text = Trimmed(raw, f.Type != dbText);
@@ -156,7 +181,9 @@ private:
     base::TextDecoder decoder_;
     std::vector<FieldDef> fields_;
     int records_ = 0;
-    int next_ = 0;
+    int next_ = 0;                     // the record to read next
+    long row_ = 0;                     // the rows read before it
+    std::vector<int> checkpoints_{0};  // the record of row k * CheckpointRows
 };
 
 class DbfSource final : public SourceDatabase {

@@ -36,6 +36,13 @@ public:
     // The number of rows when the source knows it without reading them
     // (a workbook's sheet once parsed, a GeoPackage's table); -1 otherwise.
     virtual long Count() { return -1; }
+    // Makes the next Next() read row `row` (from 0), for sources that can
+    // go to a row without reading those before it; false, and the cursor
+    // unchanged, for those that read forward only.
+    virtual bool Seek(long row) {
+        static_cast<void>(row);
+        return false;
+    }
 };
 
 // One opened source: a file, or a folder for formats with a file per table.

@@ -235,7 +235,17 @@ public:
         return n >= 0 && CPLGetLastErrorType() < CE_Failure ? long(n) : -1;
     }
 
+    // A workbook's sheet is held in memory; other layers skip inside GDAL,
+    // still cheaper than building the rows passed over.
+    bool Seek(long row) override {
+        const QuietGdal quiet;
+        pastEnd_ = OGR_L_SetNextByIndex(layer_, GIntBig(std::max(row, 0L))) != OGRERR_NONE;
+        if (pastEnd_ && CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
+        return true;
+    }
+
     bool Next(std::vector<Value>& row) override {
+        if (pastEnd_) return false;  // a layer refusing a row past its end keeps its old position
         const QuietGdal quiet;
         const FeaturePtr feature(OGR_L_GetNextFeature(layer_));
         if (!feature) {
@@ -278,6 +288,7 @@ private:
     OGRLayerH layer_ = nullptr;
     std::vector<FieldDef> fields_;
     std::vector<Column> columns_;
+    bool pastEnd_ = false;
 };
 
 // The tables are listed once; each cursor opens the file again, as a GDAL

@@ -351,26 +351,42 @@ namespace {
 class SqliteCursor final : public TableCursor {
 public:
     SqliteCursor(std::shared_ptr<Connection> conn, const std::string& table)
-        : conn_(std::move(conn)), fields_(NativeFields(*conn_, table)),
-          query_(*conn_, "SELECT * FROM " + QuoteName(table)) {}
+        : conn_(std::move(conn)), table_(table), fields_(NativeFields(*conn_, table)),
+          query_(std::make_unique<Query>(*conn_, "SELECT * FROM " + QuoteName(table))) {}
 
     const std::vector<FieldDef>& Fields() const override { return fields_; }
 
     bool Next(std::vector<Value>& row) override {
         // A finished statement would start again if stepped once more.
-        if (done_ || !query_.Step()) {
+        if (done_ || !query_->Step()) {
             done_ = true;
             return false;
         }
         row.resize(fields_.size());
-        for (std::size_t i = 0; i < row.size(); ++i) row[i] = query_.Column(int(i));
+        for (std::size_t i = 0; i < row.size(); ++i) row[i] = query_->Column(int(i));
+        return true;
+    }
+
+    long Count() override {
+        Query q(*conn_, "SELECT COUNT(*) FROM " + QuoteName(table_));
+        return q.Step() ? long(q.Column(0).Double()) : 0;
+    }
+
+    // OFFSET skips inside SQLite, in the order the plain SELECT reads: rowids
+    // may have gaps, so a rowid range would not name the n-th row.
+    bool Seek(long row) override {
+        query_.reset();  // its cached statement serves the new query
+        query_ = std::make_unique<Query>(*conn_, "SELECT * FROM " + QuoteName(table_) + " LIMIT -1 OFFSET ?");
+        query_->Bind({Value(std::int64_t(std::max(row, 0L)))});
+        done_ = false;
         return true;
     }
 
 private:
     std::shared_ptr<Connection> conn_;  // outlives query_
+    std::string table_;
     std::vector<FieldDef> fields_;
-    Query query_;
+    std::unique_ptr<Query> query_;
     bool done_ = false;
 };
 

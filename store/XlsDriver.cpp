@@ -17,6 +17,7 @@
 
 #include <freexl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -120,6 +121,13 @@ public:
             row[c] = std::move(v);
         }
         ++next_;
+        return true;
+    }
+
+    long Count() override { return rows_ > 0 ? long(rows_) - 1 : 0; }
+
+    bool Seek(long row) override {
+        next_ = unsigned(std::clamp(row, 0L, long(rows_))) + 1;
         return true;
     }
 

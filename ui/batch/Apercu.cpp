@@ -5,6 +5,8 @@
 #include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
 
 #include "ui/Twips.h"
 
@@ -13,7 +15,13 @@ namespace ui {
 RecordTableModel::RecordTableModel(std::unique_ptr<batch::TableFeed> feed, QObject* parent)
     : QAbstractTableModel(parent), feed_(std::move(feed)) {}
 
-int RecordTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : int(rows_.size()); }
+void RecordTableModel::ShowRecords(long count) {
+    beginResetModel();
+    rows_ = int(std::clamp(count, 0L, long(std::numeric_limits<int>::max())));
+    endResetModel();
+}
+
+int RecordTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 int RecordTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(feed_->Fields().size());
@@ -21,10 +29,10 @@ int RecordTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant RecordTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    const auto& row = rows_[std::size_t(index.row())];
+    const std::vector<store::Value>* row = feed_->Row(index.row());
     const std::size_t column = std::size_t(index.column());
-    if (column >= row.size() || row[column].IsNull()) return {};
-    return QString::fromStdString(row[column].Text());
+    if (!row || column >= row->size() || (*row)[column].IsNull()) return {};
+    return QString::fromStdString((*row)[column].Text());
 }
 
 QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -33,30 +41,14 @@ QVariant RecordTableModel::headerData(int section, Qt::Orientation orientation, 
     return QString::fromStdString(feed_->Fields()[std::size_t(section)].Name);
 }
 
-bool RecordTableModel::canFetchMore(const QModelIndex& parent) const {
-    return !parent.isValid() && !failed_ && !feed_->AtEnd();
-}
-
-void RecordTableModel::fetchMore(const QModelIndex& parent) {
-    if (!canFetchMore(parent)) return;
-    std::vector<std::vector<store::Value>> block;
-    try {
-        feed_->FetchMore(BlockRows, block);
-    } catch (const base::RuntimeError&) {
-        failed_ = true;  // the grid shows what it could read
-    }
-    if (block.empty()) return;
-    beginInsertRows({}, int(rows_.size()), int(rows_.size() + block.size()) - 1);
-    for (auto& row : block) rows_.push_back(std::move(row));
-    endInsertRows();
-}
-
 Apercu::Apercu(batch::Source source, std::string table, QWidget* parent)
     : QDialog(parent), source_(std::move(source)), table_(std::move(table)), grid_(new QTableView(this)) {
     setWindowTitle(QStringLiteral("Aperçu"));
     grid_->setObjectName(QStringLiteral("DBGrid"));
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    // Rows of one height: a million of them cost the header nothing to place.
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(grid_);
@@ -83,8 +75,8 @@ void Apercu::Form_Load() {
     try {
         records_ = new RecordTableModel(std::make_unique<batch::TableFeed>(source_, table_), this);
         grid_->setModel(records_);
-        records_->fetchMore({});  // the first screenful, before the window shows
         const long n = records_->Feed().Count();
+        records_->ShowRecords(n);
         setWindowTitle(QString::fromStdString(batch::PreviewCaption(windowTitle().toStdString(), table_, n)));
     } catch (const base::RuntimeError&) {}
 }

@@ -1,6 +1,6 @@
 #pragma once
 // The preview of the batch window's selected table: a read-only grid over
-// the table's records, which reads rows only as they scroll into view.
+// all the table's records, which reads rows only as they come into view.
 
 #include <QAbstractTableModel>
 #include <QDialog>
@@ -14,27 +14,26 @@ class QTableView;
 
 namespace ui {
 
-// The grid's model: the fields as columns, rows fetched in blocks.
+// The grid's model: the fields as columns, every record as a row from the
+// start, each read through the feed when the grid shows it.
 class RecordTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    static constexpr long BlockRows = 200;
-
     explicit RecordTableModel(std::unique_ptr<batch::TableFeed> feed, QObject* parent = nullptr);
+
+    // Makes the grid cover `count` records; none until then.
+    void ShowRecords(long count);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    bool canFetchMore(const QModelIndex& parent) const override;
-    void fetchMore(const QModelIndex& parent) override;
 
     batch::TableFeed& Feed() { return *feed_; }
 
 private:
     std::unique_ptr<batch::TableFeed> feed_;
-    std::vector<std::vector<store::Value>> rows_;
-    bool failed_ = false;
+    int rows_ = 0;
 };
 
 class Apercu : public QDialog {

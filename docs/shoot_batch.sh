@@ -56,17 +56,17 @@ click 300 330                        # the table
 click 560 340; click 900 327         # X > X
 click 560 356; click 900 360         # Y > Y
 import -window root "$docs/batch_window_csv.png"
-click 343 663                        # the disk button
+click 343 697                        # the disk button, below the « > Z » row
 typed "$work/relevés_wgs84.csv"
 key Return
 sleep 0.5
 xdotool mousemove 1158 700 click --repeat 5 1  # scroll to the bottom
-click 560 142
-key Return                           # Enter converts
+click 560 77                         # the field X, scrolled up: Enter there converts, never maps
+key Return
 sleep 2
 import -window root "$docs/batch_done_csv.png"
 key Return
-click 343 466                        # the disk button again
+click 343 435                        # the disk button again
 typed "$work/relevés_wgs84.xlsx"
 key Return
 sleep 0.5

@@ -50,27 +50,39 @@ constexpr double ParallelMargin = 1e-12;
 
 bool AtPole(double latitude) { return std::fabs(latitude) > std::numbers::pi / 2 - PoleMargin; }
 
-std::optional<ParamFault> Definition(bool sound, const char* column, double value, const char* expected) {
+const auto& ColumnsOf(const EllipsoidParams&) { return EllipsoidColumns; }
+const auto& ColumnsOf(const ProjectionParams&) { return ProjectionColumns; }
+
+// A definition fault names the column of the member to change.
+template <class Record>
+std::optional<ParamFault> Definition(bool sound, const Record& p, double Record::*member, const char* expected) {
     if (sound) return std::nullopt;
-    return ParamFault{column, value, expected};
+    for (const auto& c : ColumnsOf(p))
+        if (c.member == member) return ParamFault{c.name, p.*member, expected};
+    return std::nullopt;
 }
 
 std::optional<ParamFault> CheckProjectionDefinition(const ProjectionParams& p) {
     switch (p.Type) {
     case 2:
-        if (auto f = Definition(!AtPole(p.Lt1), "Lt1", p.Lt1, "un parallèle hors des pôles est attendu")) return f;
-        if (auto f = Definition(!AtPole(p.Lt2), "Lt2", p.Lt2, "un parallèle hors des pôles est attendu")) return f;
-        if (auto f = Definition(std::fabs(p.Lt1 - p.Lt2) > ParallelMargin, "Lt2", p.Lt2,
+        if (auto f = Definition(!AtPole(p.Lt1), p, &ProjectionParams::Lt1, "un parallèle hors des pôles est attendu"))
+            return f;
+        if (auto f = Definition(!AtPole(p.Lt2), p, &ProjectionParams::Lt2, "un parallèle hors des pôles est attendu"))
+            return f;
+        if (auto f = Definition(std::fabs(p.Lt1 - p.Lt2) > ParallelMargin, p, &ProjectionParams::Lt2,
                                 "un second parallèle différent du premier est attendu ; pour un seul parallèle, "
                                 "choisissez le type à 1 parallèle"))
             return f;
-        return Definition(std::fabs(p.Lt1 + p.Lt2) > ParallelMargin, "Lt2", p.Lt2,
+        return Definition(std::fabs(p.Lt1 + p.Lt2) > ParallelMargin, p, &ProjectionParams::Lt2,
                           "deux parallèles symétriques par rapport à l'équateur ne définissent aucun cône");
     case 3:
-    case 4: return Definition(!AtPole(p.Lt0), "Lt0", p.Lt0, "une latitude d'origine hors des pôles est attendue");
+    case 4:
+        return Definition(!AtPole(p.Lt0), p, &ProjectionParams::Lt0,
+                          "une latitude d'origine hors des pôles est attendue");
     case 5:
-        if (auto f = Definition(!AtPole(p.Lt0), "Lt0", p.Lt0, "un parallèle hors des pôles est attendu")) return f;
-        return Definition(std::fabs(p.Lt0) > ParallelMargin, "Lt0", p.Lt0,
+        if (auto f = Definition(!AtPole(p.Lt0), p, &ProjectionParams::Lt0, "un parallèle hors des pôles est attendu"))
+            return f;
+        return Definition(std::fabs(p.Lt0) > ParallelMargin, p, &ProjectionParams::Lt0,
                           "un parallèle hors de l'équateur est attendu (le cône y devient un cylindre)");
     default: return std::nullopt;
     }
@@ -99,7 +111,7 @@ std::optional<ParamFault> CheckParamValue(store::ParamTable table, std::string_v
 std::optional<ParamFault> CheckEllipsoid(const EllipsoidParams& p) {
     if (auto fault = CheckColumns(p, EllipsoidColumns)) return fault;
     const double e = EccentricityOf(p.unf);
-    return Definition(std::fabs(p.ec - e) <= EccentricityAgreement * e, "ec", p.ec,
+    return Definition(std::fabs(p.ec - e) <= EccentricityAgreement * e, p, &EllipsoidParams::ec,
                       ("l'excentricité que donne 1/f, " + FormatGeneral(e) + ", est attendue").c_str());
 }
 

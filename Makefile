@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 CMAKE_OPTIONS ?=
 
 DEBIAN_PACKAGES = build-essential cmake pkg-config git \
-  qt6-base-dev qt6-translations-l10n libsqlite3-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
+  qt6-base-dev qt6-translations-l10n libsqlite3-dev zlib1g-dev mdbtools-dev libfreexl-dev libshp-dev libgdal-dev gdal-bin \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   xvfb xauth fonts-dejavu-core locales proj-bin time \
   clang libclang-rt-dev clang-format \

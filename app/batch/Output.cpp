@@ -87,7 +87,7 @@ std::unique_ptr<OutputSink> MakeSink(OutputKind kind, const std::string& path) {
     };
     switch (kind) {
     case OutputKind::GeoPackage: return sinks("un GeoPackage")->geoPackage(path);
-    case OutputKind::Workbook: return sinks("un classeur .xlsx")->workbook(path);
+    case OutputKind::Workbook: return MakeWorkbookSink(path);
     default: throw base::RuntimeError(base::err::InvalidCall, "format de sortie sans écriture directe : " + path);
     }
 }

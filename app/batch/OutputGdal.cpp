@@ -1,4 +1,4 @@
-// The batch run's entry into the GDAL module: the two sinks, in the table
+// The batch run's entry into the GDAL module: the GeoPackage sink, in the table
 // Output.cpp looks up by its C name, and the GDAL drivers they write with.
 
 #include "app/batch/OutputGdal.h"
@@ -21,5 +21,5 @@ GDALDriver* GdalDriver(const char* name) {
 
 extern "C" {
 extern const batch::GdalSinks travena_gdal_sinks;
-const batch::GdalSinks travena_gdal_sinks{&batch::MakeGeoPackageSink, &batch::MakeWorkbookSink};
+const batch::GdalSinks travena_gdal_sinks{&batch::MakeGeoPackageSink};
 }

@@ -1,17 +1,16 @@
 // The Excel workbook: one sheet "Conversions", the header row bold and
 // frozen, numbers as numeric cells, a date column's dates as date cells. Written here rather than through GDAL's
-// XLSX driver, which can neither freeze a row nor style it; GDAL's zip writer
-// packs the parts, the sheet streamed a block at a time.
-
-#include <cpl_conv.h>
+// XLSX driver, which can neither freeze a row nor style it, and which holds
+// the whole sheet until the end; the sheet is streamed a block at a time
+// into our own zip writer, which deflates it at zlib's fastest level.
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 
 #include "app/batch/Output.h"
-#include "app/batch/OutputGdal.h"
 #include "app/batch/ReadableValue.h"
+#include "app/batch/ZipWriter.h"
 #include "base/Errors.h"
 #include "base/Utf8.h"
 #include "store/Driver.h"
@@ -155,26 +154,21 @@ std::size_t AppendXmlText(std::string& out, const std::string& raw) {
 
 class WorkbookSink : public OutputSink {
 public:
-    explicit WorkbookSink(const std::string& path) : path_(path) {
-        zip_ = CPLCreateZip(store::RealFilePath(path).c_str(), nullptr);
-        if (!zip_) throw GdalFailure(path);
-        Part("[Content_Types].xml", ContentTypes);
-        Part("_rels/.rels", PackageRels);
-        Part("xl/workbook.xml", Workbook);
-        Part("xl/_rels/workbook.xml.rels", WorkbookRels);
-        Part("xl/styles.xml", Styles);
-        Check(CPLCreateFileInZip(zip_, "xl/worksheets/sheet1.xml", nullptr));
+    explicit WorkbookSink(const std::string& path) : zip_(path) {
+        zip_.Add("[Content_Types].xml", ContentTypes);
+        zip_.Add("_rels/.rels", PackageRels);
+        zip_.Add("xl/workbook.xml", Workbook);
+        zip_.Add("xl/_rels/workbook.xml.rels", WorkbookRels);
+        zip_.Add("xl/styles.xml", Styles);
+        zip_.Open("xl/worksheets/sheet1.xml");
         block_ = SheetStart;
-    }
-
-    ~WorkbookSink() override {
-        if (zip_) CPLCloseZip(zip_);
     }
 
     void Begin(const std::vector<store::FieldDef>& fields) override {
         OpenRow();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            block_ += "<c r=\"" + ColumnName(i) + "1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+            columns_.push_back(ColumnName(i));
+            block_ += "<c r=\"" + columns_.back() + "1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
             Replaced(AppendXmlText(block_, fields[i].Name), fields[i].Name);
             names_.push_back(fields[i].Name);
             dates_.push_back(fields[i].Type == store::dbDate);
@@ -191,20 +185,25 @@ public:
         for (std::size_t i = 0; i < values.size(); ++i) {
             const store::Value& v = values[i];
             if (v.IsNull()) continue;
-            const std::string text = v.Text();
-            const std::string ref = ColumnName(i) + std::to_string(row_);
+            std::string text = v.Text();
+            OpenCell(i);
             // A text read as a number by the conversion is one here too, its
             // decimal comma included.
-            std::string number = text;
-            if (v.GetKind() == store::Value::Kind::Text) std::replace(number.begin(), number.end(), ',', '.');
+            const bool isText = v.GetKind() == store::Value::Kind::Text;
             if (const auto serial = DateCell(i, v)) {
-                block_ += "<c r=\"" + ref + "\" s=\"" +
-                          std::to_string(text.size() > DateOnlyLength ? DateTimeStyle : DateStyle) + "\"><v>" +
-                          store::DoubleText(*serial) + "</v></c>";
-            } else if (v.GetKind() == store::Value::Kind::Text ? SpellsNumber(number) : FiniteText(text)) {
-                block_ += "<c r=\"" + ref + "\"><v>" + number + "</v></c>";
+                block_ += text.size() > DateOnlyLength ? "\" s=\"3\"><v>" : "\" s=\"2\"><v>";
+                block_ += store::DoubleText(*serial);
+                block_ += "</v></c>";
+                continue;
+            }
+            std::string number = text;
+            if (isText) std::replace(number.begin(), number.end(), ',', '.');
+            if (isText ? SpellsNumber(number) : FiniteText(text)) {
+                block_ += "\"><v>";
+                block_ += number;
+                block_ += "</v></c>";
             } else {
-                block_ += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
+                block_ += "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">";
                 Replaced(AppendXmlText(block_, text), i < names_.size() ? names_[i] : std::string());
                 block_ += "</t></is></c>";
             }
@@ -216,10 +215,7 @@ public:
     void Finish() override {
         block_ += SheetEnd;
         Flush();
-        Check(CPLCloseFileInZip(zip_));
-        void* zip = zip_;
-        zip_ = nullptr;
-        Check(CPLCloseZip(zip));
+        zip_.Finish();
     }
 
     std::string Notice() const override {
@@ -254,29 +250,30 @@ private:
         return text.find_first_of("nN") == std::string::npos;  // "nan", "inf"
     }
 
-    void OpenRow() { block_ += "<row r=\"" + std::to_string(++row_) + "\">"; }
+    void OpenRow() {
+        rowText_ = std::to_string(++row_);
+        block_ += "<row r=\"";
+        block_ += rowText_;
+        block_ += "\">";
+    }
     void CloseRow() { block_ += "</row>"; }
-
-    void Part(const char* name, const std::string& content) {
-        Check(CPLCreateFileInZip(zip_, name, nullptr));
-        Check(CPLWriteFileInZip(zip_, content.data(), int(content.size())));
-        Check(CPLCloseFileInZip(zip_));
+    // `<c r="B7`, the attributes and the value to follow.
+    void OpenCell(std::size_t column) {
+        block_ += "<c r=\"";
+        block_ += column < columns_.size() ? columns_[column] : ColumnName(column);
+        block_ += rowText_;
     }
 
     void Flush() {
-        Check(CPLWriteFileInZip(zip_, block_.data(), int(block_.size())));
+        zip_.Write(block_);
         block_.clear();
     }
 
-    void Check(CPLErr e) const {
-        if (e != CE_None) throw GdalFailure(path_);
-    }
-
-    std::string path_;
-    GdalErrors quiet_;
-    void* zip_ = nullptr;
+    ZipWriter zip_;
     std::string block_;
     long row_ = 0;
+    std::string rowText_;               // row_ as written
+    std::vector<std::string> columns_;  // "A", "B", ...
     std::vector<std::string> names_;
     std::vector<bool> dates_;  // per column: a date column
     std::size_t replaced_ = 0;

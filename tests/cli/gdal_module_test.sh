@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# GDAL is loaded only for workbooks and GeoPackages: the commands that read
+# GDAL is loaded only to read workbooks and for GeoPackages: the commands that read
 # none start without it, a missing module refuses those formats by name and
 # no other, and the installed layout (bin/ beside lib/travena/) finds it.
 # usage: gdal_module_test.sh path/to/travena-cli path/to/tests/data
@@ -41,6 +41,9 @@ status=$?
 "$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \
     --out "$work/xls.txt" > /dev/null || fail "missing module: an Excel 97 run fails"
 "$alone" convert --from "BE LB72" --to "WGS84 UTM" < "$work/pt.txt" > /dev/null || fail "missing module: convert fails"
+# Writing a workbook needs no GDAL: our own zip writer packs it.
+"$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \
+    --out "$work/alone.xlsx" > /dev/null || fail "missing module: writing a workbook fails"
 
 # Under a memory limit the loader fails first: memory is named, not the module.
 (ulimit -v 60000; "$cli" "${xlsx[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")

@@ -26,6 +26,7 @@
 #include <cpl_error.h>
 #include <gdal.h>
 #include <ogr_api.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -148,6 +149,59 @@ DatasetPtr OpenDataset(const Format& format, const std::string& path) {
     return dataset;
 }
 
+// A workbook's sheet is parsed whole, into memory, when its layer is first
+// read, and a run reads its input twice in a row: a few records to judge
+// whether they suit the input system, then all of them. A cursor that stopped
+// early leaves its dataset here for the next cursor on the same sheet of the
+// same, unchanged file, so that the sheet is parsed once (a million rows take
+// seconds). One is kept at most; a cursor that read to the end frees its own.
+class ParkedSheet {
+public:
+    // A file rewritten in place or replaced tells by one of these.
+    struct Version {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = -1;
+        std::int64_t written = 0, changed = 0;  // nanoseconds
+        bool operator==(const Version&) const = default;
+    };
+    static Version VersionOf(const std::string& path) {
+        struct stat st {};
+        if (::stat(path.c_str(), &st) != 0) return {};
+        const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+        return {st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
+    }
+
+    // The dataset parked for this sheet of this file, or none.
+    static DatasetPtr Take(const std::string& path, const std::string& layer) {
+        const std::lock_guard lock(mutex_);
+        Slot& slot = TheSlot();
+        DatasetPtr dataset;
+        if (slot.dataset && slot.path == path && slot.layer == layer && slot.version == VersionOf(path))
+            dataset = std::move(slot.dataset);
+        slot = {};  // any other sheet parked is not the one wanted next
+        return dataset;
+    }
+    static void Park(const std::string& path, const std::string& layer, DatasetPtr dataset) {
+        const std::lock_guard lock(mutex_);
+        TheSlot() = {path, layer, VersionOf(path), std::move(dataset)};
+    }
+
+private:
+    struct Slot {
+        std::string path, layer;
+        Version version;
+        DatasetPtr dataset;
+    };
+    static inline std::mutex mutex_;
+    // Never destroyed: closing a dataset while the program exits could run
+    // after GDAL's own state is gone.
+    static Slot& TheSlot() {
+        static Slot& slot = *new Slot;
+        return slot;
+    }
+};
+
 // A layer's fields as the engine sees them: what each reads from a feature.
 struct Column {
     enum class From { Number, Integer, Text, Date, PointX, PointY } from;
@@ -171,7 +225,9 @@ Value DateText(OGRFeatureH feature, int index) {
 class GdalCursor final : public TableCursor {
 public:
     GdalCursor(const Format& format, const std::string& path, const std::string& layer)
-        : format_(format), path_(path), dataset_(OpenDataset(format, path)) {
+        : format_(format), path_(path), layerName_(layer) {
+        if (format_.workbook) dataset_ = ParkedSheet::Take(path_, layerName_);
+        if (!dataset_) dataset_ = OpenDataset(format, path);
         const QuietGdal quiet;
         layer_ = GDALDatasetGetLayerByName(dataset_.get(), layer.c_str());
         if (!layer_) throw Error(base::err::ObjectNotFound, layer);
@@ -227,6 +283,12 @@ public:
         OGR_L_ResetReading(layer_);
     }
 
+    ~GdalCursor() override {
+        if (format_.workbook && !spent_ && dataset_) ParkedSheet::Park(path_, layerName_, std::move(dataset_));
+    }
+    GdalCursor(const GdalCursor&) = delete;
+    GdalCursor& operator=(const GdalCursor&) = delete;
+
     const std::vector<FieldDef>& Fields() const override { return fields_; }
 
     long Count() override {
@@ -240,7 +302,10 @@ public:
     bool Seek(long row) override {
         const QuietGdal quiet;
         pastEnd_ = OGR_L_SetNextByIndex(layer_, GIntBig(std::max(row, 0L))) != OGRERR_NONE;
-        if (pastEnd_ && CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
+        if (pastEnd_ && CPLGetLastErrorType() >= CE_Failure) {
+            spent_ = true;
+            throw Error(base::err::UnreadableFile, path_);
+        }
         return true;
     }
 
@@ -251,6 +316,7 @@ public:
         if (!feature) {
             // The end of the table, or a read that failed part-way: the
             // records after it must not silently go missing.
+            spent_ = true;
             if (CPLGetLastErrorType() >= CE_Failure) throw Error(base::err::UnreadableFile, path_);
             return false;
         }
@@ -283,9 +349,10 @@ public:
 
 private:
     Format format_;
-    std::string path_;
+    std::string path_, layerName_;
     DatasetPtr dataset_;
     OGRLayerH layer_ = nullptr;
+    bool spent_ = false;  // read to its end, or failed: nothing worth sharing
     std::vector<FieldDef> fields_;
     std::vector<Column> columns_;
     bool pastEnd_ = false;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -297,6 +298,41 @@ TEST(XlsxDriver, DatesAreTextAsInExcel97Sheets) {
     EXPECT_EQ(rs.Field("moment").Value(), Value("2024-01-31 08:30:15"));
     rs.MoveNext();
     EXPECT_TRUE(rs.Field("moment").Value().IsNull());
+}
+
+// A sheet parsed for a first look serves the next read of the same,
+// unchanged file, from its first record; a rewritten file is parsed anew.
+TEST(XlsxDriver, ASheetReadInPartIsSharedOnlyWhileTheFileIsUnchanged) {
+    if (std::system("/usr/bin/python3 -c pass") != 0) GTEST_SKIP() << "no python3";
+    TempDir dir;
+    const std::string copy = dir.File("c.xlsx");
+    fs::copy_file(Xlsx, copy);
+    store::Database db = store::OpenDatabase(copy, "Excel 12.0 Xml;");
+    const auto firstX = [&](int read) {
+        auto cursor = db.OpenForwardOnly("Points$");
+        std::vector<Value> row;
+        std::string x;
+        for (int n = 0; n < read && cursor->Next(row); ++n)
+            if (n == 0) x = row[4].Text();
+        return x;
+    };
+    EXPECT_EQ(firstX(3), "148679.447");     // stops early: parked
+    EXPECT_EQ(firstX(1000), "148679.447");  // takes it, from the first record, and reads to the end
+    EXPECT_EQ(firstX(3), "148679.447");
+    const std::string edit =
+        "import sys, zipfile\n"
+        "src = zipfile.ZipFile(sys.argv[1]).infolist()\n"
+        "z = zipfile.ZipFile(sys.argv[1])\n"
+        "parts = {i.filename: z.read(i) for i in src}\n"
+        "parts['xl/worksheets/sheet1.xml'] = parts['xl/worksheets/sheet1.xml'].replace("
+        "b'>148679.447<', b'>148679.5<')\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as out:\n"
+        "    for name, data in parts.items(): out.writestr(name, data)\n";
+    std::ofstream(dir.File("edit.py")) << edit;
+    ASSERT_EQ(std::system(("/usr/bin/python3 " + dir.File("edit.py") + " " + copy).c_str()), 0);
+    EXPECT_EQ(store::OpenDatabase(copy, "Excel 12.0 Xml;").OpenForwardOnly("Points$")->Fields().size(),
+              db.OpenForwardOnly("Points$")->Fields().size());
+    EXPECT_EQ(firstX(3), "148679.5");
 }
 
 TEST(GeoPackageDriver, PointsGiveTheirCoordinatesAndLeaveNoSideFile) {

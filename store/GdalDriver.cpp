@@ -26,6 +26,7 @@
 #include <cpl_error.h>
 #include <gdal.h>
 #include <ogr_api.h>
+#include <ogrsf_frmts.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -54,17 +55,24 @@ constexpr std::pair<const char*, const char*> ReadingOptions[] = {
 
 // While it lives, this thread's GDAL calls are silent and read as above;
 // failures are told by return values and CPLGetLastErrorType, and reported
-// in French by the caller.
+// in French by the caller. Without `reading`, only silent: setting the
+// options costs more than decoding a GeoPackage's point, and only opening
+// one heeds them.
 class QuietGdal {
 public:
-    QuietGdal() {
+    explicit QuietGdal(bool reading = true) {
         static std::once_flag once;
         std::call_once(once, [] {
+            // Only the drivers read with: registering all of GDAL's two
+            // hundred touches several megabytes of their code for nothing.
             CPLPushErrorHandler(CPLQuietErrorHandler);  // drivers loading may complain
-            GDALAllRegister();
+            RegisterOGRGeoPackage();
+            RegisterOGRXLSX();
+            RegisterOGRODS();
             CPLPopErrorHandler();
         });
         for (const auto& [key, value] : ReadingOptions) {
+            if (!reading) break;
             const char* before = CPLGetThreadLocalConfigOption(key, nullptr);
             before_.emplace_back(before ? before : "", before != nullptr);
             CPLSetThreadLocalConfigOption(key, value);
@@ -310,8 +318,8 @@ public:
     }
 
     bool Next(std::vector<Value>& row) override {
-        if (pastEnd_) return false;  // a layer refusing a row past its end keeps its old position
-        const QuietGdal quiet;
+        if (pastEnd_) return false;               // a layer refusing a row past its end keeps its old position
+        const QuietGdal quiet(format_.workbook);  // a sheet may still be parsed here
         const FeaturePtr feature(OGR_L_GetNextFeature(layer_));
         if (!feature) {
             // The end of the table, or a read that failed part-way: the

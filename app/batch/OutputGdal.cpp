@@ -3,6 +3,8 @@
 
 #include "app/batch/OutputGdal.h"
 
+#include <ogrsf_frmts.h>
+
 #include <mutex>
 
 #include "app/batch/Output.h"
@@ -11,7 +13,9 @@ namespace batch {
 
 GDALDriver* GdalDriver(const char* name) {
     static std::once_flag registered;
-    std::call_once(registered, [] { GDALAllRegister(); });
+    // Only the driver written with: registering all of GDAL's two hundred
+    // touches several megabytes of their code for nothing.
+    std::call_once(registered, [] { RegisterOGRGeoPackage(); });
     GDALDriver* driver = GetGDALDriverManager()->GetDriverByName(name);
     if (!driver) throw base::RuntimeError(base::err::FileAccess, std::string("pilote GDAL ") + name + " absent.");
     return driver;

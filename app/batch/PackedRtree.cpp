@@ -11,6 +11,7 @@ namespace {
 constexpr std::size_t HeaderBytes = 4;        // depth (root only), then the cell count
 constexpr std::size_t CellBytes = 8 + 4 * 4;  // id, then four single-precision bounds
 constexpr std::size_t MinFanout = 2;
+constexpr std::size_t BlockEntries = std::size_t(1) << 16;
 
 // Single precision toward minus or plus infinity, so that the box holds the point.
 float Down(double v) {
@@ -32,7 +33,12 @@ PackedRtree::PackedRtree(std::size_t nodeBytes)
     : nodeBytes_(nodeBytes), fanout_(std::max(MinFanout, (nodeBytes - HeaderBytes) / CellBytes)) {}
 
 void PackedRtree::Add(std::int64_t id, double x, double y) {
-    entries_.push_back({id, {Down(x), Up(x), Down(y), Up(y)}});
+    if (blocks_.empty() || blocks_.back().size() == BlockEntries) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(BlockEntries);
+    }
+    blocks_.back().push_back({id, {Down(x), Up(x), Down(y), Up(y)}});
+    ++size_;
 }
 
 std::string PackedRtree::Blob(const Entry* cells, std::size_t count, int depth) const {
@@ -55,8 +61,14 @@ std::string PackedRtree::Blob(const Entry* cells, std::size_t count, int depth) 
 void PackedRtree::Build(const std::function<void(std::int64_t, const std::string&)>& node,
                         const std::function<void(std::int64_t, std::int64_t)>& rowid,
                         const std::function<void(std::int64_t, std::int64_t)>& parent) {
-    std::vector<Entry> level = std::move(entries_);
-    entries_ = {};
+    std::vector<Entry> level;
+    level.reserve(size_);
+    for (auto& block : blocks_) {
+        level.insert(level.end(), block.begin(), block.end());
+        std::vector<Entry>().swap(block);
+    }
+    blocks_ = {};
+    size_ = 0;
     // Each point's leaf, told in the order of the ids: rows inserted in key
     // order fill the table's pages one after the other, where the order of
     // the tree would rewrite pages all over it.

@@ -25,7 +25,7 @@ public:
     explicit PackedRtree(std::size_t nodeBytes);
 
     void Add(std::int64_t id, double x, double y);
-    std::size_t Size() const { return entries_.size(); }
+    std::size_t Size() const { return size_; }
 
     // The rows of the three tables behind the index: each node (the root is
     // node 1, the last), where each id is (in the order of the ids), each
@@ -45,7 +45,11 @@ private:
     std::string Blob(const Entry* cells, std::size_t count, int depth) const;
 
     std::size_t nodeBytes_, fanout_;
-    std::vector<Entry> entries_;
+    // In blocks, gathered once into one array by Build: a single growing
+    // array would hold its old and new copies at once, half as much again
+    // as the points need.
+    std::vector<std::vector<Entry>> blocks_;
+    std::size_t size_ = 0;
 };
 
 }  // namespace batch

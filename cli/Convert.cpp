@@ -297,7 +297,6 @@ int RunConvert(const ConvertOptions& options, int in, std::FILE* out, std::FILE*
     std::vector<Converter> converters(count, Converter(options));
     std::vector<Share> shares(count);
     base::Workers workers(threads);
-    workers.Run(workers.Count(), [](int) { core::PrepareThreadForConversions(); });
     LineReader reader(in);
     std::vector<Line> lines;
     long long lineNo = 0;

@@ -72,11 +72,4 @@ ProjectionParams LoadProjection(const std::string& name) {
     return store::LoadParam<store::ParamTable::Projections, ReadProjection>(name);
 }
 
-void PrepareThreadForLoads() noexcept {
-    store::PrepareThreadForReads();
-    store::ParamCache<store::ParamTable::Ellipsoides, ReadEllipsoid>();
-    store::ParamCache<store::ParamTable::Datums, ReadDatum>();
-    store::ParamCache<store::ParamTable::Projections, ReadProjection>();
-}
-
 }  // namespace core

@@ -49,9 +49,5 @@ EllipsoidParams LoadEllipsoid(const std::string& name);
 DatumParams LoadDatum(const std::string& name);
 ProjectionParams LoadProjection(const std::string& name);
 
-// Makes the calling thread's parameter state and load caches now, as a
-// worker's first task while memory is free: the C library aborts a thread
-// that cannot register a thread-local's destructor later.
-void PrepareThreadForLoads() noexcept;
 
 }  // namespace core

@@ -14,6 +14,7 @@
 #include <vector>
 #include <string_view>
 
+#include "base/PerThread.h"
 #include "base/Text.h"
 #include "core/AngleText.h"
 #include "core/Datum.h"
@@ -97,10 +98,7 @@ struct ThreadCaches {
     StepCache<DatumShift> shifts;
 };
 
-ThreadCaches& Caches() {
-    thread_local ThreadCaches caches;
-    return caches;
-}
+ThreadCaches& Caches() { return base::PerThread<ThreadCaches>(); }
 
 // Valid until the next call.
 const ProjectionParams& CachedProjection(std::string_view name) {
@@ -138,11 +136,6 @@ void Transform(const std::string& source, const std::string& target, double lonI
 }
 
 }  // namespace
-
-void PrepareThreadForConversions() noexcept {
-    Caches();
-    PrepareThreadForLoads();
-}
 
 void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordPoint& in, std::string& outDatum,
                   const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot,

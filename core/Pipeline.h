@@ -44,8 +44,5 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
                   const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot = nullptr,
                   DatumLegs* legs = nullptr);
 
-// Makes every per-thread state a conversion uses, as a worker thread's first
-// task while memory is free (see PrepareThreadForLoads).
-void PrepareThreadForConversions() noexcept;
 
 }  // namespace core

@@ -156,10 +156,7 @@ private:
     bool reading_ = false;
 };
 
-ParamState& State() {
-    thread_local ParamState state;
-    return state;
-}
+ParamState& State() { return base::PerThread<ParamState>(); }
 
 FieldDef Definition(const schema::Column& c) {
     switch (c.kind) {
@@ -221,14 +218,6 @@ void CreateParamTables(Database& db) {
     for (const TableDef& t : {Table("Ellipsoides", schema::Ellipsoides), Table("Datums", schema::Datums),
                               Table("Projections", schema::Projections), Table("Types", schema::Types)})
         db.TableDefs().Append(t);
-}
-
-void PrepareThreadForReads() noexcept {
-    try {
-        const ParamReadScope scope;
-    } catch (...) {
-        // Said again, and handled, where the thread reads.
-    }
 }
 
 ParamReadScope::ParamReadScope() {

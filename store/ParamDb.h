@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "base/PerThread.h"
 #include "store/AppFiles.h"
 #include "store/Criterion.h"
 #include "store/Engine.h"
@@ -81,12 +82,6 @@ int RenameEllipsoideInDatums(Database& db, const std::string& newName, const std
 // The four tables of store/ParamSchema.h, empty, in a new database.
 void CreateParamTables(Database& db);
 
-// Gives the calling thread its parameter state now, as a worker thread's
-// first task while memory is free: a thread that cannot register a
-// thread-local's destructor later is aborted by the C library, beyond any
-// handler. Failures are left to the first real read.
-void PrepareThreadForReads() noexcept;
-
 // A consistent, cheap view of the parameter database for a stretch of work.
 //
 // The outermost scope of a thread checks that the file is still the one the
@@ -125,8 +120,7 @@ auto& ParamCache() {
         std::uint64_t generation = 0;
         std::unordered_map<std::string, Record> records;
     };
-    thread_local Cache cache;
-    return cache;
+    return base::PerThread<Cache>();
 }
 
 template <ParamTable Table, auto Read>

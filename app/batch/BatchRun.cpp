@@ -233,9 +233,7 @@ public:
         : keepGoing_(c.keepGoing), threads_(c.threads > 0 ? c.threads : base::CoreCount()), readAhead_(threads_ > 1),
           workers_(readAhead_ ? threads_ + 1 : threads_),
           converters_(std::size_t(readAhead_ ? threads_ : workers_.Count()), converter), results_(converters_.size()),
-          shares_(converters_.size()) {
-        workers_.Run(workers_.Count(), [](int) { core::PrepareThreadForConversions(); });
-    }
+          shares_(converters_.size()) {}
 
     // emit(share, index, row, result, failure) builds a record's output on a
     // worker thread; write(share, rows, from, to) writes a share's records in order.

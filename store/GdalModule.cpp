@@ -3,9 +3,13 @@
 #include "store/GdalModule.h"
 
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "store/EngineError.h"
@@ -32,6 +36,24 @@ bool OutOfMemory(const char* why) {
     return false;
 }
 
+// The address space that loading the module takes: GDAL's hundred
+// libraries, each mapped whole (152 MB on Debian 12), and a margin. Under a
+// tighter limit one of those libraries' initialisers runs out of memory
+// inside the loader, where nothing can catch it and the process ends: a
+// limit that leaves less is told before trying.
+constexpr unsigned long long ModuleAddressSpace = 168ull << 20;
+
+// The address space left under the process's limit (ulimit -v), or none
+// when it has no limit.
+std::optional<unsigned long long> AddressSpaceLeft() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_AS, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return std::nullopt;
+    unsigned long long pages = 0;
+    if (!(std::ifstream("/proc/self/statm") >> pages)) return std::nullopt;
+    const unsigned long long used = pages * static_cast<unsigned long long>(::sysconf(_SC_PAGESIZE));
+    return used < limit.rlim_cur ? limit.rlim_cur - used : 0;
+}
+
 // Under ModuleMutex. Lazy binding: the writers in the module call helpers of
 // the batch run that a program which only reads (the store's tests, the
 // fuzzers) does not hold; they are looked up when first called, never there.
@@ -45,6 +67,13 @@ void* OpenModule(std::string& failure, bool& outOfMemory) {
         const std::string path = (dir / GdalModuleFile).string();
         std::error_code ec;
         if (!std::filesystem::exists(path, ec)) continue;
+        if (const auto left = AddressSpaceLeft(); left && *left < ModuleAddressSpace) {
+            outOfMemory = true;
+            failure = "le module « " + path + " » demande environ " + std::to_string(ModuleAddressSpace >> 20) +
+                      " Mo d'espace d'adresses et la limite du processus n'en laisse que " +
+                      std::to_string(*left >> 20) + " Mo";
+            return nullptr;
+        }
         if ((handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL))) return handle;
         if (failure.empty()) {
             const char* why = ::dlerror();

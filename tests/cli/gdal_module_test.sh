@@ -48,9 +48,18 @@ status=$?
 # Under a memory limit the loader fails first: memory is named, not the module.
 (ulimit -v 60000; "$cli" "${xlsx[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")
 status=$?
-[ "$status" = 1 ] && grep -q "^7 Mémoire insuffisante : le module « .* » ne peut pas être chargé (.*)\.$" "$work/err" ||
+[ "$status" = 1 ] && grep -q "^7 Mémoire insuffisante : le module « .* » demande environ [0-9]* Mo d'espace d'adresses et la limite du processus n'en laisse que [0-9]* Mo\.$" "$work/err" ||
     { fail "module under a memory limit: status $status"; cat "$work/err"; }
 [ -e "$work/short.txt" ] && fail "module under a memory limit left an output"
+# Just short of what loading needs, a library's initialiser used to run out
+# of memory inside the loader and end the process (status 134).
+ods=(batch --in "$data/coords.ods" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
+for kb in $(seq 150000 1000 200000); do
+    (ulimit -v "$kb"; "$cli" "${ods[@]}" --out "$work/edge.txt" > /dev/null 2> "$work/err")
+    status=$?
+    [ "$status" -le 1 ] || { fail "module loaded under $kb kB: status $status"; head -c 300 "$work/err"; }
+    rm -f "$work/edge.txt"
+done
 
 mkdir -p "$work/usr/lib/travena"
 cp "$bin/libtravena_gdal.so" "$work/usr/lib/travena/"

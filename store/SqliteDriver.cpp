@@ -47,7 +47,6 @@ const char* CodeText(int rc) {
     switch (rc & 0xff) {
     case SQLITE_PERM: return "accès refusé";
     case SQLITE_ABORT: return "opération abandonnée";
-    case SQLITE_NOMEM: return "mémoire insuffisante";
     case SQLITE_INTERRUPT: return "opération interrompue";
     case SQLITE_IOERR: return "erreur de lecture ou d'écriture sur le disque";
     case SQLITE_FULL: return "disque plein";
@@ -79,6 +78,9 @@ std::string NameIn(std::string_view text) {
     case SQLITE_CANTOPEN: throw Error(base::err::CannotOpen, path);
     case SQLITE_NOTADB:
     case SQLITE_CORRUPT: throw Error(base::err::BadFormat, path);
+    // Said as memory, as for any allocation that fails: a batch run stops
+    // rather than refusing the record at hand as faulty.
+    case SQLITE_NOMEM: throw EngineError(base::err::OutOfMemory, base::OutOfMemoryText);
     case SQLITE_ERROR: break;
     default: {
         const char* text = CodeText(rc);

@@ -352,6 +352,7 @@ private:
                     results_[k].method = core::UsedMethod(converters_[k].Method(), legs);
                     if (legs.fallback) ++share.gridFallbacks;
                 } catch (const base::RuntimeError& e) {
+                    if (e.number == base::err::OutOfMemory) throw;  // the run's trouble, not the record's
                     share.failures.push_back({i, e.number, e.what()});
                     if (!keepGoing_) return;
                     failure = &share.failures.back();

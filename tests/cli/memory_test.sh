@@ -21,7 +21,10 @@ run() {
     local status=$?
     local left
     left=$(find "$work" -name '*.part*' | wc -l)
-    if [ "$status" -gt 2 ] || grep -q terminate "$work/err" || [ "$left" != 0 ]; then
+    # Memory running out is said as such, never as a record's fault.
+    local blamed=0
+    if grep -qi "mémoire insuffisante" "$work/err" && ! grep -q "^7 Mémoire insuffisante" "$work/err"; then blamed=1; fi
+    if [ "$status" -gt 2 ] || grep -q terminate "$work/err" || [ "$left" != 0 ] || [ "$blamed" = 1 ]; then
         echo "FAIL $name under $kb kB: status $status, $left temporary file(s) left"; head -c 400 "$work/err"; echo
         failures=$((failures + 1))
         find "$work" -name '*.part*' -delete

@@ -23,7 +23,7 @@ struct Registry {
         {"", detail::MakeAccessDriver(detail::MakeSqliteDriver())},
         {"Excel 8.0", detail::MakeXlsDriver()},
         {"dBase 5.0", detail::MakeDbfDriver()},
-        {"Excel 12.0 Xml", detail::MakeModuleDriver(&detail::GdalReaders::xlsx, "un classeur .xlsx")},
+        {"Excel 12.0 Xml", detail::MakeXlsxDriver()},
         {"OpenDocument", detail::MakeModuleDriver(&detail::GdalReaders::ods, "un classeur .ods")},
         {"GeoPackage", detail::MakeModuleDriver(&detail::GdalReaders::gpkg, "un GeoPackage")}};
 };

@@ -1,6 +1,8 @@
-// Office Open XML (.xlsx) and OpenDocument (.ods) workbooks and GeoPackage
-// (.gpkg) files read through GDAL's vector drivers, one GDAL driver per
-// format so a file is never handed to another reader than its ending names.
+// OpenDocument (.ods) workbooks and GeoPackage (.gpkg) files read through
+// GDAL's vector drivers, one GDAL driver per format so a file is never handed
+// to another reader than its ending names. Office Open XML (.xlsx) workbooks
+// are read by the store itself (XlsxDriver.cpp); GDAL's reading of them stays
+// here for the tests, which hold the store's reader to what it gives.
 //
 // Workbooks read as Excel 97 workbooks do: every sheet is a table, named
 // "Sheet$" (plain "Sheet" also opens it), the first row always gives the
@@ -27,7 +29,6 @@
 #include <gdal.h>
 #include <ogr_api.h>
 #include <ogrsf_frmts.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -36,6 +37,7 @@
 
 #include "store/EngineError.h"
 #include "store/detail/Drivers.h"
+#include "store/detail/FileVersion.h"
 #include "store/detail/Isolated.h"
 
 namespace store::detail {
@@ -165,40 +167,25 @@ DatasetPtr OpenDataset(const Format& format, const std::string& path) {
 // seconds). One is kept at most; a cursor that read to the end frees its own.
 class ParkedSheet {
 public:
-    // A file rewritten in place or replaced tells by one of these.
-    struct Version {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = -1;
-        std::int64_t written = 0, changed = 0;  // nanoseconds
-        bool operator==(const Version&) const = default;
-    };
-    static Version VersionOf(const std::string& path) {
-        struct stat st {};
-        if (::stat(path.c_str(), &st) != 0) return {};
-        const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
-        return {st.st_dev, st.st_ino, st.st_size, ns(st.st_mtim), ns(st.st_ctim)};
-    }
-
     // The dataset parked for this sheet of this file, or none.
     static DatasetPtr Take(const std::string& path, const std::string& layer) {
         const std::lock_guard lock(mutex_);
         Slot& slot = TheSlot();
         DatasetPtr dataset;
-        if (slot.dataset && slot.path == path && slot.layer == layer && slot.version == VersionOf(path))
+        if (slot.dataset && slot.path == path && slot.layer == layer && slot.version == FileVersion::Of(path))
             dataset = std::move(slot.dataset);
         slot = {};  // any other sheet parked is not the one wanted next
         return dataset;
     }
     static void Park(const std::string& path, const std::string& layer, DatasetPtr dataset) {
         const std::lock_guard lock(mutex_);
-        TheSlot() = {path, layer, VersionOf(path), std::move(dataset)};
+        TheSlot() = {path, layer, FileVersion::Of(path), std::move(dataset)};
     }
 
 private:
     struct Slot {
         std::string path, layer;
-        Version version;
+        FileVersion version;
         DatasetPtr dataset;
     };
     static inline std::mutex mutex_;
@@ -421,7 +408,7 @@ private:
 
 }  // namespace
 
-std::shared_ptr<Driver> MakeXlsxDriver() { return std::make_shared<GdalDriver>(Format{"XLSX", true}); }
+std::shared_ptr<Driver> MakeGdalXlsxDriver() { return std::make_shared<GdalDriver>(Format{"XLSX", true}); }
 std::shared_ptr<Driver> MakeOdsDriver() { return std::make_shared<GdalDriver>(Format{"ODS", true}); }
 std::shared_ptr<Driver> MakeGpkgDriver() { return std::make_shared<GdalDriver>(Format{"GPKG", false}); }
 

@@ -5,6 +5,6 @@
 
 extern "C" {
 extern const store::detail::GdalReaders travena_gdal_readers;
-const store::detail::GdalReaders travena_gdal_readers{&store::detail::MakeXlsxDriver, &store::detail::MakeOdsDriver,
+const store::detail::GdalReaders travena_gdal_readers{&store::detail::MakeGdalXlsxDriver, &store::detail::MakeOdsDriver,
                                                       &store::detail::MakeGpkgDriver};
 }

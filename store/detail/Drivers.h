@@ -17,19 +17,24 @@ FileKind SniffFile(const std::string& path);
 // The empty driver name: Access 97/2000 files through libmdb, the engine's
 // own SQLite files through `native`.
 std::shared_ptr<Driver> MakeAccessDriver(std::shared_ptr<Driver> native);
-std::shared_ptr<Driver> MakeXlsDriver();  // "Excel 8.0"
-std::shared_ptr<Driver> MakeDbfDriver();  // "dBase 5.0"
-// Through GDAL: "Excel 12.0 Xml" (.xlsx), "OpenDocument" (.ods), "GeoPackage" (.gpkg).
-// Built into the GDAL module (store/GdalModule.h) and reached through the
-// table it exports, never called directly from the executable.
-std::shared_ptr<Driver> MakeXlsxDriver();
+std::shared_ptr<Driver> MakeXlsDriver();   // "Excel 8.0"
+std::shared_ptr<Driver> MakeDbfDriver();   // "dBase 5.0"
+std::shared_ptr<Driver> MakeXlsxDriver();  // "Excel 12.0 Xml" (.xlsx), streamed by the store itself
+// The .xlsx reader without the check in a child process that its driver
+// makes first: for the fuzzer, which must see a fault where it happens.
+std::unique_ptr<SourceDatabase> OpenXlsxInProcess(const std::string& path);
+// Through GDAL: "OpenDocument" (.ods), "GeoPackage" (.gpkg), and GDAL's own
+// reading of .xlsx, which only tests use: the store's reader must give what
+// it gives. Built into the GDAL module (store/GdalModule.h) and reached
+// through the table it exports, never called directly from the executable.
+std::shared_ptr<Driver> MakeGdalXlsxDriver();
 std::shared_ptr<Driver> MakeOdsDriver();
 std::shared_ptr<Driver> MakeGpkgDriver();
 
 // The module's table of the three, under the C name GdalReadersSymbol.
 using MakeDriverFn = std::shared_ptr<Driver> (*)();
 struct GdalReaders {
-    MakeDriverFn xlsx, ods, gpkg;
+    MakeDriverFn gdalXlsx, ods, gpkg;
 };
 inline constexpr const char* GdalReadersSymbol = "travena_gdal_readers";
 // What the registry holds for a GDAL format: a driver that loads the module

@@ -32,6 +32,9 @@ constexpr auto PollInterval = std::chrono::milliseconds(5);
 // several megabytes a second even on a slow disk.
 constexpr auto CheckBaseTime = std::chrono::seconds(5);
 constexpr auto CheckTimePerMegabyte = std::chrono::seconds(1);
+// A package's parts once inflated read at well over a hundred megabytes a
+// second; a fifth of that is given.
+constexpr auto CheckTimePerUnpackedMegabyte = std::chrono::milliseconds(50);
 // Memory a checking child may take beyond what the program holds: enough for
 // the readers' own needs and a sound file's cells expanded several tens of
 // times (a workbook's XML is compressed about ten to one), bounded so that a
@@ -155,7 +158,8 @@ bool MemoryCanBeBounded() {
 #endif
 }
 
-void CheckFileInChild(const char* reader, const std::string& path, const std::function<bool()>& read) {
+void CheckFileInChild(const char* reader, const std::string& path, const std::function<bool()>& read,
+                      std::uintmax_t unpacked) {
     using Version = std::pair<std::uintmax_t, std::uint64_t>;
     static std::mutex mutex;
     static std::map<std::pair<std::string, std::string>, Version> sound;
@@ -167,7 +171,9 @@ void CheckFileInChild(const char* reader, const std::string& path, const std::fu
     const auto megabytes = long(version.first >> 20);
     const std::size_t budget =
         std::min<std::size_t>(CheckMaxMemory, CheckBaseMemory + CheckMemoryPerByte * std::size_t(version.first));
-    switch (RunIsolated(read, CheckBaseTime + CheckTimePerMegabyte * megabytes, MemoryBudget{budget})) {
+    const auto time = CheckBaseTime + CheckTimePerMegabyte * megabytes +
+                      CheckTimePerUnpackedMegabyte * long(std::max(unpacked, version.first) >> 20);
+    switch (RunIsolated(read, time, MemoryBudget{budget})) {
     // More than a sound file of its size needs: a damaged or hostile file.
     case IsolatedOutcome::OutOfMemory: throw Error(base::err::UnreadableFile, path);
     case IsolatedOutcome::Crashed:

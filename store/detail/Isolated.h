@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -42,6 +43,10 @@ IsolatedOutcome RunIsolated(const std::function<bool()>& work, std::chrono::mill
 // size) is refused with 3274, and never read here without the bound.
 // The verdict on a sound file is kept per `reader` and
 // file version, so a file is checked once however often it is opened.
-void CheckFileInChild(const char* reader, const std::string& path, const std::function<bool()>& read);
+// `unpacked`: the bytes the read goes through once the file's parts are
+// inflated (a zip package), when more than the file's own; the time given
+// grows with them.
+void CheckFileInChild(const char* reader, const std::string& path, const std::function<bool()>& read,
+                      std::uintmax_t unpacked = 0);
 
 }  // namespace store::detail

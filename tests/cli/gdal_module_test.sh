@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# GDAL is loaded only to read workbooks and for GeoPackages: the commands that read
-# none start without it, a missing module refuses those formats by name and
+# GDAL is loaded only for OpenDocument workbooks and GeoPackages (an .xlsx
+# workbook is read and written by the program itself): the commands that use
+# neither start without it, a missing module refuses those formats by name and
 # no other, and the installed layout (bin/ beside lib/travena/) finds it.
 # usage: gdal_module_test.sh path/to/travena-cli path/to/tests/data
 set -u
@@ -17,36 +18,39 @@ opened() { LD_DEBUG=files "$@" 2>&1 > /dev/null < "$work/pt.txt" | grep -o 'file
 
 echo "150000 170000" > "$work/pt.txt"
 xlsx=(batch --in "$data/coords.xlsx" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
-for name in convert table systems; do
+ods=(batch --in "$data/coords.ods" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
+for name in convert table systems xlsx; do
     case $name in
     convert) args=(convert --from "BE LB72" --to "WGS84 UTM") ;;
     table) args=(table --row 8 150000 170000) ;;
     systems) args=(systems) ;;
+    xlsx) args=("${xlsx[@]}" --out "$work/plain.txt") ;;
     esac
     if opened "$cli" "${args[@]}" | grep -q gdal; then fail "$name loads GDAL"; fi
 done
 if ldd "$bin/travena" | grep -q gdal; then fail "the main window links GDAL"; fi
 # The same look sees it where it belongs.
-opened "$cli" "${xlsx[@]}" --out "$work/seen.txt" | grep -q 'libtravena_gdal\.so' || fail "a workbook run does not load the module"
+opened "$cli" "${ods[@]}" --out "$work/seen.txt" | grep -q 'libtravena_gdal\.so' || fail "an .ods run does not load the module"
 
 # A copy of the program without the module beside it, nor in ../lib/travena.
 mkdir -p "$work/usr/bin"
 cp "$cli" "$bin/SystGéo.mdb" "$work/usr/bin/"
 alone="$work/usr/bin/$(basename "$cli")"
-"$alone" "${xlsx[@]}" --out "$work/none.txt" > /dev/null 2> "$work/err"
+"$alone" "${ods[@]}" --out "$work/none.txt" > /dev/null 2> "$work/err"
 status=$?
-[ "$status" = 1 ] && grep -q "^3170 Impossible de lire ou d'écrire un classeur \.xlsx : le module libtravena_gdal\.so est introuvable (cherché dans « $work/usr/bin » et « $work/usr/lib/travena »)\.$" "$work/err" ||
+[ "$status" = 1 ] && grep -q "^3170 Impossible de lire ou d'écrire un classeur \.ods : le module libtravena_gdal\.so est introuvable (cherché dans « $work/usr/bin » et « $work/usr/lib/travena »)\.$" "$work/err" ||
     { fail "missing module: status $status"; cat "$work/err"; }
 [ -e "$work/none.txt" ] && fail "missing module left an output"
 "$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \
     --out "$work/xls.txt" > /dev/null || fail "missing module: an Excel 97 run fails"
+"$alone" "${xlsx[@]}" --out "$work/xlsx.txt" > /dev/null || fail "missing module: an .xlsx run fails"
 "$alone" convert --from "BE LB72" --to "WGS84 UTM" < "$work/pt.txt" > /dev/null || fail "missing module: convert fails"
 # Writing a workbook needs no GDAL: our own zip writer packs it.
 "$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \
     --out "$work/alone.xlsx" > /dev/null || fail "missing module: writing a workbook fails"
 
 # Under a memory limit the loader fails first: memory is named, not the module.
-(ulimit -v 60000; "$cli" "${xlsx[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")
+(ulimit -v 60000; "$cli" "${ods[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")
 status=$?
 [ "$status" = 1 ] && grep -q "^7 Mémoire insuffisante : le module « .* » demande environ [0-9]* Mo d'espace d'adresses et la limite du processus n'en laisse que [0-9]* Mo\.$" "$work/err" ||
     { fail "module under a memory limit: status $status"; cat "$work/err"; }

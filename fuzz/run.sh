@@ -27,6 +27,7 @@ seed fuzz_mdb "$data/access/overflowTestV1997.mdb"
 seed fuzz_xls "$data/coords.xls" "$data/hostile/coords_damaged.xls"
 seed fuzz_dbf "$data/dbase/points.dbf"
 seed fuzz_xlsx "$data/coords.xlsx"
+seed fuzz_xlsx_reader "$here"/seeds/xlsx_reader/*
 seed fuzz_ods "$data/coords.ods"
 seed fuzz_gpkg "$data/coords.gpkg"
 # Text files behind a first byte that picks their delimiter: 0 tab, 2 semicolon.
@@ -44,7 +45,7 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/../tests/lsan.supp}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 
 failed=()
-for target in fuzz_angle_text fuzz_grid_text fuzz_convert_line fuzz_text_import fuzz_cell_values fuzz_mdb fuzz_xls fuzz_dbf fuzz_xlsx fuzz_ods fuzz_gpkg; do
+for target in fuzz_angle_text fuzz_grid_text fuzz_convert_line fuzz_text_import fuzz_cell_values fuzz_mdb fuzz_xls fuzz_dbf fuzz_xlsx fuzz_xlsx_reader fuzz_ods fuzz_gpkg; do
     echo "== $target, ${seconds} s"
     # Inputs that crash the child checking a file are refused files, not
     # findings: only this process's exit status counts.

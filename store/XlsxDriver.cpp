@@ -391,10 +391,18 @@ Package::Package(const std::string& file) : path(file), zip(file) {
         std::string part = target->second;
         if (part.empty()) continue;
         if (part[0] == '/') {
-            part.erase(0, part.find_first_not_of('/'));
-            if (part.empty()) continue;
+            // From the package's root; only one slash goes (GDAL finds no
+            // part at "//xl/...").
+            if (part.find_first_not_of('/') == std::string::npos) continue;
+            part.erase(0, 1);
         } else {
             part = "xl/" + part;
+        }
+        // "a/../b" is "b", as GDAL finds parts ("./" stays, and finds none).
+        for (std::size_t up; (up = part.find("/../")) != std::string::npos && up != 0;) {
+            const std::size_t slash = part.rfind('/', up - 1);
+            part.erase(slash == std::string::npos ? 0 : slash + 1,
+                       up + 4 - (slash == std::string::npos ? 0 : slash + 1));
         }
         sheets.push_back({std::string(*sheetName), part});
     }

@@ -1,6 +1,7 @@
 #include "store/detail/XmlPull.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace store::detail {
@@ -44,10 +45,30 @@ bool XmlChar(unsigned long cp) {
     return cp != 0xFFFE && cp != 0xFFFF && cp <= 0x10FFFF;
 }
 
+// The first `c` in [p, end), or null: most runs looked through are a few
+// bytes long, shorter than a call to memchr is worth.
+const char* Find(const char* p, const char* end, char c) {
+    for (const char* stop = std::min(end, p + 16); p < stop; ++p)
+        if (*p == c) return p;
+    return p < end ? static_cast<const char*>(std::memchr(p, c, std::size_t(end - p))) : nullptr;
+}
+
+// Equal names, the first bytes compared before a call to memcmp.
+bool Same(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && (a.empty() || (a[0] == b[0] && std::memcmp(a.data(), b.data(), a.size()) == 0));
+}
+
 // Whether `s` is UTF-8 holding only characters XML allows.
 bool ValidText(std::string_view s) {
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const auto* end = p + s.size();
+    // Eight bytes at a time while all are printable ASCII: no high bit, none
+    // below a space.
+    constexpr std::uint64_t High = 0x8080808080808080ull, Spaces = 0x2020202020202020ull;
+    for (std::uint64_t w; end - p >= 8; p += 8) {
+        std::memcpy(&w, p, sizeof w);
+        if (((w | ((w | High) - Spaces)) & High) != High || (w & High)) break;
+    }
     while (p < end) {
         const unsigned char c = *p;
         if (c < 0x80) {
@@ -130,7 +151,7 @@ void XmlPull::Consume(std::size_t bytes) {
 
 const std::string_view* XmlPull::Attribute(std::string_view name) const {
     for (std::size_t i = 0; i < attrs_.size(); ++i)
-        if (views_[2 * i] == name) return &views_[2 * i + 1];
+        if (Same(views_[2 * i], name)) return &views_[2 * i + 1];
     return nullptr;
 }
 
@@ -164,7 +185,7 @@ XmlPull::Token XmlPull::CharacterData() {
     bool cut = false;
     for (;;) {
         const char* from = buf_.data() + pos_ + at;
-        const char* lt = static_cast<const char*>(std::memchr(from, '<', end_ - pos_ - at));
+        const char* lt = Find(from, buf_.data() + end_, '<');
         if (lt) {
             at = std::size_t(lt - (buf_.data() + pos_));
             break;
@@ -370,7 +391,7 @@ XmlPull::Token XmlPull::StartTag() {
         while (at < tagEnd && Space(buf_[at])) ++at;
         if (at >= tagEnd || (buf_[at] != '"' && buf_[at] != '\'')) Fail("unquoted attribute value");
         const char q = buf_[at];
-        const char* close = static_cast<const char*>(std::memchr(buf_.data() + at + 1, q, tagEnd - at - 1));
+        const char* close = Find(buf_.data() + at + 1, buf_.data() + tagEnd, q);
         if (!close) Fail("unterminated attribute value");
         const std::size_t valueStart = values_.size();
         Decode(std::string_view(buf_.data() + at + 1, std::size_t(close - (buf_.data() + at + 1))), true, values_);
@@ -397,7 +418,8 @@ XmlPull::Token XmlPull::StartTag() {
 }
 
 XmlPull::Token XmlPull::EndTag() {
-    const std::size_t close = FindFrom(2, ">");
+    const char* gt = Find(buf_.data() + pos_ + 2, buf_.data() + end_, '>');
+    const std::size_t close = gt ? std::size_t(gt - (buf_.data() + pos_)) : FindFrom(2, ">");
     if (close == std::string_view::npos) Fail("unterminated end tag");
     std::size_t at = NameEnd(pos_ + 2);
     const std::size_t nameEnd = at;
@@ -406,7 +428,7 @@ XmlPull::Token XmlPull::EndTag() {
     name_ = std::string_view(buf_.data() + pos_ + 2, nameEnd - pos_ - 2);
     if (starts_.empty()) Fail("end tag without a start");
     const std::string_view open(stack_.data() + starts_.back(), stack_.size() - starts_.back() - 1);
-    if (open != name_) Fail("mismatched end tag");
+    if (!Same(open, name_)) Fail("mismatched end tag");
     stack_.resize(starts_.back());
     starts_.pop_back();
     if (starts_.empty()) rootDone_ = true;

@@ -57,7 +57,6 @@ status=$?
 [ -e "$work/short.txt" ] && fail "module under a memory limit left an output"
 # Just short of what loading needs, a library's initialiser used to run out
 # of memory inside the loader and end the process (status 134).
-ods=(batch --in "$data/coords.ods" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
 for kb in $(seq 150000 1000 200000); do
     (ulimit -v "$kb"; "$cli" "${ods[@]}" --out "$work/edge.txt" > /dev/null 2> "$work/err")
     status=$?

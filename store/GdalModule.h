@@ -1,14 +1,14 @@
 #pragma once
 // GDAL and the hundred-odd libraries it brings are loaded only when a
-// workbook (.xlsx, .ods) or a GeoPackage is read or written: every file that
+// workbook (.xlsx, .ods) or a GeoPackage is read: every file that
 // calls GDAL is built into the module libtravena_gdal.so, opened here on its
 // first use, so that converting points, printing a table or opening the main
 // window costs no more than the program itself.
 //
 // The module is looked for beside the running executable, then in
 // <executable folder>/../lib/travena/ (an installed program: /usr/bin and
-// /usr/lib/travena). It resolves what it needs of the store and the batch
-// run from the executable, which exports them (see the top CMakeLists.txt).
+// /usr/lib/travena). It resolves what it needs of the store from the
+// executable, which exports it (see the top CMakeLists.txt).
 
 #include <string>
 

@@ -678,7 +678,8 @@ BatchReport RunBatch(const BatchChoices& choices, const std::function<void(const
     if (const auto refusal = CheckChoices(choices, source, kind))
         throw BatchFailure(base::err::InvalidCall, *refusal, 0);
     try {
-        // GDAL writes these: never standard output or memory.
+        // Paths GDAL would take for its virtual files ("/vsistdout/") name no
+        // file here: refused as such rather than as a missing folder.
         if (kind == OutputKind::GeoPackage || kind == OutputKind::Workbook) store::RealFilePath(choices.outputPath);
         if (const auto refusal = FolderRefusal(choices.outputPath))
             throw BatchFailure(base::err::FileAccess, *refusal, 0);

@@ -7,7 +7,6 @@
 #include "base/Errors.h"
 #include "base/Text.h"
 #include "core/Constants.h"
-#include "store/GdalModule.h"
 
 namespace batch {
 
@@ -82,11 +81,8 @@ LonLat Wgs84Degrees(const core::Wgs84Pivot& pivot) {
 }
 
 std::unique_ptr<OutputSink> MakeSink(OutputKind kind, const std::string& path) {
-    const auto sinks = [&](const char* what) {
-        return static_cast<const GdalSinks*>(store::GdalModuleSymbol(GdalSinksSymbol, what));
-    };
     switch (kind) {
-    case OutputKind::GeoPackage: return sinks("un GeoPackage")->geoPackage(path);
+    case OutputKind::GeoPackage: return MakeGeoPackageSink(path);
     case OutputKind::Workbook: return MakeWorkbookSink(path);
     default: throw base::RuntimeError(base::err::InvalidCall, "format de sortie sans écriture directe : " + path);
     }

@@ -73,20 +73,13 @@ public:
 
 // A new sink writing the table "Conversions" to the file at `path`, which
 // must not exist. Throws base::RuntimeError 75 when the file cannot be
-// written, 13 for a text a numeric column cannot hold, 3170 when the GDAL
-// module that writes GeoPackages (store/GdalModule.h) is missing.
+// written, 13 for a text a numeric column cannot hold.
 std::unique_ptr<OutputSink> MakeSink(OutputKind kind, const std::string& path);
 
-// The workbook needs no GDAL.
+// Neither needs GDAL: the workbook is zipped by our own writer, the
+// GeoPackage written with SQLite.
 std::unique_ptr<OutputSink> MakeWorkbookSink(const std::string& path);
-// Built into the GDAL module and reached through the table it exports under
-// the C name GdalSinksSymbol, never called directly from the executable.
 std::unique_ptr<OutputSink> MakeGeoPackageSink(const std::string& path);
-using MakeSinkFn = std::unique_ptr<OutputSink> (*)(const std::string& path);
-struct GdalSinks {
-    MakeSinkFn geoPackage;
-};
-inline constexpr const char* GdalSinksSymbol = "travena_gdal_sinks";
 
 inline constexpr const char* SinkTable = "Conversions";
 

@@ -69,10 +69,9 @@ TEST_F(HostilePaths, TheParameterDatabaseIsNeverAnOutput) {
     EXPECT_TRUE(ReadFile(params) == bytes);
 }
 
-// GDAL writes the GeoPackage and the workbook and says why it failed in
-// English only: the French cause comes first, the target named, not the
-// temporary file.
-TEST_F(HostilePaths, GdalOutputFailuresSayWhyInFrenchFirst) {
+// A GeoPackage or a workbook that cannot be written says why in French,
+// naming the target, not the temporary file; a GDAL virtual path is no file.
+TEST_F(HostilePaths, SinkOutputFailuresSayWhyInFrenchFirst) {
     fs::copy_file(Data + "/coords.xlsx", File("in.xlsx"));
     for (const char* out : {"/nowhere/out.gpkg", "/nowhere/out.xlsx"}) {
         try {

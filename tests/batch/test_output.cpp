@@ -7,13 +7,19 @@
 #include <ogrsf_frmts.h>
 #include <sqlite3.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <optional>
 #include <tuple>
 
+#include <sys/resource.h>
+
+#include "base/Errors.h"
 #include "store/Engine.h"
 #include "tests/Support.h"
 #include "app/batch/BatchRun.h"
@@ -191,6 +197,194 @@ TEST_F(Outputs, GeoPackageOutputIsAnInputAgain) {
         EXPECT_NEAR(std::stod(f[f.size() - 2]), x, 1e-3) << line;
         EXPECT_NEAR(std::stod(f[f.size() - 1]), y, 1e-3) << line;
     }
+}
+
+// Beside a GeoPackage GDAL 3.6.2 wrote from the same table (the lines of
+// tests/data/gpkg_layout/gdal_3.6.2.txt), ours has the same schema, SRS row,
+// declarations, triggers, values and point headers; only the time stamp and
+// the last digit of the extent, which GDAL rounds, may differ.
+TEST_F(Outputs, GeoPackageHasTheLayoutGdalWrites) {
+    const std::string layout = std::string(TRAVENA_TEST_DATA) + "/gpkg_layout/";
+    BatchChoices c = Choices("out.gpkg", true);
+    c.inputPath = params_.File("pts.mdb");
+    fs::copy_file(layout + "pts.mdb", c.inputPath);
+    c.table = "pts";
+    c.outIndex = 2;
+    c.outSystem = "W Geographic WGS84";
+    c.out2Index = 0;
+    EXPECT_EQ(batch::RunBatch(c).failed, 1);
+    std::vector<std::string> got;
+    for (const char* sql :
+         {"SELECT application_id, user_version FROM pragma_application_id, pragma_user_version",
+          "SELECT type, name, tbl_name, sql FROM sqlite_master", "SELECT * FROM gpkg_spatial_ref_sys",
+          "SELECT table_name, data_type, identifier, description, srs_id FROM gpkg_contents",
+          "SELECT * FROM gpkg_geometry_columns", "SELECT * FROM gpkg_extensions", "SELECT * FROM gpkg_ogr_contents",
+          "SELECT * FROM sqlite_sequence",
+          "SELECT fid_2, hex(substr(geom_2, 1, 13)), length(geom_2), fid, geom, nom, \"qu\"\"ote\", n, typeof(n), big, "
+          "r, s, c, ok, typeof(ok), jour, b, x, y, Erreur FROM Conversions"}) {
+        const auto rows = Query(c.outputPath, sql);
+        got.insert(got.end(), rows.begin(), rows.end());
+    }
+    const auto want = Split(ReadFile(layout + "gdal_3.6.2.txt"), '\n');
+    ASSERT_EQ(got.size() + 1, want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i], want[i]) << "line " << i + 1;
+
+    const auto extent = Query(c.outputPath, "SELECT min_x, min_y, max_x, max_y FROM gpkg_contents").at(0);
+    const double gdal[] = {2.7816323384243939, 50.150452386067983, 5.9238756412280331, 51.495380980380283};
+    for (int i = 0; i < 4; ++i) EXPECT_NEAR(std::stod(Split(extent, '|')[std::size_t(i)]), gdal[i], 1e-12) << extent;
+    EXPECT_EQ(Query(c.outputPath, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(Query(c.outputPath, "SELECT rtreecheck('rtree_Conversions_geom_2')"), std::vector<std::string>{"ok"});
+
+    if (std::system("command -v ogrinfo > /dev/null") == 0) {
+        const std::string info = Output("ogrinfo -ro -al -so '" + c.outputPath + "' 2>&1");
+        EXPECT_NE(info.find("Feature Count: 4"), std::string::npos) << info;
+        EXPECT_EQ(info.find("Warning"), std::string::npos) << info;
+        EXPECT_EQ(info.find("ERROR"), std::string::npos) << info;
+    }
+}
+
+// The sink alone, read back by our GeoPackage reader: each kind of column,
+// Null, fields past the values given, records without a point, and input
+// names that take the identifier's and the geometry's.
+TEST_F(Outputs, GeoPackageSinkWritesEachKindOfValue) {
+    using store::FieldDef;
+    const std::string path = params_.File("out.gpkg");
+    auto sink = batch::MakeGeoPackageSink(path);
+    sink->Begin({FieldDef{"fid", store::dbLong, 0}, FieldDef{"FID_2", store::dbText, 20},
+                 FieldDef{"Geom", store::dbDouble, 0}, FieldDef{"ok", store::dbBoolean, 0},
+                 FieldDef{"jour", store::dbDate, 0}, FieldDef{"a\"b", store::dbText, 20}});
+    sink->Add({Value(std::int64_t{1} << 53), Value("texte"), Value("2.5"), Value(-1), Value("2024-03-15"), Value(7.25)},
+              batch::LonLat{4.5, 50.25});
+    sink->Add({Value("12"), Value(), Value(3), Value(0.0)}, std::nullopt);
+    sink->Add({Value(), Value(""), Value(-1e-300), Value(2.0), Value(), Value("\xC3\xA9")},
+              batch::LonLat{-0.125, 51.0});
+    sink->Finish();
+    sink.reset();
+
+    EXPECT_EQ(Query(path, "SELECT group_concat(name || ' ' || type, ', ') FROM pragma_table_info('Conversions')"),
+              std::vector<std::string>{"fid_3 INTEGER, geom_2 POINT, fid INTEGER, FID_2 TEXT, Geom REAL, ok BOOLEAN, "
+                                       "jour TEXT, a\"b TEXT"});
+    // GDAL's blob for a point: header without envelope, then little-endian WKB.
+    EXPECT_EQ(Query(path, "SELECT hex(geom_2) FROM Conversions WHERE fid_3 = 1"),
+              std::vector<std::string>{"47500001E61000000101000000"
+                                       "0000000000001240"
+                                       "0000000000204940"});
+    EXPECT_EQ(Query(path, "SELECT min_x, min_y, max_x, max_y, feature_count FROM gpkg_contents, gpkg_ogr_contents"),
+              std::vector<std::string>{"-0.125|50.25|4.5|51.0|3"});
+    EXPECT_EQ(
+        Query(path,
+              "SELECT column_name FROM gpkg_geometry_columns UNION ALL SELECT rtreecheck('rtree_Conversions_geom_2')"),
+        (std::vector<std::string>{"geom_2", "ok"}));
+
+    store::Database db = store::OpenDatabase(path, "GeoPackage;");
+    store::Recordset rs = db.OpenRecordset("Conversions");
+    std::vector<std::string> rows;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        std::string row;
+        for (const char* f : {"fid", "FID_2", "Geom", "ok", "jour", "a\"b", "geom_2_X", "geom_2_Y"})
+            row += (row.empty() ? "" : "|") + (rs.Field(f).Value().IsNull() ? "NULL" : rs.Field(f).Value().Text());
+        rows.push_back(row);
+    }
+    EXPECT_EQ(rows,
+              (std::vector<std::string>{"9007199254740992|texte|2.5|1|2024-03-15|7.25|4.5|50.25",
+                                        "12|NULL|3|0|NULL|NULL|NULL|NULL", "NULL||-1E-300|1|NULL|\xC3\xA9|-0.125|51"}));
+}
+
+// What a column cannot hold is refused with the field and the value named,
+// not written as 0 or cut to a whole number.
+TEST_F(Outputs, GeoPackageRefusesWhatAColumnCannotHold) {
+    const struct {
+        int type;
+        Value value;
+        const char* message;  // empty: taken
+    } cases[] = {
+        {store::dbLong, Value("abc"), "champ « v » : « abc » ne convient pas à une colonne entière."},
+        {store::dbLong, Value(2.5), "champ « v » : « 2.5 » ne convient pas à une colonne entière."},
+        {store::dbInteger, Value("2.5"), "champ « v » : « 2.5 » ne convient pas à une colonne entière."},
+        {store::dbDouble, Value("mot"), "champ « v » : « mot » ne convient pas à une colonne numérique."},
+        {store::dbBoolean, Value("vrai"), "champ « v » : « vrai » ne convient pas à une colonne entière."},
+        {store::dbLong, Value(" 42 "), ""},
+        {store::dbLong, Value(3.0), ""},
+        {store::dbDouble, Value("-1.5"), ""},
+        {store::dbBoolean, Value(0.5), ""},
+    };
+    for (const auto& [type, value, message] : cases) {
+        SCOPED_TRACE(value.Text());
+        const std::string path = params_.File("out.gpkg");
+        auto sink = batch::MakeGeoPackageSink(path);
+        sink->Begin({store::FieldDef{"v", type, 0}});
+        try {
+            sink->Add({value}, std::nullopt);
+            sink->Finish();
+            EXPECT_STREQ(message, "");
+        } catch (const base::RuntimeError& e) {
+            EXPECT_EQ(e.number, base::err::TypeMismatch);
+            EXPECT_EQ(std::string(e.what()), message);
+        }
+        sink.reset();
+        fs::remove(path);
+    }
+}
+
+// A window through the index finds exactly the records whose points are in
+// it, fids counted with the records that have none. The window's edges lie
+// between the points, away from the index's single-precision boxes.
+TEST_F(Outputs, GeoPackageIndexFindsTheRecordsInAWindow) {
+    const std::string path = params_.File("out.gpkg");
+    auto sink = batch::MakeGeoPackageSink(path);
+    sink->Begin({store::FieldDef{"n", store::dbLong, 0}});
+    std::vector<std::string> inside;
+    int points = 0;
+    for (int i = 0; i < 5000; ++i) {
+        const double lon = 2.5 + (i % 100) * 0.04, lat = 49.5 + (i / 100) * 0.04;
+        const bool point = i % 7 != 3;
+        points += point;
+        sink->Add({Value(i)}, point ? std::optional(batch::LonLat{lon, lat}) : std::nullopt);
+        if (point && lon > 4 && lon < 4.6 && lat > 50.52 && lat < 51) inside.push_back(std::to_string(i + 1));
+    }
+    sink->Finish();
+    sink.reset();
+    EXPECT_GT(inside.size(), 100u);
+    EXPECT_EQ(Query(path,
+                    "SELECT id FROM rtree_Conversions_geom WHERE maxx >= 4 AND minx <= 4.6 AND maxy >= 50.52 AND "
+                    "miny <= 51 ORDER BY id"),
+              inside);
+    EXPECT_EQ(Query(path, "PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+    EXPECT_EQ(Query(path, "SELECT rtreecheck('rtree_Conversions_geom'), count(*) FROM rtree_Conversions_geom"),
+              std::vector<std::string>{"ok|" + std::to_string(points)});
+}
+
+// A file that cannot grow (a full disk, here the process's file size limit)
+// fails the run naming the target, and leaves no file behind.
+TEST_F(Outputs, GeoPackageThatCannotGrowFailsAndLeavesNothing) {
+    BatchChoices c = Choices("out.gpkg");
+    {
+        std::ofstream in(c.inputPath, std::ios::binary);
+        in << "id\tnom\tx\ty\n";
+        for (int i = 0; i < 20000; ++i) in << i << "\tun nom assez long\t" << 22000 + i << "\t170000\n";
+    }
+    batch::ImportText(c.inputPath, {});
+    struct sigaction ignore {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    ::sigaction(SIGXFSZ, &ignore, &previous);
+    rlimit limit{}, small{};
+    ::getrlimit(RLIMIT_FSIZE, &limit);
+    small = limit;
+    small.rlim_cur = 256 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    try {
+        batch::RunBatch(c);
+        ADD_FAILURE() << "a file past the limit was written";
+    } catch (const batch::BatchFailure& e) {
+        EXPECT_EQ(e.number, base::err::FileAccess);
+        EXPECT_EQ(std::string(e.what()).rfind("écriture impossible : " + c.outputPath + " : Fichier trop grand.", 0),
+                  0u)
+            << e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+    EXPECT_TRUE(NothingLeft());
 }
 
 TEST_F(Outputs, WorkbookHasNumericCellsAndAFrozenHeader) {

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# GDAL is loaded only for OpenDocument workbooks and GeoPackages (an .xlsx
-# workbook is read and written by the program itself): the commands that use
-# neither start without it, a missing module refuses those formats by name and
-# no other, and the installed layout (bin/ beside lib/travena/) finds it.
+# GDAL is loaded only to read OpenDocument workbooks and GeoPackages (an
+# .xlsx workbook is read and written by the program itself, a GeoPackage
+# written with SQLite): the commands that read neither start without it, a
+# missing module refuses those formats by name and no other, and the installed
+# layout (bin/ beside lib/travena/) finds it.
 # usage: gdal_module_test.sh path/to/travena-cli path/to/tests/data
 set -u
 cli=$1
@@ -19,12 +20,13 @@ opened() { LD_DEBUG=files "$@" 2>&1 > /dev/null < "$work/pt.txt" | grep -o 'file
 echo "150000 170000" > "$work/pt.txt"
 xlsx=(batch --in "$data/coords.xlsx" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
 ods=(batch --in "$data/coords.ods" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM")
-for name in convert table systems xlsx; do
+for name in convert table systems xlsx gpkg; do
     case $name in
     convert) args=(convert --from "BE LB72" --to "WGS84 UTM") ;;
     table) args=(table --row 8 150000 170000) ;;
     systems) args=(systems) ;;
     xlsx) args=("${xlsx[@]}" --out "$work/plain.txt") ;;
+    gpkg) args=("${xlsx[@]}" --out "$work/written.gpkg") ;;
     esac
     if opened "$cli" "${args[@]}" | grep -q gdal; then fail "$name loads GDAL"; fi
 done
@@ -45,9 +47,10 @@ status=$?
     --out "$work/xls.txt" > /dev/null || fail "missing module: an Excel 97 run fails"
 "$alone" "${xlsx[@]}" --out "$work/xlsx.txt" > /dev/null || fail "missing module: an .xlsx run fails"
 "$alone" convert --from "BE LB72" --to "WGS84 UTM" < "$work/pt.txt" > /dev/null || fail "missing module: convert fails"
-# Writing a workbook needs no GDAL: our own zip writer packs it.
-"$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \
-    --out "$work/alone.xlsx" > /dev/null || fail "missing module: writing a workbook fails"
+# Writing a workbook or a GeoPackage needs no GDAL: our own zip writer packs
+# the one, SQLite writes the other.
+"$alone" "${xlsx[@]}" --out "$work/alone.xlsx" > /dev/null || fail "missing module: writing a workbook fails"
+"$alone" "${xlsx[@]}" --out "$work/alone.gpkg" > /dev/null || fail "missing module: writing a GeoPackage fails"
 
 # Under a memory limit the loader fails first: memory is named, not the module.
 (ulimit -v 60000; "$cli" "${ods[@]}" --out "$work/short.txt" > /dev/null 2> "$work/err")

@@ -330,8 +330,12 @@ private:
     }
 
     // "écriture impossible : <file> (<item>) : <French cause> (SQLite : <its
-    // message>).", error 75; a pending file is named by its target.
+    // message>).", error 75; a pending file is named by its target. Memory
+    // running out is error 7.
     base::RuntimeError Failure(const std::string& item = {}) const {
+        // Memory, as for any allocation that fails: the run's trouble.
+        if (db_ && sqlite3_errcode(db_.get()) == SQLITE_NOMEM)
+            return base::RuntimeError(base::err::OutOfMemory, base::OutOfMemoryText);
         int saved = db_ ? sqlite3_system_errno(db_.get()) : errno;
         if (saved == 0 && db_ && sqlite3_errcode(db_.get()) == SQLITE_FULL) saved = ENOSPC;
         std::string text = "écriture impossible : " + PendingTarget(path_);

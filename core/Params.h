@@ -49,5 +49,4 @@ EllipsoidParams LoadEllipsoid(const std::string& name);
 DatumParams LoadDatum(const std::string& name);
 ProjectionParams LoadProjection(const std::string& name);
 
-
 }  // namespace core

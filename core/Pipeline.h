@@ -44,5 +44,4 @@ void ConvertPoint(std::string& inDatum, const std::string& inProjection, RecordP
                   const std::string& outProjection, RecordPoint& out, std::int16_t method, Wgs84Pivot* pivot = nullptr,
                   DatumLegs* legs = nullptr);
 
-
 }  // namespace core

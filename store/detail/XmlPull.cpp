@@ -117,10 +117,6 @@ bool XmlPull::Fill() {
         return false;
     }
     end_ += got;
-    if (first_) {
-        first_ = false;
-        if (end_ >= 3 && std::memcmp(buf_.data(), "\xEF\xBB\xBF", 3) == 0) pos_ = 3;
-    }
     return true;
 }
 
@@ -165,6 +161,10 @@ XmlPull::Token XmlPull::Next() {
         if (starts_.empty()) rootDone_ = true;
         silent_ = 0;
         return Token::End;  // name_ still names the element, in the unchanged buffer
+    }
+    if (first_) {
+        first_ = false;
+        if (Ensure(3) && std::memcmp(buf_.data() + pos_, "\xEF\xBB\xBF", 3) == 0) pos_ += 3;
     }
     for (;;) {
         if (pos_ == end_ && !Fill()) {

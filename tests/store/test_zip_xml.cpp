@@ -73,6 +73,7 @@ TEST(XmlPull, TokensAndRefusals) {
         {"<r><" + std::string(100000, 'a') + "/></r>", "<r> ERROR"},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(Tokens(c.xml, 1), c.tokens) << c.xml.substr(0, 60);
         EXPECT_EQ(Tokens(c.xml), c.tokens) << c.xml.substr(0, 60);
         EXPECT_EQ(Tokens(c.xml, 1 << 16), c.tokens) << c.xml.substr(0, 60);
     }

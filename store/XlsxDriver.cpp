@@ -17,8 +17,8 @@
 // numbers of 32 bits are Long; whole numbers past 32 bits and other numbers
 // make it Double; dates (number cells whose style's format shows a day or a
 // year), times (an hour) and date-times stay dates when they all are (a date
-// and a date-time make a date-time); a mix of kinds, a text or a boolean
-// among numbers other than whole ones makes it Text, and the values read
+// and a date-time make a date-time); booleans are the whole numbers 0 and 1;
+// a mix of kinds or a text makes it Text, and the values read
 // before the column became Text are given as that type prints them ("007"
 // read as Long is "7" once Text; a date "2024/01/31"), those after as the
 // file's own text. Whole numbers read as Double past 32 bits keep their 64-bit
@@ -176,8 +176,7 @@ ValueType TypeOfText(const std::string& s) {
 }
 
 // A cell's kind as a field's: what a column of it alone would be.
-Kind KindOf(const std::string& value, Cell cell, bool& boolean) {
-    boolean = false;
+Kind KindOf(const std::string& value, Cell cell) {
     switch (cell) {
     case Cell::Float:
         switch (TypeOfText(value)) {
@@ -193,7 +192,7 @@ Kind KindOf(const std::string& value, Cell cell, bool& boolean) {
     case Cell::DateTimeMs: return Kind::DateTime;
     case Cell::Date: return Kind::Date;
     case Cell::Time: return Kind::Time;
-    case Cell::Bool: boolean = true; return Kind::Integer;
+    case Cell::Bool: return Kind::Integer;  // 0 or 1
     default: return Kind::String;
     }
 }
@@ -647,8 +646,7 @@ private:
         if (line_ == 1 && !firstValues_.empty()) {
             // A sheet of one row: that row is the only record.
             for (std::size_t i = 0; i < firstValues_.size(); ++i) {
-                bool boolean = false;
-                AddField("Field" + std::to_string(i + 1), KindOf(firstValues_[i], firstCells_[i], boolean), false);
+                AddField("Field" + std::to_string(i + 1), KindOf(firstValues_[i], firstCells_[i]), false);
             }
             values_ = firstValues_;
             cells_ = firstCells_;
@@ -677,9 +675,8 @@ private:
         if (line_ == 1) {
             for (std::size_t i = 0; i < firstValues_.size(); ++i) {
                 std::string name = firstValues_[i].empty() ? "Field" + std::to_string(i + 1) : firstValues_[i];
-                bool boolean = false;
                 if (i < values_.size() && !values_[i].empty())
-                    AddField(std::move(name), KindOf(values_[i], cells_[i], boolean), false);
+                    AddField(std::move(name), KindOf(values_[i], cells_[i]), false);
                 else AddField(std::move(name), Kind::String, true);
             }
         }
@@ -687,14 +684,12 @@ private:
             if (values_.size() > fields_.size()) {
                 if (records_ > 0 && long(values_.size() - fields_.size()) > CellBudget / records_) throw Damaged{};
                 for (std::size_t i = fields_.size(); i < values_.size(); ++i) {
-                    bool boolean = false;
-                    AddField("Field" + std::to_string(i + 1), KindOf(values_[i], cells_[i], boolean), false);
+                    AddField("Field" + std::to_string(i + 1), KindOf(values_[i], cells_[i]), false);
                 }
             }
             for (std::size_t i = 0; i < values_.size(); ++i) {
                 if (values_[i].empty()) continue;
-                bool boolean = false;
-                const Kind kind = KindOf(values_[i], cells_[i], boolean);
+                const Kind kind = KindOf(values_[i], cells_[i]);
                 if (fields_[i].unknown) {
                     fields_[i].unknown = false;
                     SetKind(i, kind);

@@ -37,6 +37,7 @@ namespace {
 constexpr int Wgs84Code = 4326;
 constexpr int ApplicationId = 0x47504B47;  // "GPKG"
 constexpr int GpkgVersion = 10200;         // 1.2, as GDAL 3.6 writes by default
+constexpr int RowsPerInsert = 64;          // records inserted by one statement
 
 // The tables every GeoPackage has, with the two undefined systems and WGS 84
 // in GDAL's words (its WKT 1 text, its description).
@@ -151,15 +152,14 @@ public:
         table_ = Quoted(SinkTable);
         std::string create = "CREATE TABLE " + table_ + " ( " + fid_ + " INTEGER PRIMARY KEY AUTOINCREMENT NOT NULL, " +
                              geom_ + " POINT";
-        std::string insert = "INSERT INTO " + table_ + " (" + geom_, params = "?";
+        std::string insert = "INSERT INTO " + table_ + " (" + fid_ + ", " + geom_, row = "(?, ?";
         for (const auto& f : fields) {
             columns_.push_back(ColumnOf(f.Type));
             names_.push_back(f.Name);
             create += ", " + Quoted(f.Name) + " " + Declared(columns_.back());
             insert += ", " + Quoted(f.Name);
-            params += ", ?";
+            row += ", ?";
         }
-        texts_.resize(fields.size());
         Exec(create + ")", SinkTable);
         const std::string name = std::string("'") + SinkTable + "'", column = "'" + geometry + "'";
         Exec("INSERT INTO gpkg_contents (table_name, data_type, identifier, description, srs_id) VALUES (" + name +
@@ -168,35 +168,47 @@ public:
              std::to_string(Wgs84Code) + ", 0, 0)");
         Exec("INSERT INTO gpkg_ogr_contents VALUES (" + name + ", NULL)");
         CreateIndex(geometry);
-        insert_ = Prepare(insert + ") VALUES (" + params + ")");
+        // Several records a statement, each statement's own cost shared;
+        // the rows left unbound when the last one runs have no fid and are
+        // filtered out.
+        const int perRow = int(fields.size()) + 2;
+        rows_ =
+            std::max(1, std::min(RowsPerInsert, sqlite3_limit(db_.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1) / perRow));
+        std::string values;
+        for (int r = 0; r < rows_; ++r) values += (r ? ", " : "") + row + ")";
+        insert_ = Prepare(insert + ") SELECT * FROM (VALUES " + values + ") WHERE column1 IS NOT NULL");
+        perRow_ = perRow;
     }
 
     void Add(const std::vector<store::Value>& values, const std::optional<LonLat>& point) override {
         sqlite3_stmt* s = insert_.get();
-        PointBlob blob;
-        int rc = SQLITE_OK;
-        if (point) {
-            blob = Blob(point->lon, point->lat);
-            rc = sqlite3_bind_blob(s, 1, blob.data(), int(blob.size()), SQLITE_STATIC);
-        } else {
-            rc = sqlite3_bind_null(s, 1);
+        const int first = bound_ * perRow_ + 1;
+        const std::int64_t fid = count_ + 1;
+        int rc = sqlite3_bind_int64(s, first, fid);
+        if (rc == SQLITE_OK && point) {
+            const PointBlob blob = Blob(point->lon, point->lat);
+            rc = sqlite3_bind_blob(s, first + 1, blob.data(), int(blob.size()), SQLITE_TRANSIENT);
+        } else if (rc == SQLITE_OK) {
+            rc = sqlite3_bind_null(s, first + 1);
         }
         static const store::Value null;
         for (std::size_t i = 0; i < columns_.size() && rc == SQLITE_OK; ++i)
-            rc = Bind(int(i) + 2, i, i < values.size() ? values[i] : null);
+            rc = Bind(first + 2 + int(i), i, i < values.size() ? values[i] : null);
         if (rc != SQLITE_OK) throw Failure();
-        rc = sqlite3_step(s);
-        sqlite3_reset(s);
-        if (rc != SQLITE_DONE) throw Failure();
         ++count_;
+        if (++bound_ == rows_) Insert();
         if (!point) return;
-        index_->Add(sqlite3_last_insert_rowid(db_.get()), point->lon, point->lat);
+        index_->Add(fid, point->lon, point->lat);
         if (++points_ == 1) extent_ = {point->lon, point->lat, point->lon, point->lat};
         extent_ = {std::min(extent_[0], point->lon), std::min(extent_[1], point->lat), std::max(extent_[2], point->lon),
                    std::max(extent_[3], point->lat)};
     }
 
     void Finish() override {
+        if (bound_ > 0) {
+            for (int r = bound_; r < rows_; ++r) sqlite3_bind_null(insert_.get(), r * perRow_ + 1);
+            Insert();
+        }
         insert_.reset();
         WriteIndex();
         Statement contents = Prepare(
@@ -292,17 +304,26 @@ private:
             });
     }
 
+    // Runs the insert on the rows bound.
+    void Insert() {
+        const int rc = sqlite3_step(insert_.get());
+        sqlite3_reset(insert_.get());
+        if (rc != SQLITE_DONE) throw Failure();
+        bound_ = 0;
+    }
+
     // Binds a value to a parameter of the insert, refusing what the column
     // cannot hold rather than changing it: a word in a numeric column, 2.5
-    // in an integer one. Texts are bound in place: `v` outlives the step.
+    // in an integer one. Texts are copied: the insert runs records later.
     int Bind(int param, std::size_t i, const store::Value& v) {
         sqlite3_stmt* s = insert_.get();
         if (v.IsNull()) return sqlite3_bind_null(s, param);
         const Column column = columns_[i];
         const std::string* text = v.IfText();
         if (column == Column::Text) {
-            if (!text) text = &(texts_[i] = v.Text());
-            return sqlite3_bind_text(s, param, text->data(), int(text->size()), SQLITE_STATIC);
+            if (text) return sqlite3_bind_text(s, param, text->data(), int(text->size()), SQLITE_TRANSIENT);
+            const std::string shown = v.Text();
+            return sqlite3_bind_text(s, param, shown.data(), int(shown.size()), SQLITE_TRANSIENT);
         }
         double number = 0;
         const bool numeric = !text || store::ParseNumber(*text, number);
@@ -350,7 +371,8 @@ private:
     Statement insert_;
     std::string table_, fid_, geom_, rtree_;
     std::vector<Column> columns_;
-    std::vector<std::string> names_, texts_;
+    std::vector<std::string> names_;
+    int rows_ = 1, perRow_ = 0, bound_ = 0;  // records a statement, parameters a record, records bound
     std::unique_ptr<PackedRtree> index_;
     std::array<double, 4> extent_{};  // min x, min y, max x, max y
     std::int64_t count_ = 0, points_ = 0;

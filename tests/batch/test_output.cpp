@@ -354,6 +354,32 @@ TEST_F(Outputs, GeoPackageIndexFindsTheRecordsInAWindow) {
               std::vector<std::string>{"ok|" + std::to_string(points)});
 }
 
+// Records go in by statements of several: every count around a statement's
+// size keeps each record once, in order, with its own fid and point.
+TEST_F(Outputs, GeoPackageKeepsEveryRecordWhateverTheirCount) {
+    for (const int n : {0, 1, 63, 64, 65, 128, 129, 1000}) {
+        SCOPED_TRACE(n);
+        const std::string path = params_.File("out.gpkg");
+        auto sink = batch::MakeGeoPackageSink(path);
+        sink->Begin({store::FieldDef{"n", store::dbLong, 0}, store::FieldDef{"t", store::dbText, 10}});
+        for (int i = 0; i < n; ++i)
+            sink->Add({Value(i), Value("r" + std::to_string(i))},
+                      i % 3 ? std::optional(batch::LonLat{4 + i * 1e-3, 50}) : std::nullopt);
+        sink->Finish();
+        sink.reset();
+        const int points = n - (n + 2) / 3;
+        EXPECT_EQ(
+            Query(path,
+                  "SELECT count(*), total(fid = n + 1 AND t = 'r' || n), total(geom IS NOT NULL), "
+                  "(SELECT feature_count FROM gpkg_ogr_contents), (SELECT count(*) FROM rtree_Conversions_geom "
+                  "JOIN Conversions ON id = fid AND minx > 4 + n * 1e-3 - 1e-6 AND minx < 4 + n * 1e-3 + 1e-6) "
+                  "FROM Conversions"),
+            std::vector<std::string>{std::to_string(n) + "|" + std::to_string(n) + ".0|" + std::to_string(points) +
+                                     ".0|" + std::to_string(n) + "|" + std::to_string(points)});
+        fs::remove(path);
+    }
+}
+
 // A file that cannot grow (a full disk, here the process's file size limit)
 // fails the run naming the target, and leaves no file behind.
 TEST_F(Outputs, GeoPackageThatCannotGrowFailsAndLeavesNothing) {

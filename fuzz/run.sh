@@ -25,7 +25,7 @@ seed fuzz_convert_line "$here"/seeds/convert_line/*
 seed fuzz_cell_values "$here"/seeds/cell_values/*
 seed fuzz_mdb "$data/access/overflowTestV1997.mdb"
 seed fuzz_xls "$data/coords.xls" "$data/hostile/coords_damaged.xls"
-seed fuzz_dbf "$data/dbase/points.dbf"
+seed fuzz_dbf "$data/dbase/points.dbf" "$here"/seeds/dbf/*
 seed fuzz_xlsx "$data/coords.xlsx"
 seed fuzz_xlsx_reader "$here"/seeds/xlsx_reader/*
 seed fuzz_ods "$data/coords.ods"

@@ -11,6 +11,7 @@
 #include <shapefil.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string_view>
 
@@ -159,7 +160,8 @@ private:
             } catch (const base::RuntimeError&) {
                 return Value();
             }
-            if (f.Type == dbLong && v == double(std::int32_t(v))) return Value(int(v));
+            // A Long only when it fits: casting a number past 32 bits is undefined.
+            if (f.Type == dbLong && v >= -2147483648.0 && v <= 2147483647.0 && v == std::trunc(v)) return Value(int(v));
             return Value(v);
         }
         case dbBoolean: {

@@ -171,18 +171,16 @@ public:
         // Several records a statement, each statement's own cost shared;
         // the rows left unbound when the last one runs have no fid and are
         // filtered out.
-        const int perRow = int(fields.size()) + 2;
-        rows_ =
-            std::max(1, std::min(RowsPerInsert, sqlite3_limit(db_.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1) / perRow));
+        rows_ = std::max(
+            1, std::min(RowsPerInsert, sqlite3_limit(db_.get(), SQLITE_LIMIT_VARIABLE_NUMBER, -1) / PerRecord()));
         std::string values;
         for (int r = 0; r < rows_; ++r) values += (r ? ", " : "") + row + ")";
         insert_ = Prepare(insert + ") SELECT * FROM (VALUES " + values + ") WHERE column1 IS NOT NULL");
-        perRow_ = perRow;
     }
 
     void Add(const std::vector<store::Value>& values, const std::optional<LonLat>& point) override {
         sqlite3_stmt* s = insert_.get();
-        const int first = bound_ * perRow_ + 1;
+        const int first = bound_ * PerRecord() + 1;
         const std::int64_t fid = count_ + 1;
         int rc = sqlite3_bind_int64(s, first, fid);
         if (rc == SQLITE_OK && point) {
@@ -206,7 +204,7 @@ public:
 
     void Finish() override {
         if (bound_ > 0) {
-            for (int r = bound_; r < rows_; ++r) sqlite3_bind_null(insert_.get(), r * perRow_ + 1);
+            for (int r = bound_; r < rows_; ++r) sqlite3_bind_null(insert_.get(), r * PerRecord() + 1);
             Insert();
         }
         insert_.reset();
@@ -304,6 +302,9 @@ private:
             });
     }
 
+    // The insert's parameters for one record: its fid, its point, its fields.
+    int PerRecord() const { return int(columns_.size()) + 2; }
+
     // Runs the insert on the rows bound.
     void Insert() {
         const int rc = sqlite3_step(insert_.get());
@@ -372,7 +373,7 @@ private:
     std::string table_, fid_, geom_, rtree_;
     std::vector<Column> columns_;
     std::vector<std::string> names_;
-    int rows_ = 1, perRow_ = 0, bound_ = 0;  // records a statement, parameters a record, records bound
+    int rows_ = 1, bound_ = 0;  // records a statement, records bound
     std::unique_ptr<PackedRtree> index_;
     std::array<double, 4> extent_{};  // min x, min y, max x, max y
     std::int64_t count_ = 0, points_ = 0;

@@ -124,7 +124,7 @@ void* GdalModuleSymbol(const char* name, const std::string& what) {
         }
     }
     if (outOfMemory) throw EngineError(base::err::OutOfMemory, "Mémoire insuffisante : " + failure + ".");
-    throw EngineError(base::err::NoDriver, "Impossible de lire ou d'écrire " + what + " : " + failure + ".");
+    throw EngineError(base::err::NoDriver, "Impossible de lire " + what + " : " + failure + ".");
 }
 
 namespace detail {

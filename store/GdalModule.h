@@ -1,6 +1,6 @@
 #pragma once
-// GDAL and the hundred-odd libraries it brings are loaded only when a
-// workbook (.xlsx, .ods) or a GeoPackage is read: every file that
+// GDAL and the hundred-odd libraries it brings are loaded only when an .ods
+// workbook or a GeoPackage is read: every file that
 // calls GDAL is built into the module libtravena_gdal.so, opened here on its
 // first use, so that converting points, printing a table or opening the main
 // window costs no more than the program itself.
@@ -18,7 +18,7 @@ inline constexpr const char* GdalModuleFile = "libtravena_gdal.so";
 
 // The address of the C symbol `name` in the module, opened on the first call.
 // When the module cannot be found or loaded, throws EngineError 3170 saying
-// that `what` ("un classeur .xlsx", ...) cannot be read or written and where
+// that `what` ("un classeur .ods", ...) cannot be read and where
 // the module was looked for.
 void* GdalModuleSymbol(const char* name, const std::string& what);
 

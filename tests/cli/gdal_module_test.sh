@@ -40,7 +40,7 @@ cp "$cli" "$bin/SystGéo.mdb" "$work/usr/bin/"
 alone="$work/usr/bin/$(basename "$cli")"
 "$alone" "${ods[@]}" --out "$work/none.txt" > /dev/null 2> "$work/err"
 status=$?
-[ "$status" = 1 ] && grep -q "^3170 Impossible de lire ou d'écrire un classeur \.ods : le module libtravena_gdal\.so est introuvable (cherché dans « $work/usr/bin » et « $work/usr/lib/travena »)\.$" "$work/err" ||
+[ "$status" = 1 ] && grep -q "^3170 Impossible de lire un classeur \.ods : le module libtravena_gdal\.so est introuvable (cherché dans « $work/usr/bin » et « $work/usr/lib/travena »)\.$" "$work/err" ||
     { fail "missing module: status $status"; cat "$work/err"; }
 [ -e "$work/none.txt" ] && fail "missing module left an output"
 "$alone" batch --in "$data/coords.xls" --table 'Points$' --x x_lb72 --y y_lb72 --from "BE LB72" --to "WGS84 UTM" \

@@ -3,9 +3,6 @@
 
 #include "store/ParamDb.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <initializer_list>
@@ -15,6 +12,7 @@
 #include "store/ParamDbLocation.h"
 #include "store/ParamSchema.h"
 #include "store/detail/EngineImpl.h"
+#include "store/detail/FileVersion.h"
 
 namespace store {
 
@@ -33,22 +31,6 @@ PathSetting& Setting() {
 
 // The path of the thread's innermost ParamDbPathScope, null when none.
 thread_local const std::string* threadPath = nullptr;
-
-// What identifies the file's content from outside SQLite: a replaced or
-// rewritten file differs in one of these.
-struct FileStamp {
-    dev_t dev = 0;
-    ino_t ino = 0;
-    off_t size = 0;
-    long mtimeSec = 0, mtimeNsec = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-std::optional<FileStamp> Stamp(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return std::nullopt;
-    return FileStamp{st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-}
 
 // Through the connection's prepared statements: scopes begin and end often.
 void Run(detail::Connection& conn, const char* sql) {
@@ -71,18 +53,18 @@ public:
             path_ = own ? *own : ParamDbPath();
             ownPath_ = own != nullptr;
         }
-        const std::optional<FileStamp> stamp = Stamp(path_);
-        if (!stamp) {
+        const detail::FileVersion version = detail::FileVersion::Of(path_);
+        if (!version.Exists()) {
             Drop();
             error_ = Error(base::err::FileNotFound, path_);
             return;
         }
         try {
-            if (!db_ || *stamp != stamp_) {
+            if (!db_ || version != version_) {
                 Drop();
                 db_ = detail::OpenNative(path_);
                 writes_ = db_->conn->Writes().get();
-                stamp_ = *stamp;
+                version_ = version;
             }
             BeginRead();
         } catch (const EngineError& e) {
@@ -148,7 +130,7 @@ private:
     bool ownPath_ = false;  // path_ is a ParamDbPathScope's
     std::shared_ptr<detail::DatabaseImpl> db_;
     detail::WriteCounter* writes_ = nullptr;  // owned by db_'s connection
-    FileStamp stamp_;
+    detail::FileVersion version_;             // of the file db_ opened
     std::int64_t dataVersion_ = -1;
     std::uint64_t writesSeen_ = 0;
     std::uint64_t generation_ = 1;

@@ -15,6 +15,7 @@ struct FileVersion {
     off_t size = -1;
     std::int64_t written = 0, changed = 0;  // nanoseconds
     bool operator==(const FileVersion&) const = default;
+    bool Exists() const { return size >= 0; }
 
     // A missing file's is the default one.
     static FileVersion Of(const std::string& path) {

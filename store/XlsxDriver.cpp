@@ -44,12 +44,12 @@
 #include <cstring>
 #include <deque>
 #include <filesystem>
-#include <locale.h>
 #include <map>
 #include <mutex>
 #include <optional>
 
 #include "store/EngineError.h"
+#include "store/detail/CLocale.h"
 #include "store/detail/Drivers.h"
 #include "store/detail/FileVersion.h"
 #include "store/detail/Isolated.h"
@@ -123,7 +123,7 @@ std::int64_t Atoll(std::string_view s) {
 
 // strtod in the "C" locale, whatever the program's.
 double Atof(const std::string& s) {
-    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    const locale_t c = CLocale();
     return c ? ::strtod_l(s.c_str(), nullptr, c) : std::strtod(s.c_str(), nullptr);
 }
 

@@ -9,6 +9,13 @@
 
 namespace store::detail {
 
+// The "C" locale, made once and kept for the life of the process, as
+// newlocale's objects are meant to be; null if it could not be made.
+inline locale_t CLocale() {
+    static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
 class CLocaleScope {
 public:
     CLocaleScope() : previous_(CLocale() ? ::uselocale(CLocale()) : nullptr) {}
@@ -19,12 +26,6 @@ public:
     CLocaleScope& operator=(const CLocaleScope&) = delete;
 
 private:
-    // Made once and kept for the life of the process, as newlocale's objects
-    // are meant to be.
-    static locale_t CLocale() {
-        static const locale_t c = ::newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
-        return c;
-    }
     locale_t previous_;
 };
 
